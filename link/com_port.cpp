@@ -1,0 +1,393 @@
+#include "link/com_port.h"
+
+#include <QMetaObject>
+#include <asm/ioctls.h>
+#include <asm/termbits.h>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "link/port_registry.h"
+
+namespace {
+
+struct RateEntry {
+  TBaudRate rate;
+  int value;
+};
+constexpr RateEntry kRates[] = {
+    {TBaudRate::br110, 110},       {TBaudRate::br300, 300},       {TBaudRate::br600, 600},
+    {TBaudRate::br1200, 1200},     {TBaudRate::br2400, 2400},     {TBaudRate::br4800, 4800},
+    {TBaudRate::br9600, 9600},     {TBaudRate::br14400, 14400},   {TBaudRate::br19200, 19200},
+    {TBaudRate::br38400, 38400},   {TBaudRate::br56000, 56000},   {TBaudRate::br57600, 57600},
+    {TBaudRate::br115200, 115200}, {TBaudRate::br128000, 128000}, {TBaudRate::br256000, 256000},
+};
+
+// termios2 speed constants for the standard rates; other rates use BOTHER.
+speed_t StandardSpeed(int value) {
+  switch (value) {
+    case 110: return B110;
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return BOTHER;
+  }
+}
+
+std::string Describe(const std::string& port, const std::string& device, int err) {
+  std::string where = port == device || device.empty() ? port : port + " (" + device + ")";
+  switch (err) {
+    case EACCES:
+    case EPERM:
+      return where +
+             ": permission denied: this user lacks access to the device (on Debian, "
+             "membership of the \"dialout\" group)";
+    case EBUSY:
+    case EWOULDBLOCK:
+      return where + ": the port is in use by another program";
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+      return where + ": no such port";
+    default:
+      return where + ": " + std::strerror(err);
+  }
+}
+
+}  // namespace
+
+std::string BaudRateToStr(TBaudRate rate) {
+  for (const auto& r : kRates)
+    if (r.rate == rate) return std::to_string(r.value);
+  return "Custom";
+}
+
+TBaudRate StrToBaudRate(const std::string& text) {
+  for (const auto& r : kRates)
+    if (std::to_string(r.value) == text) return r.rate;
+  return TBaudRate::br9600;
+}
+
+int BaudRateValue(TBaudRate rate) {
+  for (const auto& r : kRates)
+    if (r.rate == rate) return r.value;
+  return 0;
+}
+
+std::string DataBitsToStr(TDataBits bits) {
+  return std::to_string(static_cast<int>(bits) + 5);
+}
+
+TDataBits StrToDataBits(const std::string& text) {
+  if (text == "5") return TDataBits::dbFive;
+  if (text == "6") return TDataBits::dbSix;
+  if (text == "7") return TDataBits::dbSeven;
+  return TDataBits::dbEight;
+}
+
+std::string ComErrorsToStr(TComErrors errors) {
+  if (errors == 0) return "<Ok>";
+  static const char* const kNames[] = {"Frame", "Parity", "Overrun", "Break",
+                                       "IO",    "Mode",   "RxOver",  "TxFull"};
+  std::string s = "<ComError:";
+  bool first = true;
+  for (int i = 0; i < 8; ++i) {
+    if (errors & (1u << i)) {
+      if (!first) s += ",";
+      s += kNames[i];
+      first = false;
+    }
+  }
+  return s + ">";
+}
+
+std::string PortNumberToName(int n) { return "COM" + std::to_string(n); }
+
+int PortNameToNumber(const std::string& name) {
+  if (name.size() <= 3) return 0;
+  int n = 0;
+  for (size_t i = 3; i < name.size(); ++i) {
+    char c = name[i];
+    if (c < '0' || c > '9') return 0;
+    n = n * 10 + (c - '0');
+    if (n > 1000000) return 0;
+  }
+  return n;
+}
+
+TComPort::TComPort(QObject* parent) : QObject(parent) {}
+
+TComPort::~TComPort() { Close(); }
+
+void TComPort::SetBaudRate(TBaudRate rate) {
+  baud_ = rate;
+  if (Connected()) ApplySettings();
+}
+void TComPort::SetDataBits(TDataBits bits) {
+  dataBits_ = bits;
+  if (Connected()) ApplySettings();
+}
+void TComPort::SetParity(TParityBits parity) {
+  parity_ = parity;
+  if (Connected()) ApplySettings();
+}
+void TComPort::SetStopBits(TStopBits bits) {
+  stopBits_ = bits;
+  if (Connected()) ApplySettings();
+}
+void TComPort::SetFlowControl(TFlowControl flow) {
+  if (flow == TFlowControl::fcCustom) return;
+  flow_ = flow;
+  if (Connected()) ApplySettings();
+}
+
+void TComPort::ApplySettings() {
+  struct termios2 tio {};
+  if (::ioctl(fd_, TCGETS2, &tio) != 0) return;
+  // Raw mode (cfmakeraw) on the termios2 structure.
+  tio.c_iflag &= ~static_cast<tcflag_t>(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL |
+                                        IXON | IXOFF | IXANY | INPCK);
+  tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD);
+  tio.c_cflag |= CLOCAL | CREAD;
+  static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
+  tio.c_cflag |= kSizes[static_cast<int>(dataBits_)];
+  switch (parity_) {
+    case TParityBits::prNone: break;
+    case TParityBits::prOdd: tio.c_cflag |= PARENB | PARODD; break;
+    case TParityBits::prEven: tio.c_cflag |= PARENB; break;
+    case TParityBits::prMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
+    case TParityBits::prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+  }
+  if (parity_ != TParityBits::prNone) tio.c_iflag |= INPCK;
+  // One and a half stop bits exist only with 5 data bits; termios has "two" for both.
+  if (stopBits_ != TStopBits::sbOneStopBit) tio.c_cflag |= CSTOPB;
+  if (flow_ == TFlowControl::fcHardware) tio.c_cflag |= CRTSCTS;
+  if (flow_ == TFlowControl::fcSoftware) tio.c_iflag |= IXON | IXOFF;
+  int value = BaudRateValue(baud_);
+  if (value == 0) value = 9600;
+  speed_t sp = StandardSpeed(value);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CBAUD | (CBAUD << IBSHIFT));
+  tio.c_cflag |= sp | (sp << IBSHIFT);
+  tio.c_ispeed = tio.c_ospeed = static_cast<speed_t>(value);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  ::ioctl(fd_, TCSETS2, &tio);
+}
+
+void TComPort::Open() {
+  if (Connected()) return;
+  std::string device = port_registry::ResolveDevice(port_);
+  if (device.empty()) throw ComPortError(Describe(port_, "", ENOENT));
+  int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw ComPortError(Describe(port_, device, errno));
+  // flock stops every other process of ours, root included; TIOCEXCL stops other programs.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    int err = errno == EWOULDBLOCK ? EBUSY : errno;
+    ::close(fd);
+    throw ComPortError(Describe(port_, device, err));
+  }
+  struct termios2 probe {};
+  if (::ioctl(fd, TCGETS2, &probe) != 0) {
+    int err = errno;
+    ::close(fd);
+    throw ComPortError(Describe(port_, device, err == ENOTTY ? ENODEV : err));
+  }
+  ::ioctl(fd, TIOCEXCL);
+  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+    int err = errno;
+    ::close(fd);
+    throw ComPortError(Describe(port_, device, err));
+  }
+  fd_ = fd;
+  device_ = device;
+  ApplySettings();
+  ::ioctl(fd_, TCFLSH, TCIOFLUSH);
+  stopping_ = false;
+  ++generation_;
+  worker_ = std::thread(&TComPort::Watch, this, fd_, wake_[0], generation_);
+}
+
+void TComPort::Close() {
+  if (worker_.joinable()) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    handled_.notify_all();
+    char b = 1;
+    [[maybe_unused]] ssize_t n = ::write(wake_[1], &b, 1);
+    worker_.join();
+  }
+  ++generation_;
+  if (fd_ >= 0) {
+    ::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
+    fd_ = -1;
+  }
+  for (int& w : wake_) {
+    if (w >= 0) ::close(w);
+    w = -1;
+  }
+  device_.clear();
+}
+
+size_t TComPort::Write(const uint8_t* bytes, size_t count) {
+  if (!Connected() || count == 0) return 0;
+  using Clock = std::chrono::steady_clock;
+  const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + 100 * count);
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(fd_, bytes + done, count - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) break;
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    if (left.count() <= 0) break;
+    pollfd p{fd_, POLLOUT, 0};
+    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
+    if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+  }
+  return done;
+}
+
+size_t TComPort::Read(uint8_t* buffer, size_t count) {
+  if (!Connected() || count == 0) return 0;
+  size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::read(fd_, buffer + done, count - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    break;
+  }
+  return done;
+}
+
+size_t TComPort::InputCount() const {
+  if (!Connected()) return 0;
+  int n = 0;
+  if (::ioctl(fd_, FIONREAD, &n) != 0 || n < 0) return 0;
+  return static_cast<size_t>(n);
+}
+
+bool TComPort::SetRTS(bool on) {
+  if (!Connected()) return false;
+  int bit = TIOCM_RTS;
+  return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) == 0;
+}
+
+bool TComPort::SetDTR(bool on) {
+  if (!Connected()) return false;
+  int bit = TIOCM_DTR;
+  return ::ioctl(fd_, on ? TIOCMBIS : TIOCMBIC, &bit) == 0;
+}
+
+namespace {
+
+// Line error counters of a real UART; a pseudo-terminal or adapter without them reports none.
+bool ReadCounters(int fd, serial_icounter_struct& c) {
+  std::memset(&c, 0, sizeof c);
+  return ::ioctl(fd, TIOCGICOUNT, &c) == 0;
+}
+
+TComErrors CounterErrors(const serial_icounter_struct& a, const serial_icounter_struct& b) {
+  TComErrors e = 0;
+  if (b.frame != a.frame) e |= ceFrame;
+  if (b.parity != a.parity) e |= ceParity;
+  if (b.overrun != a.overrun) e |= ceOverrun;
+  if (b.brk != a.brk) e |= ceBreak;
+  if (b.buf_overrun != a.buf_overrun) e |= ceRxOver;
+  return e;
+}
+
+}  // namespace
+
+void TComPort::Watch(int fd, int wakeFd, uint64_t generation) {
+  serial_icounter_struct counters{};
+  const bool haveCounters = ReadCounters(fd, counters);
+  for (;;) {
+    pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
+    int r = ::poll(p, 2, -1);
+    if (stopping_) return;
+    if (r < 0) {
+      if (errno == EINTR) continue;
+      HandOver(generation, 0, ceIO, true);
+      return;
+    }
+    if (p[1].revents) return;
+    TComErrors errors = 0;
+    if (haveCounters) {
+      serial_icounter_struct now{};
+      if (ReadCounters(fd, now)) {
+        errors = CounterErrors(counters, now);
+        counters = now;
+      }
+    }
+    int waiting = 0;
+    if (::ioctl(fd, FIONREAD, &waiting) != 0) waiting = -1;
+    // A hung-up tty polls readable (or HUP/ERR) with nothing to read: the device has vanished.
+    // Bytes still waiting are delivered first; the next pass then sees the hang-up.
+    if (waiting <= 0) {
+      HandOver(generation, 0, errors | ceIO, true);
+      return;
+    }
+    HandOver(generation, 0, errors, false);
+    if (stopping_) return;
+  }
+}
+
+void TComPort::HandOver(uint64_t generation, size_t, TComErrors errors, bool vanished) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stopping_) return;
+    eventDone_ = false;
+  }
+  // Qt drops the call if the port object is gone; the destructor joins this thread first anyway.
+  QMetaObject::invokeMethod(
+      this, [this, generation, errors, vanished] { RunEvent(generation, errors, vanished); },
+      Qt::QueuedConnection);
+  std::unique_lock<std::mutex> lock(mutex_);
+  handled_.wait(lock, [this] { return eventDone_ || stopping_; });
+}
+
+void TComPort::RunEvent(uint64_t generation, TComErrors errors, bool vanished) {
+  auto done = [this] {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      eventDone_ = true;
+    }
+    handled_.notify_all();
+  };
+  if (generation != generation_ || !Connected()) return done();
+  if (errors && OnError) OnError(errors);
+  if (vanished) {
+    done();
+    Close();
+    return;
+  }
+  if (generation != generation_ || !Connected()) return done();
+  size_t count = InputCount();
+  if (count > 0 && OnRxChar) OnRxChar(count);
+  done();
+}

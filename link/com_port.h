@@ -1,0 +1,143 @@
+#pragma once
+// TComPort: the serial port service on POSIX termios. A worker thread watches the line and hands
+// every event to the thread that owns the port object (the user-interface thread), waiting until
+// the handler has run before it watches again.
+#include <QObject>
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+enum class TBaudRate {
+  brCustom,
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200,
+  br128000,
+  br256000
+};
+enum class TDataBits { dbFive, dbSix, dbSeven, dbEight };
+enum class TParityBits { prNone, prOdd, prEven, prMark, prSpace };
+enum class TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
+enum class TFlowControl { fcHardware, fcSoftware, fcNone, fcCustom };
+
+// Line errors, in the order of their text form.
+enum TComError : unsigned {
+  ceFrame = 1u << 0,
+  ceParity = 1u << 1,
+  ceOverrun = 1u << 2,
+  ceBreak = 1u << 3,
+  ceIO = 1u << 4,
+  ceMode = 1u << 5,
+  ceRxOver = 1u << 6,
+  ceTxFull = 1u << 7,
+};
+using TComErrors = unsigned;
+
+// Conversions the tool relies on.
+std::string BaudRateToStr(TBaudRate rate);         // "57600"; brCustom gives "Custom"
+TBaudRate StrToBaudRate(const std::string& text);  // unknown text gives br9600
+int BaudRateValue(TBaudRate rate);                 // 57600; brCustom gives 0
+std::string DataBitsToStr(TDataBits bits);         // "8"
+TDataBits StrToDataBits(const std::string& text);  // unknown text gives dbEight
+std::string ComErrorsToStr(TComErrors errors);     // "<Ok>", "<ComError:Frame,Parity>"
+
+// Port names "COM1".."COM255".
+std::string PortNumberToName(int n);
+// Characters from the fourth on read as a decimal integer; 0 when they are not one.
+int PortNameToNumber(const std::string& name);
+
+class ComPortError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TComPort : public QObject {
+  Q_OBJECT
+ public:
+  explicit TComPort(QObject* parent = nullptr);
+  ~TComPort() override;
+
+  // "COMn" (looked up in the port registry) or a device path such as /dev/ttyUSB0.
+  void SetPort(const std::string& name) { port_ = name; }
+  const std::string& Port() const { return port_; }
+
+  TBaudRate BaudRate() const { return baud_; }
+  void SetBaudRate(TBaudRate rate);
+  TDataBits DataBits() const { return dataBits_; }
+  void SetDataBits(TDataBits bits);
+  TParityBits Parity() const { return parity_; }
+  void SetParity(TParityBits parity);
+  TStopBits StopBits() const { return stopBits_; }
+  void SetStopBits(TStopBits bits);
+  // The three presets; fcCustom is only ever reported, never selected.
+  TFlowControl FlowControl() const { return flow_; }
+  void SetFlowControl(TFlowControl flow);
+
+  bool Connected() const { return fd_ >= 0; }
+  // Device path of the open port (empty while closed).
+  const std::string& DevicePath() const { return device_; }
+
+  // Opens the selected port; on failure throws ComPortError naming the port and the reason and
+  // leaves the port closed.
+  void Open();
+  // Stops the watcher and releases the port. Never throws.
+  void Close();
+
+  // Writes all bytes within the write time-outs (100 ms per byte plus 1000 ms); returns the
+  // number written.
+  size_t Write(const uint8_t* bytes, size_t count);
+  // Copies up to count waiting bytes; never waits.
+  size_t Read(uint8_t* buffer, size_t count);
+  // Bytes waiting in the input queue.
+  size_t InputCount() const;
+
+  // Assert or clear RTS/DTR. On a device without modem lines (a pseudo-terminal) this is not
+  // supported and quietly does nothing; returns whether the line was set.
+  bool SetRTS(bool on);
+  bool SetDTR(bool on);
+
+  // Event handlers, run on the owner's thread. OnRxChar gets the count of waiting bytes (> 0).
+  std::function<void(size_t count)> OnRxChar;
+  std::function<void(TComErrors errors)> OnError;
+
+ private:
+  void ApplySettings();
+  void Watch(int fd, int wakeFd, uint64_t generation);
+  // Called on the worker: hands an event to the owner's thread and waits until it has run or
+  // the port closes.
+  void HandOver(uint64_t generation, size_t dummy, TComErrors errors, bool vanished);
+  void RunEvent(uint64_t generation, TComErrors errors, bool vanished);
+
+  std::string port_ = "COM1";
+  std::string device_;
+  TBaudRate baud_ = TBaudRate::br9600;
+  TDataBits dataBits_ = TDataBits::dbEight;
+  TParityBits parity_ = TParityBits::prNone;
+  TStopBits stopBits_ = TStopBits::sbOneStopBit;
+  TFlowControl flow_ = TFlowControl::fcNone;
+
+  int fd_ = -1;
+  int wake_[2] = {-1, -1};
+  std::thread worker_;
+  uint64_t generation_ = 0;  // bumped by every open and close
+
+  std::mutex mutex_;
+  std::condition_variable handled_;
+  bool eventDone_ = false;
+  std::atomic<bool> stopping_{false};
+};

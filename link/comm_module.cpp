@@ -1,0 +1,350 @@
+#include "link/comm_module.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "link/frame.h"
+#include "link/hex.h"
+#include "link/port_registry.h"
+#include "shell/ini_file.h"
+#include "shell/log_pane.h"
+#include "shell/messages.h"
+
+namespace {
+
+constexpr const char* kComDebug = "ComDebug";
+constexpr const char* kRefusedLine =
+    "Busy: a command is still waiting for its response; the new command was not sent";
+
+std::string HexLine(const std::string& prefix, const uint8_t* bytes, size_t count) {
+  std::string line = prefix;
+  hex::AppendBytes(line, bytes, count);
+  return line;
+}
+
+}  // namespace
+
+TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent)
+    : QObject(parent), Tally(0), settingsPath_(std::move(settingsPath)), log_(log) {
+  Rx.log = [this](const std::string& line) { CommLog(line); };
+  Rx.tally = [this](const std::string& kind, const std::string& id) { Tally.TallyId(kind, id); };
+  Rx.animalIdDisplay = [this] { return AnimalIdDisplay; };
+  CommX1.OnRxChar = [this](size_t count) { OnRxChar(count); };
+  CommX1.OnError = [this](TComErrors errors) { OnComError(errors); };
+  LoadLinkSettings();
+  Tally = TagTally(Extras.MAX_REC_NO);
+  Tally.ClearTally();
+  PortList = port_registry::ListNames();
+}
+
+TTirisC1Dlg::~TTirisC1Dlg() { CommX1.Close(); }
+
+void TTirisC1Dlg::CommLog(const std::string& line) {
+  if (log_) AppendLogLine(*log_, line);
+}
+
+void TTirisC1Dlg::LoadLinkSettings() {
+  IniFile ini(settingsPath_);
+  ini.Load();
+  auto I = [&](const char* key, int64_t def) { return ini.ReadInteger(kComDebug, key, def); };
+  CommX1.SetPort(PortNumberToName(static_cast<int>(I("Port", 1) & 0xFF)));
+  CommX1.SetBaudRate(StrToBaudRate(std::to_string(I("BaudRate", 57600))));
+  const int64_t parity = I("ParityBits", 0);
+  CommX1.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
+                                              : TParityBits::prNone);
+  CommX1.SetDataBits(StrToDataBits(std::to_string(I("ByteSize", 8))));
+  const int64_t stop = I("StopBits", 0);
+  CommX1.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop)
+                                            : TStopBits::sbOneStopBit);
+  CommX1.SetFlowControl(TFlowControl::fcNone);
+  const int64_t flow = I("FlowCont", 0);
+  if (flow == 1) CommX1.SetFlowControl(TFlowControl::fcHardware);
+  if (flow == 2) CommX1.SetFlowControl(TFlowControl::fcSoftware);
+  Extras.CharWaitTime = static_cast<int>(I("CharWaitTime", 80));
+  Extras.RWPower = static_cast<int>(I("RWPower", 1));
+  Extras.CardType = static_cast<int>(I("CardType", 0));
+  Extras.MAX_REC_NO = static_cast<int>(std::clamp<int64_t>(I("MAX_REC_NO", 100), 0, 1000000));
+}
+
+void TTirisC1Dlg::SaveLinkSettings() {
+  if (IniFile::Exists(settingsPath_)) {
+    if (IniFile::IsReadOnly(settingsPath_)) return;
+  } else {
+    if (!IniFile::CreateFolders(IniFile::FolderOf(settingsPath_))) return;
+    int fd = ::open(settingsPath_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return;
+    ::close(fd);
+  }
+  IniFile ini(settingsPath_);
+  ini.Load();
+  auto W = [&](const char* key, int64_t v) { ini.WriteInteger(kComDebug, key, v); };
+  // A port given as a device path has no number; the stored number then stays as it was.
+  const int n = PortNameToNumber(CommX1.Port());
+  if (CommX1.Port().rfind("COM", 0) == 0 && n > 0) W("Port", n);
+  W("BaudRate", BaudRateValue(CommX1.BaudRate()) ? BaudRateValue(CommX1.BaudRate()) : 9600);
+  W("ParityBits", static_cast<int>(CommX1.Parity()));
+  W("ByteSize", static_cast<int>(CommX1.DataBits()) + 5);
+  W("StopBits", static_cast<int>(CommX1.StopBits()));
+  W("FlowCont", CommX1.FlowControl() == TFlowControl::fcHardware   ? 1
+                : CommX1.FlowControl() == TFlowControl::fcSoftware ? 2
+                                                                    : 0);
+  W("CharWaitTime", Extras.CharWaitTime);
+  W("RWPower", Extras.RWPower);
+  W("CardType", Extras.CardType);
+  W("MAX_REC_NO", Extras.MAX_REC_NO);
+  ini.Save();
+}
+
+void TTirisC1Dlg::OpenNamedPort(const std::string& name) {
+  CommX1.Close();
+  Rx.Reset();
+  CommX1.SetPort(name);
+  CommX1.Open();
+  if (CommX1.Connected() && CommX1.FlowControl() != TFlowControl::fcHardware) {
+    CommX1.SetRTS(true);
+    CommX1.SetDTR(true);
+  }
+}
+
+void TTirisC1Dlg::CloseModule() {
+  SaveLinkSettings();
+  CommX1.Close();
+}
+
+void TTirisC1Dlg::OnRxChar(size_t count) {
+  Rx.OnReceive(count, [this](uint8_t* dst, size_t n) { return CommX1.Read(dst, n); });
+}
+
+void TTirisC1Dlg::OnComError(TComErrors errors) { CommLog(ComErrorsToStr(errors)); }
+
+void TTirisC1Dlg::SendCommand(std::span<const uint8_t> data) {
+  const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindM);
+  if (LogTxFrames) CommLog(HexLine("TX: ", f.data(), f.size()));
+  WriteRaw(f.data(), f.size());
+}
+
+void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
+  if (waitDepth_ > 0) {
+    // A second command started from the event processing of a wait would share the posted state
+    // and the frame buffer with the first: it is refused.
+    CommLog(kRefusedLine);
+    refusedWrite_ = true;
+    return;
+  }
+  if (LogRawBytes()) CommLog(HexLine("TX:", bytes, count));
+  Rx.ClearState();
+  if (!CommX1.Connected()) return;
+  CommX1.Write(bytes, count);
+}
+
+void TTirisC1Dlg::ProcessPendingEvents() {
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void TTirisC1Dlg::PumpFor(uint32_t ms) {
+  MillisecondTimer t;
+  t.start();
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  while (!t.expired(ms)) {
+    if (!deadline.isActive()) deadline.start(static_cast<int>(ms - t.elapsed()));
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+}
+
+bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
+  if (refusedWrite_ && waitDepth_ > 0) {
+    refusedWrite_ = false;
+    return false;
+  }
+  waitMark_.start();
+  ++waitDepth_;
+  QTimer deadline;  // wakes the event loop when the time is up
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  bool result = false;
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  for (;;) {
+    if (Rx.State() != ResponseState::None) {
+      const uint8_t* f = Rx.FrameBuffer();
+      if (f[2] == frame::TypeAck) {
+        const uint8_t len = f[3];
+        out.fill(0);
+        out[0] = len;
+        std::copy_n(f + 4, len, out.begin() + 1);
+        result = true;
+      }
+      break;
+    }
+    if (waitMark_.expired(ms)) {
+      CommLog(LoadMessage(Msg::ResponseTimedOutMsg));
+      break;
+    }
+    if (!deadline.isActive()) deadline.start(static_cast<int>(ms - std::min<uint32_t>(ms, waitMark_.elapsed())) + 1);
+    // Blocks until the port, a timer or the user produces an event: no spinning.
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  --waitDepth_;
+  return result;
+}
+
+bool TTirisC1Dlg::Exchange(std::span<const uint8_t> data, Response& out) {
+  SendCommand(data);
+  return AwaitResponse(out);
+}
+
+bool TTirisC1Dlg::Exchange(std::initializer_list<uint8_t> data, Response& out) {
+  return Exchange(std::span<const uint8_t>(data.begin(), data.size()), out);
+}
+
+void TTirisC1Dlg::SendActionModeSet(uint8_t mode, uint8_t value) {
+  std::vector<uint8_t> data{0x00, mode};
+  if (mode == 3 || value != 0) data.push_back(value);
+  const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindM);
+  if (LogTxFrames) {
+    CommLog(LoadMessage(Msg::DousaModeSet_CMDMsg));
+    CommLog(HexLine("TX: ", f.data(), f.size()));
+  }
+  WriteRaw(f.data(), f.size());
+}
+
+bool TTirisC1Dlg::SendLfControl(uint8_t mode, uint16_t durationMs, Response& out) {
+  std::vector<uint8_t> data{0x9E, mode};
+  if (mode == 3) {
+    data.push_back(static_cast<uint8_t>(durationMs & 0xFF));
+    data.push_back(static_cast<uint8_t>(durationMs >> 8));
+  }
+  const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindN);
+  if (LogTxFrames) CommLog(hex::Bytes(f));
+  WriteRaw(f.data(), f.size());
+  if (mode == 3) return AwaitResponseFor(out, static_cast<uint16_t>(durationMs + 100u));
+  return AwaitResponse(out);
+}
+
+void TTirisC1Dlg::SendPassThrough(const uint8_t* bytes, size_t count) {
+  CommLog("-------------- " + LoadMessage(Msg::PassThrowMsg) + ": -----------------");
+  if (LogTxFrames) {
+    CommLog(LoadMessage(Msg::PassThrowMsg) + ": ");
+    CommLog(hex::Bytes(bytes, count));
+  }
+  WriteRaw(bytes, count);
+}
+
+bool TTirisC1Dlg::ProbeReader() {
+  Response out{};
+  SendCommand({0x90});
+  ProcessPendingEvents();
+  return AwaitResponse(out);
+}
+
+// --- Wrappers ---
+
+
+
+namespace {
+std::vector<uint8_t> Cat(std::initializer_list<uint8_t> head, std::span<const uint8_t> tail = {},
+                         std::initializer_list<uint8_t> after = {}) {
+  std::vector<uint8_t> v(head);
+  v.insert(v.end(), tail.begin(), tail.end());
+  v.insert(v.end(), after);
+  return v;
+}
+}  // namespace
+
+bool TTirisC1Dlg::ChargeOnlyRead(Response& out, int flag) {
+  const bool ok = flag != 0 ? Exchange({0x10}, out) : Exchange({0x10, 0x00}, out);
+  return ok && out[0] >= 10 && out[1] == 0x10;
+}
+
+bool TTirisC1Dlg::WriteAndProgram(Response& out, std::span<const uint8_t> bytes) {
+  const bool ok = Exchange(Cat({0x11, static_cast<uint8_t>(bytes.size())}, bytes), out);
+  return ok && out[0] == 10 && out[1] == 0x11;
+}
+
+bool TTirisC1Dlg::GeneralReadPage(Response& out, uint8_t page) {
+  return Exchange({0x12, page}, out) && out[0] == 11 && out[1] == 0x12;
+}
+
+bool TTirisC1Dlg::ProgramPage(Response& out, uint8_t page, std::span<const uint8_t, 8> bytes) {
+  const bool ok = Exchange(Cat({0x13, page, 0x08}, bytes), out);
+  return ok && out[0] == 11 && out[1] == 0x13;
+}
+
+bool TTirisC1Dlg::LockPage(Response& out, uint8_t page) { return Exchange({0x14, page}, out); }
+
+bool TTirisC1Dlg::Sic279TraceabilityDataRead(Response& out) { return Exchange({0x50}, out); }
+bool TTirisC1Dlg::Sic279ChipConfigRead(Response& out) { return Exchange({0x51}, out); }
+bool TTirisC1Dlg::Sic279LockBitReadAll(Response& out) { return Exchange({0x52}, out); }
+bool TTirisC1Dlg::Sic279LockBitRead(Response& out, uint8_t p1) {
+  return Exchange({0x55, p1}, out);
+}
+bool TTirisC1Dlg::Sic279ProtectedDirectAccess(Response& out, uint8_t p1, uint8_t p2) {
+  return Exchange({0x57, p1, p2}, out);
+}
+bool TTirisC1Dlg::Sic279ProtectedWrite(Response& out, uint8_t p1, uint8_t p2,
+                                       std::span<const uint8_t, 4> bytes) {
+  return Exchange(Cat({0x58, p1, p2}, bytes), out);
+}
+bool TTirisC1Dlg::Sic279IdWrite(Response& out, uint8_t p1, std::span<const uint8_t, 8> bytes,
+                                uint8_t p2) {
+  return Exchange(Cat({0x59, p1}, bytes, {p2}), out);
+}
+bool TTirisC1Dlg::IdReadFdx(Response& out) { return Exchange({0x70, 0x01}, out); }
+bool TTirisC1Dlg::IdReadAnimal(Response& out) { return Exchange({0x71}, out); }
+bool TTirisC1Dlg::IdReadHdxFdx(Response& out) { return Exchange({0x71, 0x02}, out); }
+bool TTirisC1Dlg::IdReadFecava(Response& out) { return Exchange({0x72}, out); }
+bool TTirisC1Dlg::Sic7888GetUid(Response& out, uint8_t p1) { return Exchange({0x80, p1}, out); }
+bool TTirisC1Dlg::Sic7888ReadBlock(Response& out, uint8_t p1, uint8_t p2) {
+  return Exchange({0x81, p1, p2}, out);
+}
+bool TTirisC1Dlg::Sic7888ReadPage(Response& out, uint8_t p1, uint8_t p2) {
+  return Exchange({0x82, p1, p2}, out);
+}
+bool TTirisC1Dlg::Sic7888WriteBlock(Response& out, uint8_t p1, uint8_t p2,
+                                    std::span<const uint8_t, 4> bytes) {
+  return Exchange(Cat({0x83, p1, p2}, bytes), out);
+}
+bool TTirisC1Dlg::Sic7888WritePage(Response& out, uint8_t p1, uint8_t p2,
+                                   std::span<const uint8_t> bytes) {
+  return Exchange(Cat({0x84, p1, p2}, bytes), out);
+}
+bool TTirisC1Dlg::Sic7888ReadCt(Response& out, uint8_t p1) { return Exchange({0x87, p1}, out); }
+bool TTirisC1Dlg::Sic7888WriteCt(Response& out, uint8_t p1, uint8_t p2) {
+  return Exchange({0x88, p1, p2}, out);
+}
+bool TTirisC1Dlg::Sic7888ReadBlock2(Response& out, uint8_t p1, uint8_t p2, uint8_t p3) {
+  return Exchange({0x89, p1, p2, p3}, out);
+}
+bool TTirisC1Dlg::Sic7888WriteBlock2(Response& out, uint8_t p1, uint8_t p2, uint8_t n,
+                                     std::span<const uint8_t> bytes) {
+  return Exchange(Cat({0x8A, p1, p2, n}, bytes.first(std::min<size_t>(bytes.size(), 4u * n))),
+                      out);
+}
+bool TTirisC1Dlg::GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2) {
+  return Exchange({0x8B, p1, p2}, out) && out[1] == 0x8B;
+}
+bool TTirisC1Dlg::WriteAndProgramCmd2(Response& out, uint8_t p1, uint8_t n,
+                                      std::span<const uint8_t> bytes) {
+  SendCommand(Cat({0x8C, p1, n}, bytes.first(std::min<size_t>(bytes.size(), 8u * n))));
+  return AwaitResponseFor(out, static_cast<uint16_t>(std::min(n * 310u, 65535u))) &&
+         out[1] == 0x8C;
+}
+bool TTirisC1Dlg::Em4305WriteWord(Response& out, uint8_t word, std::span<const uint8_t, 4> bytes) {
+  return Exchange(Cat({0xE0, word}, bytes), out);
+}
+bool TTirisC1Dlg::Em4305ReadWord(Response& out, uint8_t word) {
+  return Exchange({0xE1, word}, out);
+}
+bool TTirisC1Dlg::Em4305Login(Response& out, std::span<const uint8_t, 4> password) {
+  return Exchange(Cat({0xE2}, password), out);
+}
+bool TTirisC1Dlg::Em4305Protect(Response& out, std::span<const uint8_t, 4> bytes) {
+  return Exchange(Cat({0xE3}, bytes), out);
+}
+void TTirisC1Dlg::Em4305Disable() { SendCommand({0xE4}); }

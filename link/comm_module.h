@@ -1,0 +1,145 @@
+#pragma once
+// TTirisC1Dlg, the communication module: owns the serial port CommX1, the receiver, the
+// send-and-wait exchange with its command wrappers and the tag tally. One exists at a time; the
+// main window replaces it when the user picks another port.
+#include <QObject>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "link/com_port.h"
+#include "link/millisecond_timer.h"
+#include "link/receiver.h"
+#include "link/tag_tally.h"
+
+class LogPane;
+
+// Caller-owned response array: [0] = LEN, [1 .. LEN] = response data ([1] the echoed code).
+// Bytes past LEN are zero after every successful wait.
+using Response = std::array<uint8_t, 256>;
+
+// Serial link settings of section ComDebug that the module keeps without using them.
+struct LinkExtras {
+  int CharWaitTime = 80;
+  int RWPower = 1;
+  int CardType = 0;
+  int MAX_REC_NO = 100;
+};
+
+class TTirisC1Dlg : public QObject {
+  Q_OBJECT
+ public:
+  // Loads section ComDebug of the settings file at settingsPath, creates the tally with its
+  // capacity and lists the ports. Lines go to `log` (may be changed later with SetLogPane).
+  TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent = nullptr);
+  ~TTirisC1Dlg() override;
+
+  TComPort CommX1;
+  ResponseReceiver Rx;
+  TagTally Tally;
+  LinkExtras Extras;
+  // Port names listed when the module was created, sorted as text.
+  std::vector<std::string> PortList;
+
+  void SetLogPane(LogPane* log) { log_ = log; }
+  LogPane* CurrentLogPane() const { return log_; }
+  // Communication module's log writer (5000-line rule).
+  void CommLog(const std::string& line);
+
+  // The main window's "Animal ID" display flag; decorates ID lines.
+  bool AnimalIdDisplay = false;
+
+  // Log flags (LogRxFrames lives in the receiver; these forward to it).
+  bool LogTxFrames = true;
+  bool LogRxFrames() const { return Rx.LogRxFrames; }
+  void SetLogRxFrames(bool on) { Rx.LogRxFrames = on; }
+  bool LogRawBytes() const { return Rx.LogRawBytes; }
+  void SetLogRawBytes(bool on) { Rx.LogRawBytes = on; }
+
+  ResponseState State() const { return Rx.State(); }
+
+  // ComDebug section.
+  void LoadLinkSettings();
+  void SaveLinkSettings();
+  const std::string& SettingsPath() const { return settingsPath_; }
+
+  // Opens the named port with the current settings after resetting the receiver; throws
+  // ComPortError when it cannot be opened. RTS and DTR are asserted unless the hardware preset is
+  // active.
+  void OpenNamedPort(const std::string& name);
+  // Saves the link settings and closes the port (what closing the module does).
+  void CloseModule();
+
+  // --- Sending and waiting ---
+  void SendCommand(std::span<const uint8_t> data);
+  void SendCommand(std::initializer_list<uint8_t> data) {
+    SendCommand(std::span<const uint8_t>(data.begin(), data.size()));
+  }
+  void WriteRaw(const uint8_t* bytes, size_t count);
+  bool AwaitResponse(Response& out) { return AwaitResponseFor(out, 2000); }
+  bool AwaitResponseFor(Response& out, uint16_t ms);
+  void SendActionModeSet(uint8_t mode, uint8_t value);
+  bool SendLfControl(uint8_t mode, uint16_t durationMs, Response& out);
+  void SendPassThrough(const uint8_t* bytes, size_t count);
+  bool ProbeReader();
+  // SendCommand + AwaitResponse.
+  bool Exchange(std::initializer_list<uint8_t> data, Response& out);
+  bool Exchange(std::span<const uint8_t> data, Response& out);
+  // True while a wait is in progress (a second command is refused then).
+  bool Waiting() const { return waitDepth_ > 0; }
+
+  // Lets the event loop process what is pending, once.
+  static void ProcessPendingEvents();
+  // Pumps the event loop for ms milliseconds without spinning (the port's events still run).
+  static void PumpFor(uint32_t ms);
+
+  // --- Wrappers: data bytes after the code as named; true when the success check holds ---
+  bool ChargeOnlyRead(Response& out, int flag);
+  bool WriteAndProgram(Response& out, std::span<const uint8_t> bytes);
+  bool GeneralReadPage(Response& out, uint8_t page);
+  bool ProgramPage(Response& out, uint8_t page, std::span<const uint8_t, 8> bytes);
+  bool LockPage(Response& out, uint8_t page);
+  bool Sic279TraceabilityDataRead(Response& out);
+  bool Sic279ChipConfigRead(Response& out);
+  bool Sic279LockBitReadAll(Response& out);
+  bool Sic279LockBitRead(Response& out, uint8_t p1);
+  bool Sic279ProtectedDirectAccess(Response& out, uint8_t p1, uint8_t p2);
+  bool Sic279ProtectedWrite(Response& out, uint8_t p1, uint8_t p2, std::span<const uint8_t, 4> bytes);
+  bool Sic279IdWrite(Response& out, uint8_t p1, std::span<const uint8_t, 8> bytes, uint8_t p2);
+  bool IdReadFdx(Response& out);
+  bool IdReadAnimal(Response& out);
+  bool IdReadHdxFdx(Response& out);
+  bool IdReadFecava(Response& out);
+  bool Sic7888GetUid(Response& out, uint8_t p1);
+  bool Sic7888ReadBlock(Response& out, uint8_t p1, uint8_t p2);
+  bool Sic7888ReadPage(Response& out, uint8_t p1, uint8_t p2);
+  bool Sic7888WriteBlock(Response& out, uint8_t p1, uint8_t p2, std::span<const uint8_t, 4> bytes);
+  bool Sic7888WritePage(Response& out, uint8_t p1, uint8_t p2, std::span<const uint8_t> bytes);
+  bool Sic7888ReadCt(Response& out, uint8_t p1);
+  bool Sic7888WriteCt(Response& out, uint8_t p1, uint8_t p2);
+  bool Sic7888ReadBlock2(Response& out, uint8_t p1, uint8_t p2, uint8_t p3);
+  // n blocks of 4 bytes each follow n.
+  bool Sic7888WriteBlock2(Response& out, uint8_t p1, uint8_t p2, uint8_t n,
+                          std::span<const uint8_t> bytes);
+  bool GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2);
+  // n pages of 8 bytes each; waits n x 310 ms.
+  bool WriteAndProgramCmd2(Response& out, uint8_t p1, uint8_t n, std::span<const uint8_t> bytes);
+  bool Em4305WriteWord(Response& out, uint8_t word, std::span<const uint8_t, 4> bytes);
+  bool Em4305ReadWord(Response& out, uint8_t word);
+  bool Em4305Login(Response& out, std::span<const uint8_t, 4> password);
+  bool Em4305Protect(Response& out, std::span<const uint8_t, 4> bytes);
+  void Em4305Disable();
+
+ private:
+  void OnRxChar(size_t count);
+  void OnComError(TComErrors errors);
+
+  std::string settingsPath_;
+  LogPane* log_ = nullptr;
+  MillisecondTimer waitMark_;
+  int waitDepth_ = 0;
+  bool refusedWrite_ = false;
+};

@@ -1,0 +1,21 @@
+#include "link/millisecond_timer.h"
+
+#include <time.h>
+
+namespace {
+std::function<uint32_t()>& Clock() {
+  static std::function<uint32_t()> clock;
+  return clock;
+}
+}  // namespace
+
+uint32_t MillisecondTimer::SystemMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  return static_cast<uint32_t>(ms);
+}
+
+void MillisecondTimer::SetClock(std::function<uint32_t()> clock) { Clock() = std::move(clock); }
+
+uint32_t MillisecondTimer::Now() { return Clock() ? Clock()() : SystemMs(); }

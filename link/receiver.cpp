@@ -1,0 +1,238 @@
+#include "link/receiver.h"
+
+#include <algorithm>
+
+#include "link/frame.h"
+#include "link/hex.h"
+#include "shell/messages.h"
+
+namespace {
+
+std::string ZeroPad(uint64_t v, size_t digits) {
+  std::string s = std::to_string(v);
+  if (s.size() < digits) s.insert(0, digits - s.size(), '0');
+  return s;
+}
+
+std::string CountryNational(unsigned country, uint64_t national) {
+  return "[" + ZeroPad(country, 3) + ", " + ZeroPad(national, 12) + "]";
+}
+
+}  // namespace
+
+int32_t ResponseReceiver::Pending() const {
+  if (head_ > tail_) return head_ - tail_;
+  if (head_ < tail_) return head_ - tail_ + kRingSize;
+  return 0;
+}
+
+void ResponseReceiver::Reset() {
+  head_ = tail_ = 0;
+  index_ = 0;
+  expectedEnd_ = 0;
+  rx_ = RxState::Hunt;
+}
+
+size_t ResponseReceiver::OnReceive(size_t count,
+                                   const std::function<size_t(uint8_t*, size_t)>& read) {
+  if (count == 0 || !rxEventFree_) return 0;
+  rxEventFree_ = false;
+  // One event never takes more than the ring can hold beside what is pending; the rest stays
+  // queued for the next event.
+  const size_t room = static_cast<size_t>(kRingSize - 1 - Pending());
+  count = std::min(count, room);
+  size_t got = 0;
+  if (static_cast<size_t>(head_) + count <= static_cast<size_t>(kRingSize)) {
+    got = read(ring_ + head_, count);
+    head_ += static_cast<int32_t>(got);
+  } else {
+    const size_t first = static_cast<size_t>(kRingSize - head_);
+    got = read(ring_ + head_, first);
+    if (got == first) {
+      const size_t rest = count - first;
+      const size_t more = read(ring_, rest);
+      got += more;
+      head_ = static_cast<int32_t>(more);
+    } else {
+      head_ += static_cast<int32_t>(got);
+    }
+  }
+  if (head_ >= kRingSize) head_ = 0;
+  ParseReceived();
+  rxEventFree_ = true;
+  return got;
+}
+
+void ResponseReceiver::Feed(const uint8_t* bytes, size_t count) {
+  size_t offset = 0;
+  while (offset < count) {
+    const size_t chunk = std::min<size_t>(count - offset, kRingSize - 1);
+    size_t taken = 0;
+    OnReceive(chunk, [&](uint8_t* dst, size_t n) {
+      n = std::min(n, count - offset - taken);
+      std::copy_n(bytes + offset + taken, n, dst);
+      taken += n;
+      return n;
+    });
+    if (taken == 0) break;
+    offset += taken;
+  }
+}
+
+void ResponseReceiver::ParseReceived() {
+  if (!parserFree_) return;
+  parserFree_ = false;
+  int32_t n = Pending();
+  if (n == 0) {
+    parserFree_ = true;
+    return;
+  }
+  std::string raw;
+  if (LogRawBytes) raw = "RX:";
+  for (int32_t k = 0; k < n; ++k) {
+    const uint8_t c = ring_[tail_];
+    if (++tail_ >= kRingSize) tail_ = 0;
+    if (LogRawBytes) {
+      hex::AppendByte(raw, c);
+      raw.push_back(' ');
+    }
+    Consume(c);
+  }
+  if (LogRawBytes) Log(raw);
+  parserFree_ = true;
+}
+
+void ResponseReceiver::Consume(uint8_t c) {
+  switch (rx_) {
+    case RxState::Hunt:
+      if (c == frame::STX) {
+        frame_[0] = c;
+        index_ = 1;
+        expectedEnd_ = 7;
+        rx_ = RxState::InResponse;
+      }
+      return;
+    case RxState::InResponse:
+      if (index_ == 1) {
+        frame_[1] = c;
+        index_ = 2;
+        if (c >= 4) {
+          rx_ = RxState::InRaccess;
+          expectedEnd_ = c + 4;
+        }
+      } else if (index_ == 3) {
+        frame_[3] = c;
+        index_ = 4;
+        expectedEnd_ = c + 6;
+      } else if (index_ == expectedEnd_ && c == frame::CR) {
+        frame_[index_] = c;
+        FinishResponse();
+        rx_ = RxState::Hunt;
+      } else if (index_ > expectedEnd_) {
+        rx_ = RxState::Hunt;  // c is discarded, even an STX
+      } else {
+        frame_[index_++] = c;
+      }
+      return;
+    case RxState::InRaccess:
+      if (index_ < expectedEnd_) {
+        frame_[index_++] = c;
+        return;
+      }
+      // The body is complete; this byte must be the ETX, which is not stored.
+      rx_ = RxState::Hunt;
+      if (c == frame::ETX &&
+          frame::RaccessCheck(frame_ + 1, static_cast<size_t>(expectedEnd_ - 1)) != 0) {
+        state_ = ResponseState::RaccessReceived;
+        Log("Rec : Raccess " + LoadMessage(Msg::ResponseMsg));
+      }
+      return;
+  }
+}
+
+void ResponseReceiver::FinishResponse() {
+  const int32_t i = index_;
+  if (frame_[i - 1] == frame::FrameSum(frame_) && frame_[i - 2] == frame::ETX) {
+    if (LogRxFrames) {
+      std::string line = "RX: ";
+      hex::AppendBytes(line, frame_, static_cast<size_t>(i) + 1);
+      Log(line);
+    }
+    DispatchFrame();
+  } else {
+    Log(LoadMessage(Msg::SUMErrorMsg));
+  }
+}
+
+void ResponseReceiver::DispatchFrame() {
+  switch (frame_[2]) {
+    case frame::TypeAck:
+      state_ = ResponseState::AckReceived;
+      return;
+    case frame::TypeNack: {
+      state_ = ResponseState::NackReceived;
+      static const struct {
+        uint8_t code;
+        Msg msg;
+      } kNack[] = {
+          {0x01, Msg::CRCErrorMsg},           {0x02, Msg::CommandTimeOverMsg},
+          {0x03, Msg::TagDataReceiveErrorMsg}, {0x04, Msg::NotResponseFromTagMsg},
+          {0x41, Msg::NumberOfDataErrorsMsg}, {0x42, Msg::SUMErrorMsg},
+          {0x43, Msg::IDValueErrorMsg},       {0x44, Msg::InvalidCommandMsg},
+      };
+      // A NACK without data has no code; offset 4 then holds the ETX, which is no code either.
+      for (const auto& n : kNack)
+        if (frame_[3] >= 1 && frame_[4] == n.code) Log(LoadMessage(n.msg));
+      return;
+    }
+    case frame::TypeId: {
+      state_ = ResponseState::IdReceived;
+      const bool decorate = animalIdDisplay && animalIdDisplay();
+      std::string kindText = frame_[3] >= 1 ? hex::Byte(frame_[4]) : std::string("00");
+      std::string idText = IdText(frame_, decorate);
+      if (tally) tally(kindText, idText);
+      Log("ID: " + idText);
+      return;
+    }
+    default:
+      Log(LoadMessage(Msg::ResponseFormatErrorMsg));
+      return;
+  }
+}
+
+std::string ResponseReceiver::IdText(const uint8_t* f, bool decorate) {
+  const int len = f[3];
+  std::string text;
+  // ID bytes are offsets 5 .. 3+LEN, least significant first; shown most significant first.
+  for (int off = 3 + len; off >= 5; --off) {
+    hex::AppendByte(text, f[off]);
+    text.push_back(' ');
+  }
+  if (!decorate || len < 1) return text;
+  // The decoration reads fixed offsets; bytes past the frame's ID count as zero so that a short
+  // frame never reads stale buffer contents.
+  auto at = [&](int off) -> uint64_t { return off <= 3 + len ? f[off] : 0; };
+  switch (f[4]) {
+    case 5: {
+      const uint64_t v = at(6) << 24 | at(7) << 16 | at(8) << 8 | at(9);
+      text += "[" + ZeroPad(v, 10) + "]";
+      break;
+    }
+    case 6: {
+      const uint64_t national =
+          at(5) | at(6) << 8 | at(7) << 16 | at(8) << 24 | (at(9) & 0x3F) << 32;
+      const unsigned country = static_cast<unsigned>((at(10) << 2) | (at(9) >> 6)) & 0x3FF;
+      text += CountryNational(country, national);
+      break;
+    }
+    case 1: {
+      uint64_t v = 0;
+      for (int k = 0; k < 8; ++k) v |= at(5 + k) << (8 * k);
+      if (v >> 63) text += CountryNational((v >> 38) & 0x3FF, v & ((uint64_t{1} << 38) - 1));
+      break;
+    }
+    default:
+      break;
+  }
+  return text;
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The response receiver: bytes from the port go into a 16 KiB ring, a small state machine
+// assembles response and Raccess frames, verifies them and classifies each verified response
+// frame (ACK, NACK with its logged reason, ID data). No widget and no port in sight: the bytes
+// come through OnReceive with a read function, exactly as the port's receive event delivers them.
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+enum class ResponseState : int32_t {
+  None = 0,
+  AckReceived = 2,
+  NackReceived = 6,
+  IdReceived = 7,
+  RaccessReceived = 12,
+};
+
+enum class RxState : int32_t { Hunt = 0, InResponse = 1, InRaccess = 2 };
+
+class ResponseReceiver {
+ public:
+  static constexpr int32_t kRingSize = 16384;
+
+  // Where the receiver's lines go, and the tag tally.
+  std::function<void(const std::string& line)> log;
+  std::function<void(const std::string& kindText, const std::string& idText)> tally;
+  // The main window's "Animal ID" check box: decorates ID lines when set.
+  std::function<bool()> animalIdDisplay;
+
+  bool LogRxFrames = true;
+  bool LogRawBytes = false;
+
+  // The port's receive event (CommX1RxChar): count bytes are waiting; read(dst, n) copies n of
+  // them. Returns the number of bytes taken (0 when re-entered, so they stay queued).
+  size_t OnReceive(size_t count, const std::function<size_t(uint8_t*, size_t)>& read);
+  // Convenience for tests, fuzzers and benchmarks: delivers a buffer through OnReceive, in
+  // events of at most kRingSize - 1 bytes.
+  void Feed(const uint8_t* bytes, size_t count);
+
+  // Ring head, tail and the state machine back to zero (before every open).
+  void Reset();
+
+  ResponseState State() const { return state_; }
+  // Cleared only by the sending operations, just before they write.
+  void ClearState() { state_ = ResponseState::None; }
+
+  // The frame last assembled: type at offset 2, LEN at 3, data from 4.
+  const uint8_t* FrameBuffer() const { return frame_; }
+  RxState ParserState() const { return rx_; }
+  int32_t Head() const { return head_; }
+  int32_t Tail() const { return tail_; }
+  // Bytes not yet consumed by the parser.
+  int32_t Pending() const;
+
+  // Decodes the data of an 'I' frame (frame offsets 4 .. 3+LEN) into "80 00 62 ... [392, ...]".
+  static std::string IdText(const uint8_t* frame, bool decorate);
+
+ private:
+  void ParseReceived();
+  void Consume(uint8_t c);
+  void FinishResponse();
+  void DispatchFrame();
+  void Log(const std::string& line) {
+    if (log) log(line);
+  }
+
+  uint8_t ring_[kRingSize] = {};
+  uint8_t frame_[kRingSize] = {};
+  int32_t head_ = 0;
+  int32_t tail_ = 0;
+  int32_t index_ = 0;
+  int32_t expectedEnd_ = 0;
+  RxState rx_ = RxState::Hunt;
+  ResponseState state_ = ResponseState::None;
+  bool rxEventFree_ = true;
+  bool parserFree_ = true;
+};

@@ -1,0 +1,40 @@
+#include "shell/handler_registry.h"
+
+#include <exception>
+
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+
+void HandlerRegistry::Add(const std::string& item, Handler handler) {
+  handlers_[item] = std::move(handler);
+}
+
+const Handler* HandlerRegistry::Find(const std::string& item) const {
+  auto it = handlers_.find(item);
+  return it == handlers_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> HandlerRegistry::Items() const {
+  std::vector<std::string> items;
+  for (const auto& [name, h] : handlers_) items.push_back(name);
+  return items;
+}
+
+bool HandlerRegistry::Run(AppCore& app, const std::string& item) const {
+  const Handler* h = Find(item);
+  if (!h) return false;
+  if (app.Busy) {
+    app.AddLog("Busy: " + item + " was not started; another command is still running");
+    return false;
+  }
+  app.Busy = true;
+  try {
+    (*h)(app, item);
+  } catch (const std::exception& e) {
+    app.Busy = false;
+    app.Prompt().Message(e.what(), "Error");
+    return true;
+  }
+  app.Busy = false;
+  return true;
+}
