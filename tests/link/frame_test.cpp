@@ -1,0 +1,29 @@
+#include <gtest/gtest.h>
+
+#include "link/frame.h"
+#include "link/hex.h"
+
+namespace {
+std::string Hex(const std::vector<uint8_t>& v) { return hex::Bytes(v); }
+}  // namespace
+
+TEST(Frames, WorkedCommandFrames) {
+  EXPECT_EQ(Hex(frame::BuildCommandFrame(std::vector<uint8_t>{0x90})), "02 00 4D 01 90 03 E3 0D ");
+  EXPECT_EQ(Hex(frame::BuildCommandFrame(std::vector<uint8_t>{0x10, 0x00})),
+            "02 00 4D 02 10 00 03 64 0D ");
+  EXPECT_EQ(Hex(frame::BuildCommandFrame(std::vector<uint8_t>{0x9E, 0x03, 0x88, 0x13}, frame::KindN)),
+            "02 00 4E 04 9E 03 88 13 03 93 0D ");
+}
+
+TEST(Frames, WorkedResponseFrames) {
+  EXPECT_EQ(Hex(frame::BuildResponseFrame(frame::TypeAck, std::vector<uint8_t>{0x90})),
+            "02 00 30 01 90 03 C6 0D ");
+  EXPECT_EQ(Hex(frame::BuildResponseFrame(frame::TypeNack, std::vector<uint8_t>{0x42})),
+            "02 00 31 01 42 03 79 0D ");
+}
+
+TEST(Frames, RaccessCheckValues) {
+  const std::string s = "123456789";
+  EXPECT_EQ(frame::RaccessCheck(reinterpret_cast<const uint8_t*>(s.data()), s.size()), 0xDE76);
+  EXPECT_EQ(frame::RaccessCheck(nullptr, 0), 0xFFFF);
+}
