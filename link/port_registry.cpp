@@ -94,10 +94,14 @@ std::vector<SysDevice> ScanSys() {
     std::string sys = g_sysRoot + "/" + name;
     std::string devLink = RealPath(sys + "/device");
     if (devLink.empty()) continue;
-    std::string driver = BaseName(RealPath(sys + "/device/driver"));
-    std::string type = ReadFirstLine(sys + "/type");
-    if (driver.find("8250") != std::string::npos || driver == "serial8250") {
-      if (type.empty() || type == "0") continue;
+    // UART ports report their type; 0 is a phantom 8250 port with no UART behind it.
+    const std::string type = ReadFirstLine(sys + "/type");
+    if (type == "0") continue;
+    // The driver: the first one up the device chain that is not the serial core's own.
+    std::string driver;
+    for (std::string p = devLink; p.size() > 1 && driver.empty(); p = p.substr(0, p.rfind('/'))) {
+      std::string d = BaseName(RealPath(p + "/driver"));
+      if (!d.empty() && d != "port" && d != "ctrl") driver = d;
     }
     SysDevice dev;
     dev.devPath = g_devRoot + "/" + name;

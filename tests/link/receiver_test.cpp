@@ -1,0 +1,266 @@
+// The receiver: frames assembled from a byte stream whole, byte by byte and in random splits.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "link/frame.h"
+#include "link/receiver.h"
+#include "shell/messages.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+struct Harness {
+  ResponseReceiver rx;
+  std::vector<std::string> lines;
+  std::vector<std::pair<std::string, std::string>> tallied;
+  bool animal = false;
+  Harness() {
+    rx.log = [this](const std::string& l) { lines.push_back(l); };
+    rx.tally = [this](const std::string& k, const std::string& id) { tallied.emplace_back(k, id); };
+    rx.animalIdDisplay = [this] { return animal; };
+  }
+};
+
+Bytes Cat(std::initializer_list<Bytes> parts) {
+  Bytes out;
+  for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+  return out;
+}
+
+Bytes Ack(Bytes data) { return frame::BuildResponseFrame(frame::TypeAck, data); }
+Bytes Nack(uint8_t code) { return frame::BuildResponseFrame(frame::TypeNack, Bytes{code}); }
+Bytes Id(Bytes data) { return frame::BuildResponseFrame(frame::TypeId, data); }
+
+// A Raccess frame: STX, L, L+2 body bytes, ETX; the body is chosen so the check is non-zero.
+Bytes Raccess(uint8_t L) {
+  Bytes f{frame::STX, L};
+  for (int i = 0; i < L + 2; ++i) f.push_back(static_cast<uint8_t>(0x40 + i));
+  f.push_back(frame::ETX);
+  return f;
+}
+
+// Feeds the same stream in three ways and checks they agree.
+enum class Split { Whole, ByteByByte, Random };
+void FeedAs(Harness& h, const Bytes& s, Split how, unsigned seed = 1) {
+  if (how == Split::Whole) return h.rx.Feed(s.data(), s.size());
+  std::mt19937 rng(seed);
+  size_t i = 0;
+  while (i < s.size()) {
+    size_t n = how == Split::ByteByByte ? 1 : std::uniform_int_distribution<size_t>(1, 9)(rng);
+    n = std::min(n, s.size() - i);
+    h.rx.Feed(s.data() + i, n);
+    i += n;
+  }
+}
+
+class ReceiverSplits : public ::testing::TestWithParam<Split> {};
+
+TEST_P(ReceiverSplits, AckNackAndIdFramesAreLoggedAndPosted) {
+  Harness h;
+  const Bytes ack = Ack({0x90, '1', '1', '0', '0'});
+  FeedAs(h, Cat({Bytes{0x55, 0xAA}, ack}), GetParam());
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+  ASSERT_EQ(h.lines.size(), 1u);
+  EXPECT_EQ(h.lines[0], "RX: 02 00 30 05 90 31 31 30 30 03 8C 0D ");
+
+  FeedAs(h, Nack(0x42), GetParam());
+  EXPECT_EQ(h.rx.State(), ResponseState::NackReceived);
+  EXPECT_EQ(h.lines.back(), "SUM Error");
+  EXPECT_EQ(h.lines[h.lines.size() - 2], "RX: 02 00 31 01 42 03 79 0D ");
+
+  h.animal = true;
+  FeedAs(h, Id({0x06, 0x14, 0x1A, 0x99, 0xBE, 0x1C, 0x62, 0x00, 0x80}), GetParam());
+  EXPECT_EQ(h.rx.State(), ResponseState::IdReceived);
+  EXPECT_EQ(h.lines.back(), "ID: 80 00 62 1C BE 99 1A 14 [392, 123456789012]");
+  ASSERT_EQ(h.tallied.size(), 1u);
+  EXPECT_EQ(h.tallied[0].first, "06");
+  EXPECT_EQ(h.tallied[0].second, "80 00 62 1C BE 99 1A 14 [392, 123456789012]");
+}
+
+TEST_P(ReceiverSplits, ManyFramesInOneStreamAreAllRecovered) {
+  Harness h;
+  Bytes stream;
+  for (int i = 0; i < 200; ++i) {
+    stream.push_back(0x00);  // noise between frames
+    const Bytes f = Id({0x01, static_cast<uint8_t>(i), 1, 2, 3, 4, 5, 6, 7});
+    stream.insert(stream.end(), f.begin(), f.end());
+  }
+  FeedAs(h, stream, GetParam(), 7);
+  EXPECT_EQ(h.tallied.size(), 200u);
+  EXPECT_EQ(h.tallied[199].second, "07 06 05 04 03 02 01 C7 ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Feeds, ReceiverSplits,
+                         ::testing::Values(Split::Whole, Split::ByteByByte, Split::Random));
+
+TEST(Receiver, NackCodesAndUnknownCodes) {
+  const std::pair<uint8_t, const char*> known[] = {
+      {0x01, "CRC Error"},      {0x02, "Command Time Over"}, {0x03, "Tag Data Receive Error"},
+      {0x04, "No response from tag"}, {0x41, "Number of data Errors"}, {0x42, "SUM Error"},
+      {0x43, "ID Value Error"}, {0x44, "Invalid Command"}};
+  for (auto [code, text] : known) {
+    Harness h;
+    h.rx.LogRxFrames = false;
+    const Bytes f = Nack(code);
+    h.rx.Feed(f.data(), f.size());
+    ASSERT_EQ(h.lines.size(), 1u) << int(code);
+    EXPECT_EQ(h.lines[0], text);
+  }
+  Harness h;
+  h.rx.LogRxFrames = false;
+  const Bytes f = Nack(0x05);
+  h.rx.Feed(f.data(), f.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::NackReceived);
+  EXPECT_TRUE(h.lines.empty());
+}
+
+TEST(Receiver, BadSumMissingEtxAndUnknownTypeAreReportedAndNotPosted) {
+  Harness h;
+  Bytes bad = Ack({0x90});
+  bad[bad.size() - 2] ^= 0xFF;
+  h.rx.Feed(bad.data(), bad.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::None);
+  EXPECT_EQ(h.lines, std::vector<std::string>{"SUM Error"});
+
+  // Correct sum over a frame whose ETX position holds another byte.
+  Bytes noEtx{0x02, 0x00, 0x30, 0x01, 0x90, 0x04};
+  noEtx.push_back(frame::FrameSum(noEtx.data()));
+  noEtx.push_back(0x0D);
+  h.rx.Feed(noEtx.data(), noEtx.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::None);
+  EXPECT_EQ(h.lines.back(), "SUM Error");
+
+  const Bytes odd = frame::BuildResponseFrame(0x32, Bytes{0x01});
+  h.rx.Feed(odd.data(), odd.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::None);
+  EXPECT_EQ(h.lines.back(), "Response Format Error");
+}
+
+TEST(Receiver, StxInsideDataDoesNotRestartTheFrame) {
+  Harness h;
+  const Bytes f = Ack({0x81, 0x02, 0x02, 0x02});
+  h.rx.Feed(f.data(), f.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+  EXPECT_EQ(h.rx.FrameBuffer()[3], 4);
+}
+
+TEST(Receiver, MissingCrIsStoredOneFurtherAndTheNextByteIsDiscardedEvenIfStx) {
+  Harness h;
+  Bytes f = Ack({0x90});
+  f.back() = 0x00;  // CR replaced
+  const Bytes good = Ack({0x93});
+  // The STX of the next frame is eaten by the abandoned frame, so that frame is lost too.
+  h.rx.Feed(f.data(), f.size());
+  EXPECT_EQ(h.rx.ParserState(), RxState::InResponse);
+  h.rx.Feed(good.data(), good.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::None);
+  EXPECT_TRUE(h.lines.empty());
+  h.rx.Feed(good.data(), good.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+}
+
+TEST(Receiver, RaccessFramesPostAndLogOrDropSilently) {
+  Harness h;
+  const Bytes r = Raccess(4);
+  ASSERT_NE(frame::RaccessCheck(r.data() + 1, 4 + 3), 0);
+  h.rx.Feed(r.data(), r.size());
+  EXPECT_EQ(h.rx.State(), ResponseState::RaccessReceived);
+  EXPECT_EQ(h.lines, std::vector<std::string>{"Rec : Raccess Response"});
+
+  Harness h2;
+  Bytes noEtx = Raccess(6);
+  noEtx.back() = 0x00;
+  h2.rx.Feed(noEtx.data(), noEtx.size());
+  EXPECT_EQ(h2.rx.State(), ResponseState::None);
+  EXPECT_TRUE(h2.lines.empty());
+  // A byte 1 of 4 or more is never a response frame, whatever follows.
+  Harness h3;
+  Bytes looksLikeAck = Ack({0x90});
+  looksLikeAck[1] = 0x04;
+  h3.rx.Feed(looksLikeAck.data(), looksLikeAck.size());
+  EXPECT_NE(h3.rx.State(), ResponseState::AckReceived);
+}
+
+TEST(Receiver, IdDecorationByKind) {
+  Harness h;
+  h.animal = true;
+  auto line = [&](Bytes data) {
+    const Bytes f = Id(data);
+    h.rx.Feed(f.data(), f.size());
+    return h.lines.back();
+  };
+  EXPECT_EQ(line({0x05, 0x01, 0x02, 0x03, 0x04, 0x05}), "ID: 05 04 03 02 01 [0033752069]");
+  EXPECT_EQ(line({0x00, 1, 2, 3, 4, 5, 6, 7, 8}), "ID: 08 07 06 05 04 03 02 01 ");
+  // RO with bit 63 set decodes like FDX-B; with it clear there is no decoration.
+  EXPECT_EQ(line({0x01, 0x01, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80}),
+            "ID: 80 00 F9 E0 F2 0E A7 01 [999, 141500000001]");
+  EXPECT_EQ(line({0x01, 0x01, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x00}),
+            "ID: 00 00 F9 E0 F2 0E A7 01 ");
+  h.animal = false;
+  EXPECT_EQ(line({0x06, 0x14, 0x1A, 0x99, 0xBE, 0x1C, 0x62, 0x00, 0x80}),
+            "ID: 80 00 62 1C BE 99 1A 14 ");
+}
+
+TEST(Receiver, ShortIdFramesNeverDecorateFromStaleBytes) {
+  Harness h;
+  h.animal = true;
+  const Bytes full = Id({0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+  h.rx.Feed(full.data(), full.size());
+  const Bytes shortFdx = Id({0x06, 0x01});
+  h.rx.Feed(shortFdx.data(), shortFdx.size());
+  EXPECT_EQ(h.lines.back(), "ID: 01 [000, 000000000001]");
+}
+
+TEST(Receiver, RingWrapsAndKeepsOrder) {
+  Harness h;
+  h.rx.LogRxFrames = false;
+  // Push the ring indices close to the end, then deliver a frame that straddles it.
+  Bytes filler(ResponseReceiver::kRingSize - 5, 0x00);
+  h.rx.Feed(filler.data(), filler.size());
+  EXPECT_EQ(h.rx.Head(), ResponseReceiver::kRingSize - 5);
+  const Bytes f = Id({0x01, 1, 2, 3, 4, 5, 6, 7, 8});
+  h.rx.Feed(f.data(), f.size());
+  EXPECT_EQ(h.rx.Head(), 11);  // 5 bytes before the end, 11 from the start
+  EXPECT_EQ(h.rx.Pending(), 0);
+  EXPECT_EQ(h.lines.back(), "ID: 08 07 06 05 04 03 02 01 ");
+}
+
+TEST(Receiver, AFloodLargerThanTheRingIsParsedEventByEventWithoutLoss) {
+  Harness h;
+  h.rx.LogRxFrames = false;
+  Bytes stream;
+  for (int i = 0; i < 3000; ++i) {
+    const Bytes f = Id({0x05, static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8), 0, 0, 0});
+    stream.insert(stream.end(), f.begin(), f.end());
+  }
+  ASSERT_GT(stream.size(), 2u * ResponseReceiver::kRingSize);
+  h.rx.Feed(stream.data(), stream.size());
+  EXPECT_EQ(h.tallied.size(), 3000u);
+}
+
+TEST(Receiver, ReentrantReceiveEventLeavesBytesQueued) {
+  Harness h;
+  const Bytes f = Ack({0x90});
+  size_t inner = 99;
+  h.rx.log = [&](const std::string&) {
+    // A receive event arriving while the handler runs (the event loop pumped from inside).
+    inner = h.rx.OnReceive(f.size(), [&](uint8_t*, size_t n) { return n; });
+  };
+  h.rx.Feed(f.data(), f.size());
+  EXPECT_EQ(inner, 0u);
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+}
+
+TEST(Receiver, RawByteLogIsOneLinePerParserRunAfterTheFrameLines) {
+  Harness h;
+  h.rx.LogRawBytes = true;
+  const Bytes f = Ack({0x90});
+  h.rx.Feed(f.data(), f.size());
+  ASSERT_EQ(h.lines.size(), 2u);
+  EXPECT_EQ(h.lines[0], "RX: 02 00 30 01 90 03 C6 0D ");
+  EXPECT_EQ(h.lines[1], "RX:02 00 30 01 90 03 C6 0D ");
+}
+
+}  // namespace
