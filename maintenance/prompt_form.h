@@ -32,6 +32,13 @@ struct PromptField {
   bool visible = true;
   bool enabled = true;
   bool readOnly = false;
+  // Layout hints for the window: the tab page the field sits on (empty: no tabs), fields that
+  // share a row number >= 0 stand on one line, and a caption for a group box around fields that
+  // share it. The look is the window's business; names and behaviour are the form's.
+  std::string page;
+  int row = -1;
+  std::string group;
+  std::string hint;  // tool tip
 
   NumberEditModel number;  // Number
   std::string text;        // Label, Text, Panel
@@ -73,6 +80,9 @@ struct PromptForm {
   std::deque<PromptAction> actions;
   // Where the dialog opens: centred on the screen, or on the main window.
   bool centerOnMainWindow = false;
+  // Tab pages (in order) and the ones whose tabs are hidden.
+  std::vector<std::string> pages;
+  std::vector<std::string> hiddenPages;
 
   // Called after a field changed its value (by the user or by a script answer).
   std::function<void(PromptForm&, const std::string& field)> onChange;

@@ -1,0 +1,5 @@
+#include "hdx/register.h"
+
+#include "shell/handler_registry.h"
+
+void RegisterHdxHandlers(HandlerRegistry& /*registry*/) {}

@@ -1,0 +1,11 @@
+// Links every family's handlers into one registry (the window and the command runner use it).
+#include "fdx/register.h"
+#include "hdx/register.h"
+#include "maintenance/register.h"
+#include "shell/handler_registry.h"
+
+void RegisterAllHandlers(HandlerRegistry& registry) {
+  RegisterMaintenanceHandlers(registry);
+  RegisterHdxHandlers(registry);
+  RegisterFdxHandlers(registry);
+}
