@@ -1,5 +1,7 @@
 #include "shell/app_core.h"
 
+#include <stdexcept>
+
 #include "link/hex.h"
 #include "shell/ini_file.h"
 
@@ -17,6 +19,11 @@ bool AppCore::SaveSettings() { return SaveOptionSettings(settingsPath_, Settings
 TTirisC1Dlg& AppCore::CreateComm() {
   comm_ = std::make_unique<TTirisC1Dlg>(settingsPath_, &log_);
   comm_->AnimalIdDisplay = animalId_;
+  return *comm_;
+}
+
+TTirisC1Dlg& AppCore::Link() {
+  if (!comm_) throw std::runtime_error("No communication module: open a port first (COM Port...)");
   return *comm_;
 }
 

@@ -41,6 +41,8 @@ class AppCore {
 
   // --- Communication module ---
   TTirisC1Dlg* Comm() { return comm_.get(); }
+  // The module for handlers; throws std::runtime_error when there is none (shown as a message).
+  TTirisC1Dlg& Link();
   // Creates a new module (loading ComDebug and clearing the tally) with the main log pane.
   TTirisC1Dlg& CreateComm();
   // Saves the link settings, closes the port and frees the module.
