@@ -260,20 +260,24 @@ std::string FormatGeneralFloat(double v) {
   for (char c : mant)
     if (c != '.') digits.push_back(c);
   while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
+  // Built with append() only: GCC 12 warns falsely about operator+ on strings at -O3.
   std::string out;
+  if (neg) out.push_back('-');
   if (exp >= 15 || exp < -5) {
-    out = digits.substr(0, 1);
-    if (digits.size() > 1) out += "." + digits.substr(1);
-    out += "E" + std::string(exp < 0 ? "-" : "") + std::to_string(exp < 0 ? -exp : exp);
+    out.push_back(digits[0]);
+    if (digits.size() > 1) out.append(".").append(digits, 1, std::string::npos);
+    out.append("E");
+    if (exp < 0) out.push_back('-');
+    out.append(std::to_string(exp < 0 ? -exp : exp));
   } else if (exp >= 0) {
-    std::string intPart = digits.substr(0, std::min<size_t>(digits.size(), exp + 1));
-    while (static_cast<int>(intPart.size()) < exp + 1) intPart.push_back('0');
-    out = intPart;
-    if (digits.size() > static_cast<size_t>(exp + 1)) out += "." + digits.substr(exp + 1);
+    const size_t intDigits = static_cast<size_t>(exp) + 1;
+    out.append(digits, 0, std::min(digits.size(), intDigits));
+    if (digits.size() < intDigits) out.append(intDigits - digits.size(), '0');
+    if (digits.size() > intDigits) out.append(".").append(digits, intDigits, std::string::npos);
   } else {
-    out = "0." + std::string(static_cast<size_t>(-exp - 1), '0') + digits;
+    out.append("0.").append(static_cast<size_t>(-exp - 1), '0').append(digits);
   }
-  return neg ? "-" + out : out;
+  return out;
 }
 
 std::optional<double> ParseFloat(const std::string& s) {
