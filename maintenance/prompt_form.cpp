@@ -118,6 +118,12 @@ PromptAction& PromptForm::AddAction(const std::string& name, const std::string& 
   return actions.back();
 }
 
+void PromptForm::AddPage(const std::string& name, const std::string& caption) {
+  pageCaptions.resize(pages.size());
+  pages.push_back(name);
+  pageCaptions.push_back(caption);
+}
+
 void PromptForm::AddOkCancel(const std::string& okCaption, const std::string& cancelCaption) {
   AddAction("OKBtn", okCaption, ActionKind::Accept, true);
   AddAction("CancelBtn", cancelCaption, ActionKind::Cancel);

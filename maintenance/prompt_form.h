@@ -5,10 +5,10 @@
 // the command runner answer it from a script. Behaviour that belongs to the dialog (a combo that
 // hides fields, a fill button) lives in the form's callbacks, so both ways run it.
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
-#include <deque>
 #include <vector>
 
 #include "maintenance/number_edit_model.h"
@@ -24,6 +24,10 @@ enum class FieldKind {
   Memo,    // multi-line log; `lines`
   Panel,   // coloured status panel; `text`, `color`
 };
+
+// How a Choice field looks: a fixed drop-down list, an editable drop-down (its edit text in
+// `text`; typing a text that is no item leaves no item selected) or a list box.
+enum class ChoiceStyle { DropDownList, DropDown, List };
 
 struct PromptField {
   std::string name;
@@ -43,15 +47,16 @@ struct PromptField {
   NumberEditModel number;  // Number
   std::string text;        // Label, Text, Panel
   std::vector<std::string> items;
-  int index = -1;  // Choice, Radio
-  int columns = 1;  // Radio
-  bool checked = false;  // Check
-  std::vector<std::vector<std::string>> cells;  // Table: [row][col], row 0 the header
-  std::vector<std::vector<int>> cellColors;     // Table: text colour per cell, -1 default
-  std::vector<int> columnWidths;                // Table
-  int fixedRows = 1, fixedCols = 0;             // Table
-  std::vector<std::string> lines;               // Memo
-  int color = -1;                               // Panel background, 0xRRGGBB
+  int index = -1;                                       // Choice, Radio
+  ChoiceStyle choiceStyle = ChoiceStyle::DropDownList;  // Choice
+  int columns = 1;                                      // Radio
+  bool checked = false;                                 // Check
+  std::vector<std::vector<std::string>> cells;          // Table: [row][col], row 0 the header
+  std::vector<std::vector<int>> cellColors;             // Table: text colour per cell, -1 default
+  std::vector<int> columnWidths;                        // Table
+  int fixedRows = 1, fixedCols = 0;                     // Table
+  std::vector<std::string> lines;                       // Memo
+  int color = -1;                                       // Panel background, 0xRRGGBB
 
   // Value of a Number field, truncated toward zero.
   int64_t Int() const { return number.IntValue(); }
@@ -74,14 +79,16 @@ struct PromptAction {
 };
 
 struct PromptForm {
-  std::string dialog;   // class name: "TInputIntDlg"
-  std::string caption;  // window caption
+  std::string dialog;              // class name: "TInputIntDlg"
+  std::string caption;             // window caption
   std::deque<PromptField> fields;  // deque: references stay valid while adding
   std::deque<PromptAction> actions;
   // Where the dialog opens: centred on the screen, or on the main window.
   bool centerOnMainWindow = false;
-  // Tab pages (in order) and the ones whose tabs are hidden.
+  // Tab pages (in order, by name: "TabSheet1"), their tab texts (parallel to `pages`; a missing
+  // text shows the name) and the pages whose tabs are hidden.
   std::vector<std::string> pages;
+  std::vector<std::string> pageCaptions;
   std::vector<std::string> hiddenPages;
 
   // Called after a field changed its value (by the user or by a script answer).
@@ -112,8 +119,11 @@ struct PromptForm {
   PromptField& AddPanel(const std::string& name, const std::string& text);
   PromptAction& AddAction(const std::string& name, const std::string& caption, ActionKind kind,
                           bool isDefault = false);
+  // A tab page with its tab text.
+  void AddPage(const std::string& name, const std::string& caption);
   // The usual pair: OKBtn "OK" (default) and CancelBtn with the given caption.
-  void AddOkCancel(const std::string& okCaption = "OK", const std::string& cancelCaption = "Cancel");
+  void AddOkCancel(const std::string& okCaption = "OK",
+                   const std::string& cancelCaption = "Cancel");
 
   // Raises onChange for a field (implementations call this after changing a value).
   void Changed(const std::string& field) {
