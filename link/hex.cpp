@@ -31,7 +31,9 @@ std::string Bytes(const uint8_t* bytes, size_t count) {
   return s;
 }
 
-std::string Bytes(std::span<const uint8_t> bytes) { return Bytes(bytes.data(), bytes.size()); }
+std::string Bytes(std::span<const uint8_t> bytes) {
+  return Bytes(bytes.data(), bytes.size());
+}
 
 std::string Number(uint64_t value, int digits) {
   std::string s;
@@ -41,6 +43,26 @@ std::string Number(uint64_t value, int digits) {
   } while (value != 0);
   while (static_cast<int>(s.size()) < digits) s.insert(s.begin(), '0');
   return s;
+}
+
+namespace {
+uint8_t Digit(char c) {
+  if (c >= '0' && c <= '9') return static_cast<uint8_t>(c - '0');
+  if (c >= 'a' && c <= 'f') return static_cast<uint8_t>(c - 'a' + 10);
+  if (c >= 'A' && c <= 'F') return static_cast<uint8_t>(c - 'A' + 10);
+  return 0;
+}
+}  // namespace
+
+std::vector<uint8_t> HexTextToBytes(std::string_view text) {
+  std::vector<uint8_t> out;
+  size_t i = 0;
+  while (text.size() - i >= 2) {
+    out.push_back(static_cast<uint8_t>(Digit(text[i]) << 4 | Digit(text[i + 1])));
+    i += 2;
+    while (i < text.size() && static_cast<unsigned char>(text[i]) <= 0x20) ++i;
+  }
+  return out;
 }
 
 }  // namespace hex
