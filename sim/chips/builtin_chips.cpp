@@ -1,0 +1,27 @@
+// The chip types that --tag and scenario files know. One line per chip: the registration
+// function its file in sim/chips defines.
+#include "sim/chip_registry.h"
+
+#define QZH_BUILTIN_CHIPS(X) \
+  X(RegisterFdxb)            \
+  X(RegisterEm4100)          \
+  X(RegisterTiReadOnly)
+
+namespace sim {
+
+#define QZH_DECLARE_CHIP(fn) void fn(ChipRegistry&);
+QZH_BUILTIN_CHIPS(QZH_DECLARE_CHIP)
+#undef QZH_DECLARE_CHIP
+
+const ChipRegistry& ChipRegistry::Builtin() {
+  static const ChipRegistry registry = [] {
+    ChipRegistry r;
+#define QZH_REGISTER_CHIP(fn) fn(r);
+    QZH_BUILTIN_CHIPS(QZH_REGISTER_CHIP)
+#undef QZH_REGISTER_CHIP
+    return r;
+  }();
+  return registry;
+}
+
+}  // namespace sim

@@ -1,0 +1,124 @@
+#pragma once
+// A transponder in the module's field.
+//
+// Adding a chip (TI read/write, SIC7888, EM4305, ...):
+//  1. Write sim/chips/<chip>.cpp (plus a header when tests need the class) with a subclass of
+//     Transponder. Give the base its type name, the kind code it reports in 'I' frames and tag
+//     type bytes, its air interface and its memory (blocks with lock state). Override IdBytes()
+//     and Describe(), and Handle() for the tag commands the chip answers; pass everything else
+//     on to Transponder::Handle(), which answers the ID reads 0x70-0x72.
+//     End the file with its registration function, which names the chip for --tag and scenario
+//     files and parses the arguments after "name:":
+//       void RegisterMyChip(ChipRegistry& r) { r.Add({"mychip", {}, "mychip:HEX8  ...", &Make}); }
+//  2. Add X(RegisterMyChip) to QZH_BUILTIN_CHIPS in sim/chips/builtin_chips.cpp.
+// sim/CMakeLists.txt picks up every file of sim/chips by itself.
+//
+// Handle() runs on the simulator's thread under the field's lock; a chip keeps its state in
+// its own members and needs no locking of its own.
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "sim/sim_time.h"
+#include "sim/tag_memory.h"
+
+namespace sim {
+
+class ParameterMemory;
+
+// NACK codes the module sends about tag traffic and rejected commands.
+namespace nack {
+inline constexpr uint8_t kCrcError = 0x01;
+inline constexpr uint8_t kCommandTimeOver = 0x02;
+inline constexpr uint8_t kTagDataReceiveError = 0x03;
+inline constexpr uint8_t kNoResponseFromTag = 0x04;
+inline constexpr uint8_t kNumberOfData = 0x41;
+inline constexpr uint8_t kSum = 0x42;
+inline constexpr uint8_t kValue = 0x43;
+inline constexpr uint8_t kInvalidCommand = 0x44;
+}  // namespace nack
+
+// Tag type codes (also the kind codes of 'I' frames).
+namespace tag_type {
+inline constexpr uint8_t kReadWrite = 0;
+inline constexpr uint8_t kReadOnly = 1;
+inline constexpr uint8_t kMultiPage = 2;
+inline constexpr uint8_t kAes = 3;
+inline constexpr uint8_t kSic279 = 4;
+inline constexpr uint8_t kEm = 5;
+inline constexpr uint8_t kFdxb = 6;
+inline constexpr uint8_t kSic7888 = 7;
+inline constexpr uint8_t kFecava = 8;
+inline constexpr uint8_t kBde = 9;
+}  // namespace tag_type
+
+enum class AirInterface { Hdx, Fdx };
+
+// The module's ID read commands: 0x70 01, 0x71, 0x71 02, 0x72.
+enum class IdRead { Fdx, Animal, HdxFdx, Fecava };
+
+struct TagCommand {
+  uint8_t code = 0;
+  std::span<const uint8_t> params;  // the data bytes after the code
+};
+
+// What a chip may need to know about the module while it answers.
+struct AirContext {
+  TimePoint now{};
+  bool carrierOn = false;  // LF carrier switched on by command 0x9E
+  int romLevel = 3;
+  const ParameterMemory* memory = nullptr;
+};
+
+// A tag command's outcome as the module reports it: ACK data (the echoed code first) or a NACK
+// code (data[0]).
+struct TagReply {
+  bool ack = true;
+  std::vector<uint8_t> data;
+
+  static TagReply Ack(uint8_t code, std::span<const uint8_t> payload = {});
+  static TagReply Nack(uint8_t errorCode) { return TagReply{false, {errorCode}}; }
+};
+
+class Transponder {
+ public:
+  Transponder(std::string typeName, uint8_t kind, AirInterface air, TagMemory memory);
+  virtual ~Transponder() = default;
+  Transponder(const Transponder&) = delete;
+  Transponder& operator=(const Transponder&) = delete;
+
+  const std::string& TypeName() const { return typeName_; }
+  uint8_t Kind() const { return kind_; }
+  AirInterface Air() const { return air_; }
+
+  // The ID as it travels in 'I' frames and ID read answers.
+  virtual std::vector<uint8_t> IdBytes() const = 0;
+  // One line for listings, e.g. "fdxb 392 123456789012 (animal)".
+  virtual std::string Describe() const = 0;
+  // Whether the tag shows up in read-loop mode (a disabled chip stays silent).
+  virtual bool Streams() const { return true; }
+  // Which ID reads find this tag: FDX reads find FDX tags, the animal and HDX+FDX reads find
+  // both families, the FECAVA read only FECAVA-coded tags.
+  virtual bool AnswersIdRead(IdRead read) const;
+  // A tag command; nullopt when this tag does not answer it (the module then asks the next tag
+  // and finally reports "No response from tag").
+  virtual std::optional<TagReply> Handle(const TagCommand& cmd, const AirContext& ctx);
+
+  TagMemory& Memory() { return memory_; }
+  const TagMemory& Memory() const { return memory_; }
+
+ protected:
+  TagMemory memory_;
+
+ private:
+  std::string typeName_;
+  uint8_t kind_;
+  AirInterface air_;
+};
+
+// The ID read a command asks for; nullopt for any other command or parameter.
+std::optional<IdRead> IdReadOf(const TagCommand& cmd);
+
+}  // namespace sim
