@@ -1,0 +1,260 @@
+#include "link/port_selection.h"
+
+#include <algorithm>
+
+#include "link/comm_module.h"
+#include "shell/messages.h"
+#include "shell/ui_text.h"
+
+namespace port_speeds {
+
+int IndexOfRate(TBaudRate rate) {
+  for (size_t i = 0; i < kRates.size(); ++i)
+    if (kRates[i] == rate) return static_cast<int>(i);
+  return 1;
+}
+
+TBaudRate RateOfIndex(int index) {
+  if (index < 0 || index >= static_cast<int>(kRates.size())) return TBaudRate::br9600;
+  return kRates[static_cast<size_t>(index)];
+}
+
+}  // namespace port_speeds
+
+namespace {
+
+// Every rate the port offers, in enumeration order (Custom is never offered).
+constexpr std::array<TBaudRate, 15> kPortRates = {
+    TBaudRate::br110,    TBaudRate::br300,    TBaudRate::br600,   TBaudRate::br1200,
+    TBaudRate::br2400,   TBaudRate::br4800,   TBaudRate::br9600,  TBaudRate::br14400,
+    TBaudRate::br19200,  TBaudRate::br38400,  TBaudRate::br56000, TBaudRate::br57600,
+    TBaudRate::br115200, TBaudRate::br128000, TBaudRate::br256000};
+
+}  // namespace
+
+PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck) {
+  PromptForm f;
+  f.dialog = "TOpenCom1Dlg";
+  f.caption = LoadMessage(Msg::OpenCOMPortMsg);
+  f.AddLabel("Label1", Tr("TOpenCom1Dlg", "COMポート"));
+  PromptField& list = f.AddChoice("LBComPort", "", comm.PortList, -1);
+  list.choiceStyle = ChoiceStyle::List;
+  PromptField& shown = f.AddLabel("STComPort", "");
+  if (!list.items.empty()) {
+    auto it = std::find(list.items.begin(), list.items.end(), comm.CommX1.Port());
+    list.index = it == list.items.end() ? 0 : static_cast<int>(it - list.items.begin());
+    shown.text = list.items[static_cast<size_t>(list.index)];
+  }
+  f.AddRadio("RGComSpeed", Tr("TOpenCom1Dlg", "通信スピード"),
+             {port_speeds::kTexts.begin(), port_speeds::kTexts.end()},
+             port_speeds::IndexOfRate(comm.CommX1.BaudRate()));
+  const TParityBits parity = comm.CommX1.Parity();
+  PromptField& rgParity = f.AddRadio(
+      "RGParity", Tr("TOpenCom1Dlg", "パリティ"),
+      {Tr("TOpenCom1Dlg", "なし"), Tr("TOpenCom1Dlg", "奇数"), Tr("TOpenCom1Dlg", "偶数")},
+      parity == TParityBits::prNone  ? 0
+      : parity == TParityBits::prOdd ? 1
+                                     : 2);
+  rgParity.visible = false;
+  f.AddCheck("CBAutoCheck", Tr("TOpenCom1Dlg", "自動チェック"), false);
+  f.AddAction("Button1", Tr("TOpenCom1Dlg", "ポートの確認..."), ActionKind::Local);
+  f.AddAction("OKBtn", Tr("TOpenCom1Dlg", "開く"), ActionKind::Accept, true);
+  f.AddAction("CancelBtn", Tr("TOpenCom1Dlg", "キャンセル"), ActionKind::Cancel);
+  f.onChange = [](PromptForm& form, const std::string& field) {
+    if (field != "LBComPort") return;
+    const PromptField& lb = form.F("LBComPort");
+    if (lb.index >= 0 && lb.index < static_cast<int>(lb.items.size()))
+      form.F("STComPort").text = lb.items[static_cast<size_t>(lb.index)];
+  };
+  f.onAction = [portCheck = std::move(portCheck)](PromptForm&, const std::string& action) {
+    if (action == "Button1" && portCheck) portCheck();
+  };
+  return f;
+}
+
+PromptForm PortCheckForm(const std::vector<PortInfo>& ports,
+                         const std::function<bool(const std::string& device)>& inUse) {
+  PromptForm f;
+  f.dialog = "TPortCheckDlg";
+  f.caption = Tr("TPortCheckDlg", "ポートの確認");
+  PromptField& grid = f.AddTable("PortGrid", static_cast<int>(ports.size()) + 1, 5);
+  grid.readOnly = true;
+  grid.cells[0] = {Tr("TPortCheckDlg", "COMポート"), Tr("TPortCheckDlg", "デバイス"),
+                   Tr("TPortCheckDlg", "ドライバ"), Tr("TPortCheckDlg", "USB ベンダー:製品"),
+                   Tr("TPortCheckDlg", "使用中")};
+  grid.columnWidths = {70, 330, 90, 130, 60};
+  const std::string yes = Tr("TPortCheckDlg", "はい");
+  const std::string no = Tr("TPortCheckDlg", "いいえ");
+  for (size_t i = 0; i < ports.size(); ++i) {
+    const PortInfo& p = ports[i];
+    std::string usb;
+    if (!p.usbVendor.empty()) usb = p.usbVendor + ":" + p.usbProduct;
+    if (!p.description.empty()) usb += (usb.empty() ? "" : " ") + p.description;
+    grid.cells[i + 1] = {p.name, p.device, p.driver, usb, inUse && inUse(p.device) ? yes : no};
+  }
+  if (ports.empty()) f.AddLabel("STNoPorts", Tr("TPortCheckDlg", "シリアルポートが見つかりません"));
+  f.AddAction("OKBtn", Tr("TPortCheckDlg", "閉じる"), ActionKind::Accept, true);
+  return f;
+}
+
+PromptForm PortSettingsForm(const TComPort& port) {
+  PromptForm f;
+  f.dialog = "TComParamDlg";
+  f.caption = Tr("TComParamDlg", "通信パラメータ") + " - " + port.Port();
+  std::vector<std::string> rates;
+  int rateIndex = -1;
+  for (size_t i = 0; i < kPortRates.size(); ++i) {
+    rates.push_back(BaudRateToStr(kPortRates[i]));
+    if (kPortRates[i] == port.BaudRate()) rateIndex = static_cast<int>(i);
+  }
+  PromptField& rate = f.AddChoice("CBBaudRate", Tr("TComParamDlg", "ビット/秒"), rates, rateIndex);
+  // Editable: a typed rate the port does not list selects 19200 on OK.
+  rate.choiceStyle = ChoiceStyle::DropDown;
+  if (rateIndex >= 0) rate.text = rates[static_cast<size_t>(rateIndex)];
+  f.AddChoice("CBDataBits", Tr("TComParamDlg", "データ ビット"), {"5", "6", "7", "8"},
+              static_cast<int>(port.DataBits()));
+  f.AddChoice("CBParity", Tr("TComParamDlg", "パリティ"),
+              {Tr("TComParamDlg", "なし"), Tr("TComParamDlg", "奇数"), Tr("TComParamDlg", "偶数"),
+               Tr("TComParamDlg", "マーク"), Tr("TComParamDlg", "スペース")},
+              static_cast<int>(port.Parity()));
+  f.AddChoice("CBStopBits", Tr("TComParamDlg", "ストップ ビット"), {"1", "1.5", "2"},
+              static_cast<int>(port.StopBits()));
+  const TFlowControl flow = port.FlowControl();
+  f.AddCheck("CBCtsFlow", Tr("TComParamDlg", "CTS 出力フロー制御 (RTS ハンドシェイク)"),
+             flow == TFlowControl::fcHardware);
+  f.AddCheck("CBXonXoff", Tr("TComParamDlg", "XON/XOFF 入出力"), flow == TFlowControl::fcSoftware);
+  f.AddOkCancel("OK", Tr("TComParamDlg", "キャンセル"));
+  f.onChange = [](PromptForm& form, const std::string& field) {
+    if (field != "CBBaudRate") return;
+    PromptField& r = form.F("CBBaudRate");
+    if (r.index >= 0 && r.index < static_cast<int>(r.items.size()))
+      r.text = r.items[static_cast<size_t>(r.index)];
+  };
+  return f;
+}
+
+void ApplyPortSettingsForm(const PromptForm& form, TComPort& port) {
+  const PromptField& rate = form.F("CBBaudRate");
+  std::string rateText = rate.text;
+  if (rate.index >= 0 && rate.index < static_cast<int>(rate.items.size()))
+    rateText = rate.items[static_cast<size_t>(rate.index)];
+  TBaudRate chosen = TBaudRate::br19200;  // a rate the port does not list
+  for (TBaudRate r : kPortRates)
+    if (BaudRateToStr(r) == rateText) chosen = r;
+  port.SetBaudRate(chosen);
+  const int bits = form.F("CBDataBits").index;
+  port.SetDataBits(bits >= 0 && bits <= 3 ? static_cast<TDataBits>(bits) : TDataBits::dbEight);
+  const int stop = form.F("CBStopBits").index;
+  port.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop) : TStopBits::sbOneStopBit);
+  const int parity = form.F("CBParity").index;
+  port.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
+                                            : TParityBits::prNone);
+  // None first, then the first preset whose output option is on.
+  port.SetFlowControl(TFlowControl::fcNone);
+  if (form.F("CBCtsFlow").checked)
+    port.SetFlowControl(TFlowControl::fcHardware);
+  else if (form.F("CBXonXoff").checked)
+    port.SetFlowControl(TFlowControl::fcSoftware);
+}
+
+bool PortSelection::OpenPort(int n) {
+  const std::string name = PortNumberToName(n);
+  try {
+    comm_.OpenNamedPort(name);
+  } catch (const ComPortError& e) {
+    prompts_.Message(name + " Can not open!!\n\n" +
+                         "  Please check the port and parameter settings again.\n" + e.what(),
+                     LoadMessage(Msg::QZH900ToolMsg));
+  }
+  return comm_.CommX1.Connected();
+}
+
+bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
+                                       const std::function<void()>& closeMainWindow) {
+  PromptForm form = OpenPortForm(comm_, [this] { ShowPortCheck(); });
+  bool result = false;
+  if (!prompts_.Show(form)) {
+    if (firstOpen && closeMainWindow) closeMainWindow();
+  } else if (form.F("CBAutoCheck").checked) {
+    result = ScanPorts(comm_.PortList, form.F("RGParity").index);
+  } else {
+    PromptField& list = form.F("LBComPort");
+    // An empty list leaves nothing to open.
+    if (!list.items.empty()) {
+      if (list.index < 0 || list.index >= static_cast<int>(list.items.size())) list.index = 0;
+      const int n = PortNameToNumber(list.items[static_cast<size_t>(list.index)]);
+      comm_.CommX1.SetBaudRate(port_speeds::RateOfIndex(form.F("RGComSpeed").index));
+      const int parity = form.F("RGParity").index;
+      comm_.CommX1.SetParity(parity == 0   ? TParityBits::prNone
+                             : parity == 1 ? TParityBits::prOdd
+                                           : TParityBits::prEven);
+      result = OpenPort(n);
+    }
+  }
+  firstOpen = false;
+  return result;
+}
+
+bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int parityIndex) {
+  std::unique_ptr<ProgressDialog> progress = prompts_.CreateProgress();
+  progress->SetCancelVisible(false);
+  progress->SetBarVisible(false);
+  progress->SetCaption(LoadMessage(Msg::PleaseWaitMsg));
+  progress->SetLabel(LoadMessage(Msg::CheckTirisRWMsg));
+  TTirisC1Dlg::ProcessPendingEvents();
+  progress->Show();
+  TTirisC1Dlg::ProcessPendingEvents();
+
+  const TParityBits parity = parityIndex == 0   ? TParityBits::prNone
+                             : parityIndex == 1 ? TParityBits::prOdd
+                                                : TParityBits::prEven;
+  bool found = false;
+  int foundPort = 0;
+  for (const std::string& name : portNames) {
+    TTirisC1Dlg::ProcessPendingEvents();
+    const int n = PortNameToNumber(name);
+    comm_.CommLog(LoadMessage(Msg::CheckPORTMsg) + std::to_string(n));
+    for (size_t i = 0; i < port_speeds::kRates.size() && !found; ++i) {
+      comm_.CommX1.SetBaudRate(port_speeds::kRates[i]);
+      progress->SetLabel(LoadMessage(Msg::CheckPORTMsg) + std::to_string(n) + " " +
+                         port_speeds::kTexts[i]);
+      comm_.CommX1.SetParity(parity);
+      if (OpenPort(n)) {
+        TTirisC1Dlg::PumpFor(50);
+        found = comm_.ProbeReader();
+      }
+    }
+    if (found) {
+      foundPort = n;
+      break;
+    }
+  }
+  if (found) {
+    comm_.CommLog(LoadMessage(Msg::FindTirisRWMsg));
+    comm_.CommLog(LoadMessage(Msg::PORTMsg) + std::to_string(foundPort));
+    comm_.CommLog(LoadMessage(Msg::SpeedMsg) +
+                  std::to_string(BaudRateValue(comm_.CommX1.BaudRate())));
+  } else {
+    comm_.CommLog(LoadMessage(Msg::NotFindTirisRWMsg));
+  }
+  progress->Close();
+  return found;
+}
+
+void PortSelection::ShowPortSettingsDialog() {
+  TComPort& port = comm_.CommX1;
+  port.Close();
+  if (port.BaudRate() == TBaudRate::brCustom) port.SetBaudRate(TBaudRate::br9600);
+  PromptForm form = PortSettingsForm(port);
+  if (prompts_.Show(form)) {
+    ApplyPortSettingsForm(form, port);
+    comm_.CommLog("OK : " + LoadMessage(Msg::ConfigurationMsg));
+    comm_.SaveLinkSettings();
+  }
+  OpenPort(PortNameToNumber(port.Port()));
+}
+
+void PortSelection::ShowPortCheck() {
+  PromptForm form = PortCheckForm(port_registry::List(), port_registry::InUse);
+  prompts_.Show(form);
+}

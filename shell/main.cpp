@@ -1,0 +1,61 @@
+// QZH900Tool: the language of the process, the main window, the module check, the event loop.
+#include <QApplication>
+#include <QMessageBox>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "maintenance/widgets/widget_prompts.h"
+#include "shell/language.h"
+#include "shell/main_window.h"
+
+namespace {
+
+// An exception that reaches the event loop is shown, and the loop goes on.
+class TApplication : public QApplication {
+ public:
+  using QApplication::QApplication;
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+      Show(e.what());
+    } catch (...) {
+      Show("Unexpected error");
+    }
+    return false;
+  }
+
+ private:
+  static void Show(const char* text) {
+    QMessageBox::critical(activeWindow(), "Error", QString::fromUtf8(text));
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  TApplication app(argc, argv);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::string exe = language::ExecutablePath();
+  const int restartCounter = language::RestartCounterFromArgs(args);
+  language::InstallLanguage(app, language::ReadLocaleOverride(exe) == language::kEnglishOverride,
+                            exe);
+
+  MainWindowOptions options;
+  options.makePrompts = [](QWidget* window) { return std::make_unique<WidgetPrompts>(window); };
+  options.exePath = exe;
+  TTirisAppForm form(std::move(options));
+  form.Shell().RestartCounter = restartCounter;
+
+  if (!language::FirstArgumentIs(args, language::kRebootArgument)) {
+    const language::EntryDecision d = language::ModuleCheckAtEntry(exe, args, restartCounter);
+    if (d.restart) {
+      // The new process takes over; this one closes without showing its window.
+      form.ShutDownUnshown();
+      return 0;
+    }
+  }
+  form.show();
+  return app.exec();
+}

@@ -1,0 +1,297 @@
+#include "shell/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontDatabase>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <stdexcept>
+
+#include "maintenance/prompts.h"
+#include "shell/about_dlg.h"
+#include "shell/app_paths.h"
+#include "shell/ui_text.h"
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+QWidget* Page(QWidget* content, const char* name) {
+  auto* page = new QWidget;
+  page->setObjectName(name);
+  auto* layout = new QVBoxLayout(page);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(content);
+  return page;
+}
+
+}  // namespace
+
+TTirisAppForm::TTirisAppForm(MainWindowOptions options, QWidget* parent)
+    : QMainWindow(parent), options_(std::move(options)) {
+  setObjectName("TTirisAppForm");
+  if (options_.prompts) {
+    prompts_ = options_.prompts;
+  } else if (options_.makePrompts) {
+    ownedPrompts_ = options_.makePrompts(this);
+    prompts_ = ownedPrompts_.get();
+  }
+  if (!prompts_) throw std::logic_error("TTirisAppForm needs a way to show dialogs");
+
+  BuildComponents();
+  memoPane_.Attach(Memo1);
+  table_ = std::make_unique<TallyTable>(StringGrid1);
+  app_ = std::make_unique<AppCore>(
+      memoPane_, *prompts_,
+      options_.settingsPath.empty() ? app_paths::SettingsPath() : options_.settingsPath);
+  shell_ = std::make_unique<ShellHandlers>(*app_, menus_, *this, options_.exePath);
+
+  RegisterAllHandlers(registry_);
+  shell_->Register(registry_);
+  if (options_.extraHandlers) options_.extraHandlers(registry_);
+
+  BuildMenus();
+  for (const MenuModel::State& s : menus_.All())
+    if (s.def->kind == MenuKind::Item || s.def->kind == MenuKind::ToolButton)
+      menus_.SetHandlerPresent(s.def->name, registry_.Find(s.def->name) != nullptr);
+  menus_.onChanged = [this](const std::string& name) { Sync(name); };
+
+  shell_->FormCreate();
+  SyncAll();
+  about_ = new TAboutBox(this);
+  about_->onDebugMenu = [this] { shell_->ShowDebugMenu(); };
+}
+
+TTirisAppForm::~TTirisAppForm() {
+  menus_.onChanged = nullptr;
+  shell_->FormClose();
+}
+
+void TTirisAppForm::BuildComponents() {
+  resize(760, 540);
+  if (QFile::exists(":/icons/qzh900.png")) setWindowIcon(QIcon(":/icons/qzh900.png"));
+
+  Memo1 = new QPlainTextEdit;
+  Memo1->setObjectName("Memo1");
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  Memo1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  StringGrid1 = new QTableWidget;
+  StringGrid1->setObjectName("StringGrid1");
+  StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  PageControl1 = new QTabWidget;
+  PageControl1->setObjectName("PageControl1");
+  TabSheet1 = Page(Memo1, "TabSheet1");
+  TabSheet2 = Page(StringGrid1, "TabSheet2");
+  PageControl1->addTab(TabSheet1, Q(Tr("TTirisAppForm", "ログデータ")));
+  PageControl1->addTab(TabSheet2, Q(Tr("TTirisAppForm", "タグデータ")));
+  setCentralWidget(PageControl1);
+
+  StatusBar = new QStatusBar;
+  StatusBar->setObjectName("StatusBar");
+  setStatusBar(StatusBar);
+
+  ToolBar1 = addToolBar("ToolBar1");
+  ToolBar1->setObjectName("ToolBar1");
+  ToolBar1->setMovable(false);
+  ToolBar1->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  CBAnimalID = new QCheckBox("Animal ID");
+  CBAnimalID->setObjectName("CBAnimalID");
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName("PopupMenu1");
+  for (QWidget* w : {static_cast<QWidget*>(Memo1), static_cast<QWidget*>(StringGrid1)})
+    connect(w, &QWidget::customContextMenuRequested, this,
+            [this, w](const QPoint& pos) { PopupMenu1->popup(w->mapToGlobal(pos)); });
+
+  // One-shot timers the commands of other families start; each stops itself when it fires.
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setSingleShot(true);
+  Timer2 = new QTimer(this);
+  Timer2->setObjectName("Timer2");
+  Timer2->setSingleShot(true);
+}
+
+void TTirisAppForm::BuildMenus() {
+  menuBar()->setObjectName("MainMenu1");
+  menuWidgets_["PopupMenu1"] = PopupMenu1;
+  for (const MenuModel::State& s : menus_.All()) {
+    const MenuItemDef& d = *s.def;
+    const std::string name = d.name;
+    const std::string parent = d.parent;
+    QMenu* container = menuWidgets_.count(parent) ? menuWidgets_[parent] : nullptr;
+    switch (d.kind) {
+      case MenuKind::Root:
+        break;
+      case MenuKind::Menu: {
+        QMenu* menu =
+            container ? container->addMenu(Q(s.caption)) : menuBar()->addMenu(Q(s.caption));
+        menu->setObjectName(Q(name));
+        menu->menuAction()->setObjectName(Q(name));
+        menuWidgets_[name] = menu;
+        actions_[name] = menu->menuAction();
+        if (name == "Language1")
+          connect(menu, &QMenu::aboutToShow, this, [this] { shell_->Language1Click(); });
+        break;
+      }
+      case MenuKind::Separator: {
+        QAction* sep = container ? container->addSeparator() : ToolBar1->addSeparator();
+        sep->setObjectName(Q(name));
+        actions_[name] = sep;
+        break;
+      }
+      case MenuKind::Item:
+      case MenuKind::ToolButton: {
+        auto* action = new QAction(Q(s.caption), this);
+        action->setObjectName(Q(name));
+        action->setCheckable(d.checkable);
+        if (d.kind == MenuKind::ToolButton)
+          ToolBar1->addAction(action);
+        else if (container)
+          container->addAction(action);
+        connect(action, &QAction::triggered, this, [this, name] { RunItem(name); });
+        if (*d.shortcut) {
+          // Shown in the menu only; the window's own shortcut runs the item, so that it works
+          // while the item is hidden and honours the menus above it.
+          action->setShortcut(QKeySequence(d.shortcut));
+          action->setShortcutContext(Qt::WidgetShortcut);
+          auto* key = new QShortcut(QKeySequence(d.shortcut), this);
+          key->setObjectName(Q(name + "Shortcut"));
+          key->setContext(Qt::WindowShortcut);
+          connect(key, &QShortcut::activated, this, [this, name] { ShortcutPressed(name); });
+        }
+        actions_[name] = action;
+        break;
+      }
+      case MenuKind::Check:
+        animalIdAction_ = ToolBar1->addWidget(CBAnimalID);
+        animalIdAction_->setObjectName("CBAnimalIDPlace");
+        connect(CBAnimalID, &QCheckBox::clicked, this,
+                [this](bool checked) { shell_->CBAnimalIDClick(checked); });
+        break;
+    }
+  }
+}
+
+void TTirisAppForm::Sync(const std::string& name) {
+  const MenuModel::State& s = menus_.Get(name);
+  const MenuKind kind = s.def->kind;
+  if (kind == MenuKind::Root) return;
+  if (kind == MenuKind::Check) {
+    const QSignalBlocker block(CBAnimalID);
+    CBAnimalID->setChecked(s.checked);
+    CBAnimalID->setEnabled(menus_.Enabled(name));
+    if (animalIdAction_) animalIdAction_->setVisible(s.visible);
+    return;
+  }
+  QAction* a = actions_.at(name);
+  a->setVisible(s.visible);
+  if (kind == MenuKind::Separator) return;
+  a->setText(Q(s.caption));
+  a->setEnabled(menus_.Enabled(name));
+  a->setStatusTip(Q(menus_.Hint(name)));
+  if (kind == MenuKind::ToolButton) a->setToolTip(Q(menus_.Hint(name)));
+  if (a->isCheckable()) a->setChecked(s.checked);
+}
+
+void TTirisAppForm::SyncAll() {
+  for (const MenuModel::State& s : menus_.All()) Sync(s.def->name);
+}
+
+void TTirisAppForm::RunItem(const std::string& name) {
+  if (menus_.Has(name) && menus_.Enabled(name)) {
+    try {
+      registry_.Run(*app_, name);
+    } catch (const std::exception& e) {
+      app_->Busy = false;
+      prompts_->Message(e.what(), "Error");
+    } catch (...) {
+      app_->Busy = false;
+      prompts_->Message("Unexpected error in " + name, "Error");
+    }
+  }
+  // A click toggles a tool button by itself; the handler decides what it shows.
+  Sync("TB_TEST2");
+  Sync("TB_TEST3");
+  CloseIfRequested();
+}
+
+void TTirisAppForm::ShortcutPressed(const std::string& name) {
+  if (menus_.ShortcutLive(name)) RunItem(name);
+}
+
+void TTirisAppForm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  // After the window is on the screen, so that the open-port dialog opens over it.
+  QTimer::singleShot(0, this, &TTirisAppForm::FirstShow);
+}
+
+void TTirisAppForm::FirstShow() {
+  try {
+    shell_->FormShow();
+  } catch (const std::exception& e) {
+    prompts_->Message(e.what(), "Error");
+  }
+  CloseIfRequested();
+}
+
+void TTirisAppForm::closeEvent(QCloseEvent* event) {
+  memoPane_.Flush();
+  if (app_->Busy) {
+    // A command is waiting for the module: close once it has finished.
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  shell_->FormClose();
+  event->accept();
+}
+
+void TTirisAppForm::CloseIfRequested() {
+  if (closePending_ && !app_->Busy) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void TTirisAppForm::ShutDownUnshown() {
+  shell_->ShowAllowed = false;
+  shell_->FormClose();
+}
+
+void TTirisAppForm::SetTitle(const std::string& title) {
+  setWindowTitle(Q(title));
+}
+
+void TTirisAppForm::SetTimer1Interval(int ms) {
+  Timer1->setInterval(ms < 0 ? 0 : ms);
+}
+
+void TTirisAppForm::ShowLogPage() {
+  PageControl1->setCurrentWidget(TabSheet1);
+}
+
+void TTirisAppForm::CloseWindow() {
+  closePending_ = true;
+  QMetaObject::invokeMethod(this, &TTirisAppForm::CloseIfRequested, Qt::QueuedConnection);
+}
+
+void TTirisAppForm::ShowAbout() {
+  about_->exec();
+}

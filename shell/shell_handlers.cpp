@@ -1,0 +1,245 @@
+#include "shell/shell_handlers.h"
+
+#include "link/comm_module.h"
+#include "link/port_selection.h"
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+#include "shell/handler_registry.h"
+#include "shell/language.h"
+#include "shell/messages.h"
+
+namespace {
+
+// The identification and the open-port dialog run outside the handler registry; while they wait
+// for the module, no menu handler may start and the window may not close under them.
+class BusyScope {
+ public:
+  explicit BusyScope(AppCore& app) : app_(app), was_(app.Busy) { app_.Busy = true; }
+  ~BusyScope() { app_.Busy = was_; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  AppCore& app_;
+  bool was_;
+};
+
+int RadioIndex(int value, int items) {
+  return value >= 0 && value < items ? value : -1;
+}
+
+}  // namespace
+
+PromptForm SetConfig2Form(const OptionSettings& settings) {
+  PromptForm f;
+  f.dialog = "TSetConfig2Dlg";
+  f.caption = "Debug Menu";
+  f.AddRadio("RGFReadID", "Disply Animal ID", {"ID Only", "ID+個別情報", "デバッグ表示"},
+             RadioIndex(settings.fReadAnimalID, 3));
+  f.AddRadio("RGFWriteID", "Write Animal ID", {"ID Only", "ID+詳細情報"},
+             RadioIndex(settings.fWriteAnimalID, 2));
+  f.AddOkCancel("OK", "Cancel");
+  return f;
+}
+
+void ApplySetConfig2Form(const PromptForm& form, OptionSettings& settings) {
+  // A group left without a choice (a value out of range in the file) keeps the stored value.
+  if (form.F("RGFReadID").index >= 0) settings.fReadAnimalID = form.F("RGFReadID").index;
+  if (form.F("RGFWriteID").index >= 0) settings.fWriteAnimalID = form.F("RGFWriteID").index;
+}
+
+ShellHandlers::ShellHandlers(AppCore& app, MenuModel& menus, ShellView& view, std::string exePath)
+    : app_(app), menus_(menus), view_(view), exePath_(std::move(exePath)) {}
+
+void ShellHandlers::Register(HandlerRegistry& r) {
+  r.Add("TB_TEST2", [this](AppCore&, const std::string& s) { TB_TEST1Click(s); });
+  r.Add("TB_TEST3", [this](AppCore&, const std::string& s) { TB_TEST1Click(s); });
+  for (const char* item :
+       {"MnSetTestMode3", "MnSetTestMode1", "MnSetTestModeFDX", "MnSetTestModeAnimalID"})
+    r.Add(item, [this](AppCore&, const std::string& s) { MnSetReadModeClick(s); });
+  r.Add("MnGridClear", [this](AppCore&, const std::string&) { MnGridClearClick(); });
+  r.Add("MnLastCommand", [](AppCore&, const std::string&) {});
+  r.Add("MnSetCOM", [this](AppCore&, const std::string&) { MnSetCOMClick(); });
+  r.Add("MnSetComPara", [this](AppCore&, const std::string&) { MnSetComParaClick(); });
+  r.Add("FileExitItem", [this](AppCore&, const std::string&) { RequestClose(); });
+  r.Add("HelpAboutItem", [this](AppCore&, const std::string&) { view_.ShowAbout(); });
+  r.Add("MnSetLanguage_JPN", [this](AppCore&, const std::string&) { MnSetLanguage_JPNClick(); });
+  r.Add("MnSetLanguage_ENU", [this](AppCore&, const std::string&) { MnSetLanguage_ENUClick(); });
+}
+
+TTirisC1Dlg& ShellHandlers::CreateCommModule() {
+  TTirisC1Dlg& comm = app_.CreateComm();
+  comm.Tally.SetGrid(&view_.Grid());
+  comm.Tally.ClearTally();
+  return comm;
+}
+
+void ShellHandlers::FormCreate() {
+  view_.ShowLogPage();
+  ShowAllowed = true;
+  FirstOpen = true;
+  language::DeleteRestartBatch();
+  app_.LoadSettings();
+  view_.SetTimer1Interval(app_.Settings.IntervTime);
+  CreateCommModule();
+  TallyGrid& grid = view_.Grid();
+  grid.SetCell(0, 0, LoadMessage(Msg::NoMsg));
+  grid.SetCell(1, 0, LoadMessage(Msg::NumbersMsg));
+  grid.SetCell(2, 0, LoadMessage(Msg::TagTypeMsg));
+  grid.SetCell(3, 0, LoadMessage(Msg::IDDataMsg));
+  app_.SetAnimalIdDisplay(false);
+  ApplyCreationRules(menus_, app_.Settings.fHDXP);
+  view_.SetTitle(LoadMessage(Msg::QZH900ToolMsg));
+  app_.OnReaderLevel = [this](int level) { ApplyReaderLevel(menus_, level); };
+}
+
+void ShellHandlers::FormShow() {
+  if (!ShowAllowed) {
+    RequestClose();
+    return;
+  }
+  const language::EntryDecision d =
+      language::LanguageCheckAtShow(exePath_, app_.Settings.LanguageFlag, RestartCounter);
+  if (d.restart) {
+    RestartCounter = d.restartCounter;
+    RequestClose();
+    return;
+  }
+  TTirisC1Dlg* comm = app_.Comm();
+  if (!comm) return;
+  BusyScope busy(app_);
+  PortSelection ports(*comm, app_.Prompt());
+  const bool opened = ports.ShowOpenPortDialog(FirstOpen, [this] { RequestClose(); });
+  if (closing_) return;
+  const bool ok = opened && app_.IdentifyReader();
+  if (ok) SetCommandMenusEnabled(menus_, true);
+  LogOpenResult(ok);
+  // The module stays (its port closed) so that "Command Mode" still finds it.
+  if (!ok) comm->CloseModule();
+}
+
+void ShellHandlers::FormClose() {
+  if (closed_) return;
+  closed_ = true;
+  closing_ = true;
+  try {
+    app_.SaveSettings();
+    app_.CloseComm();
+  } catch (...) {
+    // The window closes all the same.
+  }
+}
+
+void ShellHandlers::RequestClose() {
+  closing_ = true;
+  view_.CloseWindow();
+}
+
+void ShellHandlers::LogOpenResult(bool ok) {
+  const TTirisC1Dlg* comm = app_.Comm();
+  app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + (comm ? comm->CommX1.Port() : std::string()));
+}
+
+void ShellHandlers::TB_TEST1Click(const std::string& sender) {
+  TTirisC1Dlg* comm = app_.Comm();
+  Response out{};
+  if (sender == "TB_TEST2") {
+    SetModeButtons(menus_, true, false);
+    SetCommandMenusEnabled(menus_, false);
+    if (!comm) return;
+    comm->SendActionModeSet(4, 0);
+    if (!comm->AwaitResponse(out)) return;
+    const bool animal = menus_.Checked("CBAnimalID");
+    app_.SetAnimalIdDisplay(animal);
+    comm->SendActionModeSet(animal ? 6 : 2, 0);
+    app_.LogOkNg(comm->AwaitResponse(out), LoadMessage(Msg::ReadLoopModeMsg));
+  } else {
+    SetModeButtons(menus_, false, true);
+    SetCommandMenusEnabled(menus_, true);
+    if (!comm) return;
+    comm->SendActionModeSet(4, 0);
+    app_.LogOkNg(comm->AwaitResponse(out), LoadMessage(Msg::CommandModeMsg));
+  }
+}
+
+void ShellHandlers::MnSetReadModeClick(const std::string& sender) {
+  TTirisC1Dlg* comm = app_.Comm();
+  if (!comm) return;
+  uint8_t mode = 5, value = 1;  // "Read Loop Mode" and the FDX test read mode
+  if (sender == "MnSetTestMode3") mode = 4, value = 0;
+  if (sender == "MnSetTestModeAnimalID") mode = 6, value = 1;
+  Response out{};
+  comm->SendActionModeSet(mode, value);
+  app_.LogOkNg(comm->AwaitResponse(out), LoadMessage(Msg::SetActionModeCommandMsg));
+}
+
+void ShellHandlers::MnGridClearClick() {
+  app_.Log().Clear();
+  if (TTirisC1Dlg* comm = app_.Comm()) comm->Tally.ClearTally();
+}
+
+void ShellHandlers::MnSetCOMClick() {
+  app_.CloseComm();
+  TTirisC1Dlg& comm = CreateCommModule();
+  PortSelection ports(comm, app_.Prompt());
+  const bool opened = ports.ShowOpenPortDialog(FirstOpen, [this] { RequestClose(); });
+  if (closing_) return;
+  LogOpenResult(opened && app_.IdentifyReader());
+}
+
+void ShellHandlers::MnSetComParaClick() {
+  if (TTirisC1Dlg* comm = app_.Comm()) PortSelection(*comm, app_.Prompt()).ShowPortSettingsDialog();
+}
+
+void ShellHandlers::CBAnimalIDClick(bool ticked) {
+  menus_.SetChecked("CBAnimalID", ticked);
+  app_.SetAnimalIdDisplay(ticked);
+  ApplyAnimalIdBox(menus_, ticked, app_.Settings.fHDXP);
+  view_.SetTitle(LoadMessage(ticked ? Msg::QZH900AnimalIDToolMsg : Msg::QZH900ToolMsg));
+}
+
+void ShellHandlers::Language1Click() {
+  menus_.SetChecked("MnSetLanguage_JPN", app_.Settings.LanguageFlag == 1);
+  menus_.SetChecked("MnSetLanguage_ENU", app_.Settings.LanguageFlag != 1);
+}
+
+void ShellHandlers::SetLanguageFlag(int flag) {
+  if (app_.Settings.LanguageFlag == flag) return;
+  app_.Settings.LanguageFlag = flag;
+  app_.SaveSettings();
+}
+
+void ShellHandlers::SelectJapanese() {
+  SetLanguageFlag(1);
+  language::EnsureLocaleOverride(exePath_, language::kJapaneseOverride);
+  menus_.SetChecked("MnSetLanguage_JPN", true);
+  menus_.SetChecked("MnSetLanguage_ENU", false);
+}
+
+void ShellHandlers::SelectEnglish() {
+  SetLanguageFlag(0);
+  language::EnsureLocaleOverride(exePath_, language::kEnglishOverride);
+}
+
+void ShellHandlers::MnSetLanguage_JPNClick() {
+  SelectJapanese();
+  // Shut down before the new process starts, so it reads the saved settings.
+  FormClose();
+  RequestClose();
+  RestartCounter = 0;
+  language::RestartProgram(exePath_, language::kRebootArgument, RestartCounter);
+}
+
+void ShellHandlers::MnSetLanguage_ENUClick() {
+  SelectEnglish();
+  RestartCounter = 0;
+  ShowAllowed = false;
+  FormClose();
+  RequestClose();
+  language::RestartProgram(exePath_, language::kRebootArgument, RestartCounter);
+}
+
+void ShellHandlers::ShowDebugMenu() {
+  PromptForm form = SetConfig2Form(app_.Settings);
+  if (app_.Prompt().Show(form)) ApplySetConfig2Form(form, app_.Settings);
+}
