@@ -1,0 +1,169 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<!-- The main window, the open-port dialog, the port list and the line-settings dialog. -->
+<context>
+    <name>TTirisAppForm</name>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>Exit(&amp;X)</translation>
+    </message>
+    <message>
+        <source>LEDテスト</source>
+        <translation>LED Teat</translation>
+    </message>
+    <message>
+        <source>クリア</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>ログデータ</source>
+        <translation>Log Data</translation>
+    </message>
+    <message>
+        <source>タグデータ</source>
+        <translation>Tag Data</translation>
+    </message>
+</context>
+<context>
+    <name>TOpenCom1Dlg</name>
+    <message>
+        <source>COMポート</source>
+        <translation>COM Port</translation>
+    </message>
+    <message>
+        <source>通信スピード</source>
+        <translation>COM Speed</translation>
+    </message>
+    <message>
+        <source>パリティ</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>non</translation>
+    </message>
+    <message>
+        <source>奇数</source>
+        <translation>odd</translation>
+    </message>
+    <message>
+        <source>偶数</source>
+        <translation>even</translation>
+    </message>
+    <message>
+        <source>自動チェック</source>
+        <translation>Auto Check</translation>
+    </message>
+    <message>
+        <source>ポートの確認...</source>
+        <translation>Port check...</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TPortCheckDlg</name>
+    <message>
+        <source>ポートの確認</source>
+        <translation>Port check</translation>
+    </message>
+    <message>
+        <source>COMポート</source>
+        <translation>COM Port</translation>
+    </message>
+    <message>
+        <source>デバイス</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source>ドライバ</source>
+        <translation>Driver</translation>
+    </message>
+    <message>
+        <source>USB ベンダー:製品</source>
+        <translation>USB vendor:product</translation>
+    </message>
+    <message>
+        <source>使用中</source>
+        <translation>In use</translation>
+    </message>
+    <message>
+        <source>はい</source>
+        <translation>Yes</translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation>No</translation>
+    </message>
+    <message>
+        <source>シリアルポートが見つかりません</source>
+        <translation>No serial port found</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>TComParamDlg</name>
+    <message>
+        <source>通信パラメータ</source>
+        <translation>COM Parameters</translation>
+    </message>
+    <message>
+        <source>ビット/秒</source>
+        <translation>Bits per second</translation>
+    </message>
+    <message>
+        <source>データ ビット</source>
+        <translation>Data bits</translation>
+    </message>
+    <message>
+        <source>パリティ</source>
+        <translation>Parity</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>奇数</source>
+        <translation>Odd</translation>
+    </message>
+    <message>
+        <source>偶数</source>
+        <translation>Even</translation>
+    </message>
+    <message>
+        <source>マーク</source>
+        <translation>Mark</translation>
+    </message>
+    <message>
+        <source>スペース</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>ストップ ビット</source>
+        <translation>Stop bits</translation>
+    </message>
+    <message>
+        <source>CTS 出力フロー制御 (RTS ハンドシェイク)</source>
+        <translation>CTS output flow control (RTS handshake)</translation>
+    </message>
+    <message>
+        <source>XON/XOFF 入出力</source>
+        <translation>XON/XOFF in and out</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+</TS>
