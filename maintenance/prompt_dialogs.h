@@ -22,21 +22,22 @@
 
 // One numeric field as its caller configures it. An unset limit or number type keeps the
 // field's own default (IntEd3 of TInp3Data1Dlg is limited and hexadecimal, the others not).
+// Every member has an initializer, so a designated initializer may name only what it sets.
 struct PromptNumber {
-  std::string label;  // text of the label above the field
+  std::string label{};  // text of the label above the field
   int64_t value = 0;
   int64_t min = 0;
   int64_t max = 0;
-  std::optional<bool> limit;
-  std::optional<TNumberType> type;
+  std::optional<bool> limit{};
+  std::optional<TNumberType> type{};
   bool visible = true;  // the field and its label
   bool enabled = true;
 };
 
 // The text line of TInp3Data2Dlg (STTitle3 + EdString).
 struct PromptText {
-  std::string label;
-  std::string text;
+  std::string label{};
+  std::string text{};
   bool visible = true;
 };
 

@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "maintenance/prompt_dialogs.h"
+#include "maintenance/widgets/number_edit.h"
+#include "maintenance/widgets/widget_prompts.h"
+
+namespace {
+
+// Runs `act` on the modal dialog as soon as the event loop of its exec() runs. `act` ends with
+// what should close the dialog; a dialog still open then is a failure, and is closed so that the
+// test goes on instead of hanging.
+void OnModal(std::function<void(QWidget*)> act) {
+  QTimer::singleShot(0, [act = std::move(act)] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    act(modal);
+    if (QApplication::activeModalWidget() == modal) {
+      ADD_FAILURE() << modal->objectName().toStdString() << " is still open";
+      if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->done(QDialog::Rejected);
+    }
+  });
+}
+
+template <typename T>
+T* Child(QWidget* dialog, const char* name) {
+  T* w = dialog->findChild<T*>(name);
+  EXPECT_NE(w, nullptr) << name;
+  return w;
+}
+
+}  // namespace
+
+TEST(WidgetPrompts, EnterInTheNumberFieldClosesWithOk) {
+  WidgetPrompts prompts(nullptr);
+  QString caption, label;
+  OnModal([&](QWidget* d) {
+    EXPECT_EQ(d->objectName(), "TInputIntDlg");
+    caption = d->windowTitle();
+    label = Child<QLabel>(d, "STTitle")->text();
+    auto* edit = Child<TUpdownNumberEdit>(d, "IntEd");
+    edit->selectAll();
+    QTest::keyClicks(edit, "200");
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  auto value = ShowInputIntDlg(
+      prompts, "Set  LF transmission Level",
+      {.label = "Set the transmission level (MAX: 50)", .value = 20, .min = 1, .max = 50});
+  EXPECT_EQ(value, 200);  // limit off: the range is carried, not enforced
+  EXPECT_EQ(caption, "Set  LF transmission Level");
+  EXPECT_EQ(label, "Set the transmission level (MAX: 50)");
+}
+
+TEST(WidgetPrompts, EscapeAndTheCloseBoxCancel) {
+  WidgetPrompts prompts(nullptr);
+  OnModal([](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });
+  EXPECT_EQ(ShowInputIntDlg(prompts, "x", {.value = 3}), std::nullopt);
+  OnModal([](QWidget* d) { d->close(); });
+  EXPECT_EQ(ShowSelInp1Dlg(prompts, "x", "y", {"a"}, 0), std::nullopt);
+  OnModal([](QWidget* d) { Child<QPushButton>(d, "CancelBtn")->click(); });
+  EXPECT_EQ(ShowInp3Data1Dlg(prompts, "x", {}, {}, {}), std::nullopt);
+}
+
+TEST(WidgetPrompts, ComboChangeDrivesTheVisibleFields) {
+  WidgetPrompts prompts(nullptr);
+  std::vector<bool> before, after;
+  OnModal([&](QWidget* d) {
+    auto visible = [d] {
+      return std::vector<bool>{Child<QLabel>(d, "STTitle")->isVisible(),
+                               Child<QLabel>(d, "STTitle2")->isVisible(),
+                               Child<QWidget>(d, "IntEd")->isVisible()};
+    };
+    before = visible();
+    auto* combo = Child<QComboBox>(d, "ComboBox1");
+    QTest::keyClick(combo, Qt::Key_Down);  // LF_ON
+    QTest::keyClick(combo, Qt::Key_Down);  // LF_ON2
+    after = visible();
+    Child<QPushButton>(d, "OKBtn")->click();
+  });
+  auto r =
+      ShowInputIntDlg2(prompts, "LF ON command", {.label = "t", .value = 3000, .max = 10000}, "t2");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->mode, 2);
+  EXPECT_EQ(r->value, 3000);
+  EXPECT_EQ(before, (std::vector<bool>{false, false, false}));
+  EXPECT_EQ(after, (std::vector<bool>{true, true, true}));
+}
+
+TEST(WidgetPrompts, HanyousettingPagesAndTagTypeEnabling) {
+  WidgetPrompts prompts(nullptr);
+  bool enabledBefore = true, enabledAfter = false;
+  OnModal([&](QWidget* d) {
+    EXPECT_EQ(d->objectName(), "THanyousettingDlg");
+    auto* tabs = Child<QTabWidget>(d, "PageControl1");
+    EXPECT_FALSE(tabs->isTabVisible(0));
+    EXPECT_TRUE(tabs->isTabVisible(1));
+    EXPECT_EQ(tabs->currentWidget()->objectName(), "TabSheet2");
+    EXPECT_EQ(tabs->tabText(1), "Tag Data");
+    auto* group = Child<QGroupBox>(d, "RG_TagType");
+    enabledBefore = group->isEnabled();
+    Child<QCheckBox>(d, "CB_KoteiMode")->click();
+    enabledAfter = group->isEnabled();
+    Child<QRadioButton>(group, "RG_TagType_2")->click();
+    Child<QPushButton>(d, "Button1")->click();
+  });
+  auto r =
+      ShowHanyousettingDlg(prompts, HanyouPage::TagData, {.CB_FastMode_DispTagData = true}, true);
+  ASSERT_TRUE(r);
+  EXPECT_FALSE(enabledBefore);
+  EXPECT_TRUE(enabledAfter);
+  EXPECT_TRUE(r->CB_KoteiMode);
+  EXPECT_TRUE(r->CB_FastMode_DispTagData);
+  EXPECT_EQ(r->RG_TagType, 2);
+}
+
+TEST(WidgetPrompts, RendersEveryKindAndReadsAnswersBack) {
+  PromptForm form;
+  form.dialog = "TKindsDlg";
+  form.caption = "Kinds";
+  form.AddText("EdName", "Name", "abc").row = 0;
+  form.AddChoice("LBList", "", {"a", "b", "c"}, 1).choiceStyle = ChoiceStyle::List;
+  form.AddRadio("RGFour", "Four", {"1", "2", "3", "4"}, 3, 2).group = "Box";
+  PromptField& table = form.AddTable("StringGrid1", 3, 2);
+  table.cells = {{"H1", "H2"}, {"a", "b"}, {"c", "d"}};
+  table.cellColors[2][1] = 0xFF0000;
+  form.AddMemo("Memo1").lines = {"one", "two"};
+  PromptField& panel = form.AddPanel("Panel_OKNG", "Read Status");
+  panel.color = 0x008000;
+  form.AddOkCancel();
+
+  WidgetPrompts prompts(nullptr);
+  OnModal([&](QWidget* d) {
+    EXPECT_EQ(Child<QLabel>(d, "EdNameLabel")->text(), "Name");
+    auto* grid = Child<QTableWidget>(d, "StringGrid1");
+    EXPECT_EQ(grid->rowCount(), 2);
+    EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "H2");
+    EXPECT_EQ(grid->item(1, 1)->text(), "d");
+    EXPECT_EQ(grid->item(1, 1)->foreground().color(), QColor(0xFF, 0, 0));
+    EXPECT_EQ(Child<QPlainTextEdit>(d, "Memo1")->toPlainText(), "one\ntwo");
+    auto* status = Child<QLabel>(d, "Panel_OKNG");
+    EXPECT_EQ(status->text(), "Read Status");
+    EXPECT_EQ(status->palette().color(QPalette::Window), QColor(0, 0x80, 0));
+    auto* radios = Child<QGroupBox>(d, "RGFour");
+    EXPECT_EQ(radios->title(), "Four");
+    EXPECT_TRUE(Child<QRadioButton>(radios, "RGFour_3")->isChecked());
+    // Two columns filled column by column: item 2 heads the second column.
+    EXPECT_EQ(Child<QRadioButton>(radios, "RGFour_2")->x(),
+              Child<QRadioButton>(radios, "RGFour_3")->x());
+    EXPECT_LT(Child<QRadioButton>(radios, "RGFour_1")->x(),
+              Child<QRadioButton>(radios, "RGFour_2")->x());
+
+    auto* edit = Child<QLineEdit>(d, "EdName");
+    edit->selectAll();
+    QTest::keyClicks(edit, "xyz");
+    Child<QListWidget>(d, "LBList")->setCurrentRow(2);
+    Child<QRadioButton>(radios, "RGFour_0")->click();
+    grid->item(0, 0)->setText("A");
+    Child<QPushButton>(d, "OKBtn")->click();
+  });
+  ASSERT_TRUE(prompts.Show(form));
+  EXPECT_EQ(form.F("EdName").text, "xyz");
+  EXPECT_EQ(form.F("LBList").index, 2);
+  EXPECT_EQ(form.F("RGFour").index, 0);
+  EXPECT_EQ(form.F("StringGrid1").cells[1][0], "A");
+}
+
+TEST(WidgetPrompts, InteractKeepsTheDialogOpenBetweenCalls) {
+  PromptForm form;
+  form.dialog = "TScanDlg";
+  form.AddMemo("Memo1").readOnly = true;
+  form.AddText("EdFill", "", "");
+  form.AddAction("FillBtn", "Fill", ActionKind::Local);
+  form.AddAction("ScanSBt", "Scan", ActionKind::Return);
+  form.AddOkCancel();
+  int fills = 0;
+  form.onAction = [&](PromptForm& f, const std::string& action) {
+    if (action == "FillBtn") f.F("EdFill").text = "filled " + std::to_string(++fills);
+  };
+
+  WidgetPrompts prompts(nullptr);
+  QString filled;
+  QTimer::singleShot(0, [&] {
+    PromptDialog* d = prompts.OpenDialog(form);
+    ASSERT_NE(d, nullptr);
+    d->ActionButton("FillBtn")->click();  // runs the behaviour, stays open
+    filled = Child<QLineEdit>(d, "EdFill")->text();
+    d->ActionButton("ScanSBt")->click();
+  });
+  EXPECT_EQ(prompts.Interact(form), "ScanSBt");
+  EXPECT_EQ(filled, "filled 1");
+  PromptDialog* d = prompts.OpenDialog(form);
+  ASSERT_NE(d, nullptr);
+  EXPECT_TRUE(d->isVisible());
+
+  // The handler works: its log reaches the open dialog.
+  form.F("Memo1").lines = {"TX: 02", "RX: 03"};
+  prompts.Refresh(form);
+  EXPECT_EQ(Child<QPlainTextEdit>(d, "Memo1")->toPlainText(), "TX: 02\nRX: 03");
+
+  // A press while the handler works is answered by the next call at once.
+  d->ActionButton("ScanSBt")->click();
+  EXPECT_EQ(prompts.Interact(form), "ScanSBt");
+  d->close();  // the close box is the Cancel action
+  EXPECT_EQ(prompts.Interact(form), "CancelBtn");
+  EXPECT_EQ(prompts.OpenDialog(form), nullptr);
+}
+
+namespace {
+
+class LabelGridDialog : public PromptDialog {
+ public:
+  using PromptDialog::PromptDialog;
+
+ protected:
+  QWidget* CreateField(PromptField& field, QWidget* parent) override {
+    if (field.name != "StringGrid1") return PromptDialog::CreateField(field, parent);
+    return new QLabel("owner-drawn", parent);
+  }
+  void SyncField(const PromptField& field, QWidget* widget) override {
+    if (field.name != "StringGrid1") PromptDialog::SyncField(field, widget);
+  }
+};
+
+}  // namespace
+
+TEST(WidgetPrompts, RegisteredRendererReplacesTheGenericLook) {
+  RegisterDialogRenderer("TBespokeDlg", [](PromptForm& form, QWidget* parent) {
+    return std::make_unique<LabelGridDialog>(form, parent);
+  });
+  PromptForm form;
+  form.dialog = "TBespokeDlg";
+  form.AddTable("StringGrid1", 2, 2);
+  form.AddCheck("CBLock", "Lock", false);
+  form.AddOkCancel();
+  WidgetPrompts prompts(nullptr);
+  OnModal([](QWidget* d) {
+    EXPECT_NE(dynamic_cast<LabelGridDialog*>(d), nullptr);
+    EXPECT_EQ(Child<QLabel>(d, "StringGrid1")->text(), "owner-drawn");
+    Child<QCheckBox>(d, "CBLock")->click();  // the other fields stay generic
+    Child<QPushButton>(d, "OKBtn")->click();
+  });
+  ASSERT_TRUE(prompts.Show(form));
+  EXPECT_TRUE(form.F("CBLock").checked);
+}
+
+TEST(WidgetPrompts, ProgressDialogContinueFlag) {
+  WidgetPrompts prompts(nullptr);
+  auto progress = prompts.CreateProgress();
+  EXPECT_TRUE(progress->Continue());
+  progress->SetLabel("Command Execution...");
+  progress->SetBarVisible(false);
+  progress->Show();
+  TGuage1Dlg* dlg = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (auto* g = qobject_cast<TGuage1Dlg*>(w)) dlg = g;
+  ASSERT_NE(dlg, nullptr);
+  EXPECT_TRUE(dlg->isVisible());
+  EXPECT_FALSE(dlg->isModal());
+  EXPECT_EQ(dlg->Label1->text(), "Command Execution...");
+  EXPECT_FALSE(dlg->Panel2->isVisible());
+  EXPECT_EQ(dlg->Button1->text(), "&Cancel");
+  dlg->Button1->click();
+  EXPECT_FALSE(progress->Continue());
+  progress->Show();
+  EXPECT_TRUE(progress->Continue());
+  progress->Close();
+  EXPECT_FALSE(dlg->isVisible());
+}
+
+TEST(WidgetPrompts, MessageAndConfirmBoxes) {
+  WidgetPrompts prompts(nullptr);
+  QString text, title;
+  OnModal([&](QWidget* d) {
+    auto* box = qobject_cast<QMessageBox*>(d);
+    ASSERT_NE(box, nullptr);
+    text = box->text();
+    title = box->windowTitle();
+    box->button(QMessageBox::Ok)->click();
+  });
+  prompts.Message("Port open failed", "Error");
+  EXPECT_EQ(text, "Port open failed");
+  EXPECT_EQ(title, "Error");
+
+  OnModal([](QWidget* d) { qobject_cast<QMessageBox*>(d)->button(QMessageBox::No)->click(); });
+  EXPECT_FALSE(prompts.Confirm("Write?", "Confirm", ConfirmButtons::YesNo));
+  OnModal([](QWidget* d) { qobject_cast<QMessageBox*>(d)->button(QMessageBox::Ok)->click(); });
+  EXPECT_TRUE(prompts.Confirm("Write?", "Confirm", ConfirmButtons::OkCancel));
+}
