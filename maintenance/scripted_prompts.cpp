@@ -1,11 +1,23 @@
 #include "maintenance/scripted_prompts.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
 bool KeyMatches(const std::string& key, const PromptForm& form, const std::string& name) {
   return key == name || key == form.dialog + "." + name;
+}
+
+// An item index written as a number (-1: none), or nullopt.
+std::optional<int> ItemIndex(const std::string& value, size_t count) {
+  try {
+    size_t used = 0;
+    const int i = std::stoi(value, &used);
+    if (used == value.size() && i >= -1 && i < static_cast<int>(count)) return i;
+  } catch (const std::logic_error&) {
+  }
+  return std::nullopt;
 }
 
 class ScriptedProgress : public ProgressDialog {
@@ -35,7 +47,9 @@ void ScriptedPrompts::Answer(const std::string& key, const std::string& value) {
   answers_.emplace_back(key, value);
 }
 
-void ScriptedPrompts::Press(const std::string& key) { presses_.push_back(key); }
+void ScriptedPrompts::Press(const std::string& key) {
+  presses_.push_back(key);
+}
 
 std::vector<std::string> ScriptedPrompts::UnusedAnswers() const {
   std::vector<std::string> out;
@@ -63,16 +77,17 @@ void ScriptedPrompts::ApplyValue(PromptForm& form, PromptField& f, const std::st
       auto it = std::find(f.items.begin(), f.items.end(), value);
       if (it != f.items.end()) {
         f.index = static_cast<int>(it - f.items.begin());
+      } else if (auto i = ItemIndex(value, f.items.size())) {
+        f.index = *i;
+      } else if (f.kind == FieldKind::Choice && f.choiceStyle == ChoiceStyle::DropDown) {
+        f.index = -1;  // typed into the editable drop-down: no item selected
+        f.text = value;
         break;
-      }
-      try {
-        size_t used = 0;
-        int i = std::stoi(value, &used);
-        if (used != value.size() || i < -1 || i >= static_cast<int>(f.items.size())) bad();
-        f.index = i;
-      } catch (const std::logic_error&) {
+      } else {
         bad();
       }
+      if (f.kind == FieldKind::Choice)
+        f.text = f.index >= 0 ? f.items[static_cast<size_t>(f.index)] : "";
       break;
     }
     case FieldKind::Check:
@@ -143,14 +158,17 @@ std::string ScriptedPrompts::Interact(PromptForm& form) {
       if (form.onAction) form.onAction(form, action->name);
       continue;
     }
-    if (action->kind == ActionKind::Accept || action->kind == ActionKind::Cancel) open_.erase(&form);
+    if (action->kind == ActionKind::Accept || action->kind == ActionKind::Cancel)
+      open_.erase(&form);
     return action->name;
   }
   open_.erase(&form);
   return cancelName();
 }
 
-void ScriptedPrompts::Close(PromptForm& form) { open_.erase(&form); }
+void ScriptedPrompts::Close(PromptForm& form) {
+  open_.erase(&form);
+}
 
 bool ScriptedPrompts::Confirm(const std::string& text, const std::string&, ConfirmButtons) {
   confirmations.push_back(text);

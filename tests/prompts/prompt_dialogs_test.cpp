@@ -164,6 +164,13 @@ TEST(PromptHelpers, Inp3Data2SelInp1AndHanyousetting) {
   EXPECT_EQ(ShowSelInp1Dlg(sel, "Select COM Speed", "COM Speed", speeds, 3), 2);
   ScriptedPrompts none;
   EXPECT_EQ(ShowSelInp1Dlg(none, "Select COM Speed", "COM Speed", speeds, 9), -1);
+  ScriptedPrompts typed;  // the drop-down is editable: a text that is no item selects none
+  typed.Answer("ComboBox1", "230.4kbps");
+  EXPECT_EQ(ShowSelInp1Dlg(typed, "Select COM Speed", "COM Speed", speeds, 3), -1);
+  EXPECT_EQ(typed.shown.back().F("ComboBox1").text, "230.4kbps");
+  ScriptedPrompts byIndex;
+  byIndex.Answer("ComboBox1", "4");
+  EXPECT_EQ(ShowSelInp1Dlg(byIndex, "Select COM Speed", "COM Speed", speeds, 0), 4);
 
   // The tag memory viewer with a fixed tag type.
   ScriptedPrompts viewer;
