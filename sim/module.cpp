@@ -42,7 +42,6 @@ Module::Module(ModuleConfig config, std::shared_ptr<Field> field, TimePoint now)
       romLevel_(RomLevelOf(config_.romVersion)),
       baud_(ParameterMemory::CodeOfBaud(config_.baud) ? config_.baud : 57600) {
   PowerUp(now);
-  --counters_.restarts;  // the first power-up is not a restart
 }
 
 void Module::PowerUp(TimePoint now) {
@@ -117,7 +116,10 @@ void Module::Advance(TimePoint t) {
       Pending p = std::move(outbox_.front());
       outbox_.pop_front();
       if (!p.bytes.empty()) ready_.push_back({baud_, std::move(p.bytes), false});
-      if (p.restart) Restart(p.due);
+      if (p.restart) {
+        ++counters_.restarts;
+        Restart(p.due);
+      }
     } else if (charAt <= streamAt) {
       assembler_.Abandon();
       ++counters_.frames;
@@ -246,7 +248,6 @@ void Module::Schedule(TimePoint due, std::vector<uint8_t> bytes, bool restart) {
 }
 
 void Module::Restart(TimePoint at) {
-  ++counters_.restarts;
   if (auto b = ParameterMemory::BaudOfCode(memory_.SpeedCode())) baud_ = *b;
   const uint8_t saved = static_cast<uint8_t>(memory_.Word(ParameterMemory::kModeWord) >> 8);
   mode_ = (saved >= 2 && saved <= 6) ? saved : 4;

@@ -32,7 +32,8 @@ struct SimulatorOptions {
   int comNumber = 0;     // register COM<n> for the slave (0: do not register)
   // After a hang-up, open a new pty after this long (negative: stay down until Reopen()).
   Duration reopenAfter = Duration(-1);
-  // Event lines (opened, hung up, frames when traceFrames); called on the simulator's thread.
+  // Event lines (opened, hung up, frames when traceFrames); called on the simulator's thread
+  // under its lock, so it must not call back into the simulator.
   std::function<void(const std::string&)> log;
   bool traceFrames = false;
 };

@@ -284,3 +284,25 @@ TEST(ModuleStreaming, SavedModeComesBackAfterARestart) {
   rig.Wait(1s);
   EXPECT_NE(rig.Out(), "");
 }
+
+TEST(ModuleFrames, SurvivesRandomBytesAndStillFindsEveryFrameBetweenNoise) {
+  ModuleRig rig;
+  uint32_t seed = 12345;
+  auto random = [&] {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<uint8_t>(seed >> 16);
+  };
+  // Noise without STX never hides a frame.
+  for (int i = 0; i < 200; ++i) {
+    std::vector<uint8_t> noise(random() % 40);
+    for (auto& b : noise) b = static_cast<uint8_t>(random() == frame::STX ? 0x55 : random());
+    rig.Send(noise);
+    rig.Command({0x90});
+  }
+  EXPECT_EQ(rig.module.Counters().acks, 200u);
+  // Any bytes at all: the module keeps going, and after a quiet moment it hunts afresh.
+  for (int i = 0; i < 20000; ++i) rig.Send({random()});
+  rig.Wait(70s);  // past any timed carrier a random frame may have started
+  rig.Out();
+  EXPECT_EQ(rig.Ask({0x90}).substr(0, 12), "02 00 30 0A ");
+}
