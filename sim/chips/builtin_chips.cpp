@@ -5,7 +5,9 @@
 #define QZH_BUILTIN_CHIPS(X) \
   X(RegisterFdxb)            \
   X(RegisterEm4100)          \
-  X(RegisterTiReadOnly)
+  X(RegisterTiReadOnly)      \
+  X(RegisterHdxFamilyChips)  \
+  X(RegisterFdxFamilyChips)
 
 namespace sim {
 
