@@ -9,6 +9,7 @@
 
 #include "shell/app_paths.h"
 #include "shell/ini_file.h"
+#include "sim/console.h"
 #include "sim/options.h"
 #include "tests/support/temp_config.h"
 
@@ -191,4 +192,29 @@ TEST(SimProgram, RegistersItsPortAndCleansUpOnSigterm) {
   ::kill(p.pid, SIGTERM);
   EXPECT_EQ(p.Wait(), 0);
   EXPECT_EQ(Registered(7), "");
+}
+
+TEST(SimConsole, ChangesTheFieldAndTheFaultsOfARunningSimulator) {
+  sim::Simulator s(sim::SimulatorOptions{});
+  auto run = [&](const std::string& line) { return sim::RunConsoleCommand(s, line).output; };
+  EXPECT_EQ(run("add ti-ro:1"), "added 0: ti-ro 0000000000000001\n");
+  EXPECT_EQ(run("add em:2 0"), "added 0: em 0000000002 (version 000, serial 0000000002)\n");
+  EXPECT_EQ(run("swap 1 fdxb:392:5"),
+            "swapped ti-ro 0000000000000001 for fdxb 392 000000000005 (animal)\n");
+  EXPECT_EQ(run("list"),
+            "0: em 0000000002 (version 000, serial 0000000002)\n"
+            "1: fdxb 392 000000000005 (animal)\n");
+  EXPECT_EQ(run("remove 0"), "removed em 0000000002 (version 000, serial 0000000002)\n");
+  EXPECT_EQ(run("remove 5"), "no tag 5\n");
+  EXPECT_NE(run("add fdxb:5000:1").find("country"), std::string::npos);
+  EXPECT_EQ(s.TheField().Size(), 1u);
+
+  EXPECT_EQ(run("fault nack 0x43:2"), "ok\n");
+  EXPECT_EQ(s.Faults().nack, 2);
+  EXPECT_EQ(s.Faults().nackCode, 0x43);
+  EXPECT_EQ(run("fault late soon"), "late: \"soon\" is not MS[:N] with MS 0 to 600000\n");
+  EXPECT_EQ(run("faults off"), "no faults\n");
+  EXPECT_EQ(s.Faults(), sim::FaultPlan{});
+  EXPECT_EQ(run("frobnicate 3"), "not understood: \"frobnicate 3\"; type help\n");
+  EXPECT_TRUE(sim::RunConsoleCommand(s, "quit").quit);
 }
