@@ -12,6 +12,7 @@ using Duration = Clock::duration;
 
 // One byte on the line: start bit, 8 data bits, stop bit.
 inline Duration ByteTime(int baud) {
+  if (baud <= 0) return Duration::zero();
   return std::chrono::duration_cast<Duration>(std::chrono::nanoseconds(10'000'000'000LL / baud));
 }
 inline Duration WireTime(size_t bytes, int baud) {
