@@ -199,8 +199,12 @@ const std::vector<std::string> kReaderLevelItems = {"SIC7888READBLOCK21",
 std::string StripAccelerator(const std::string& caption) {
   std::string s;
   for (size_t i = 0; i < caption.size(); ++i) {
+    // "(&X)" after the text names the key only; "&&" is a literal ampersand.
+    if (caption.compare(i, 2, "(&") == 0 && i + 3 < caption.size() && caption[i + 3] == ')') {
+      i += 3;
+      continue;
+    }
     if (caption[i] == '&' && i + 1 < caption.size()) {
-      // "(&X)" marks the key only; "&&" is a literal ampersand.
       if (caption[i + 1] == '&') {
         s.push_back('&');
         ++i;

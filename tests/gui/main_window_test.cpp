@@ -1,0 +1,412 @@
+// The main window on the offscreen platform: components built from the menu table and mirroring
+// its state, start-up against the simulator, the log pane's 5000-line rule, shortcuts of hidden
+// items, the tag table, the tool-bar buttons, the About box and failures inside handlers.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+
+#include "link/comm_module.h"
+#include "link/frame.h"
+#include "link/port_registry.h"
+#include "shell/about_dlg.h"
+#include "shell/main_window.h"
+#include "sim/scenario.h"
+#include "sim/simulator.h"
+#include "tests/gui/gui_rig.h"
+#include "tests/support/temp_config.h"
+
+using namespace gui_test;
+using namespace std::chrono_literals;
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  while (!done() && std::chrono::steady_clock::now() < end) TTirisC1Dlg::PumpFor(10);
+}
+
+struct WindowSetup {
+  // Handlers counting their runs replace the families' for these items.
+  std::vector<std::string> counted;
+  std::function<void(HandlerRegistry&)> more;
+  // A simulated module on COM9 (registered before the window lists the ports).
+  bool module = false;
+  std::string rom = "1100LFS00";
+  std::vector<sim::TagPtr> tags;
+
+  WindowSetup& Count(std::vector<std::string> items) {
+    counted = std::move(items);
+    return *this;
+  }
+  WindowSetup& More(std::function<void(HandlerRegistry&)> f) {
+    more = std::move(f);
+    return *this;
+  }
+  WindowSetup& Module(std::string version = "1100LFS00", std::vector<sim::TagPtr> inField = {}) {
+    module = true;
+    rom = std::move(version);
+    tags = std::move(inField);
+    return *this;
+  }
+};
+
+struct Window {
+  TempConfig config;
+  RecordingPrompts prompts;
+  std::map<std::string, int> calls;
+  std::unique_ptr<sim::Simulator> sim;
+  std::unique_ptr<TTirisAppForm> form;
+
+  explicit Window(WindowSetup setup = {}) {
+    std::filesystem::create_directories(config.Path("sys"));
+    port_registry::SetScanRoots(config.Path("sys"), config.Path("sys"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (setup.module) {
+      sim::SimulatorOptions o;
+      o.wireTime = false;
+      o.comNumber = 9;
+      o.module.romVersion = setup.rom;
+      sim = std::make_unique<sim::Simulator>(o, std::make_shared<sim::Field>(setup.tags));
+      if (!sim->Start()) throw std::runtime_error("simulator did not start");
+      prompts.Answer("TOpenCom1Dlg.LBComPort", "COM9");
+      prompts.Answer("TOpenCom1Dlg.RGComSpeed", "3");
+    }
+    MainWindowOptions o;
+    o.prompts = &prompts;
+    o.settingsPath = config.SettingsPath();
+    o.exePath = QuietExePath(config.Dir());
+    o.extraHandlers = [this, setup](HandlerRegistry& r) {
+      for (const std::string& item : setup.counted)
+        r.Add(item, [this](AppCore&, const std::string& sender) { ++calls[sender]; });
+      if (setup.more) setup.more(r);
+    };
+    form = std::make_unique<TTirisAppForm>(o);
+  }
+  ~Window() { form.reset(); }
+
+  // Shows the window and lets the first showing (dialog and identification) run.
+  void Show() {
+    form->show();
+    PumpUntil([&] { return !prompts.shown.empty() || !form->isVisible(); });
+    PumpUntil([&] { return !form->App().Busy; });
+  }
+  void Activate() {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  }
+  QAction* Action(const std::string& name) const { return form->findChild<QAction*>(Q(name)); }
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> out;
+    for (const QString& l : form->LogLines()) out.push_back(l.toStdString());
+    return out;
+  }
+  TTirisC1Dlg& Comm() { return *form->App().Comm(); }
+  void Feed(const std::vector<uint8_t>& idData) {
+    const auto f = frame::BuildResponseFrame(frame::TypeId, idData);
+    Comm().Rx.Feed(f.data(), f.size());
+  }
+};
+
+std::vector<uint8_t> IdData(uint8_t kind, uint32_t id) {
+  return {kind, static_cast<uint8_t>(id), static_cast<uint8_t>(id >> 8),
+          static_cast<uint8_t>(id >> 16), static_cast<uint8_t>(id >> 24)};
+}
+
+}  // namespace
+
+TEST(MainWindow, ComponentsAreBuiltFromTheTableAndMirrorIt) {
+  Window w;
+  TTirisAppForm& f = *w.form;
+  for (const MenuModel::State& s : f.Menus().All()) {
+    const std::string name = s.def->name;
+    switch (s.def->kind) {
+      case MenuKind::Root:
+        break;
+      case MenuKind::Check: {
+        auto* box = f.findChild<QCheckBox*>(Q(name));
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->isChecked(), s.checked);
+        EXPECT_EQ(box->isEnabled(), f.Menus().Enabled(name));
+        break;
+      }
+      default: {
+        QAction* a = w.Action(name);
+        ASSERT_NE(a, nullptr) << name;
+        EXPECT_EQ(a->isVisible(), s.visible) << name;
+        if (s.def->kind == MenuKind::Separator) break;
+        // Qt keeps a hidden action disabled; its enabled state shows once it is visible again.
+        if (s.visible) {
+          EXPECT_EQ(a->isEnabled(), f.Menus().Enabled(name)) << name;
+        }
+        EXPECT_EQ(a->text(), Q(s.caption)) << name;
+        if (s.def->kind == MenuKind::Menu) {
+          EXPECT_NE(f.findChild<QMenu*>(Q(name)), nullptr);
+        }
+      }
+    }
+  }
+  EXPECT_EQ(f.windowTitle(), "QZH-900Tool");
+  EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet1);
+  EXPECT_TRUE(f.Memo1->isReadOnly());
+  EXPECT_EQ(f.StringGrid1->columnCount(), 4);
+  EXPECT_EQ(f.StringGrid1->rowCount(), 20);
+  EXPECT_EQ(f.StringGrid1->columnWidth(0), 32);
+  EXPECT_EQ(f.StringGrid1->columnWidth(1), 58);
+  EXPECT_EQ(f.StringGrid1->columnWidth(2), 71);
+  EXPECT_EQ(f.StringGrid1->columnWidth(3), 360);
+  EXPECT_EQ(f.Table().Cell(0, 0), "No.");
+  EXPECT_EQ(f.Table().Cell(3, 0), "ID Data");
+  EXPECT_FALSE(f.StringGrid1->item(0, 1)->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(f.StringGrid1->item(1, 3)->flags() & Qt::ItemIsEditable);
+  EXPECT_TRUE(f.Timer1->isSingleShot());
+  EXPECT_EQ(f.Timer1->interval(), 200);
+  EXPECT_TRUE(f.Timer2->isSingleShot());
+  EXPECT_FALSE(w.Action("CBAnimalIDPlace")->isVisible());
+  EXPECT_EQ(w.Action("TB_TEST2")->toolTip(), "Read Loop Mode");
+  EXPECT_EQ(w.Action("TB_TEST3")->toolTip(), "Command Mode");
+  EXPECT_EQ(w.Action("MnGridClear")->shortcut(), QKeySequence("F9"));
+  EXPECT_EQ(w.Action("MnGetROMVer")->shortcut(), QKeySequence("Ctrl+Shift+F9"));
+  // The status bar shows the hint of the item under the pointer.
+  w.Action("MnSetCOM")->showStatusText(&f);
+  EXPECT_EQ(f.StatusBar->currentMessage(), "COM Port...");
+}
+
+TEST(MainWindow, StartUpIdentifiesTheModuleAndShowsTheLevelsItems) {
+  Window w(WindowSetup().Module("1020LFS00"));
+  w.Show();
+  EXPECT_EQ(w.Lines(), (std::vector<std::string>{"ROM Version: 1020LFS00", "Model Name : QZH-900",
+                                                 "OK: Open COM9"}));
+  EXPECT_TRUE(w.Action("MnCmd3")->isEnabled());
+  EXPECT_TRUE(w.Action("MnHDXTag")->isEnabled());
+  EXPECT_TRUE(w.Action("SIC7888READBLOCK21")->isVisible());
+  EXPECT_TRUE(w.Action("FecavaIDread1")->isVisible());
+  EXPECT_FALSE(w.Action("EM43051")->isVisible());
+  EXPECT_TRUE(w.form->CBAnimalID->isEnabled());
+  EXPECT_TRUE(w.form->isVisible());
+}
+
+TEST(MainWindow, CancelInTheFirstDialogEndsTheProgram) {
+  Window w;
+  w.prompts.CancelFirst();
+  w.Show();
+  PumpUntil([&] { return !w.form->isVisible(); });
+  EXPECT_FALSE(w.form->isVisible());
+  EXPECT_EQ(w.form->App().Comm(), nullptr);  // shut down: settings saved, module freed
+  EXPECT_TRUE(std::filesystem::exists(w.config.SettingsPath()));
+}
+
+TEST(MainWindow, LogPaneKeepsTheFiveThousandLineRule) {
+  Window w;
+  AppCore& app = w.form->App();
+  for (int i = 1; i <= 5000; ++i) app.AddLog("line " + std::to_string(i));
+  w.form->FlushLog();
+  EXPECT_EQ(w.form->Memo1->document()->blockCount(), 5000);
+  EXPECT_EQ(w.Lines().front(), "line 1");
+  EXPECT_EQ(w.Lines().back(), "line 5000");
+  app.AddLog("line 5001");
+  EXPECT_EQ(w.Lines(), std::vector<std::string>{"line 5001"});
+  EXPECT_EQ(w.form->Memo1->toPlainText(), "line 5001");
+  // The module's lines and the window's interleave in the order written.
+  w.Comm().CommLog("from the module");
+  app.AddLog("from the window");
+  EXPECT_EQ(w.Lines(),
+            (std::vector<std::string>{"line 5001", "from the module", "from the window"}));
+  // Lines waiting for the view are shown without a flush after a moment.
+  app.AddLog("later");
+  PumpUntil([&] { return w.form->Memo1->toPlainText().endsWith("later"); }, 1s);
+  EXPECT_TRUE(w.form->Memo1->toPlainText().endsWith("\nlater"));
+}
+
+TEST(MainWindow, HiddenItemShortcutsRunOnlyWhileTheirMenusAreEnabled) {
+  Window w(WindowSetup().Count(
+      {"MnGetROMVer", "MnGetModelName", "MnParaSet1", "MnLastCommand", "MnChargeOnlyReadCmd1"}));
+  w.Show();  // no module: the menus stay disabled
+  w.Activate();
+  auto press = [&](Qt::Key key, Qt::KeyboardModifiers mods) {
+    QTest::keyClick(w.form.get(), key, mods);
+  };
+  const auto ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+  press(Qt::Key_F9, ctrlShift);
+  press(Qt::Key_F1, Qt::ControlModifier);
+  EXPECT_EQ(w.calls["MnGetROMVer"], 0);
+  EXPECT_EQ(w.calls["MnChargeOnlyReadCmd1"], 0);
+  press(Qt::Key_F5, Qt::NoModifier);  // the pop-up menu is always enabled
+  EXPECT_EQ(w.calls["MnLastCommand"], 1);
+
+  SetCommandMenusEnabled(w.form->Menus(), true);
+  EXPECT_FALSE(w.Action("MnGetROMVer")->isVisible());
+  press(Qt::Key_F9, ctrlShift);
+  press(Qt::Key_F10, ctrlShift);
+  press(Qt::Key_F3, ctrlShift);
+  press(Qt::Key_F1, Qt::ControlModifier);
+  EXPECT_EQ(w.calls["MnGetROMVer"], 1);
+  EXPECT_EQ(w.calls["MnGetModelName"], 1);
+  EXPECT_EQ(w.calls["MnParaSet1"], 1);
+  EXPECT_EQ(w.calls["MnChargeOnlyReadCmd1"], 1);
+
+  w.form->Menus().SetEnabled("MnCmd3", false);
+  w.form->Menus().SetEnabled("MnTIRIS1", false);
+  press(Qt::Key_F9, ctrlShift);
+  press(Qt::Key_F1, Qt::ControlModifier);
+  EXPECT_EQ(w.calls["MnGetROMVer"], 1);
+  EXPECT_EQ(w.calls["MnChargeOnlyReadCmd1"], 1);
+
+  // F9: "Clear" empties the log and the tag table.
+  w.Feed(IdData(6, 0x01020304));
+  ASSERT_FALSE(w.Lines().empty());
+  press(Qt::Key_F9, Qt::NoModifier);
+  EXPECT_TRUE(w.Lines().empty());
+  EXPECT_EQ(w.form->Table().Cell(3, 1), "");
+}
+
+TEST(MainWindow, TagTableCountsKindsGrowsAndClears) {
+  Window w;
+  for (int i = 0; i < 5; ++i) w.Feed(IdData(6, 0x11223344));
+  w.Feed(IdData(5, 0x11223344));  // the same bytes, another kind
+  TallyTable& t = w.form->Table();
+  EXPECT_EQ(t.Cell(0, 1), "1");
+  EXPECT_EQ(t.Cell(1, 1), "5");
+  EXPECT_EQ(t.Cell(2, 1), "FDX-B");
+  EXPECT_EQ(t.Cell(3, 1), "11 22 33 44 ");
+  EXPECT_EQ(t.Cell(0, 2), "2");
+  EXPECT_EQ(t.Cell(1, 2), "1");
+  EXPECT_EQ(t.Cell(2, 2), "EM");
+  EXPECT_EQ(t.Cell(3, 2), "11 22 33 44 ");
+  EXPECT_EQ(w.Lines()[1], "ID: 11 22 33 44 ");
+
+  for (uint32_t id = 3; id <= 19; ++id) w.Feed(IdData(0, id));
+  EXPECT_EQ(w.form->StringGrid1->rowCount(), 20);
+  w.Feed(IdData(0, 20));  // the twentieth entry
+  EXPECT_EQ(w.form->StringGrid1->rowCount(), 21);
+  EXPECT_EQ(t.Cell(0, 20), "20");
+  EXPECT_EQ(t.Cell(2, 20), "RW");
+  EXPECT_EQ(t.Cell(3, 20), "00 00 00 14 ");
+
+  w.form->RunItem("MnGridClear");
+  EXPECT_EQ(w.form->StringGrid1->rowCount(), 20);
+  for (int row = 1; row < 20; ++row)
+    for (int col = 0; col < 4; ++col) EXPECT_EQ(t.Cell(col, row), "") << row << "," << col;
+  EXPECT_EQ(t.Cell(1, 0), "Numbers");
+  EXPECT_TRUE(w.Lines().empty());
+
+  // Capacity 100: the 101st distinct ID is logged but not counted; known IDs still count.
+  for (uint32_t id = 1; id <= 101; ++id) w.Feed(IdData(1, id));
+  w.Feed(IdData(1, 1));
+  EXPECT_EQ(w.Comm().Tally.Count(), 100);
+  EXPECT_EQ(w.form->StringGrid1->rowCount(), 101);
+  EXPECT_EQ(t.Cell(3, 100), "00 00 00 64 ");
+  EXPECT_EQ(t.Cell(1, 1), "2");
+  const auto idLines = LinesStarting(w.Lines(), "ID: ");
+  ASSERT_EQ(idLines.size(), 102u);
+  EXPECT_EQ(idLines[100], "ID: 00 00 00 65 ");
+}
+
+TEST(MainWindow, ReadLoopAndCommandModeButtons) {
+  Window w(WindowSetup().Module("1100LFS00", sim::DefaultTags()));
+  w.Show();
+  QAction* loop = w.Action("TB_TEST2");
+  QAction* command = w.Action("TB_TEST3");
+  loop->trigger();
+  EXPECT_TRUE(loop->isChecked());
+  EXPECT_FALSE(command->isChecked());
+  EXPECT_FALSE(w.Action("MnCmd3")->isEnabled());
+  EXPECT_FALSE(w.form->CBAnimalID->isEnabled());
+  EXPECT_EQ(w.Lines()[9], "OK: Read Loop Mode");
+  PumpUntil([&] { return w.Comm().Tally.Count() == 3; });
+  EXPECT_FALSE(w.form->Table().Cell(3, 3).isEmpty());
+
+  loop->trigger();  // pressed again: stays down
+  EXPECT_TRUE(loop->isChecked());
+  w.sim->TheField().Clear();
+  TTirisC1Dlg::PumpFor(150);
+  command->trigger();
+  EXPECT_FALSE(loop->isChecked());
+  EXPECT_TRUE(command->isChecked());
+  EXPECT_TRUE(w.Action("MnCmd3")->isEnabled());
+  EXPECT_EQ(w.Lines().back(), "OK: Command Mode");
+}
+
+TEST(MainWindow, CheckBoxSwitchesTitleAndMenus) {
+  Window w;
+  w.form->Menus().SetVisible("CBAnimalID", true);
+  w.form->Menus().SetEnabled("CBAnimalID", true);
+  w.form->show();
+  QTest::mouseClick(w.form->CBAnimalID, Qt::LeftButton);
+  EXPECT_EQ(w.form->windowTitle(), "QZH-900AnimalID Tool");
+  EXPECT_TRUE(w.form->App().AnimalIdDisplay());
+  EXPECT_TRUE(w.Action("MnAnimalID")->isVisible());
+  EXPECT_FALSE(w.Action("MnHDXTag")->isVisible());
+  QTest::mouseClick(w.form->CBAnimalID, Qt::LeftButton);
+  EXPECT_EQ(w.form->windowTitle(), "QZH-900Tool");
+  EXPECT_FALSE(w.Action("MnAnimalID")->isVisible());
+}
+
+TEST(MainWindow, AboutBoxAndItsDebugMenu) {
+  Window w;
+  auto* about = w.form->findChild<TAboutBox*>("TAboutBox");
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->windowTitle(), "Version Infomation");
+  EXPECT_TRUE(about->Version->text().startsWith("     Version "));
+  EXPECT_TRUE(about->Copyright->text().startsWith("Copyright "));
+  EXPECT_FALSE(about->ProductName->text().isEmpty());
+  EXPECT_TRUE(about->Comments->isHidden());
+  about->show();
+  QTest::mouseDClick(about->ProgramIcon, Qt::LeftButton);
+  EXPECT_TRUE(w.prompts.shown.empty());
+  w.prompts.Answer("TSetConfig2Dlg.RGFReadID", "2");
+  QTest::mouseDClick(about->ProgramIcon, Qt::LeftButton, Qt::ControlModifier);
+  ASSERT_EQ(w.prompts.shown.size(), 1u);
+  EXPECT_EQ(w.prompts.shown[0].dialog, "TSetConfig2Dlg");
+  EXPECT_EQ(w.form->App().Settings.fReadAnimalID, 2);
+  about->hide();
+}
+
+TEST(MainWindow, FailuresInHandlersAreShownAndTheWindowGoesOn) {
+  Window w(WindowSetup().Count({"MnGetModelName"}).More([](HandlerRegistry& r) {
+    r.Add("MnGetROMVer", [](AppCore&, const std::string&) { throw std::runtime_error("boom"); });
+    r.Add("MnParaSet1", [](AppCore&, const std::string&) { throw 42; });
+  }));
+  SetCommandMenusEnabled(w.form->Menus(), true);
+  w.form->RunItem("MnGetROMVer");
+  w.form->RunItem("MnParaSet1");
+  ASSERT_EQ(w.prompts.messages.size(), 2u);
+  EXPECT_EQ(w.prompts.messages[0], "boom");
+  EXPECT_EQ(w.prompts.messages[1], "Unexpected error in MnParaSet1");
+  EXPECT_FALSE(w.form->App().Busy);
+  w.form->RunItem("MnGetModelName");
+  EXPECT_EQ(w.calls["MnGetModelName"], 1);
+}
+
+TEST(MainWindow, ClosingWhileAHandlerWaitsWaitsForIt) {
+  bool commDuringWait = false;
+  Window* self = nullptr;
+  Window w(WindowSetup().More([&](HandlerRegistry& r) {
+    r.Add("MnGetROMVer", [&](AppCore& app, const std::string&) {
+      QTimer::singleShot(0, self->form.get(), [&] { self->form->close(); });
+      TTirisC1Dlg::PumpFor(50);
+      commDuringWait = app.Comm() != nullptr;
+    });
+  }));
+  self = &w;
+  w.form->show();
+  SetCommandMenusEnabled(w.form->Menus(), true);
+  w.form->RunItem("MnGetROMVer");
+  EXPECT_TRUE(commDuringWait);
+  EXPECT_FALSE(w.form->isVisible());
+  EXPECT_EQ(w.form->App().Comm(), nullptr);
+}
