@@ -254,8 +254,6 @@ void Module::Restart(TimePoint at) {
   carrierOn_ = false;
   busyUntil_ = at;
   deafUntil_ = at + config_.restartTime;
-  std::fill(std::begin(leds_), std::end(leds_), 0);
-  buzzer_ = 0;
   assembler_.Abandon();
   // Whatever was still to be sent dies with the old firmware run.
   outbox_.clear();

@@ -84,12 +84,10 @@ class Module {
   bool Streaming() const { return mode_ == 2 || mode_ == 6; }
   bool CarrierOn(TimePoint now) const { return carrierOn_ && now < carrierUntil_; }
   int RomLevel() const { return romLevel_; }
-  uint16_t FlashWritePosition() const { return flashWrPos_; }
 
   const ModuleConfig& Config() const { return config_; }
   void SetStreamInterval(Duration interval) { config_.streamInterval = interval; }
   void SetFlood(bool on) { config_.flood = on; }
-  void SetAirTime(Duration t) { config_.airTime = t; }
 
   ParameterMemory& Memory() { return memory_; }
   const ParameterMemory& Memory() const { return memory_; }
@@ -150,8 +148,6 @@ class Module {
   TimePoint lastByte_{};
   TimePoint nextStream_{};
   size_t floodCursor_ = 0;
-  uint8_t leds_[6] = {};
-  uint8_t buzzer_ = 0;
   uint16_t flashWrPos_ = 0x0040;
   uint8_t flashInitFlag_ = 1;
   bool hangupRequested_ = false;

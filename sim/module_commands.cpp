@@ -1,5 +1,4 @@
 // The module's own commands (everything that is not addressed to a tag).
-#include <algorithm>
 
 #include "sim/module.h"
 
@@ -32,21 +31,17 @@ Module::Outcome Module::ModuleCommand(uint8_t code, Params p, TimePoint at) {
                               static_cast<uint8_t>(flashWrPos_ >> 8), flashInitFlag_};
       return {TagReply::Ack(code, info)};
     }
-    case 0x02: {  // LEDs: two or three (mode, time in 50 ms) pairs
+    case 0x02:  // LEDs: two or three (mode, time in 50 ms) pairs
       if (p.size() != 4 && p.size() != 6) return {Nack(nack::kNumberOfData)};
       for (size_t i = 0; i < p.size(); i += 2) {
         if (p[i] > 3) return {Nack(nack::kValue)};
       }
-      std::fill(std::begin(leds_), std::end(leds_), 0);
-      std::copy(p.begin(), p.end(), std::begin(leds_));
       return {TagReply::Ack(code)};
-    }
     case 0x03:
     case 0x04:
       return SystemParameter(code, p);
     case 0x05:  // buzzer: reply flag, sound number; no answer unless asked for
       if (!exactly(2)) return {Nack(nack::kNumberOfData)};
-      buzzer_ = p[1];
       if (p[0] == 0) return {};
       return {TagReply::Ack(code)};
     case 0x06:  // EEPROM initialisation; a speed it restores applies after the next restart
