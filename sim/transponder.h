@@ -10,8 +10,13 @@
 //     End the file with its registration function, which names the chip for --tag and scenario
 //     files and parses the arguments after "name:":
 //       void RegisterMyChip(ChipRegistry& r) { r.Add({"mychip", {}, "mychip:HEX8  ...", &Make}); }
-//  2. Add X(RegisterMyChip) to QZH_BUILTIN_CHIPS in sim/chips/builtin_chips.cpp.
-// sim/CMakeLists.txt picks up every file of sim/chips by itself.
+//  2. Call it from the registration file of its family: RegisterHdxFamilyChips in
+//     sim/chips/hdx_family_chips.cpp (TI read/write and multipage, SIC279, HDX+) or
+//     RegisterFdxFamilyChips in sim/chips/fdx_family_chips.cpp (SIC7888, EM4305, FECAVA, BDE):
+//       void RegisterMyChip(ChipRegistry& r);   // declared there, and in the body:
+//       RegisterMyChip(r);
+// sim/CMakeLists.txt picks up every file of sim/chips by itself. A test can build the chip
+// directly or through ChipRegistry::Builtin().Make("mychip:...").
 //
 // Handle() runs on the simulator's thread under the field's lock; a chip keeps its state in
 // its own members and needs no locking of its own.

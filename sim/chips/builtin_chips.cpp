@@ -1,5 +1,5 @@
-// The chip types that --tag and scenario files know. One line per chip: the registration
-// function its file in sim/chips defines.
+// The chip types that --tag and scenario files know: the first three chips, then one
+// registration file per tag family, to which the family's chips add their calls.
 #include "sim/chip_registry.h"
 
 #define QZH_BUILTIN_CHIPS(X) \
