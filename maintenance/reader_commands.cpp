@@ -1,9 +1,104 @@
 #include "maintenance/reader_commands.h"
 
+#include <array>
+#include <map>
+
+#include "link/hex.h"
+#include "maintenance/action_mode_dlg.h"
+#include "maintenance/led_set_dlg.h"
+#include "maintenance/module_words.h"
+#include "maintenance/prompt_dialogs.h"
 #include "shell/app_core.h"
 #include "shell/handler_registry.h"
 
+namespace mw = module_words;
+
+namespace {
+
+// Fixed lines of the older commands; not translated.
+constexpr const char* kBuzzerTestLine = "ブザー用テストコマンド : ";
+constexpr const char* kGetSwInfo = " : GETSWINFO_CMD";
+
+}  // namespace
+
 ReaderCommands::ReaderCommands(AppCore& app) : app_(app), comm_(app.Link()) {}
+
+bool ReadModuleWords(AppCore& app, uint8_t start, uint8_t count, std::vector<uint16_t>& words) {
+  Response out{};
+  if (!app.Link().Exchange({0x0D, start, count}, out)) return false;
+  // Bytes 1-2 repeat start and count; the words follow from byte 3 on.
+  if (!mw::HasBytes(out, 2 + 2 * count)) {
+    LogShortResponse(app);
+    return false;
+  }
+  words.clear();
+  for (int i = 0; i < count; ++i) words.push_back(mw::Word(out, 3 + 2 * i));
+  return true;
+}
+
+void LogShortResponse(AppCore& app) {
+  app.AddLog(LoadMessage(Msg::ResponseFormatErrorMsg));
+}
+
+void LogInvalidValue(AppCore& app) {
+  app.AddLog(LoadMessage(Msg::InvalidValueMsg));
+}
+
+// --- LED and buzzer ---
+
+void ReaderCommands::MnLEDTest1Click(const std::string& sender) {
+  // Three (mode, time) pairs after the code; the item picks the pattern.
+  static const std::map<std::string, std::array<uint8_t, 7>> kPatterns = {
+      {"MnLEDTest1", {0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00}},  // green on
+      {"MnLEDTest4", {0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00}},  // red on
+      {"MnBlueLED", {0x02, 0x03, 0x14, 0x00, 0x00, 0x00, 0x00}},   // blue on
+      {"MnLEDTest2", {0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},  // all off
+      {"MnLEDTest3", {0x02, 0x02, 0x19, 0x02, 0x19, 0x02, 0x19}},  // blink
+  };
+  auto it = kPatterns.find(sender);
+  if (it == kPatterns.end()) return;  // not one of the five items
+  Response out{};
+  app_.LogOkNg(comm_.Exchange(it->second, out), LoadMessage(Msg::LEDTestCommandMsg));
+}
+
+void ReaderCommands::MnLEDSet1Click() {
+  auto leds = ShowLDESet1Dlg(app_.Prompt());
+  if (!leds) return;
+  const auto& l = *leds;
+  Response out{};
+  app_.LogOkNg(comm_.Exchange({0x02, l[0], l[1], l[2], l[3]}, out),
+               LoadMessage(Msg::LEDTestCommandMsg));
+}
+
+void ReaderCommands::Buzzer(uint8_t reply, uint8_t sound) {
+  if (reply == 0) {
+    comm_.SendCommand({0x05, reply, sound});  // the module does not answer
+    return;
+  }
+  Response out{};
+  const bool ok = comm_.Exchange({0x05, reply, sound}, out);
+  app_.AddLog(std::string(kBuzzerTestLine) + (ok ? "OK" : LoadMessage(Msg::NGMsg)));
+}
+
+void ReaderCommands::BUZTest1Click() {
+  auto r = ShowInp3Data2Dlg(app_.Prompt(), "ブザー音の指定(0:OFF,255:連続)",
+                            {.label = "返信(1:あり)", .value = 1, .min = 0, .max = 1},
+                            {.label = "ブザー音(0-8, 255)", .value = 1, .min = 0, .max = 255},
+                            {.label = "", .text = "", .visible = false});
+  if (!r) return;
+  // Each value goes out as its low byte.
+  Buzzer(static_cast<uint8_t>(r->IntEd1 & 0xFF), static_cast<uint8_t>(r->IntEd2 & 0xFF));
+}
+
+void ReaderCommands::MnBuzContONClick() {
+  Buzzer(1, 0xFF);
+}
+
+void ReaderCommands::MnBuzOFFClick() {
+  Buzzer(1, 0x00);
+}
+
+// --- Queries and plain commands ---
 
 void ReaderCommands::MnGetROMVerClick() {
   Response out{};
@@ -25,8 +120,114 @@ void ReaderCommands::MnGetModelNameClick() {
   app_.AddLog(LoadMessage(Msg::ModelNameMsg) + ResponseText(out, 2, out[0]));
 }
 
+bool ReaderCommands::MnRestartClick() {
+  Response out{};
+  const bool ok = comm_.Exchange({0x0A}, out);
+  app_.LogOkNg(ok, LoadMessage(Msg::RestartCommandMsg));
+  return ok;
+}
+
+void ReaderCommands::Flash1Click() {
+  Response out{};
+  app_.LogOkNg(comm_.Exchange({0x06}, out), LoadMessage(Msg::FlashDataInitializationCommandMsg));
+}
+
+void ReaderCommands::RDInfo1Click() {
+  Response out{};
+  // Bytes 1-2 the flash write position, byte 3 the initialisation flag: an ACK without them
+  // is a failure too.
+  if (!comm_.Exchange({0x01}, out) || !mw::HasBytes(out, 3)) {
+    app_.AddLog(LoadMessage(Msg::NGMsg) + kGetSwInfo);
+    return;
+  }
+  app_.AddLog(LoadMessage(Msg::FlashWrPos0xmsg) + hex::Number(mw::Word(out, 1), 4));
+  app_.AddLog(LoadMessage(Msg::FlashInitFlagMsg) + std::to_string(mw::Byte(out, 3)));
+  app_.AddLog(std::string("OK") + kGetSwInfo);
+}
+
+void ReaderCommands::STPROGMODE1Click() {
+  Response out{};
+  if (!comm_.Exchange({0x9B}, out)) return;
+  // The text ends one byte before the end of the data (the module's terminator).
+  app_.AddLog(ResponseText(out, 2, out[0] - 1));
+}
+
+void ReaderCommands::ActionMode1Click() {
+  auto choice = ShowSetDousaModeDlg(app_.Prompt());
+  if (!choice) return;
+  comm_.SendActionModeSet(choice->mode, choice->save);  // not awaited
+}
+
+// --- LF carrier ---
+
+void ReaderCommands::LFON1Click() {
+  auto r = ShowInputIntDlg2(app_.Prompt(), LoadMessage(Msg::LFONCommandMsg),
+                            {.label = LoadMessage(Msg::EnterLFONTimeMax5000msMsg),
+                             .value = 3000,
+                             .min = 0,
+                             .max = 10000,
+                             .limit = false},
+                            LoadMessage(Msg::EnterLFONTimeMax5000msMsg2));
+  if (!r) return;
+  uint8_t mode = 0;
+  uint16_t time = 0;
+  if (r->mode == 1) mode = 1;
+  if (r->mode == 2) {
+    // The time travels in 16 bits; a typed value beyond them is refused, not wrapped.
+    if (r->value < 0 || r->value > 0xFFFF) {
+      LogInvalidValue(app_);
+      return;
+    }
+    mode = 3;
+    time = static_cast<uint16_t>(r->value);
+  }
+  Response out{};
+  app_.LogResult(comm_.SendLfControl(mode, time, out), "LF ON");
+}
+
+void ReaderCommands::ON1Click() {
+  Response out{};
+  app_.LogResult(comm_.SendLfControl(1, 0, out), "LF_ON");
+}
+
+void ReaderCommands::OFF1Click() {
+  Response out{};
+  app_.LogResult(comm_.SendLfControl(0, 0, out), "LF_OFF");
+}
+
+// --- Registration ---
+
 void RegisterReaderCommands(HandlerRegistry& r) {
-  r.Add("MnGetROMVer", [](AppCore& a, const std::string&) { ReaderCommands(a).MnGetROMVerClick(); });
-  r.Add("MnGetModelName",
-        [](AppCore& a, const std::string&) { ReaderCommands(a).MnGetModelNameClick(); });
+  using RC = ReaderCommands;
+  auto add = [&r](const char* item, void (RC::*fn)()) {
+    r.Add(item, [fn](AppCore& a, const std::string&) { (RC(a).*fn)(); });
+  };
+  auto addSender = [&r](const char* item, void (RC::*fn)(const std::string&)) {
+    r.Add(item, [fn](AppCore& a, const std::string& sender) { (RC(a).*fn)(sender); });
+  };
+  for (const char* item : {"MnLEDTest1", "MnLEDTest4", "MnBlueLED", "MnLEDTest2", "MnLEDTest3"})
+    addSender(item, &RC::MnLEDTest1Click);
+  add("MnLEDSet1", &RC::MnLEDSet1Click);
+  add("BUZTest1", &RC::BUZTest1Click);
+  add("MnBuzContON", &RC::MnBuzContONClick);
+  add("MnBuzOFF", &RC::MnBuzOFFClick);
+  r.Add("MnRestart", [](AppCore& a, const std::string&) { RC(a).MnRestartClick(); });
+  add("LFON1", &RC::LFON1Click);
+  add("MnGetROMVer", &RC::MnGetROMVerClick);
+  add("MnGetModelName", &RC::MnGetModelNameClick);
+  add("MnSetBuz", &RC::MnSetBuzClick);
+  for (const char* item : {"MnDisBuz", "MnEnBuz"}) addSender(item, &RC::MnEnBuzClick);
+  for (const char* item :
+       {"Mnset9600bps1", "Mnset192kbps1", "Mnset384kbps1", "Mnset576kbps1", "Mnset1152kbps1"})
+    addSender(item, &RC::Mnset9600bps1Click);
+  add("Flash1", &RC::Flash1Click);
+  add("RDInfo1", &RC::RDInfo1Click);
+  add("STPROGMODE1", &RC::STPROGMODE1Click);
+  add("COMSpeed1", &RC::COMSpeed1Click);
+  add("ActionMode1", &RC::ActionMode1Click);
+  add("PWMDuty1", &RC::PWMDuty1Click);
+  add("ON1", &RC::ON1Click);
+  add("OFF1", &RC::OFF1Click);
+  add("ToolButton1", &RC::ToolButton1Click);
+  add("ToolButton2", &RC::ToolButton2Click);
 }

@@ -1,0 +1,284 @@
+#include "maintenance/flash_set_dlg.h"
+
+#include <string>
+#include <vector>
+
+#include "maintenance/module_words.h"
+#include "shell/ui_text.h"
+
+namespace mw = module_words;
+
+namespace {
+
+constexpr const char* kSystemPage = "TabSheet1";
+constexpr const char* kParameterPage = "TabSheet2";
+constexpr const char* kKeyPage = "TabSheet3";
+constexpr int kFlagBits = 13;  // RG_Bit0 .. RG_Bit12
+
+enum class Part { Low, High, Whole };
+
+// A numeric field that shows one byte or the whole of a word.
+struct WordField {
+  const char* name;
+  int word;  // 1 .. 22
+  Part part;
+  const char* unit;  // unit label beside the field ("" none)
+  bool hex;
+};
+
+// In dialog order; the word 11 field shows Hz and is converted on the way in and out.
+const std::vector<WordField>& ParameterFields() {
+  static const std::vector<WordField> fields = {
+      {"EdMemSW2_1", 2, Part::Low, "*10ms", false},
+      {"EdMemSW2_2", 2, Part::High, "*10ms", false},
+      {"EdMemSW3_1", 3, Part::Low, "*10ms", false},
+      {"EdMemSW3_2", 3, Part::High, "*10ms", false},
+      {"EdMemSW4", 4, Part::Whole, "*10ms", false},
+      {"EdMemSW5", 5, Part::Whole, "*10ms", false},
+      {"EdMemSW6", 6, Part::Low, "*10ms", false},
+      {"EdMemSW6_2", 6, Part::High, "*10ms", false},
+      {"EdMemSW7", 7, Part::Whole, "*4.74us", false},
+      {"EdMemSW8", 8, Part::Whole, "*4.74us", false},
+      {"EdMemSW9", 9, Part::Whole, "*4.74us", false},
+      {"EdMemSW10", 10, Part::Whole, "*4.74us", false},
+      {"EdMemSW11", 11, Part::Whole, "Hz", false},
+      {"EdMemSW12", 12, Part::Low, "*10ms", false},
+      {"EdMemSW12_High", 12, Part::High, "", false},
+      {"EdMemSW13", 13, Part::Whole, "", false},
+      {"EdMemSW14", 14, Part::Whole, "", false},
+      {"EdMemSW15", 15, Part::Whole, "", false},
+      {"EdMemSW16", 16, Part::Whole, "", false},
+      {"EdMemSW17", 17, Part::Whole, "", false},
+      {"EdMemSW18", 18, Part::Whole, "", false},
+      {"EdMemSW19", 19, Part::Whole, "", false},
+  };
+  return fields;
+}
+
+const std::vector<WordField>& ReadSettingFields() {
+  static const std::vector<WordField> fields = {
+      {"EdBank", 21, Part::Low, "", false},
+      {"EdPage", 21, Part::High, "", false},
+      {"EdSelAddr", 22, Part::Low, "", true},
+      {"EdTagCode", 22, Part::High, "", true},
+  };
+  return fields;
+}
+
+std::string ParameterLabel(const std::string& name) {
+  // Captions of the "Parameter" page; the English user interface keeps them in Japanese.
+  static const std::vector<std::pair<std::string, std::string>> labels = {
+      {"EdMemSW2_1", "LED点等時間"},
+      {"EdMemSW2_2", "ブザー鳴動時間"},
+      {"EdMemSW3_1", "LED点等時間(テストモード１)"},
+      {"EdMemSW3_2", "ブザー鳴動時間（テストモード１）"},
+      {"EdMemSW4", "ID保持時間"},
+      {"EdMemSW5", "IDの更新タイミング"},
+      {"EdMemSW6", "TIRIS読取間隔(Min)"},
+      {"EdMemSW6_2", "TIRIS読取間隔(Max)"},
+      {"EdMemSW7", "TIRISチャージ時間"},
+      {"EdMemSW8", "プログラム待ち時間"},
+      {"EdMemSW9", "プログラム待ち時間（認証含む）"},
+      {"EdMemSW10", "プログラム待ち時間2（認証含む）"},
+      {"EdMemSW11", "ブザー周波数設定値"},
+      {"EdMemSW12", "送受信のランダム間隔"},
+      {"EdMemSW12_High", "動作モード"},
+      {"EdMemSW13", "キャリア周期設定"},
+      {"EdMemSW14", "パワー設定（Duty)"},
+      {"EdMemSW15", "ブザー（PWM）"},
+      {"EdMemSW16", "テスト用（モード設定）"},
+      {"EdMemSW17", "予備"},
+      {"EdMemSW18", "予備"},
+      {"EdMemSW19", "予備"},
+      {"EdBank", "読取バンク(3 or 7)"},
+      {"EdPage", "読取ページ(3:0-12, 7:0-31)"},
+      {"EdSelAddr", "セレクトアドレス(HEX)"},
+  };
+  for (const auto& [n, l] : labels)
+    if (n == name) return l;
+  return Tr("TFlashSet1Dlg", "未使用");  // EdTagCode
+}
+
+NumberSpec FieldSpec(const WordField& f) {
+  const double max = f.part == Part::Whole ? 65535 : 255;
+  return f.hex ? HexSpec(0, max, true, 2) : DecimalSpec(0, max, true);
+}
+
+void AddWordField(PromptForm& form, const WordField& f, const char* page, int row) {
+  PromptField& edit = form.AddNumber(f.name, ParameterLabel(f.name), FieldSpec(f), 0);
+  edit.page = page;
+  edit.row = row;
+  if (*f.unit) {
+    PromptField& unit = form.AddLabel(std::string("Unit") + f.name, f.unit);
+    unit.page = page;
+    unit.row = row;
+  }
+}
+
+uint16_t PartOf(uint16_t word, Part part) {
+  switch (part) {
+    case Part::Low:
+      return mw::Lo(word);
+    case Part::High:
+      return mw::Hi(word);
+    case Part::Whole:
+      break;
+  }
+  return word;
+}
+
+uint16_t WithPart(uint16_t word, Part part, int64_t value) {
+  switch (part) {
+    case Part::Low:
+      return static_cast<uint16_t>((word & 0xFF00) | (value & 0xFF));
+    case Part::High:
+      return static_cast<uint16_t>((word & 0x00FF) | ((value & 0xFF) << 8));
+    case Part::Whole:
+      break;
+  }
+  return static_cast<uint16_t>(value & 0xFFFF);
+}
+
+std::string BitName(int bit) {
+  return "RG_Bit" + std::to_string(bit);
+}
+
+void AddFlag(PromptForm& form, int bit, const std::string& label, const std::string& item0,
+             const std::string& item1) {
+  PromptField& rg = form.AddRadio(BitName(bit), label, {item0, item1}, 0, 2);
+  rg.page = kSystemPage;
+}
+
+void SetKey(PromptForm& form, const IdKey& key) {
+  for (size_t i = 0; i < key.size(); ++i)
+    form.F("EdKey" + std::to_string(i + 1)).number.SetValue(key[i]);
+}
+
+}  // namespace
+
+PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
+  PromptForm form;
+  form.dialog = "TFlashSet1Dlg";
+  form.caption = Tr("TFlashSet1Dlg", "EEPROMの設定");
+  form.AddPage(kSystemPage, Tr("TFlashSet1Dlg", "システムパラメータ"));
+  form.AddPage(kParameterPage, Tr("TFlashSet1Dlg", "パラメータ"));
+  form.AddPage(kKeyPage, "Key");
+
+  const std::string notCalc = Tr("TFlashSet1Dlg", "自動計算しない");
+  const std::string calc = Tr("TFlashSet1Dlg", "自動計算する");
+  const std::string unused = Tr("TFlashSet1Dlg", "未使用");
+  AddFlag(form, 0, "WriteAndProgramCmd", "TIRIS", "TIRIS + SIC279");
+  AddFlag(form, 1, Tr("TFlashSet1Dlg", "ブザー(連続ID読取りモード)"),
+          Tr("TFlashSet1Dlg", "鳴らさない"), Tr("TFlashSet1Dlg", "鳴らす"));
+  AddFlag(form, 2, Tr("TFlashSet1Dlg", "タグ(連続ID読取りモード)"), "HDX + FDX", "Animal ID");
+  AddFlag(form, 3, Tr("TFlashSet1Dlg", "未使用(0固定)"), "0", "1");
+  form.F("RG_Bit3").enabled = false;
+  AddFlag(form, 4, Tr("TFlashSet1Dlg", "コマンドモード用LED(緑)"), Tr("TFlashSet1Dlg", "点灯する"),
+          Tr("TFlashSet1Dlg", "点灯しない"));
+  AddFlag(form, 5, Tr("TFlashSet1Dlg", "連続読み取りの間隔"), Tr("TFlashSet1Dlg", "固定"),
+          Tr("TFlashSet1Dlg", "ランダム"));
+  AddFlag(form, 6, Tr("TFlashSet1Dlg", "PASSの自動計算(ID Write)"), notCalc, calc);
+  AddFlag(form, 7, Tr("TFlashSet1Dlg", "PASSの自動計算(Read/Wrie)"), notCalc, calc);
+  AddFlag(form, 8, "CRCチェック(TIRIS)", "する", "しない");
+  AddFlag(form, 9, unused, "0", "1");
+  AddFlag(form, 10, unused, "0", "1");
+  AddFlag(form, 11, "FXD-B 受信堀", "判パルス", "2パルス（周期）");
+  AddFlag(form, 12, "SIC7888 MD_Advanced固定", "固定しない", "固定する");
+  PromptField& speedLabel = form.AddLabel("Label49", "R/W COM Speed");
+  speedLabel.page = kSystemPage;
+  speedLabel.row = 100;
+  const auto& speeds = mw::SpeedItems();
+  PromptField& speed =
+      form.AddChoice("CBRWSpeed", "", std::vector<std::string>(speeds.begin(), speeds.end()), 0);
+  speed.page = kSystemPage;
+  speed.row = 100;
+  int row = 101;
+  for (const WordField& f : ReadSettingFields()) AddWordField(form, f, kSystemPage, row++);
+
+  for (const WordField& f : ParameterFields()) AddWordField(form, f, kParameterPage, row++);
+
+  for (int i = 1; i <= 16; ++i) {
+    PromptField& key =
+        form.AddNumber("EdKey" + std::to_string(i), "", HexSpec(0, 0xFF, true, 2), 0);
+    key.page = kKeyPage;
+    key.row = i <= 8 ? 200 : 201;  // two rows of eight bytes
+  }
+  SetKey(form, kSecondFixedKey);
+  form.AddAction("Button1", "設定１", ActionKind::Local);
+  form.AddAction("Button2", "設定２", ActionKind::Local);
+  form.AddAction("Button3", "設定３", ActionKind::Local);
+  form.onAction = [settingsKey](PromptForm& f, const std::string& action) {
+    if (action == "Button1") SetKey(f, kFirstFixedKey);
+    if (action == "Button2") SetKey(f, kSecondFixedKey);
+    if (action == "Button3") SetKey(f, settingsKey);
+  };
+  form.AddOkCancel("OK", Tr("TFlashSet1Dlg", "キャンセル"));
+  return form;
+}
+
+void SetParameterWords(PromptForm& form, const ParameterWords& words) {
+  auto word = [&](int n) { return words[static_cast<size_t>(n - 1)]; };
+  const uint16_t config = word(mw::kConfigWord);
+  for (int bit = 0; bit < kFlagBits; ++bit) form.F(BitName(bit)).index = (config >> bit) & 1;
+  PromptField& speed = form.F("CBRWSpeed");
+  const int code = mw::SpeedCodeOf(config);
+  speed.index = code < mw::kSpeedCodes ? code : -1;  // codes 5-7 name no speed
+  speed.text = speed.index >= 0 ? speed.items[static_cast<size_t>(speed.index)] : "";
+  for (const auto* table : {&ReadSettingFields(), &ParameterFields()}) {
+    for (const WordField& f : *table) {
+      const uint16_t w = word(f.word);
+      const int64_t shown = f.word == mw::kBuzzerWord ? mw::BuzzerHzOfWord(w) : PartOf(w, f.part);
+      form.F(f.name).number.SetValue(static_cast<double>(shown));
+    }
+  }
+}
+
+ParameterWords GetParameterWords(const PromptForm& form, const ParameterWords& read) {
+  ParameterWords words = read;
+  auto word = [&](int n) -> uint16_t& { return words[static_cast<size_t>(n - 1)]; };
+  uint16_t config = word(mw::kConfigWord) & 0xE000;
+  for (int bit = 0; bit < kFlagBits; ++bit)
+    if (form.F(BitName(bit)).index == 1) config = static_cast<uint16_t>(config | (1u << bit));
+  const int speed = form.F("CBRWSpeed").index;
+  if (speed >= 0 && speed < mw::kSpeedCodes) config = mw::WithSpeedCode(config, speed);
+  word(mw::kConfigWord) = config;
+  for (const auto* table : {&ReadSettingFields(), &ParameterFields()}) {
+    for (const WordField& f : *table) {
+      const int64_t v = form.F(f.name).Int();
+      if (f.word == mw::kBuzzerWord) {
+        word(f.word) = mw::WordOfBuzzerHz(v);
+        continue;
+      }
+      // Both halves of a split word start from the word as read, so write them one at a time.
+      word(f.word) = WithPart(word(f.word), f.part, v);
+    }
+  }
+  return words;
+}
+
+void SetSystemFlags(PromptForm& form, uint8_t flags) {
+  for (int bit = 0; bit < 8; ++bit) form.F(BitName(bit)).index = (flags >> bit) & 1;
+}
+
+uint8_t GetSystemFlags(const PromptForm& form) {
+  uint8_t flags = 0;
+  for (int bit = 0; bit < 8; ++bit)
+    if (form.F(BitName(bit)).index == 1) flags = static_cast<uint8_t>(flags | (1u << bit));
+  return flags;
+}
+
+void ShowSystemFlagsOnly(PromptForm& form) {
+  form.hiddenPages = {kParameterPage, kKeyPage};
+  for (int bit = 8; bit < kFlagBits; ++bit) form.F(BitName(bit)).visible = false;
+  for (const char* name : {"Label49", "CBRWSpeed"}) form.F(name).visible = false;
+  for (const WordField& f : ReadSettingFields()) form.F(f.name).visible = false;
+  // The key presets belong to the hidden "Key" page.
+  for (const char* name : {"Button1", "Button2", "Button3"}) form.A(name).visible = false;
+}
+
+IdKey GetKey(const PromptForm& form) {
+  IdKey key{};
+  for (size_t i = 0; i < key.size(); ++i)
+    key[i] = static_cast<uint8_t>(form.F("EdKey" + std::to_string(i + 1)).Int() & 0xFF);
+  return key;
+}
