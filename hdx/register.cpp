@@ -1,5 +1,14 @@
 #include "hdx/register.h"
 
+#include "hdx/hdxp_commands.h"
+#include "hdx/mpt_editor.h"
+#include "hdx/sic279_commands.h"
+#include "hdx/ti_commands.h"
 #include "shell/handler_registry.h"
 
-void RegisterHdxHandlers(HandlerRegistry& /*registry*/) {}
+void RegisterHdxHandlers(HandlerRegistry& registry) {
+  RegisterTiHdxCommands(registry);
+  registry.Add("MPTDataWrite1", [](AppCore& a, const std::string&) { RunMptEditor(a); });
+  RegisterSic279Commands(registry);
+  RegisterHdxPlusCommands(registry);
+}

@@ -1,0 +1,72 @@
+#include "hdx/wr_data_dlgs.h"
+
+#include <algorithm>
+
+#include "hdx/byte_fields.h"
+#include "shell/messages.h"
+
+namespace {
+const ByteFieldRow kBlockBytes{.prefix = "EdData", .firstNumber = 0, .count = 4, .row = 3};
+const ByteFieldRow kIdBytes{.prefix = "EdData", .firstNumber = 0, .count = 8, .row = 3};
+
+// The block field and its captions; TWrData1_2Dlg keeps them hidden.
+void AddBlockField(PromptForm& form, int block, bool visible) {
+  form.AddLabel("Label1", "Block").row = 0;
+  form.AddLabel("AddrStr", LoadMessage(Msg::Block015Msg)).row = 0;
+  form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), block).row = 0;
+  for (const char* name : {"Label1", "AddrStr", "EdAddr"}) form.F(name).visible = visible;
+}
+}  // namespace
+
+PromptForm MakeWrData1Dlg(const std::string& caption, int block,
+                          const std::array<uint8_t, 4>& bytes) {
+  PromptForm form;
+  form.dialog = "TWrData1Dlg";
+  form.caption = caption;
+  AddBlockField(form, block, true);
+  form.AddLabel("Label2", "Data(HEX)").row = 1;
+  form.AddLabel("Label3", "MSB").row = 2;
+  form.AddLabel("Label4", "LSB").row = 2;
+  AddByteFields(form, kBlockBytes, bytes);
+  form.AddCheck("CBLock", "Lock", false);
+  form.AddOkCancel("OK", "Cancel");
+  return form;
+}
+
+std::optional<WrData1Answer> ShowWrData1Dlg(Prompts& prompts, const std::string& caption, int block,
+                                            const std::array<uint8_t, 4>& bytes) {
+  PromptForm form = MakeWrData1Dlg(caption, block, bytes);
+  if (!prompts.Show(form)) return std::nullopt;
+  WrData1Answer a;
+  a.block = static_cast<uint8_t>(form.F("EdAddr").Int() & 0xFF);
+  const auto b = ReadByteFields(form, kBlockBytes);
+  std::copy(b.begin(), b.end(), a.bytes.begin());
+  a.lock = form.F("CBLock").checked;
+  return a;
+}
+
+PromptForm MakeWrData1_2Dlg(const std::array<uint8_t, 8>& id) {
+  PromptForm form;
+  form.dialog = "TWrData1_2Dlg";
+  form.caption = "ID Write";
+  AddBlockField(form, 0, false);
+  form.AddLabel("Label2", "データ(HEX)").row = 1;
+  form.AddLabel("Label3", "MSB").row = 2;
+  form.AddLabel("Label4", "LSB").row = 2;
+  AddByteFields(form, kIdBytes, id);
+  form.AddRadio("RGTagType", "Tag Type", {"Read/Write", "Read Only"}, 0).visible = false;
+  form.AddCheck("CBLock", "ロック", false);
+  form.AddOkCancel("書込み", "キャンセル");
+  return form;
+}
+
+std::optional<WrData1_2Answer> ShowWrData1_2Dlg(Prompts& prompts,
+                                                const std::array<uint8_t, 8>& id) {
+  PromptForm form = MakeWrData1_2Dlg(id);
+  if (!prompts.Show(form)) return std::nullopt;
+  WrData1_2Answer a;
+  const auto b = ReadByteFields(form, kIdBytes);
+  std::copy(b.begin(), b.end(), a.id.begin());
+  a.lock = form.F("CBLock").checked;
+  return a;
+}
