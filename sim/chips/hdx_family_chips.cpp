@@ -4,6 +4,14 @@
 
 namespace sim {
 
-void RegisterHdxFamilyChips(ChipRegistry& /*r*/) {}
+void RegisterTiHdx(ChipRegistry& r);
+void RegisterSic279(ChipRegistry& r);
+void RegisterHdxPlus(ChipRegistry& r);
+
+void RegisterHdxFamilyChips(ChipRegistry& r) {
+  RegisterTiHdx(r);
+  RegisterSic279(r);
+  RegisterHdxPlus(r);
+}
 
 }  // namespace sim
