@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Pictures of the main window (Japanese and English), the open-port dialog, the tag table and the
+# port scan's progress dialog, taken against the simulator on a virtual display, into
+# docs/screenshots/. Installs the display server and the Japanese font when they are missing
+# (Debian 12, as root).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+PACKAGES=(xvfb xauth fonts-ipafont-gothic)
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+
+BUILD=${BUILD_DIR:-build}
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$BUILD" --target screenshot_tour
+
+OUT=docs/screenshots
+mkdir -p "$OUT"
+for lang in ja en; do
+  # The platform plugin of the display, whatever the caller's environment says.
+  env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x900x24" \
+    "$BUILD/tests/gui/screenshot_tour" --lang "$lang" --out "$OUT"
+done
+echo "Pictures in $OUT/"
