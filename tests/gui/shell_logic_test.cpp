@@ -583,19 +583,6 @@ TEST(WindowItems, ClearEmptiesLogAndTally) {
   EXPECT_TRUE(s.Lines().empty());
 }
 
-TEST(WindowItems, LanguageMenuTicksTheRunningChoice) {
-  Shell s;
-  s.shell->FormCreate();
-  s.app->Settings.LanguageFlag = 1;
-  s.shell->Language1Click();
-  EXPECT_TRUE(s.menus.Checked("MnSetLanguage_JPN"));
-  EXPECT_FALSE(s.menus.Checked("MnSetLanguage_ENU"));
-  s.app->Settings.LanguageFlag = 0;
-  s.shell->Language1Click();
-  EXPECT_FALSE(s.menus.Checked("MnSetLanguage_JPN"));
-  EXPECT_TRUE(s.menus.Checked("MnSetLanguage_ENU"));
-}
-
 TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   OptionSettings st;
   st.fReadAnimalID = 2;
