@@ -21,7 +21,9 @@ CommonOptions ParseCommonOptions(std::vector<std::string>& args) {
       if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
       return args[++i];
     };
-    auto is = [&](const char* name) { return a == name || a.rfind(std::string(name) + "=", 0) == 0; };
+    auto is = [&](const char* name) {
+      return a == name || a.rfind(std::string(name) + "=", 0) == 0;
+    };
     if (is("--port")) {
       o.port = value();
     } else if (is("--baud")) {
@@ -52,7 +54,7 @@ Language ChooseLanguage(const CommonOptions& o) {
   IniFile ini(app_paths::SettingsPath());
   ini.Load();
   return ini.ReadInteger("Option", "LanguageFlag", DefaultLanguageFlag()) == 1 ? Language::Japanese
-                                                                              : Language::English;
+                                                                               : Language::English;
 }
 }  // namespace
 
@@ -74,7 +76,9 @@ void Session::OpenPort() {
   }
 }
 
-const std::string& Session::PortName() { return app_.Comm()->CommX1.Port(); }
+const std::string& Session::PortName() {
+  return app_.Comm()->CommX1.Port();
+}
 
 std::vector<uint8_t> ParseHexArgs(const std::vector<std::string>& args) {
   std::vector<uint8_t> bytes;

@@ -1,14 +1,15 @@
 #include "link/com_port.h"
 
-#include <QMetaObject>
 #include <asm/ioctls.h>
 #include <asm/termbits.h>
 #include <fcntl.h>
 #include <linux/serial.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
+#include <QSocketNotifier>
 
 #include <cerrno>
 #include <chrono>
@@ -33,18 +34,30 @@ constexpr RateEntry kRates[] = {
 // termios2 speed constants for the standard rates; other rates use BOTHER.
 speed_t StandardSpeed(int value) {
   switch (value) {
-    case 110: return B110;
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    default: return BOTHER;
+    case 110:
+      return B110;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    default:
+      return BOTHER;
   }
 }
 
@@ -115,7 +128,9 @@ std::string ComErrorsToStr(TComErrors errors) {
   return s + ">";
 }
 
-std::string PortNumberToName(int n) { return "COM" + std::to_string(n); }
+std::string PortNumberToName(int n) {
+  return "COM" + std::to_string(n);
+}
 
 int PortNameToNumber(const std::string& name) {
   if (name.size() <= 3) return 0;
@@ -129,9 +144,19 @@ int PortNameToNumber(const std::string& name) {
   return n;
 }
 
-TComPort::TComPort(QObject* parent) : QObject(parent) {}
+TComPort::TComPort(QObject* parent) : QObject(parent) {
+  eventFd_ = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (eventFd_ >= 0) {
+    notifier_ = new QSocketNotifier(eventFd_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] { OnEventFd(); });
+  }
+}
 
-TComPort::~TComPort() { Close(); }
+TComPort::~TComPort() {
+  Close();
+  delete notifier_;
+  if (eventFd_ >= 0) ::close(eventFd_);
+}
 
 void TComPort::SetBaudRate(TBaudRate rate) {
   baud_ = rate;
@@ -163,16 +188,26 @@ void TComPort::ApplySettings() {
                                         IXON | IXOFF | IXANY | INPCK);
   tio.c_oflag &= ~static_cast<tcflag_t>(OPOST);
   tio.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHONL | ICANON | ISIG | IEXTEN);
-  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD);
+  tio.c_cflag &=
+      ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS | CBAUD);
   tio.c_cflag |= CLOCAL | CREAD;
   static const tcflag_t kSizes[] = {CS5, CS6, CS7, CS8};
   tio.c_cflag |= kSizes[static_cast<int>(dataBits_)];
   switch (parity_) {
-    case TParityBits::prNone: break;
-    case TParityBits::prOdd: tio.c_cflag |= PARENB | PARODD; break;
-    case TParityBits::prEven: tio.c_cflag |= PARENB; break;
-    case TParityBits::prMark: tio.c_cflag |= PARENB | PARODD | CMSPAR; break;
-    case TParityBits::prSpace: tio.c_cflag |= PARENB | CMSPAR; break;
+    case TParityBits::prNone:
+      break;
+    case TParityBits::prOdd:
+      tio.c_cflag |= PARENB | PARODD;
+      break;
+    case TParityBits::prEven:
+      tio.c_cflag |= PARENB;
+      break;
+    case TParityBits::prMark:
+      tio.c_cflag |= PARENB | PARODD | CMSPAR;
+      break;
+    case TParityBits::prSpace:
+      tio.c_cflag |= PARENB | CMSPAR;
+      break;
   }
   if (parity_ != TParityBits::prNone) tio.c_iflag |= INPCK;
   // One and a half stop bits exist only with 5 data bits; termios has "two" for both.
@@ -209,7 +244,7 @@ void TComPort::Open() {
     throw ComPortError(Describe(port_, device, err == ENOTTY ? ENODEV : err));
   }
   ::ioctl(fd, TIOCEXCL);
-  if (::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
+  if (eventFd_ < 0 || ::pipe2(wake_, O_CLOEXEC | O_NONBLOCK) != 0) {
     int err = errno;
     ::close(fd);
     throw ComPortError(Describe(port_, device, err));
@@ -332,7 +367,7 @@ void TComPort::Watch(int fd, int wakeFd, uint64_t generation) {
     if (stopping_) return;
     if (r < 0) {
       if (errno == EINTR) continue;
-      HandOver(generation, 0, ceIO, true);
+      HandOver(generation, ceIO, true);
       return;
     }
     if (p[1].revents) return;
@@ -349,26 +384,38 @@ void TComPort::Watch(int fd, int wakeFd, uint64_t generation) {
     // A hung-up tty polls readable (or HUP/ERR) with nothing to read: the device has vanished.
     // Bytes still waiting are delivered first; the next pass then sees the hang-up.
     if (waiting <= 0) {
-      HandOver(generation, 0, errors | ceIO, true);
+      HandOver(generation, errors | ceIO, true);
       return;
     }
-    HandOver(generation, 0, errors, false);
+    HandOver(generation, errors, false);
     if (stopping_) return;
   }
 }
 
-void TComPort::HandOver(uint64_t generation, size_t, TComErrors errors, bool vanished) {
+void TComPort::HandOver(uint64_t generation, TComErrors errors, bool vanished) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
+    pending_ = PendingEvent{true, generation, errors, vanished};
     eventDone_ = false;
   }
-  // Qt drops the call if the port object is gone; the destructor joins this thread first anyway.
-  QMetaObject::invokeMethod(
-      this, [this, generation, errors, vanished] { RunEvent(generation, errors, vanished); },
-      Qt::QueuedConnection);
+  // Wakes the owner's thread through its event loop (a socket notifier on the eventfd).
+  const uint64_t one = 1;
+  [[maybe_unused]] ssize_t n = ::write(eventFd_, &one, sizeof one);
   std::unique_lock<std::mutex> lock(mutex_);
   handled_.wait(lock, [this] { return eventDone_ || stopping_; });
+}
+
+void TComPort::OnEventFd() {
+  uint64_t count = 0;
+  [[maybe_unused]] ssize_t n = ::read(eventFd_, &count, sizeof count);
+  PendingEvent event;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    event = pending_;
+    pending_.pending = false;
+  }
+  if (event.pending) RunEvent(event.generation, event.errors, event.vanished);
 }
 
 void TComPort::RunEvent(uint64_t generation, TComErrors errors, bool vanished) {

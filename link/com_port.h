@@ -3,6 +3,7 @@
 // every event to the thread that owns the port object (the user-interface thread), waiting until
 // the handler has run before it watches again.
 #include <QObject>
+#include <QSocketNotifier>
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -120,7 +121,9 @@ class TComPort : public QObject {
   void Watch(int fd, int wakeFd, uint64_t generation);
   // Called on the worker: hands an event to the owner's thread and waits until it has run or
   // the port closes.
-  void HandOver(uint64_t generation, size_t dummy, TComErrors errors, bool vanished);
+  void HandOver(uint64_t generation, TComErrors errors, bool vanished);
+  // On the owner's thread: takes the handed-over event and runs its handlers.
+  void OnEventFd();
   void RunEvent(uint64_t generation, TComErrors errors, bool vanished);
 
   std::string port_ = "COM1";
@@ -136,8 +139,19 @@ class TComPort : public QObject {
   std::thread worker_;
   uint64_t generation_ = 0;  // bumped by every open and close
 
+  // The hand-over: the worker fills pending_ under the mutex and signals the eventfd; the
+  // owner's thread runs the event and sets eventDone_. Nothing else is shared between threads.
+  struct PendingEvent {
+    bool pending = false;
+    uint64_t generation = 0;
+    TComErrors errors = 0;
+    bool vanished = false;
+  };
+  int eventFd_ = -1;
+  QSocketNotifier* notifier_ = nullptr;
   std::mutex mutex_;
   std::condition_variable handled_;
+  PendingEvent pending_;
   bool eventDone_ = false;
   std::atomic<bool> stopping_{false};
 };

@@ -1,10 +1,10 @@
 #include "link/comm_module.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -42,7 +42,9 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   PortList = port_registry::ListNames();
 }
 
-TTirisC1Dlg::~TTirisC1Dlg() { CommX1.Close(); }
+TTirisC1Dlg::~TTirisC1Dlg() {
+  CommX1.Close();
+}
 
 void TTirisC1Dlg::CommLog(const std::string& line) {
   if (log_) AppendLogLine(*log_, line);
@@ -92,7 +94,7 @@ void TTirisC1Dlg::SaveLinkSettings() {
   W("StopBits", static_cast<int>(CommX1.StopBits()));
   W("FlowCont", CommX1.FlowControl() == TFlowControl::fcHardware   ? 1
                 : CommX1.FlowControl() == TFlowControl::fcSoftware ? 2
-                                                                    : 0);
+                                                                   : 0);
   W("CharWaitTime", Extras.CharWaitTime);
   W("RWPower", Extras.RWPower);
   W("CardType", Extras.CardType);
@@ -103,6 +105,7 @@ void TTirisC1Dlg::SaveLinkSettings() {
 void TTirisC1Dlg::OpenNamedPort(const std::string& name) {
   CommX1.Close();
   Rx.Reset();
+  portLost_ = false;
   CommX1.SetPort(name);
   CommX1.Open();
   if (CommX1.Connected() && CommX1.FlowControl() != TFlowControl::fcHardware) {
@@ -120,7 +123,10 @@ void TTirisC1Dlg::OnRxChar(size_t count) {
   Rx.OnReceive(count, [this](uint8_t* dst, size_t n) { return CommX1.Read(dst, n); });
 }
 
-void TTirisC1Dlg::OnComError(TComErrors errors) { CommLog(ComErrorsToStr(errors)); }
+void TTirisC1Dlg::OnComError(TComErrors errors) {
+  if (errors & ceIO) portLost_ = true;
+  CommLog(ComErrorsToStr(errors));
+}
 
 void TTirisC1Dlg::SendCommand(std::span<const uint8_t> data) {
   const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindM);
@@ -164,6 +170,7 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
     return false;
   }
   waitMark_.start();
+  lastWaitMs_ = ms;
   ++waitDepth_;
   QTimer deadline;  // wakes the event loop when the time is up
   deadline.setSingleShot(true);
@@ -182,11 +189,14 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
       }
       break;
     }
+    // A port that vanished (its "<ComError:IO>" line is written) cannot answer any more.
+    if (portLost_ && !CommX1.Connected()) break;
     if (waitMark_.expired(ms)) {
       CommLog(LoadMessage(Msg::ResponseTimedOutMsg));
       break;
     }
-    if (!deadline.isActive()) deadline.start(static_cast<int>(ms - std::min<uint32_t>(ms, waitMark_.elapsed())) + 1);
+    if (!deadline.isActive())
+      deadline.start(static_cast<int>(ms - std::min<uint32_t>(ms, waitMark_.elapsed())) + 1);
     // Blocks until the port, a timer or the user produces an event: no spinning.
     QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
   }
@@ -245,8 +255,6 @@ bool TTirisC1Dlg::ProbeReader() {
 
 // --- Wrappers ---
 
-
-
 namespace {
 std::vector<uint8_t> Cat(std::initializer_list<uint8_t> head, std::span<const uint8_t> tail = {},
                          std::initializer_list<uint8_t> after = {}) {
@@ -276,11 +284,19 @@ bool TTirisC1Dlg::ProgramPage(Response& out, uint8_t page, std::span<const uint8
   return ok && out[0] == 11 && out[1] == 0x13;
 }
 
-bool TTirisC1Dlg::LockPage(Response& out, uint8_t page) { return Exchange({0x14, page}, out); }
+bool TTirisC1Dlg::LockPage(Response& out, uint8_t page) {
+  return Exchange({0x14, page}, out);
+}
 
-bool TTirisC1Dlg::Sic279TraceabilityDataRead(Response& out) { return Exchange({0x50}, out); }
-bool TTirisC1Dlg::Sic279ChipConfigRead(Response& out) { return Exchange({0x51}, out); }
-bool TTirisC1Dlg::Sic279LockBitReadAll(Response& out) { return Exchange({0x52}, out); }
+bool TTirisC1Dlg::Sic279TraceabilityDataRead(Response& out) {
+  return Exchange({0x50}, out);
+}
+bool TTirisC1Dlg::Sic279ChipConfigRead(Response& out) {
+  return Exchange({0x51}, out);
+}
+bool TTirisC1Dlg::Sic279LockBitReadAll(Response& out) {
+  return Exchange({0x52}, out);
+}
 bool TTirisC1Dlg::Sic279LockBitRead(Response& out, uint8_t p1) {
   return Exchange({0x55, p1}, out);
 }
@@ -295,11 +311,21 @@ bool TTirisC1Dlg::Sic279IdWrite(Response& out, uint8_t p1, std::span<const uint8
                                 uint8_t p2) {
   return Exchange(Cat({0x59, p1}, bytes, {p2}), out);
 }
-bool TTirisC1Dlg::IdReadFdx(Response& out) { return Exchange({0x70, 0x01}, out); }
-bool TTirisC1Dlg::IdReadAnimal(Response& out) { return Exchange({0x71}, out); }
-bool TTirisC1Dlg::IdReadHdxFdx(Response& out) { return Exchange({0x71, 0x02}, out); }
-bool TTirisC1Dlg::IdReadFecava(Response& out) { return Exchange({0x72}, out); }
-bool TTirisC1Dlg::Sic7888GetUid(Response& out, uint8_t p1) { return Exchange({0x80, p1}, out); }
+bool TTirisC1Dlg::IdReadFdx(Response& out) {
+  return Exchange({0x70, 0x01}, out);
+}
+bool TTirisC1Dlg::IdReadAnimal(Response& out) {
+  return Exchange({0x71}, out);
+}
+bool TTirisC1Dlg::IdReadHdxFdx(Response& out) {
+  return Exchange({0x71, 0x02}, out);
+}
+bool TTirisC1Dlg::IdReadFecava(Response& out) {
+  return Exchange({0x72}, out);
+}
+bool TTirisC1Dlg::Sic7888GetUid(Response& out, uint8_t p1) {
+  return Exchange({0x80, p1}, out);
+}
 bool TTirisC1Dlg::Sic7888ReadBlock(Response& out, uint8_t p1, uint8_t p2) {
   return Exchange({0x81, p1, p2}, out);
 }
@@ -314,7 +340,9 @@ bool TTirisC1Dlg::Sic7888WritePage(Response& out, uint8_t p1, uint8_t p2,
                                    std::span<const uint8_t> bytes) {
   return Exchange(Cat({0x84, p1, p2}, bytes), out);
 }
-bool TTirisC1Dlg::Sic7888ReadCt(Response& out, uint8_t p1) { return Exchange({0x87, p1}, out); }
+bool TTirisC1Dlg::Sic7888ReadCt(Response& out, uint8_t p1) {
+  return Exchange({0x87, p1}, out);
+}
 bool TTirisC1Dlg::Sic7888WriteCt(Response& out, uint8_t p1, uint8_t p2) {
   return Exchange({0x88, p1, p2}, out);
 }
@@ -323,8 +351,7 @@ bool TTirisC1Dlg::Sic7888ReadBlock2(Response& out, uint8_t p1, uint8_t p2, uint8
 }
 bool TTirisC1Dlg::Sic7888WriteBlock2(Response& out, uint8_t p1, uint8_t p2, uint8_t n,
                                      std::span<const uint8_t> bytes) {
-  return Exchange(Cat({0x8A, p1, p2, n}, bytes.first(std::min<size_t>(bytes.size(), 4u * n))),
-                      out);
+  return Exchange(Cat({0x8A, p1, p2, n}, bytes.first(std::min<size_t>(bytes.size(), 4u * n))), out);
 }
 bool TTirisC1Dlg::GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2) {
   return Exchange({0x8B, p1, p2}, out) && out[1] == 0x8B;
@@ -332,8 +359,7 @@ bool TTirisC1Dlg::GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2) {
 bool TTirisC1Dlg::WriteAndProgramCmd2(Response& out, uint8_t p1, uint8_t n,
                                       std::span<const uint8_t> bytes) {
   SendCommand(Cat({0x8C, p1, n}, bytes.first(std::min<size_t>(bytes.size(), 8u * n))));
-  return AwaitResponseFor(out, static_cast<uint16_t>(std::min(n * 310u, 65535u))) &&
-         out[1] == 0x8C;
+  return AwaitResponseFor(out, static_cast<uint16_t>(std::min(n * 310u, 65535u))) && out[1] == 0x8C;
 }
 bool TTirisC1Dlg::Em4305WriteWord(Response& out, uint8_t word, std::span<const uint8_t, 4> bytes) {
   return Exchange(Cat({0xE0, word}, bytes), out);
@@ -347,4 +373,6 @@ bool TTirisC1Dlg::Em4305Login(Response& out, std::span<const uint8_t, 4> passwor
 bool TTirisC1Dlg::Em4305Protect(Response& out, std::span<const uint8_t, 4> bytes) {
   return Exchange(Cat({0xE3}, bytes), out);
 }
-void TTirisC1Dlg::Em4305Disable() { SendCommand({0xE4}); }
+void TTirisC1Dlg::Em4305Disable() {
+  SendCommand({0xE4});
+}

@@ -90,6 +90,10 @@ class TTirisC1Dlg : public QObject {
   bool Exchange(std::span<const uint8_t> data, Response& out);
   // True while a wait is in progress (a second command is refused then).
   bool Waiting() const { return waitDepth_ > 0; }
+  // The time-out of the latest wait, in milliseconds.
+  uint16_t LastWaitMs() const { return lastWaitMs_; }
+  // The port was open and has vanished since (a wait ends at once then).
+  bool PortLost() const { return portLost_; }
 
   // Lets the event loop process what is pending, once.
   static void ProcessPendingEvents();
@@ -107,7 +111,8 @@ class TTirisC1Dlg : public QObject {
   bool Sic279LockBitReadAll(Response& out);
   bool Sic279LockBitRead(Response& out, uint8_t p1);
   bool Sic279ProtectedDirectAccess(Response& out, uint8_t p1, uint8_t p2);
-  bool Sic279ProtectedWrite(Response& out, uint8_t p1, uint8_t p2, std::span<const uint8_t, 4> bytes);
+  bool Sic279ProtectedWrite(Response& out, uint8_t p1, uint8_t p2,
+                            std::span<const uint8_t, 4> bytes);
   bool Sic279IdWrite(Response& out, uint8_t p1, std::span<const uint8_t, 8> bytes, uint8_t p2);
   bool IdReadFdx(Response& out);
   bool IdReadAnimal(Response& out);
@@ -142,4 +147,6 @@ class TTirisC1Dlg : public QObject {
   MillisecondTimer waitMark_;
   int waitDepth_ = 0;
   bool refusedWrite_ = false;
+  bool portLost_ = false;
+  uint16_t lastWaitMs_ = 0;  // the open port vanished (hang-up, unplugged adapter)
 };

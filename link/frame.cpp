@@ -46,7 +46,8 @@ std::vector<uint8_t> BuildCommandFrame(std::span<const uint8_t> data, uint8_t ki
   return f;
 }
 
-std::vector<uint8_t> BuildResponseFrame(uint8_t type, std::span<const uint8_t> data, uint8_t byte1) {
+std::vector<uint8_t> BuildResponseFrame(uint8_t type, std::span<const uint8_t> data,
+                                        uint8_t byte1) {
   const size_t len = data.size() < 255 ? data.size() : 255;
   std::vector<uint8_t> f;
   f.reserve(len + 7);

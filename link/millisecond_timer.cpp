@@ -12,10 +12,15 @@ std::function<uint32_t()>& Clock() {
 uint32_t MillisecondTimer::SystemMs() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
-  const uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+  const uint64_t ms =
+      static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
   return static_cast<uint32_t>(ms);
 }
 
-void MillisecondTimer::SetClock(std::function<uint32_t()> clock) { Clock() = std::move(clock); }
+void MillisecondTimer::SetClock(std::function<uint32_t()> clock) {
+  Clock() = std::move(clock);
+}
 
-uint32_t MillisecondTimer::Now() { return Clock() ? Clock()() : SystemMs(); }
+uint32_t MillisecondTimer::Now() {
+  return Clock() ? Clock()() : SystemMs();
+}

@@ -141,7 +141,8 @@ std::map<int, std::string> ReadEntries(const IniFile& ini) {
 }
 
 // Registers the devices not yet known under the lowest free numbers. Returns the entries.
-std::map<int, std::string> Refresh(std::vector<SysDevice>& sys, std::map<std::string, PortInfo>& infoByPath) {
+std::map<int, std::string> Refresh(std::vector<SysDevice>& sys,
+                                   std::map<std::string, PortInfo>& infoByPath) {
   RegistryLock lock;
   IniFile ini(app_paths::PortRegistryPath());
   ini.Load();

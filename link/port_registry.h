@@ -7,9 +7,9 @@
 #include <vector>
 
 struct PortInfo {
-  std::string name;     // "COM3"
-  std::string device;   // path as registered
-  std::string driver;   // kernel driver, when known
+  std::string name;                   // "COM3"
+  std::string device;                 // path as registered
+  std::string driver;                 // kernel driver, when known
   std::string usbVendor, usbProduct;  // "0403", "6001" for USB adapters
   std::string description;            // manufacturer and product, when known
 };

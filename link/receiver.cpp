@@ -175,10 +175,14 @@ void ResponseReceiver::DispatchFrame() {
         uint8_t code;
         Msg msg;
       } kNack[] = {
-          {0x01, Msg::CRCErrorMsg},           {0x02, Msg::CommandTimeOverMsg},
-          {0x03, Msg::TagDataReceiveErrorMsg}, {0x04, Msg::NotResponseFromTagMsg},
-          {0x41, Msg::NumberOfDataErrorsMsg}, {0x42, Msg::SUMErrorMsg},
-          {0x43, Msg::IDValueErrorMsg},       {0x44, Msg::InvalidCommandMsg},
+          {0x01, Msg::CRCErrorMsg},
+          {0x02, Msg::CommandTimeOverMsg},
+          {0x03, Msg::TagDataReceiveErrorMsg},
+          {0x04, Msg::NotResponseFromTagMsg},
+          {0x41, Msg::NumberOfDataErrorsMsg},
+          {0x42, Msg::SUMErrorMsg},
+          {0x43, Msg::IDValueErrorMsg},
+          {0x44, Msg::InvalidCommandMsg},
       };
       // A NACK without data has no code; offset 4 then holds the ETX, which is no code either.
       for (const auto& n : kNack)

@@ -37,7 +37,7 @@ TEST(HexText, PairsBlanksAndNonHexDigits) {
   EXPECT_EQ(h("0001ff"), "00 01 FF ");
   EXPECT_EQ(h("G1"), "01 ");
   EXPECT_EQ(h(" 123"), "01 23 ");  // the leading blank is the high digit of the first byte
-  EXPECT_EQ(h("123"), "12 ");     // a single character left over is ignored
+  EXPECT_EQ(h("123"), "12 ");      // a single character left over is ignored
   EXPECT_EQ(h("12\t\n 34"), "12 34 ");
   EXPECT_EQ(h(""), "");
 }

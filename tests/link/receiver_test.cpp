@@ -29,9 +29,15 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
   return out;
 }
 
-Bytes Ack(Bytes data) { return frame::BuildResponseFrame(frame::TypeAck, data); }
-Bytes Nack(uint8_t code) { return frame::BuildResponseFrame(frame::TypeNack, Bytes{code}); }
-Bytes Id(Bytes data) { return frame::BuildResponseFrame(frame::TypeId, data); }
+Bytes Ack(Bytes data) {
+  return frame::BuildResponseFrame(frame::TypeAck, data);
+}
+Bytes Nack(uint8_t code) {
+  return frame::BuildResponseFrame(frame::TypeNack, Bytes{code});
+}
+Bytes Id(Bytes data) {
+  return frame::BuildResponseFrame(frame::TypeId, data);
+}
 
 // A Raccess frame: STX, L, L+2 body bytes, ETX; the body is chosen so the check is non-zero.
 Bytes Raccess(uint8_t L) {
@@ -96,10 +102,14 @@ INSTANTIATE_TEST_SUITE_P(Feeds, ReceiverSplits,
                          ::testing::Values(Split::Whole, Split::ByteByByte, Split::Random));
 
 TEST(Receiver, NackCodesAndUnknownCodes) {
-  const std::pair<uint8_t, const char*> known[] = {
-      {0x01, "CRC Error"},      {0x02, "Command Time Over"}, {0x03, "Tag Data Receive Error"},
-      {0x04, "No response from tag"}, {0x41, "Number of data Errors"}, {0x42, "SUM Error"},
-      {0x43, "ID Value Error"}, {0x44, "Invalid Command"}};
+  const std::pair<uint8_t, const char*> known[] = {{0x01, "CRC Error"},
+                                                   {0x02, "Command Time Over"},
+                                                   {0x03, "Tag Data Receive Error"},
+                                                   {0x04, "No response from tag"},
+                                                   {0x41, "Number of data Errors"},
+                                                   {0x42, "SUM Error"},
+                                                   {0x43, "ID Value Error"},
+                                                   {0x44, "Invalid Command"}};
   for (auto [code, text] : known) {
     Harness h;
     h.rx.LogRxFrames = false;
