@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr const char* kCtx = "TCoomandDlg1";
-
 // The rows of the form (fields of one row stand side by side).
 enum Row {
   kRowCommand,
@@ -77,18 +75,18 @@ const std::vector<std::string>& TestCommands(int family) {
 
 PromptForm MakeCoomandDlg1() {
   PromptForm form;
-  form.dialog = kCtx;
-  form.caption = Tr(kCtx, "コマンドテスト");
+  form.dialog = "TCoomandDlg1";
+  form.caption = Tr("TCoomandDlg1", "コマンドテスト");
   form.AddRadio("RadioGroup1", "", TestFamilies(), 0, 4);
 
   auto row = [](PromptField& f, Row r) -> PromptField& {
     f.row = r;
     return f;
   };
-  row(form.AddLabel("Label1", Tr(kCtx, "コマンド")), kRowCommand);
+  row(form.AddLabel("Label1", Tr("TCoomandDlg1", "コマンド")), kRowCommand);
   row(form.AddChoice("CBCommand", "", {}, -1), kRowCommand);
 
-  row(form.AddLabel("Label6", Tr(kCtx, "ブロック/ページ")), kRowAddress);
+  row(form.AddLabel("Label6", Tr("TCoomandDlg1", "ブロック/ページ")), kRowAddress);
   row(form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), 0), kRowAddress);
   row(form.AddLabel("AddrStr", "(0-15)/(1-17)"), kRowAddress);
 
@@ -96,36 +94,37 @@ PromptForm MakeCoomandDlg1() {
   row(form.AddNumber("EdBlockNum", "", DecimalSpec(0, 3, true), 0), kRowBlockNumber);
   row(form.AddLabel("Label9", "(0-3)"), kRowBlockNumber);
 
-  row(form.AddLabel("Label4", Tr(kCtx, "データ(HEX)")), kRowDataTitle);
+  row(form.AddLabel("Label4", Tr("TCoomandDlg1", "データ(HEX)")), kRowDataTitle);
   row(form.AddLabel("Label5", "MSB"), kRowData);
   for (int i = 7; i >= 0; --i)  // EdData7 leftmost, EdData0 rightmost
     row(form.AddNumber(DataName(i), "", HexSpec(0, 0xFF, true, 2), 0), kRowData);
   row(form.AddLabel("Label7", "LSB"), kRowData);
 
-  row(form.AddCheck("CBfLoop", Tr(kCtx, "連続実行"), false), kRowLoop);
-  row(form.AddLabel("Label3", Tr(kCtx, "ループ間隔")), kRowLoop);
+  row(form.AddCheck("CBfLoop", Tr("TCoomandDlg1", "連続実行"), false), kRowLoop);
+  row(form.AddLabel("Label3", Tr("TCoomandDlg1", "ループ間隔")), kRowLoop);
   row(form.AddNumber("EdWaitTime1", "", DecimalSpec(0, 65535, true), 0), kRowLoop);
   row(form.AddLabel("Label2", "ms"), kRowLoop);
 
   NumberSpec counter = DecimalSpec(0, 0, true);
   counter.LoMax = false;  // minimum 0, no maximum
-  row(form.AddCheck("CBErrorStop", Tr(kCtx, "エラーで終了"), false), kRowStop);
-  row(form.AddCheck("CBCheckMaxNum", Tr(kCtx, "実行数の制限"), false), kRowStop);
+  row(form.AddCheck("CBErrorStop", Tr("TCoomandDlg1", "エラーで終了"), false), kRowStop);
+  row(form.AddCheck("CBCheckMaxNum", Tr("TCoomandDlg1", "実行数の制限"), false), kRowStop);
   row(form.AddNumber("EdMaxNum", "", counter, 0), kRowStop);
 
   row(form.AddNumber("EdOK", "OK", counter, 0), kRowCounters);
   row(form.AddNumber("EdNg", "NG", counter, 0), kRowCounters);
 
-  row(form.AddLabel("Label10", Tr(kCtx, "状態")), kRowStatus);
-  PromptField& panel = row(form.AddPanel("Panel_OKNG", Tr(kCtx, "読み取り状態")), kRowStatus);
+  row(form.AddLabel("Label10", Tr("TCoomandDlg1", "状態")), kRowStatus);
+  PromptField& panel =
+      row(form.AddPanel("Panel_OKNG", Tr("TCoomandDlg1", "読み取り状態")), kRowStatus);
   panel.color = kPanelBlack;
 
   form.AddMemo("Memo1").readOnly = true;
 
-  form.AddAction("BTClear", Tr(kCtx, "クリア"), ActionKind::Local);
-  form.AddAction("MNClear1", Tr(kCtx, "クリア"), ActionKind::Local);
-  form.AddAction("OKBtn", Tr(kCtx, "スタート"), ActionKind::Return, true);
-  form.AddAction("CancelBtn", Tr(kCtx, "閉じる"), ActionKind::Cancel);
+  form.AddAction("BTClear", Tr("TCoomandDlg1", "クリア"), ActionKind::Local);
+  form.AddAction("MNClear1", Tr("TCoomandDlg1", "クリア"), ActionKind::Local);
+  form.AddAction("OKBtn", Tr("TCoomandDlg1", "スタート"), ActionKind::Return, true);
+  form.AddAction("CancelBtn", Tr("TCoomandDlg1", "閉じる"), ActionKind::Cancel);
 
   form.onChange = [](PromptForm& f, const std::string& field) {
     if (field == "RadioGroup1") RadioGroup1Click(f);

@@ -153,7 +153,7 @@ Module::Outcome Module::EepromWrite(Params p) {
   if (!ParameterMemory::ValidRange(start, count)) return {Nack(nack::kValue)};
   for (int i = 0; i < count; ++i) {
     const size_t at = 2 + 2 * static_cast<size_t>(i);
-    memory_.SetWord(start + i, static_cast<uint16_t>(p[at] | (p[at + 1] << 8)));
+    memory_.Store(start + i, static_cast<uint16_t>(p[at] | (p[at + 1] << 8)));
   }
   NoteFlashWrite(count);
   return {TagReply::Ack(0x0E)};

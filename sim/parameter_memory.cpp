@@ -25,6 +25,17 @@ ParameterMemory::ParameterMemory(int baud) {
   factory_ = words_;
 }
 
+void ParameterMemory::Store(int address, uint16_t value) {
+  Wear& w = wear_[static_cast<size_t>(address)];
+  if (w.goodWritesLeft == 0) value = static_cast<uint16_t>(value | w.stuckOnes);
+  if (w.goodWritesLeft > 0) --w.goodWritesLeft;
+  SetWord(address, value);
+}
+
+void ParameterMemory::WearOut(int address, int goodWrites, uint16_t stuckOnes) {
+  wear_[static_cast<size_t>(address)] = {goodWrites < 0 ? 0 : goodWrites, stuckOnes};
+}
+
 void ParameterMemory::SetSpeedCode(int code) {
   SetWord(kConfigWord, static_cast<uint16_t>((Word(kConfigWord) & 0x1FFF) | ((code & 7) << 13)));
 }

@@ -28,6 +28,13 @@ class ParameterMemory {
   // Back to the factory contents (EEPROM initialisation).
   void Reset() { words_ = factory_; }
 
+  // A write by the EEPROM write command, through the wear of the word (SetWord is the raw
+  // cell, for set-up).
+  void Store(int address, uint16_t value);
+  // Wears a word out: after `goodWrites` more writes through Store, every value written keeps
+  // the bits of `stuckOnes` set, as a worn cell does; an endurance test finds it differing.
+  void WearOut(int address, int goodWrites, uint16_t stuckOnes);
+
   int SpeedCode() const { return Word(kConfigWord) >> 13; }
   void SetSpeedCode(int code);
 
@@ -38,6 +45,11 @@ class ParameterMemory {
  private:
   std::array<uint16_t, kWords> words_{};
   std::array<uint16_t, kWords> factory_{};
+  struct Wear {
+    int goodWritesLeft = -1;  // negative: the cell does not wear
+    uint16_t stuckOnes = 0;
+  };
+  std::array<Wear, kWords> wear_{};
 };
 
 }  // namespace sim
