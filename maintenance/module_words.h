@@ -54,7 +54,7 @@ inline uint16_t WithTestModeBuzzer(uint16_t word1, bool on) {
 // single precision.
 int64_t BuzzerHzOfWord(uint16_t w);
 // The word stored for F Hz: 24000000 / (2F + 1) + 0.5, truncated, in single precision. Not the
-// exact inverse (1500 Hz stores 7997). Frequencies below 184 Hz would need more than 16 bits:
+// exact inverse (1500 Hz stores 7997). Frequencies below 183 Hz would need more than 16 bits:
 // they store 65535 instead of a wrapped value.
 uint16_t WordOfBuzzerHz(int64_t hz);
 
