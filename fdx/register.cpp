@@ -1,5 +1,12 @@
 #include "fdx/register.h"
 
+#include "fdx/em4305_commands.h"
+#include "fdx/fdx_id_read.h"
+#include "fdx/sic7888_commands.h"
 #include "shell/handler_registry.h"
 
-void RegisterFdxHandlers(HandlerRegistry& /*registry*/) {}
+void RegisterFdxHandlers(HandlerRegistry& registry) {
+  RegisterFdxIdRead(registry);
+  RegisterSic7888Commands(registry);
+  RegisterEm4305Commands(registry);
+}

@@ -201,13 +201,18 @@ Module::Outcome Module::Execute(uint8_t kind, std::span<const uint8_t> data, Tim
   // The LF carrier command is the one command of kind 'N'.
   if ((kind == frame::KindN) != (code == 0x9E)) return {TagReply::Nack(nack::kInvalidCommand)};
   if (romLevel_ < LevelOf(code)) return {TagReply::Nack(nack::kInvalidCommand)};
-  if (!IsTagCommand(code)) return ModuleCommand(code, params, at);
+  if (!IsTagCommand(code)) {
+    const bool carrierWasOn = CarrierOn(at);
+    Outcome o = ModuleCommand(code, params, at);
+    if (!carrierWasOn && CarrierOn(at)) ++carrierSession_;
+    return o;
+  }
 
   const TagCommand cmd{code, params};
   if (code >= 0x70 && code <= 0x72 && !IdReadOf(cmd)) {
     return {TagReply::Nack(params.size() > 1 ? nack::kNumberOfData : nack::kValue)};
   }
-  const AirContext ctx{at, CarrierOn(at), romLevel_, &memory_};
+  const AirContext ctx{at, CarrierOn(at), romLevel_, &memory_, carrierSession_};
   auto reply = field_->Dispatch(cmd, ctx);
   return {reply ? std::move(*reply) : TagReply::Nack(nack::kNoResponseFromTag)};
 }

@@ -143,6 +143,7 @@ class Module {
   uint8_t mode_ = 4;
   bool carrierOn_ = false;
   TimePoint carrierUntil_{};
+  uint64_t carrierSession_ = 0;  // switch-ons of the carrier (AirContext::carrierSession)
   TimePoint busyUntil_{};  // timed LF carrier: no commands until then
   TimePoint deafUntil_{};  // restarting
   TimePoint lastByte_{};

@@ -32,7 +32,7 @@ std::optional<TagReply> Transponder::Handle(const TagCommand& cmd, const AirCont
   const auto read = IdReadOf(cmd);
   if (!read || !AnswersIdRead(*read)) return std::nullopt;
   std::vector<uint8_t> payload = IdBytes();
-  payload.insert(payload.begin(), kind_);
+  payload.insert(payload.begin(), Kind());
   return TagReply::Ack(cmd.code, payload);
 }
 

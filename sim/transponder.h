@@ -75,6 +75,9 @@ struct AirContext {
   bool carrierOn = false;  // LF carrier switched on by command 0x9E
   int romLevel = 3;
   const ParameterMemory* memory = nullptr;
+  // Counts the times the carrier was switched on: a tag powered by the carrier keeps its state
+  // (an EM4305 login) only within one session.
+  uint64_t carrierSession = 0;
 };
 
 // A tag command's outcome as the module reports it: ACK data (the echoed code first) or a NACK
@@ -95,7 +98,9 @@ class Transponder {
   Transponder& operator=(const Transponder&) = delete;
 
   const std::string& TypeName() const { return typeName_; }
-  uint8_t Kind() const { return kind_; }
+  // The type code of ID read answers and 'I' frames; a programmable chip reports the type of
+  // the code its configuration makes it send.
+  virtual uint8_t Kind() const { return kind_; }
   AirInterface Air() const { return air_; }
 
   // The ID as it travels in 'I' frames and ID read answers.

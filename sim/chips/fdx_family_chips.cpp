@@ -4,6 +4,16 @@
 
 namespace sim {
 
-void RegisterFdxFamilyChips(ChipRegistry& /*r*/) {}
+void RegisterFecava(ChipRegistry& r);
+void RegisterBde(ChipRegistry& r);
+void RegisterSic7888(ChipRegistry& r);
+void RegisterEm4305(ChipRegistry& r);
+
+void RegisterFdxFamilyChips(ChipRegistry& r) {
+  RegisterFecava(r);
+  RegisterBde(r);
+  RegisterSic7888(r);
+  RegisterEm4305(r);
+}
 
 }  // namespace sim

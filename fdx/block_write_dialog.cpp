@@ -1,0 +1,69 @@
+#include "fdx/block_write_dialog.h"
+
+#include "fdx/sic7888_layout.h"
+#include "shell/ui_text.h"
+
+namespace {
+constexpr int kRows = 4;
+constexpr int kCols = 4;
+}  // namespace
+
+std::string WrData1_4Field(int row, int col) {
+  return "EdData" + std::to_string(row) + "_" + std::to_string(col);
+}
+
+PromptForm MakeWrData1_4Dlg() {
+  PromptForm form;
+  form.dialog = "TWrData1_4Dlg";
+  auto inPanel = [](PromptField& f, int row) -> PromptField& {
+    f.group = "Panel1";
+    f.row = row;
+    return f;
+  };
+  inPanel(form.AddLabel("Label1", "Block"), 0);
+  inPanel(form.AddLabel("AddrStr", ""), 0);
+  inPanel(form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), 0), 0);
+  inPanel(form.AddLabel("Label2", "Data(HEX)"), 1);
+  inPanel(form.AddLabel("Label3", "MSB"), 2);
+  inPanel(form.AddLabel("Label4", "LSB"), 2);
+  for (int r = 0; r < kRows; ++r)
+    for (int c = 0; c < kCols; ++c)
+      inPanel(form.AddNumber(WrData1_4Field(r, c), "", HexSpec(0, 255, true, 2), 0), 3 + r);
+  inPanel(form.AddLabel("Label5", Tr("TWrData1_4Dlg", "読取モード")), 7);
+  // "Fast Advanced" carries a no-break space.
+  inPanel(form.AddChoice("CBMode", "", {"Standard", "Advanced", "Fast\u00A0Advanced"}, 1), 7);
+  form.AddOkCancel("OK", "Close");
+  return form;
+}
+
+std::array<uint8_t, 4> ReadDataRow(const PromptForm& form, int row) {
+  std::array<uint8_t, 4> bytes{};
+  for (int c = 0; c < kCols; ++c)
+    bytes[static_cast<size_t>(c)] = static_cast<uint8_t>(form.F(WrData1_4Field(row, c)).Int());
+  return bytes;
+}
+
+void WriteDataRow(PromptForm& form, int row, std::span<const uint8_t, 4> bytes) {
+  for (int c = 0; c < kCols; ++c)
+    form.F(WrData1_4Field(row, c)).number.SetValue(bytes[static_cast<size_t>(c)]);
+}
+
+void ShowDataRow(PromptForm& form, int row, bool visible) {
+  for (int c = 0; c < kCols; ++c) form.F(WrData1_4Field(row, c)).visible = visible;
+}
+
+void ApplyPageRows(PromptForm& form) {
+  const int shown = fdx::PageRows(static_cast<int>(form.F("EdAddr").Int()));
+  for (int r = 1; r < kRows; ++r) ShowDataRow(form, r, r < shown);
+}
+
+void SetPageMode(PromptForm& form, bool on) {
+  if (!on) {
+    form.onChange = nullptr;
+    return;
+  }
+  form.onChange = [](PromptForm& f, const std::string& field) {
+    if (field == "EdAddr") ApplyPageRows(f);
+  };
+  ApplyPageRows(form);
+}

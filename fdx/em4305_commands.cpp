@@ -1,0 +1,201 @@
+#include "fdx/em4305_commands.h"
+
+#include "fdx/block_write_dialog.h"
+#include "fdx/em4305_dialog.h"
+#include "link/hex.h"
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+#include "shell/handler_registry.h"
+
+namespace {
+
+constexpr uint8_t kLfOff = 0;
+constexpr uint8_t kLfOn = 1;
+constexpr int kPasswordRow = 4;
+constexpr uint8_t kProtectionWord1 = 14;
+constexpr uint8_t kProtectionWord2 = 15;
+// Bit 15 marks the protection word in use.
+constexpr uint32_t kProtectionActive = 0x8000;
+
+// "Data: " + every response byte after the echoed code.
+std::string DataLine(const Response& out) {
+  return LoadMessage(Msg::dataMsg) + hex::Bytes(out.data() + 2, out[0] > 0 ? out[0] - 1u : 0u);
+}
+
+// TWrData1_5Dlg as ReadWord and WriteWord open it: the address field, "MSB" and "LSB" over the
+// first row, the password row under "Passowrd".
+PromptForm WordForm(const std::string& caption, uint8_t address,
+                    const std::array<uint8_t, 4>& password, bool firstRowShown) {
+  PromptForm form = MakeWrData1_5Dlg();
+  form.caption = caption;
+  form.F("StaticText1").text = "Word(0～15)";
+  form.F("ST_SubData").text = "Passowrd";
+  form.F("EdAddr").number.SetValue(address);
+  WriteWordRow(form, kPasswordRow, password);
+  for (int n = 0; n < 20; ++n) form.F(WrData1_5Label(n)).visible = (n == 0 || n == 3);
+  form.F(WrData1_5Label(0)).text = "MSB";
+  form.F(WrData1_5Label(3)).text = "LSB";
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) form.F(WrData1_5Field(r, c)).visible = firstRowShown && r == 0;
+  return form;
+}
+
+}  // namespace
+
+Em4305Commands::Em4305Commands(AppCore& app)
+    : app_(app), comm_(app.Link()), memory_(app.Memory<Em4305Memory>()) {}
+
+void Em4305Commands::LoginSequence(std::span<const uint8_t, 4> password, CarrierFailure rule,
+                                   const std::function<void()>& afterCarrierOn,
+                                   const std::function<void()>& operation) {
+  Response out{};
+  const bool on = comm_.SendLfControl(kLfOn, 0, out);
+  app_.LogResult(on, "TX_ONCmd");
+  if (on) {
+    if (afterCarrierOn) afterCarrierOn();
+    const bool in = comm_.Em4305Login(out, password);
+    app_.LogResult(in, "Login");
+    if (in) operation();
+  } else if (rule == CarrierFailure::Stop) {
+    return;
+  }
+  app_.LogResult(comm_.SendLfControl(kLfOff, 0, out), "TX_OFFCmd");
+}
+
+void Em4305Commands::ReadWord1Click() {
+  PromptForm form = WordForm("EM4305: ReadWord", app_.Settings.WordNo, memory_.password, false);
+  form.F("ST_Data").visible = false;
+  if (!app_.Prompt().Show(form)) return;
+  const uint8_t address = static_cast<uint8_t>(form.F("EdAddr").Int());
+  app_.Settings.WordNo = address;
+  Response out{};
+  if (!form.F("CB_LoginEn").checked) {
+    const bool ok = comm_.Em4305ReadWord(out, address);
+    app_.LogResult(ok, "ReadWord");
+    if (ok) app_.AddLog(DataLine(out));
+    return;
+  }
+  const auto password = ReadWordRow(form, kPasswordRow);
+  std::string data;  // stays empty when nothing was read
+  LoginSequence(
+      password, CarrierFailure::SwitchOff, [&] { memory_.password = password; },
+      [&] {
+        const bool ok = comm_.Em4305ReadWord(out, address);
+        app_.LogResult(ok, "ReadWord");
+        if (ok) data = DataLine(out);
+      });
+  app_.AddLog(data);
+}
+
+void Em4305Commands::WriteWord1Click() {
+  PromptForm form = WordForm("EM4305: WriteWord", app_.Settings.WordNo, memory_.password, true);
+  if (!app_.Prompt().Show(form)) return;
+  const uint8_t address = static_cast<uint8_t>(form.F("EdAddr").Int());
+  const auto bytes = ReadWordRow(form, 0);
+  const bool login = form.F("CB_LoginEn").checked;
+  const auto password = ReadWordRow(form, kPasswordRow);
+  app_.Settings.WordNo = address;
+  std::copy(bytes.begin(), bytes.end(), app_.Settings.WriteData.begin());
+  if (login) memory_.password = password;
+  // Words 0 and 4 hold the chip's settings.
+  if ((address == 0 || address == 4) &&
+      !app_.Prompt().Confirm("Rewrite the setting information.\r\nIs it OK?", "WriteWord",
+                             ConfirmButtons::YesNo)) {
+    if (!login) app_.LogResult(false, "WriteWord");
+    return;
+  }
+  Response out{};
+  auto write = [&] { app_.LogResult(comm_.Em4305WriteWord(out, address, bytes), "WriteWord"); };
+  if (login)
+    LoginSequence(password, CarrierFailure::Stop, {}, write);
+  else
+    write();
+}
+
+void Em4305Commands::Login1Click() {
+  PromptForm form = MakeWrData1_4Dlg();
+  form.caption = "EM4305: Login";
+  form.F("AddrStr").text = "Pasword(4Byte)";
+  for (const char* name : {"Label1", "Label5", "CBMode", "EdAddr"}) form.F(name).visible = false;
+  for (int r = 1; r < 4; ++r) ShowDataRow(form, r, false);
+  WriteDataRow(form, 0, memory_.password);
+  if (!app_.Prompt().Show(form)) return;
+  memory_.password = ReadDataRow(form, 0);
+  Response out{};
+  app_.LogResult(comm_.Em4305Login(out, memory_.password), "Login");
+}
+
+bool Em4305Commands::ReadProtectionWord(uint8_t address, uint32_t& value) {
+  Response out{};
+  const bool ok = comm_.Em4305ReadWord(out, address);
+  app_.LogResult(ok, "ReadWord");
+  if (!ok) return false;
+  app_.AddLog(DataLine(out));
+  // Only a whole word can be used.
+  if (out[0] < 5) return false;
+  value = uint32_t{out[2]} << 24 | uint32_t{out[3]} << 16 | uint32_t{out[4]} << 8 | out[5];
+  return true;
+}
+
+void Em4305Commands::Protect1Click() {
+  uint32_t value = 0;
+  bool usable = ReadProtectionWord(kProtectionWord1, value) && (value & kProtectionActive);
+  if (!usable) {
+    value = 0;
+    usable = ReadProtectionWord(kProtectionWord2, value) && (value & kProtectionActive);
+  }
+  if (!usable) {
+    app_.LogResult(false, "Protect");
+    return;
+  }
+
+  PromptForm form = MakeWrData1_5Dlg();
+  form.caption = "EM4305: Protect";
+  WriteWordRow(form, kPasswordRow, memory_.password);
+  for (const char* name : {"EdAddr", "ST_Addr", "StaticText1", "ST_SubData"})
+    form.F(name).visible = false;
+  for (int n = 16; n < 20; ++n) form.F(WrData1_5Label(n)).visible = false;
+  // pr0 .. pr15: one edit per bit, EdData0_0 bit 0 through EdData3_3 bit 15.
+  for (int bit = 0; bit < 16; ++bit) {
+    form.F(WrData1_5Label(bit)).text = "pr" + std::to_string(bit);
+    NumberEditModel& edit = form.F(WrData1_5Field(bit / 4, bit % 4)).number;
+    edit.SetMin(0);
+    edit.SetMax(1);
+    edit.SetValue((value >> bit) & 1);
+  }
+  form.F(WrData1_5Label(15)).enabled = false;
+  form.F(WrData1_5Field(3, 3)).enabled = false;
+  if (!app_.Prompt().Show(form)) return;
+  if (!app_.Prompt().Confirm("The Protect bit cannot be set back from 1 to 0. Is it OK?", "Protect",
+                             ConfirmButtons::YesNo))
+    return;
+
+  unsigned bits = 0;
+  for (int bit = 0; bit < 16; ++bit)
+    if (form.F(WrData1_5Field(bit / 4, bit % 4)).Int() & 1) bits |= 1u << bit;
+  memory_.protection = {0x00, 0x00, static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
+  const bool login = form.F("CB_LoginEn").checked;
+  const auto password = ReadWordRow(form, kPasswordRow);
+  if (login) memory_.password = password;
+  Response out{};
+  auto protect = [&] { app_.LogResult(comm_.Em4305Protect(out, memory_.protection), "Protect"); };
+  if (login)
+    LoginSequence(password, CarrierFailure::Stop, {}, protect);
+  else
+    protect();
+}
+
+void Em4305Commands::Disable1Click() {
+  comm_.Em4305Disable();
+}
+
+void RegisterEm4305Commands(HandlerRegistry& r) {
+  auto add = [&r](const char* item, void (Em4305Commands::*click)()) {
+    r.Add(item, [click](AppCore& a, const std::string&) { (Em4305Commands(a).*click)(); });
+  };
+  add("ReadWord1", &Em4305Commands::ReadWord1Click);
+  add("WriteWord1", &Em4305Commands::WriteWord1Click);
+  add("Login1", &Em4305Commands::Login1Click);
+  add("Protect1", &Em4305Commands::Protect1Click);
+  add("Disable1", &Em4305Commands::Disable1Click);
+}
