@@ -1,0 +1,160 @@
+// Exchange round trip over a pty to the simulator (wire time off) beside a bare write/read
+// round trip over a pty measured in the same run, and the CPU a silent 2 s wait costs.
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+#include "link/comm_module.h"
+#include "shell/log_pane.h"
+#include "sim/pty_link.h"
+#include "sim/simulator.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Stats {
+  double p50, p99;
+};
+
+Stats Percentiles(std::vector<double> us) {
+  std::sort(us.begin(), us.end());
+  return {us[us.size() / 2], us[us.size() * 99 / 100]};
+}
+
+double CpuSeconds() {
+  rusage r{};
+  getrusage(RUSAGE_SELF, &r);
+  return r.ru_utime.tv_sec + r.ru_utime.tv_usec / 1e6 + r.ru_stime.tv_sec +
+         r.ru_stime.tv_usec / 1e6;
+}
+
+// Host writes an 8-byte command to the slave, an echo thread answers 8 bytes from the master.
+Stats BarePty(int rounds) {
+  sim::PtyLink pty;
+  std::string error;
+  if (!pty.Open(57600, &error)) {
+    std::fprintf(stderr, "pty: %s\n", error.c_str());
+    std::exit(1);
+  }
+  const int host = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  std::atomic<bool> stop{false};
+  std::thread echo([&] {
+    uint8_t buf[64];
+    while (!stop) {
+      pollfd p{pty.MasterFd(), POLLIN, 0};
+      if (::poll(&p, 1, 100) <= 0) continue;
+      const ssize_t n = pty.Read(buf, sizeof buf);
+      if (n > 0) pty.Write(buf, static_cast<size_t>(n));
+    }
+  });
+  const uint8_t cmd[8] = {0x02, 0x00, 0x4D, 0x01, 0x90, 0x03, 0xE3, 0x0D};
+  std::vector<double> us;
+  for (int i = 0; i < rounds; ++i) {
+    const auto t0 = Clock::now();
+    [[maybe_unused]] ssize_t w = ::write(host, cmd, sizeof cmd);
+    size_t got = 0;
+    uint8_t buf[64];
+    while (got < sizeof cmd) {
+      pollfd p{host, POLLIN, 0};
+      ::poll(&p, 1, 1000);
+      const ssize_t n = ::read(host, buf, sizeof buf);
+      if (n > 0) got += static_cast<size_t>(n);
+    }
+    us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+  }
+  stop = true;
+  echo.join();
+  ::close(host);
+  return Percentiles(us);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  const int rounds = argc > 1 ? std::max(100, std::atoi(argv[1])) : 3000;
+  ::setenv("XDG_CONFIG_HOME", "/tmp/qzh-bench-config", 1);
+
+  const Stats bare = BarePty(rounds);
+
+  sim::SimulatorOptions o;
+  o.wireTime = false;
+  sim::Simulator sim(o);
+  std::string error;
+  if (!sim.Start(&error)) {
+    std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    return 1;
+  }
+  // The simulator alone, through a plain descriptor: what the module's side adds.
+  Stats simOnly{};
+  {
+    const int host = ::open(sim.DevicePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    termios t{};
+    tcgetattr(host, &t);
+    cfmakeraw(&t);
+    cfsetspeed(&t, B57600);
+    tcsetattr(host, TCSANOW, &t);
+    const uint8_t cmd[8] = {0x02, 0x00, 0x4D, 0x01, 0x90, 0x03, 0xE3, 0x0D};
+    std::vector<double> raw;
+    for (int i = 0; i < rounds; ++i) {
+      const auto t0 = Clock::now();
+      [[maybe_unused]] ssize_t w = ::write(host, cmd, sizeof cmd);
+      size_t got = 0;
+      uint8_t buf[64];
+      while (got < 17) {
+        pollfd p{host, POLLIN, 0};
+        ::poll(&p, 1, 1000);
+        const ssize_t n = ::read(host, buf, sizeof buf);
+        if (n > 0) got += static_cast<size_t>(n);
+      }
+      raw.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+    }
+    ::close(host);
+    simOnly = Percentiles(raw);
+  }
+  MemoryLogPane log;
+  TTirisC1Dlg comm("/tmp/qzh-bench-config/bench.ini", &log);
+  comm.CommX1.SetBaudRate(TBaudRate::br57600);
+  comm.OpenNamedPort(sim.DevicePath());
+  Response out{};
+  std::vector<double> us;
+  int failures = 0;
+  for (int i = 0; i < rounds; ++i) {
+    const auto t0 = Clock::now();
+    comm.SendCommand({0x90});
+    if (!comm.AwaitResponse(out)) ++failures;
+    us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+  }
+  const Stats ex = Percentiles(us);
+
+  sim.UpdateFaults([](sim::FaultPlan& f) { f.missing = 1; });
+  const double cpu0 = CpuSeconds();
+  const auto w0 = Clock::now();
+  comm.SendCommand({0x90});
+  comm.AwaitResponse(out);
+  const double wall = std::chrono::duration<double>(Clock::now() - w0).count();
+  const double cpu = CpuSeconds() - cpu0;
+
+  std::printf("bare pty round trip        p50 %7.1f us   p99 %7.1f us\n", bare.p50, bare.p99);
+  std::printf("simulator alone, raw fd    p50 %7.1f us   p99 %7.1f us\n", simOnly.p50, simOnly.p99);
+  std::printf("exchange round trip        p50 %7.1f us   p99 %7.1f us   (%d rounds, %d failed)\n",
+              ex.p50, ex.p99, rounds, failures);
+  std::printf("ratio exchange / bare      p50 %7.2f      p99 %7.2f       (target <= 5)\n",
+              ex.p50 / bare.p50, ex.p99 / bare.p99);
+  std::printf(
+      "silent wait                %.2f s wall, %.1f ms CPU = %.2f %% of a core (target < 1 %%)\n",
+      wall, cpu * 1000, 100 * cpu / wall);
+  sim.Stop();
+  return failures == 0 ? 0 : 1;
+}
