@@ -1,0 +1,137 @@
+// The multipage editor's SCAN and WRITE against the simulated module with realistic timing: wire
+// time at 57600 bit/s plus the TI air time of every command. The module's own time is what the
+// frames of the run needed on the line and in the air, plus the editor's specified 10 ms pause
+// after each page read; the editor's time is the wall-clock time of the job. Prints both and
+// their ratio for page-by-page and fast mode (median of several runs).
+#include <stdlib.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+
+#include "hdx/mpt_editor.h"
+#include "maintenance/scripted_prompts.h"
+#include "shell/app_core.h"
+#include "sim/chips/ti_hdx.h"
+#include "sim/simulator.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::duration<double, std::milli>;
+
+constexpr int kBaud = 57600;
+constexpr double kPauseMs = 10;
+constexpr int kRuns = 5;
+
+// Bytes of a logged frame line ("TX: 02 00 4D ... ").
+int FrameBytes(const std::string& line) {
+  std::istringstream in(line.substr(4));
+  std::string token;
+  int n = 0;
+  while (in >> token) ++n;
+  return n;
+}
+
+int CodeOf(const std::string& txLine) {
+  return std::stoi(txLine.substr(16, 2), nullptr, 16);
+}
+
+// What the module needed for the frames logged: wire time both ways, air time, pauses.
+double ModuleMs(const std::vector<std::string>& lines, const std::map<uint8_t, sim::Duration>& air,
+                int pauses) {
+  double ms = pauses * kPauseMs;
+  const double byteMs = Ms(sim::ByteTime(kBaud)).count();
+  for (const auto& l : lines) {
+    if (l.rfind("TX: ", 0) == 0) {
+      ms += FrameBytes(l) * byteMs;
+      auto it = air.find(static_cast<uint8_t>(CodeOf(l)));
+      if (it != air.end()) ms += Ms(it->second).count();
+    } else if (l.rfind("RX: ", 0) == 0) {
+      ms += FrameBytes(l) * byteMs;
+    }
+  }
+  return ms;
+}
+
+struct Figure {
+  std::vector<double> tool, module;
+  void Print(const char* name) {
+    std::sort(tool.begin(), tool.end());
+    std::sort(module.begin(), module.end());
+    const double t = tool[tool.size() / 2], m = module[module.size() / 2];
+    std::printf("%-28s editor %8.1f ms   module %8.1f ms   ratio %.4f (+%.2f %%)\n", name, t, m,
+                t / m, (t / m - 1) * 100);
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QCoreApplication qapp(argc, argv);
+  char dir[] = "/tmp/multipage_bench_XXXXXX";
+  if (!mkdtemp(dir)) return 1;
+  setenv("XDG_CONFIG_HOME", dir, 1);
+
+  const auto air = sim::TiHdxAirTimes(sim::TiHdxTag::kMultiPages);
+  sim::SimulatorOptions o;
+  o.wireTime = true;
+  o.module.airTimeByCode = air;
+  sim::Simulator simulator(o, std::make_shared<sim::Field>(std::vector<sim::TagPtr>{
+                                  std::make_shared<sim::TiHdxTag>(sim::tag_type::kMultiPage, 1)}));
+  std::string error;
+  if (!simulator.Start(&error)) {
+    std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    return 1;
+  }
+  MemoryLogPane log;
+  ScriptedPrompts prompts;
+  AppCore app(log, prompts, std::string(dir) + "/QZH900Tool.ini");
+  auto comm = std::make_unique<TTirisC1Dlg>(app.SettingsPath(), &log);
+  comm->CommX1.SetBaudRate(TBaudRate::br57600);
+  comm->OpenNamedPort(simulator.DevicePath());
+  app.SetComm(std::move(comm));
+  app.ReaderLevel = 3;
+
+  Figure scan, write, fastScan, fastWrite;
+  auto job = [&](Figure& f, int pauses, const std::function<void()>& run) {
+    log.Clear();
+    const auto t0 = Clock::now();
+    run();
+    f.tool.push_back(Ms(Clock::now() - t0).count());
+    f.module.push_back(ModuleMs(log.Lines(), air, pauses));
+  };
+  for (int fast = 0; fast <= 1; ++fast) {
+    for (int r = 0; r < kRuns; ++r) {
+      TMPTDataWriteDlg editor(app);
+      editor.Options().FastMode = fast;
+      job(fast ? fastScan : scan, fast ? 0 : sim::TiHdxTag::kMultiPages,
+          [&] { editor.ScanSBtClick(); });
+      editor.EditSBtClick();
+      editor.EditSBtClick();
+      if (editor.State() != MptEditState::esReady) {
+        std::fprintf(stderr, "scan failed\n");
+        return 1;
+      }
+      job(fast ? fastWrite : write, 0, [&] { editor.ApplySBtClick(); });
+    }
+  }
+  std::printf(
+      "Multipage editor, 17 pages, %d bit/s, air time per page: read %.0f ms, program "
+      "%.0f ms (median of %d runs)\n",
+      kBaud, Ms(air.at(0x12)).count(), Ms(air.at(0x13)).count(), kRuns);
+  scan.Print("SCAN page by page");
+  write.Print("WRITE page by page");
+  fastScan.Print("SCAN fast (0x8B)");
+  fastWrite.Print("WRITE fast (0x8C)");
+  if (prompts.messages.size() != 2 * kRuns ||
+      std::count(prompts.messages.begin(), prompts.messages.end(), "OK!") != 2 * kRuns)
+    std::fprintf(stderr, "unexpected messages: %zu\n", prompts.messages.size());
+  app.CloseComm();
+  simulator.Stop();
+  std::filesystem::remove_all(dir);
+  return 0;
+}
