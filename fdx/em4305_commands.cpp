@@ -125,29 +125,26 @@ void Em4305Commands::Login1Click() {
   app_.LogResult(comm_.Em4305Login(out, memory_.password), "Login");
 }
 
-bool Em4305Commands::ReadProtectionWord(uint8_t address, uint32_t& value) {
+std::optional<uint32_t> Em4305Commands::ReadProtectionWord(uint8_t address) {
   Response out{};
   const bool ok = comm_.Em4305ReadWord(out, address);
   app_.LogResult(ok, "ReadWord");
-  if (!ok) return false;
+  if (!ok) return std::nullopt;
   app_.AddLog(DataLine(out));
-  // Only a whole word can be used.
-  if (out[0] < 5) return false;
-  value = uint32_t{out[2]} << 24 | uint32_t{out[3]} << 16 | uint32_t{out[4]} << 8 | out[5];
-  return true;
+  // Only a whole word can be used; a shorter answer counts as a word not in use.
+  if (out[0] < 5) return 0;
+  return uint32_t{out[2]} << 24 | uint32_t{out[3]} << 16 | uint32_t{out[4]} << 8 | out[5];
 }
 
 void Em4305Commands::Protect1Click() {
-  uint32_t value = 0;
-  bool usable = ReadProtectionWord(kProtectionWord1, value) && (value & kProtectionActive);
-  if (!usable) {
-    value = 0;
-    usable = ReadProtectionWord(kProtectionWord2, value) && (value & kProtectionActive);
-  }
-  if (!usable) {
+  // The first of the two protection words whose bit 15 is set; a failed read ends the search.
+  std::optional<uint32_t> word = ReadProtectionWord(kProtectionWord1);
+  if (word && !(*word & kProtectionActive)) word = ReadProtectionWord(kProtectionWord2);
+  if (!word || !(*word & kProtectionActive)) {
     app_.LogResult(false, "Protect");
     return;
   }
+  const uint32_t value = *word;
 
   PromptForm form = MakeWrData1_5Dlg();
   form.caption = "EM4305: Protect";

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 class AppCore;
@@ -38,8 +39,8 @@ class Em4305Commands {
   void LoginSequence(std::span<const uint8_t, 4> password, CarrierFailure rule,
                      const std::function<void()>& afterCarrierOn,
                      const std::function<void()>& operation);
-  // Reads a protection word: its result and data lines; the word when it was read.
-  bool ReadProtectionWord(uint8_t address, uint32_t& value);
+  // Reads a protection word with its result and data lines; nullopt when the read failed.
+  std::optional<uint32_t> ReadProtectionWord(uint8_t address);
 
   AppCore& app_;
   TTirisC1Dlg& comm_;

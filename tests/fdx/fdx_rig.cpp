@@ -75,4 +75,13 @@ std::vector<std::string> FdxRig::Sent() const {
   return out;
 }
 
+bool FdxRig::PumpUntilLogged(const std::string& prefix) {
+  for (int i = 0; i < 200; ++i) {
+    for (const auto& l : log.Lines())
+      if (StartsWith(l, prefix.c_str())) return true;
+    TTirisC1Dlg::PumpFor(10);
+  }
+  return false;
+}
+
 }  // namespace fdx_test

@@ -3,6 +3,7 @@
 // configuration, the real communication module on the simulator's pseudo-terminal, the module
 // identified (so the reader level is the firmware's), and the log split into the handler's lines
 // and the commands sent.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,6 +17,17 @@
 
 namespace fdx_test {
 
+// Scripted prompts with a hook that runs when a confirmation is asked, to change the simulator
+// at that moment of a handler.
+class RigPrompts : public ScriptedPrompts {
+ public:
+  std::function<void()> onConfirm;
+  bool Confirm(const std::string& text, const std::string& caption, ConfirmButtons b) override {
+    if (onConfirm) onConfirm();
+    return ScriptedPrompts::Confirm(text, caption, b);
+  }
+};
+
 struct FdxRig {
   explicit FdxRig(std::vector<sim::TagPtr> tags = {}, const std::string& rom = "1100LFS00");
   ~FdxRig();
@@ -28,9 +40,12 @@ struct FdxRig {
   std::vector<std::string> Lines() const;
   // The data bytes of every command frame sent, as "81 01 01 " texts.
   std::vector<std::string> Sent() const;
+  // Lets the event loop run until a line starting with `prefix` is in the log (an answer nobody
+  // waits for); false after two seconds.
+  bool PumpUntilLogged(const std::string& prefix);
 
   TempConfig config;
-  ScriptedPrompts prompts;
+  RigPrompts prompts;
   MemoryLogPane log;
   std::shared_ptr<sim::Field> field;
   std::unique_ptr<sim::Simulator> sim;
