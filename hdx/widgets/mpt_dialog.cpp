@@ -1,0 +1,209 @@
+#include "hdx/widgets/mpt_dialog.h"
+
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableWidget>
+
+#include "hdx/mpt_grid.h"
+#include "hdx/widgets/group_check_box_widget.h"
+#include "maintenance/widgets/widget_prompts.h"
+
+namespace {
+
+constexpr const char* kGrid = "StringGrid_Hanyou";
+constexpr const char* kDisplay = "GroupBox3";
+constexpr int kPages = MptGrid::kPages;
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// Cell editors that keep only what the cell may hold while the user types.
+class CellDelegate : public QStyledItemDelegate {
+ public:
+  CellDelegate(QObject* parent, std::function<bool()> hex)
+      : QStyledItemDelegate(parent), hex_(std::move(hex)) {}
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                        const QModelIndex&) const override {
+    auto* edit = new QLineEdit(parent);
+    edit->setAlignment(Qt::AlignCenter);
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [this, edit](const QString& text) {
+      const std::string kept =
+          MptGrid::FilterEditText(text.toStdString(), hex_() ? MptDisplay::Hex : MptDisplay::Ascii);
+      if (Q(kept) != text) edit->setText(Q(kept));
+    });
+    return edit;
+  }
+
+ private:
+  std::function<bool()> hex_;
+};
+
+}  // namespace
+
+TMptDataWriteDialog::TMptDataWriteDialog(PromptForm& form, QWidget* parent)
+    : PromptDialog(form, parent) {}
+
+QPushButton* TMptDataWriteDialog::Button(const std::string& name) const {
+  auto it = buttons_.find(name);
+  return it == buttons_.end() ? nullptr : it->second;
+}
+
+QPushButton* TMptDataWriteDialog::AddButton(const std::string& action, QWidget* parent) {
+  auto* b = new QPushButton(parent);
+  b->setObjectName(Q(action));
+  b->setAutoDefault(false);
+  connect(b, &QPushButton::clicked, this, [this, action] { Press(action); });
+  buttons_[action] = b;
+  return b;
+}
+
+bool TMptDataWriteDialog::HexDisplay() const {
+  return const_cast<TMptDataWriteDialog*>(this)->Form().F(kDisplay).index == 1;
+}
+
+void TMptDataWriteDialog::Build() {
+  setObjectName(Q(Form().dialog));
+  auto* main = new QVBoxLayout(this);
+  auto* menu = new QMenuBar(this);
+  QMenu* configuration = menu->addMenu("Configuration");
+  setting_ = configuration->addAction("Setting");
+  setting_->setObjectName("MnSetting");
+  connect(setting_, &QAction::triggered, this, [this] { Press("MnSetting"); });
+  main->setMenuBar(menu);
+
+  auto* body = new QHBoxLayout;
+  main->addLayout(body);
+  auto* left = new QVBoxLayout;
+  body->addLayout(left);
+  for (const char* a : {"ScanSBt", "EditSBt", "ApplySBt", "ClearSBt", "SavelogSBt"})
+    left->addWidget(AddButton(a, this));
+  auto* displayBox = new QGroupBox(Q(Form().F(kDisplay).label), this);
+  displayBox->setObjectName(kDisplay);
+  auto* displayRow = new QHBoxLayout(displayBox);
+  display_ = new QButtonGroup(this);
+  display_->setExclusive(true);
+  const char* const displayButtons[] = {"ASCIISBt", "HEXSBt"};
+  for (int i = 0; i < 2; ++i) {
+    auto* b = new QPushButton(Q(Form().F(kDisplay).items[static_cast<size_t>(i)]), displayBox);
+    b->setObjectName(displayButtons[i]);
+    b->setCheckable(true);
+    b->setAutoDefault(false);
+    display_->addButton(b, i);
+    displayRow->addWidget(b);
+  }
+  connect(display_, &QButtonGroup::idClicked, this, [this](int id) {
+    if (syncing_) return;
+    Form().F(kDisplay).index = id;
+    FieldEdited(kDisplay);
+  });
+  left->addWidget(displayBox);
+  left->addStretch();
+  left->addWidget(AddButton("ExitBBt", this));
+
+  grid_ = new QTableWidget(kPages, MptGrid::kColumns, this);
+  grid_->setObjectName(kGrid);
+  grid_->setItemDelegate(new CellDelegate(grid_, [this] { return HexDisplay(); }));
+  grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid_->horizontalHeader()->setDefaultSectionSize(40);
+  grid_->setStyleSheet("QTableWidget { background: white; }");
+  for (int r = 0; r < kPages; ++r)
+    for (int c = 0; c < MptGrid::kColumns; ++c) {
+      auto* item = new QTableWidgetItem;
+      item->setTextAlignment(Qt::AlignCenter);
+      grid_->setItem(r, c, item);
+    }
+  connect(grid_, &QTableWidget::itemChanged, this,
+          [this](QTableWidgetItem* item) { GridEdited(item->row(), item->column()); });
+  grid_->setMinimumWidth(40 * MptGrid::kColumns + 80);
+  grid_->setMinimumHeight(kPages * 24 + 32);
+  body->addWidget(grid_, 1);
+
+  auto* right = new QVBoxLayout;
+  body->addLayout(right);
+  lockGroup_ = new TGroupCheckBoxWidget(this);
+  lockGroup_->setObjectName("GroupCheckBox1");
+  TGroupCheckBox& model = lockGroup_->Model();
+  for (int i = 0; i < kPages; ++i)
+    model.Items.Add().SetCaption(Form().F("GroupCheckBox1_" + std::to_string(i)).label);
+  model.SetCaption(Form().F("GroupCheckBox1_0").group);
+  connect(lockGroup_, &TGroupCheckBoxWidget::ItemClicked, this, [this](int i) {
+    if (syncing_) return;
+    const std::string name = "GroupCheckBox1_" + std::to_string(i);
+    Form().F(name).checked = lockGroup_->Model().Items.GetItem(i).Checked();
+    FieldEdited(name);
+  });
+  right->addWidget(lockGroup_, 1);
+  right->addWidget(AddButton("AllLockBBt", this));
+  SyncFromForm();
+}
+
+void TMptDataWriteDialog::GridEdited(int row, int column) {
+  if (syncing_) return;
+  PromptField& f = Form().F(kGrid);
+  const auto r = static_cast<size_t>(row + 1), c = static_cast<size_t>(column + 1);
+  if (r >= f.cells.size() || c >= f.cells[r].size()) return;
+  f.cells[r][c] = grid_->item(row, column)->text().toStdString();
+  FieldEdited(kGrid);
+}
+
+void TMptDataWriteDialog::SyncFromForm() {
+  const bool was = syncing_;
+  syncing_ = true;
+  PromptForm& form = Form();
+  setWindowTitle(Q(form.caption));
+  for (auto& [name, button] : buttons_) {
+    const PromptAction& a = form.A(name);
+    button->setText(Q(a.caption));
+    button->setEnabled(a.enabled);
+  }
+  setting_->setEnabled(form.A("MnSetting").enabled);
+
+  const PromptField& display = form.F(kDisplay);
+  if (QAbstractButton* b = display_->button(display.index)) b->setChecked(true);
+  for (QAbstractButton* b : display_->buttons()) b->setEnabled(display.enabled);
+
+  const PromptField& f = form.F(kGrid);
+  const int columns = f.cells.empty() ? 0 : static_cast<int>(f.cells[0].size()) - 1;
+  QStringList header, side;
+  for (int c = 0; c < MptGrid::kColumns; ++c)
+    header << (c < columns ? Q(f.cells[0][static_cast<size_t>(c + 1)]) : QString("Lock"));
+  grid_->setHorizontalHeaderLabels(header);
+  for (int r = 0; r < kPages; ++r) side << Q(f.cells[static_cast<size_t>(r + 1)][0]);
+  grid_->setVerticalHeaderLabels(side);
+  grid_->setColumnHidden(MptGrid::kLockColumn, columns <= MptGrid::kLockColumn);
+  for (int r = 0; r < kPages; ++r)
+    for (int c = 0; c < columns; ++c) {
+      const auto fr = static_cast<size_t>(r + 1), fc = static_cast<size_t>(c + 1);
+      QTableWidgetItem* item = grid_->item(r, c);
+      if (item->text() != Q(f.cells[fr][fc])) item->setText(Q(f.cells[fr][fc]));
+      const int rgb = f.cellColors[fr][fc];
+      item->setForeground(QColor(rgb == 0x0000FF ? Qt::blue : Qt::black));
+    }
+  // A disabled grid keeps its colours: it only takes no input.
+  grid_->setEditTriggers(f.readOnly || !f.enabled ? QAbstractItemView::NoEditTriggers
+                                                  : QAbstractItemView::AllEditTriggers);
+  grid_->setSelectionMode(f.enabled ? QAbstractItemView::SingleSelection
+                                    : QAbstractItemView::NoSelection);
+  grid_->setFocusPolicy(f.enabled ? Qt::StrongFocus : Qt::NoFocus);
+
+  TGroupCheckBox& model = lockGroup_->Model();
+  for (int i = 0; i < kPages; ++i)
+    model.Items.GetItem(i).SetChecked(form.F("GroupCheckBox1_" + std::to_string(i)).checked);
+  model.Enabled = form.F("GroupCheckBox1_0").enabled;
+  lockGroup_->SyncFromModel();
+  syncing_ = was;
+}
+
+void RegisterHdxDialogRenderers() {
+  RegisterDialogRenderer("TMPTDataWriteDlg", [](PromptForm& form, QWidget* parent) {
+    return std::unique_ptr<PromptDialog>(new TMptDataWriteDialog(form, parent));
+  });
+}
