@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "fdx/em4305_commands.h"
+#include "maintenance/register.h"
 #include "sim/chips/em4305.h"
 #include "tests/fdx/fdx_rig.h"
 
@@ -247,8 +248,9 @@ TEST(Em4305Login, PasswordOrderAndTheCarrierKeptOn) {
   rig.Program(2, {0xDE, 0xAD, 0xBE, 0xEF});
   rig.Program(14, {0x00, 0x00, 0x80, 0x40});  // protects word 6
   // The user switches the carrier on first (LF_ONOFF > ON), so the login lasts.
-  Response out{};
-  ASSERT_TRUE(rig.app->Link().SendLfControl(1, 0, out));
+  RegisterMaintenanceHandlers(rig.registry);
+  rig.Run("ON1");
+  EXPECT_EQ(rig.Lines(), (Lines{"OK: LF_ON Command"}));
   rig.Clear();
   rig.prompts.Answer("TWrData1_4Dlg.EdData0_0", "DE");
   rig.prompts.Answer("TWrData1_4Dlg.EdData0_1", "AD");
@@ -271,7 +273,7 @@ TEST(Em4305Login, PasswordOrderAndTheCarrierKeptOn) {
   EXPECT_EQ(rig.LastForm().F("EdData4_0").Int(), 0xDE);
   EXPECT_EQ(rig.LastForm().F("EdData4_3").Int(), 0xEF);
   // Carrier off: the login is gone.
-  ASSERT_TRUE(rig.app->Link().SendLfControl(0, 0, out));
+  rig.Run("OFF1");
   rig.Clear();
   rig.Run("WriteWord1");
   EXPECT_EQ(rig.Lines(), (Lines{"Tag Data Receive Error", "NG: WriteWord Command"}));

@@ -59,6 +59,8 @@ TEST(Sic7888Write, WritePageSendsTheRowsOfThePage) {
     EXPECT_EQ(f.caption, "WritePage");
     EXPECT_EQ(f.F("AddrStr").text, "Block Address(0-43)");
     EXPECT_FALSE(f.F("CBMode").visible);
+    EXPECT_EQ(f.F("CBMode").items,
+              (std::vector<std::string>{"Standard", "Advanced", "Fast\u00A0Advanced"}));
     for (int r = 0; r < 4; ++r) EXPECT_EQ(RowShown(f, r), r < c.rows) << c.block << " row " << r;
     EXPECT_EQ(rig.Sent(), (Lines{c.sent}));
     EXPECT_EQ(rig.Lines(), (Lines{"OK: WritePage Command"}));
@@ -169,6 +171,17 @@ TEST(Sic7888Write, WriteBlock2ByteCounts) {
   EXPECT_EQ(short7.Lines(), (Lines{"Input Error!! [NO Hex Data]"}));
   EXPECT_EQ(short7.app->Settings.BlockNo, 20);  // stored all the same
   EXPECT_EQ(short7.app->Settings.BlockNum, 2);
+
+  // The text is cut to 511 characters before it is converted: what follows is not sent.
+  Sic7888Rig cut;
+  cut.prompts.Answer("TInp3Data2Dlg.IntEd1", "2");
+  cut.prompts.Answer("TInp3Data2Dlg.IntEd2", "40");
+  cut.prompts.Answer("EdString", std::string(320, 'A') + std::string(191, ' ') + "0102");
+  cut.Run("SIC7888WriteBlock21");
+  ASSERT_EQ(cut.Sent().size(), 1u);
+  EXPECT_EQ(cut.Sent()[0].size(), 3u * (4 + 160));
+  EXPECT_EQ(cut.Lines(), (Lines{"OK : SIC7888: WRITE BLOCK Command"}));
+  EXPECT_EQ(cut.At(41), (Block{0xAA, 0xAA, 0xAA, 0xAA}));
 
   // A count beyond one byte never matches: 256 blocks are not 0 blocks.
   Sic7888Rig wide;
@@ -347,4 +360,19 @@ TEST(Sic7888FormatConfig, WritesOnlyWhenTheWordDiffers) {
   EXPECT_FALSE(SetUpFormatConfig(comm, fdx::sic7888::kBdeConfig));
   EXPECT_EQ(rig.Sent(), (Lines{"81 01 01 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"No response from tag"}));
+}
+
+TEST(Sic7888Settings, HandEditedModeSettingAsksAndIsNeverWrittenBack) {
+  Sic7888Rig rig;
+  TempConfig::WriteFile(rig.config.SettingsPath(), "[Option]\nSIC7888Mode1=0\nBlockNo=7\n");
+  rig.app->LoadSettings();
+  rig.prompts.Answer("TInputIntDlg.IntEd", "0");
+  rig.Run("SIC7888GETUID1");
+  EXPECT_EQ(rig.LastForm().dialog, "TInputIntDlg");
+  EXPECT_EQ(rig.Sent(), (Lines{"80 00 "}));
+  rig.app->Settings.SIC7888Mode1 = 1;  // whatever the program holds, the file keeps the user's
+  ASSERT_TRUE(rig.app->SaveSettings());
+  const std::string saved = TempConfig::ReadFile(rig.config.SettingsPath());
+  EXPECT_NE(saved.find("SIC7888Mode1=0"), std::string::npos);
+  EXPECT_EQ(saved.find("SIC7888Mode1=1"), std::string::npos);
 }
