@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "hdx/widgets/mpt_dialog.h"
 #include "maintenance/widgets/widget_prompts.h"
 #include "shell/language.h"
 #include "shell/main_window.h"
@@ -42,6 +43,7 @@ int main(int argc, char** argv) {
   language::InstallLanguage(app, language::ReadLocaleOverride(exe) == language::kEnglishOverride,
                             exe);
 
+  RegisterHdxDialogRenderers();
   MainWindowOptions options;
   options.makePrompts = [](QWidget* window) { return std::make_unique<WidgetPrompts>(window); };
   options.exePath = exe;
