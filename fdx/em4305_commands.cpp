@@ -2,7 +2,7 @@
 
 #include "fdx/block_write_dialog.h"
 #include "fdx/em4305_dialog.h"
-#include "link/hex.h"
+#include "fdx/response_bytes.h"
 #include "maintenance/prompts.h"
 #include "shell/app_core.h"
 #include "shell/handler_registry.h"
@@ -19,7 +19,7 @@ constexpr uint32_t kProtectionActive = 0x8000;
 
 // "Data: " + every response byte after the echoed code.
 std::string DataLine(const Response& out) {
-  return LoadMessage(Msg::dataMsg) + hex::Bytes(out.data() + 2, out[0] > 0 ? out[0] - 1u : 0u);
+  return LoadMessage(Msg::dataMsg) + fdx::BytesAfterEcho(out);
 }
 
 // TWrData1_5Dlg as ReadWord and WriteWord open it: the address field, "MSB" and "LSB" over the

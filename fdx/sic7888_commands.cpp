@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "fdx/block_write_dialog.h"
+#include "fdx/response_bytes.h"
 #include "fdx/sic7888_layout.h"
 #include "hdx/id_write_dialog.h"
 #include "link/hex.h"
@@ -15,11 +16,6 @@ using namespace fdx;
 using namespace fdx::sic7888;
 
 namespace {
-
-// Every response byte after the echoed code, as hexadecimal with a blank after each.
-std::string BytesAfterEcho(const Response& out) {
-  return hex::Bytes(out.data() + 2, out[0] > 0 ? out[0] - 1u : 0u);
-}
 
 // A block read that returned its four bytes.
 bool HasBlock(const Response& out) {
