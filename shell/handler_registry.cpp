@@ -34,6 +34,10 @@ bool HandlerRegistry::Run(AppCore& app, const std::string& item) const {
     app.Busy = false;
     app.Prompt().Message(e.what(), "Error");
     return true;
+  } catch (...) {
+    app.Busy = false;
+    app.Prompt().Message("Unexpected error in " + item, "Error");
+    return true;
   }
   app.Busy = false;
   return true;
