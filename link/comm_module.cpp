@@ -181,10 +181,7 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
     if (Rx.State() != ResponseState::None) {
       const uint8_t* f = Rx.FrameBuffer();
       if (f[2] == frame::TypeAck) {
-        const uint8_t len = f[3];
-        out.fill(0);
-        out[0] = len;
-        std::copy_n(f + 4, len, out.begin() + 1);
+        out.Assign(f + 4, f[3]);
         result = true;
       }
       break;

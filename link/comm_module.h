@@ -13,13 +13,10 @@
 #include "link/com_port.h"
 #include "link/millisecond_timer.h"
 #include "link/receiver.h"
+#include "link/response.h"
 #include "link/tag_tally.h"
 
 class LogPane;
-
-// Caller-owned response array: [0] = LEN, [1 .. LEN] = response data ([1] the echoed code).
-// Bytes past LEN are zero after every successful wait.
-using Response = std::array<uint8_t, 256>;
 
 // Serial link settings of section ComDebug that the module keeps without using them.
 struct LinkExtras {

@@ -4,6 +4,7 @@
 
 #include "link/frame.h"
 #include "link/hex.h"
+#include "link/millisecond_timer.h"
 #include "shell/messages.h"
 
 namespace {
@@ -37,6 +38,9 @@ size_t ResponseReceiver::OnReceive(size_t count,
                                    const std::function<size_t(uint8_t*, size_t)>& read) {
   if (count == 0 || !rxEventFree_) return 0;
   rxEventFree_ = false;
+  const uint32_t now = MillisecondTimer::Now();
+  if (rx_ != RxState::Hunt && now - lastBytesMs_ > kFrameSilenceMs) rx_ = RxState::Hunt;
+  lastBytesMs_ = now;
   // One event never takes more than the ring can hold beside what is pending; the rest stays
   // queued for the next event.
   const size_t room = static_cast<size_t>(kRingSize - 1 - Pending());

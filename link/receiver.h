@@ -21,6 +21,10 @@ enum class RxState : int32_t { Hunt = 0, InResponse = 1, InRaccess = 2 };
 class ResponseReceiver {
  public:
   static constexpr int32_t kRingSize = 16384;
+  // A frame whose bytes stop for this long is abandoned when the next bytes arrive, so a frame
+  // cut short cannot swallow the next answer (a frame's bytes follow each other closely at every
+  // speed the module offers).
+  static constexpr uint32_t kFrameSilenceMs = 100;
 
   // Where the receiver's lines go, and the tag tally.
   std::function<void(const std::string& line)> log;
@@ -73,6 +77,7 @@ class ResponseReceiver {
   int32_t expectedEnd_ = 0;
   RxState rx_ = RxState::Hunt;
   ResponseState state_ = ResponseState::None;
+  uint32_t lastBytesMs_ = 0;
   bool rxEventFree_ = true;
   bool parserFree_ = true;
 };

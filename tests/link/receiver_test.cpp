@@ -4,6 +4,7 @@
 #include <random>
 
 #include "link/frame.h"
+#include "link/millisecond_timer.h"
 #include "link/receiver.h"
 #include "shell/messages.h"
 
@@ -169,6 +170,24 @@ TEST(Receiver, MissingCrIsStoredOneFurtherAndTheNextByteIsDiscardedEvenIfStx) {
   EXPECT_TRUE(h.lines.empty());
   h.rx.Feed(good.data(), good.size());
   EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+}
+
+TEST(Receiver, AFrameCutShortIsAbandonedAfterSilenceAndTheNextAnswerIsKept) {
+  uint32_t now = 1000;
+  MillisecondTimer::SetClock([&] { return now; });
+  Harness h;
+  const Bytes good = Ack({0x90});
+  h.rx.Feed(good.data(), 5);  // half a frame, then silence
+  now += ResponseReceiver::kFrameSilenceMs - 1;
+  h.rx.Feed(good.data() + 5, good.size() - 5);  // the rest in time: one frame
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+  h.rx.ClearState();
+  h.rx.Feed(good.data(), 5);
+  now += ResponseReceiver::kFrameSilenceMs + 1;
+  h.rx.Feed(good.data(), good.size());  // a whole new frame after the silence
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+  EXPECT_EQ(h.lines.back(), "RX: 02 00 30 01 90 03 C6 0D ");
+  MillisecondTimer::SetClock(nullptr);
 }
 
 TEST(Receiver, RaccessFramesPostAndLogOrDropSilently) {
