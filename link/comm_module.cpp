@@ -144,6 +144,7 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   }
   if (LogRawBytes()) CommLog(HexLine("TX:", bytes, count));
   Rx.ClearState();
+  if (TransmitHook) return TransmitHook(bytes, count);
   if (!CommX1.Connected()) return;
   CommX1.Write(bytes, count);
 }

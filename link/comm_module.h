@@ -5,6 +5,7 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -85,6 +86,10 @@ class TTirisC1Dlg : public QObject {
   // SendCommand + AwaitResponse.
   bool Exchange(std::initializer_list<uint8_t> data, Response& out);
   bool Exchange(std::span<const uint8_t> data, Response& out);
+  // When set, written bytes go here instead of the port (fuzzers and benchmarks answer from
+  // memory by feeding Rx).
+  std::function<void(const uint8_t* bytes, size_t count)> TransmitHook;
+
   // True while a wait is in progress (a second command is refused then).
   bool Waiting() const { return waitDepth_ > 0; }
   // The time-out of the latest wait, in milliseconds.

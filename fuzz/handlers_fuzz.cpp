@@ -1,0 +1,81 @@
+// Every menu handler against answers from the fuzzer: each command the handler sends is answered
+// at once with an ACK (its code echoed, most of the time) of arbitrary length and content, or a
+// NACK. In sanitizer and fuzz builds a handler that indexes a response past its LEN aborts
+// (link/response.h), so this finds every read past the response.
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "link/comm_module.h"
+#include "link/frame.h"
+#include "maintenance/scripted_prompts.h"
+#include "shell/app_core.h"
+#include "shell/handler_registry.h"
+#include "shell/log_pane.h"
+
+namespace {
+
+struct World {
+  QCoreApplication* app = nullptr;
+  HandlerRegistry registry;
+  std::vector<std::string> items;
+  World() {
+    static int argc = 1;
+    static char name[] = "handlers_fuzz";
+    static char* argv[] = {name, nullptr};
+    app = new QCoreApplication(argc, argv);
+    const std::string dir = "/tmp/qzh-handlers-fuzz-" + std::to_string(::getpid());
+    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    RegisterAllHandlers(registry);
+    items = registry.Items();
+  }
+};
+
+// Feeds the answers the input holds, one per command.
+struct Answerer {
+  const uint8_t* data;
+  size_t size;
+  size_t pos = 0;
+  uint8_t Next() { return pos < size ? data[pos++] : 0; }
+  bool More() const { return pos < size; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static World world;
+  if (size < 2 || world.items.empty()) return 0;
+  const std::string item = world.items[data[0] % world.items.size()];
+  Answerer answers{data + 2, size - 2};
+
+  MemoryLogPane log;
+  ScriptedPrompts prompts;
+  prompts.SetConfirm(data[1] & 1);
+  prompts.SetProgressCancelAfter(3);
+  AppCore app(log, prompts, std::string(::getenv("XDG_CONFIG_HOME")) + "/fuzz.ini");
+  app.ReaderLevel = 1 + (data[1] >> 1) % 3;
+  TTirisC1Dlg& comm = app.CreateComm();
+  int commands = 0;
+  comm.TransmitHook = [&](const uint8_t* bytes, size_t count) {
+    if (++commands > 64 || !answers.More()) return;  // then the wait times out
+    const uint8_t code = count > 4 ? bytes[4] : 0;
+    const uint8_t shape = answers.Next();
+    std::vector<uint8_t> payload;
+    if ((shape & 0x0F) == 0) {
+      payload.push_back(answers.Next());
+      const auto f = frame::BuildResponseFrame(frame::TypeNack, payload);
+      comm.Rx.Feed(f.data(), f.size());
+      return;
+    }
+    const size_t len = answers.Next();
+    if ((shape & 0x30) != 0x30 && len > 0) payload.push_back(code);
+    while (payload.size() < len) payload.push_back(answers.Next());
+    const auto f = frame::BuildResponseFrame(frame::TypeAck, payload);
+    comm.Rx.Feed(f.data(), f.size());
+  };
+  world.registry.Run(app, item);
+  return 0;
+}
