@@ -60,12 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TTirisC1Dlg& comm = app.CreateComm();
   int commands = 0;
   comm.TransmitHook = [&](const uint8_t* bytes, size_t count) {
-    if (++commands > 64 || !answers.More()) return;  // then the wait times out
     const uint8_t code = count > 4 ? bytes[4] : 0;
-    const uint8_t shape = answers.Next();
     std::vector<uint8_t> payload;
+    // Out of answers: "No response from tag", so the handler ends quickly.
+    const uint8_t shape = (++commands > 64 || !answers.More()) ? 0 : answers.Next();
     if ((shape & 0x0F) == 0) {
-      payload.push_back(answers.Next());
+      payload.push_back(answers.More() ? answers.Next() : 0x04);
       const auto f = frame::BuildResponseFrame(frame::TypeNack, payload);
       comm.Rx.Feed(f.data(), f.size());
       return;
