@@ -1,5 +1,6 @@
 #include "hdx/register.h"
 
+#include "hdx/disp_tag_data_dlg.h"
 #include "hdx/hdxp_commands.h"
 #include "hdx/mpt_editor.h"
 #include "hdx/sic279_commands.h"
@@ -11,4 +12,5 @@ void RegisterHdxHandlers(HandlerRegistry& registry) {
   registry.Add("MPTDataWrite1", [](AppCore& a, const std::string&) { RunMptEditor(a); });
   RegisterSic279Commands(registry);
   RegisterHdxPlusCommands(registry);
+  registry.Add("MnTgaData", [](AppCore& a, const std::string&) { MnTgaDataClick(a); });
 }

@@ -6,6 +6,7 @@
 namespace sim {
 
 namespace {
+constexpr uint8_t kChargeOnlyRead = 0x10;
 constexpr uint8_t kReadMultipleBlocks = 0x36;
 constexpr uint8_t kIdWrite = 0x3B;
 constexpr uint8_t kChipLock = 0x3C;
@@ -59,6 +60,13 @@ std::optional<TagReply> HdxPlusTag::Handle(const TagCommand& cmd, const AirConte
 std::optional<TagReply> HdxPlusTag::Answer(const TagCommand& cmd) {
   const auto& p = cmd.params;
   switch (cmd.code) {
+    case kChargeOnlyRead: {  // as a TI transponder answers it: the type, then the animal ID
+      if (!p.empty() && !(p.size() == 1 && p[0] == 0x00))
+        return TagReply::Nack(nack::kNumberOfData);
+      std::vector<uint8_t> out = IdBytes();
+      out.insert(out.begin(), Kind());
+      return TagReply::Ack(cmd.code, out);
+    }
     case kReadMultipleBlocks: {
       if (p.size() != 3) return TagReply::Nack(nack::kNumberOfData);
       const int first = p[1], last = p[1] + p[2];

@@ -4,6 +4,7 @@
 // value is the chip lock state (3 unlocked, 0 locked); blocks 4-13 are user memory and blocks
 // 14-15 the 8-byte animal ID (id0 first), which the HDX ID reads return.
 //
+//   0x10 [00]                ->  0x10, the tag type, id0 .. id7 (the charge-only read)
 //   0x36 flag start further  ->  0x36, the bytes of blocks start .. start + further
 //   0x3B id0 .. id7 lock     ->  0x3B; writes blocks 14-15, lock 1 locks them
 //   0x3C                     ->  0x3C; locks the chip (configuration byte 2 becomes 0)

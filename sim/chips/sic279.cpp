@@ -16,6 +16,7 @@ constexpr uint8_t kLockBit = 0x55;
 constexpr uint8_t kProtectedRead = 0x57;
 constexpr uint8_t kProtectedWrite = 0x58;
 constexpr uint8_t kIdWrite = 0x59;
+constexpr uint8_t kIdRead = 0x71;
 constexpr int kMaxFurtherBlocks = 3;
 }  // namespace
 
@@ -66,7 +67,7 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
     case kChargeOnlyRead:
       if (!p.empty() && !(p.size() == 1 && p[0] == 0x00))
         return TagReply::Nack(nack::kNumberOfData);
-      out.push_back(Kind());
+      out.push_back(ChargeReadAsTi ? static_cast<uint8_t>(emulatedType_) : Kind());
       out.insert(out.end(), id_.begin(), id_.end());
       return TagReply::Ack(cmd.code, out);
     case kTraceability:
@@ -118,6 +119,13 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
       emulatedType_ = p[9] == 0 ? 0 : 1;
       if (p[0] == 1) idLocked_ = true;
       return TagReply::Ack(cmd.code);
+    case kIdRead:
+      // The animal ID read sees the TI transponder the chip emulates (the tag type of its last
+      // ID write); the combined read 0x71 02 and the charge-only read report the chip itself.
+      if (!p.empty()) return std::nullopt;
+      out.push_back(static_cast<uint8_t>(emulatedType_));
+      out.insert(out.end(), id_.begin(), id_.end());
+      return TagReply::Ack(cmd.code, out);
     default:
       return std::nullopt;
   }
@@ -126,20 +134,24 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
 namespace {
 ChipResult MakeSic279(const std::vector<std::string>& args) {
   uint64_t id = 0x8000F9E0F20EA701;
-  if (args.size() > 1) return {nullptr, {}};
-  if (args.size() == 1) {
+  if (args.size() > 2) return {nullptr, {}};
+  if (args.size() == 2 && args[1] != "ti") return {nullptr, "\"" + args[1] + "\" is not \"ti\""};
+  if (!args.empty()) {
     auto parsed = ParseHexArg(args[0], 16);
     if (!parsed) return {nullptr, "\"" + args[0] + "\" is not a 64-bit hexadecimal ID"};
     id = *parsed;
   }
-  return {std::make_shared<Sic279Tag>(id), {}};
+  auto tag = std::make_shared<Sic279Tag>(id);
+  tag->ChargeReadAsTi = args.size() == 2;
+  return {tag, {}};
 }
 }  // namespace
 
 void RegisterSic279(ChipRegistry& r) {
   r.Add({"sic279",
          {},
-         "sic279[:HEX16]  SIC279 transponder with that ID, 16 blocks of user memory",
+         "sic279[:HEX16[:ti]]  SIC279 transponder with that ID, 16 blocks of user memory; with "
+         ":ti the charge-only read reports the TI type it emulates",
          &MakeSic279});
 }
 

@@ -12,7 +12,10 @@
 //   0x57  block n: the bytes of blocks block .. block + n (at most four blocks, not past 15)
 //   0x58  block lock d0..d3: the block read back; lock 1 locks it after writing
 //   0x59  lock id0..id7 type: nothing; lock 1 locks the ID, type 0 read/write, 1 read only
+//   0x71  (animal ID read) the emulated type (0 read/write, 1 read only, 1 before any ID
+//         write), id0..id7; the other ID reads report the type SIC279
 // A locked block or ID is not written and the chip stays silent.
+// "sic279:HEX16:ti" makes the charge-only read report the emulated TI type (ChargeReadAsTi).
 #include <array>
 #include <cstdint>
 
@@ -41,6 +44,10 @@ class Sic279Tag : public Transponder {
   std::vector<uint8_t> IdBytes() const override;
   std::string Describe() const override;
   std::optional<TagReply> Handle(const TagCommand& cmd, const AirContext& ctx) override;
+
+  // A SIC279 stands in for a TI transponder: when set, the charge-only read reports the type the
+  // ID write chose (0 read/write, 1 read only) instead of the SIC279 type 4.
+  bool ChargeReadAsTi = false;
 
   ReplyShape Shape;
 

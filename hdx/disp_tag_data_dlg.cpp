@@ -1,0 +1,146 @@
+#include "hdx/disp_tag_data_dlg.h"
+
+#include <ctime>
+
+#include "hdx/tag_viewer_csv.h"
+#include "maintenance/prompt_dialogs.h"
+#include "shell/app_core.h"
+#include "shell/ui_text.h"
+
+namespace {
+constexpr const char* kGrid = "StringGrid1";
+constexpr const char* kTextFields[] = {"EdUID", "EdChip", "EdManufacturer"};
+}  // namespace
+
+TDispTagDataDlg::TDispTagDataDlg(AppCore& app)
+    : app_(app), options_(LoadDispTagDataOption(app.SettingsPath())) {
+  form_.dialog = "TDispTagDataDlg";
+  form_.caption = "Tag Data";
+  form_.AddText("EdUID", "ID(Hex)", "").row = 0;
+  form_.AddText("EdChip", "Tag Type", "").row = 1;
+  form_.AddText("EdManufacturer", "Chip/Manufacture", "").row = 2;
+  PromptField& grid = form_.AddTable(kGrid, TagData::kInitialRows, TagData::kColumns);
+  grid.fixedRows = 1;
+  grid.fixedCols = 0;
+  form_.AddAction("OKBtn", "Read", ActionKind::Return, true);
+  form_.AddAction("MnSavelog", "Save", ActionKind::Return);
+  form_.AddAction("MnSetting", "Operating environment", ActionKind::Return);
+  form_.AddAction("Label3", "ID(Hex)", ActionKind::Return);
+  form_.AddAction("CancelBtn", "Close", ActionKind::Cancel);
+  form_.onChange = [this](PromptForm&, const std::string& field) { OnFormChange(field); };
+  Sync();
+}
+
+void TDispTagDataDlg::SetConfigurationVisible(bool visible) {
+  form_.A("MnSetting").visible = visible;
+}
+
+bool TDispTagDataDlg::ConfigurationVisible() const {
+  for (const PromptAction& a : form_.actions)
+    if (a.name == "MnSetting") return a.visible;
+  return false;
+}
+
+void TDispTagDataDlg::Sync() {
+  form_.F("EdUID").text = data_.EdUID;
+  form_.F("EdChip").text = data_.EdChip;
+  form_.F("EdManufacturer").text = data_.EdManufacturer;
+  PromptField& grid = form_.F(kGrid);
+  grid.cells.assign(data_.StringGrid1.size(), {});
+  for (size_t r = 0; r < data_.StringGrid1.size(); ++r)
+    grid.cells[r].assign(data_.StringGrid1[r].begin(), data_.StringGrid1[r].end());
+  grid.readOnly = busy_;
+  for (const char* name : kTextFields) form_.F(name).readOnly = busy_;
+  for (const char* name : {"OKBtn", "MnSavelog", "MnSetting", "Label3"})
+    form_.A(name).enabled = !busy_;
+}
+
+void TDispTagDataDlg::Refresh() {
+  Sync();
+  app_.Prompt().Refresh(form_);
+}
+
+void TDispTagDataDlg::OnFormChange(const std::string& field) {
+  if (busy_) return;
+  if (field == "EdUID") data_.EdUID = form_.F(field).text;
+  if (field == "EdChip") data_.EdChip = form_.F(field).text;
+  if (field == "EdManufacturer") data_.EdManufacturer = form_.F(field).text;
+  if (field == kGrid) {
+    const auto& cells = form_.F(kGrid).cells;
+    for (size_t r = 0; r < cells.size() && r < data_.StringGrid1.size(); ++r)
+      for (size_t c = 0; c < cells[r].size() && c < TagData::kColumns; ++c)
+        data_.StringGrid1[r][c] = cells[r][c];
+  }
+  Sync();
+}
+
+void TDispTagDataDlg::Dispatch(const std::string& action) {
+  if (busy_) return;
+  if (action == "OKBtn") OKBtnClick();
+  if (action == "MnSavelog") MnSavelogClick();
+  if (action == "MnSetting" && ConfigurationVisible()) MnSettingClick();
+  if (action == "Label3") Label3Click();
+  Sync();
+}
+
+void TDispTagDataDlg::Run() {
+  for (;;) {
+    const std::string action = app_.Prompt().Interact(form_);
+    const PromptAction* a = form_.FindAction(action);
+    if (!a || a->kind == ActionKind::Cancel || a->kind == ActionKind::Accept) break;
+    Dispatch(action);
+  }
+  FormCloseQuery();
+}
+
+void TDispTagDataDlg::OKBtnClick() {
+  busy_ = true;
+  // Whatever a read throws (the port vanished), the window comes back usable.
+  struct Idle {
+    TDispTagDataDlg& d;
+    ~Idle() {
+      d.busy_ = false;
+      d.Sync();
+    }
+  } idle{*this};
+  TagMemoryReader reader(app_, data_, [this] { Refresh(); });
+  reader.Read({.fixedTagType = FixedTagType, .fastMode = options_.FastMode == 1});
+}
+
+void TDispTagDataDlg::MnSettingClick() {
+  HanyousettingValues preset;
+  preset.CB_FastMode_DispTagData = options_.FastMode != 0;
+  preset.CB_KoteiMode = FixedTagType != kIdentifyTag;
+  auto v = ShowHanyousettingDlg(app_.Prompt(), HanyouPage::TagData, preset, false);
+  if (!v) return;
+  options_.FastMode = v->CB_FastMode_DispTagData ? 1 : 0;
+  FixedTagType = v->CB_KoteiMode && v->RG_TagType >= 0 && v->RG_TagType <= 3 ? v->RG_TagType + 1
+                                                                             : kIdentifyTag;
+}
+
+void TDispTagDataDlg::MnSavelogClick() {
+  auto chosen = app_.Prompt().SaveFileName(options_.SaveFileName, "CSVFiles|*.csv");
+  if (!chosen) return;
+  const std::string path = CsvFileName(*chosen);
+  options_.SaveFileName = path;
+  std::string error;
+  // The table stays as it is; only the file could not be written.
+  if (!AppendTagDataCsv(path, data_, std::time(nullptr), &error))
+    app_.Prompt().Message(
+        Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" + error + ")",
+        "Save");
+}
+
+void TDispTagDataDlg::Label3Click() {
+  if (app_.Prompt().ControlHeld()) SetConfigurationVisible(true);
+}
+
+void TDispTagDataDlg::FormCloseQuery() {
+  SaveDispTagDataOption(app_.SettingsPath(), options_);
+}
+
+void MnTgaDataClick(AppCore& app) {
+  TDispTagDataDlg dlg(app);
+  dlg.SetConfigurationVisible(app.ReaderLevel >= 2);
+  dlg.Run();
+}

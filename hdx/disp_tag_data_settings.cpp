@@ -1,0 +1,29 @@
+#include "hdx/disp_tag_data_settings.h"
+
+#include "shell/ini_file.h"
+
+namespace {
+const char* const kSection = "DispTagData";
+}
+
+DispTagDataOption LoadDispTagDataOption(const std::string& settingsPath) {
+  IniFile ini(settingsPath);
+  ini.Load();
+  DispTagDataOption o;
+  o.SaveFileName = ini.ReadString(kSection, "SaveFileName", o.SaveFileName);
+  o.FastMode = static_cast<int>(ini.ReadInteger(kSection, "FastMode", o.FastMode));
+  return o;
+}
+
+bool SaveDispTagDataOption(const std::string& settingsPath, const DispTagDataOption& o) {
+  if (IniFile::Exists(settingsPath)) {
+    if (IniFile::IsReadOnly(settingsPath)) return false;
+  } else if (!IniFile::CreateFolders(IniFile::FolderOf(settingsPath))) {
+    return false;
+  }
+  IniFile ini(settingsPath);
+  ini.Load();
+  ini.WriteString(kSection, "SaveFileName", o.SaveFileName);
+  ini.WriteInteger(kSection, "FastMode", o.FastMode);
+  return ini.Save();
+}
