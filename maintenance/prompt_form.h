@@ -90,6 +90,10 @@ struct PromptForm {
   std::vector<std::string> pages;
   std::vector<std::string> pageCaptions;
   std::vector<std::string> hiddenPages;
+  // The page whose tab is in front, by name ("": the window's choice, the first visible one). A
+  // dialog that reads it gives it a name; the window keeps it in step with the tab the user
+  // picks and raises onChange with kPageControl.
+  std::string activePage;
 
   // Called after a field changed its value (by the user or by a script answer).
   std::function<void(PromptForm&, const std::string& field)> onChange;
@@ -130,6 +134,10 @@ struct PromptForm {
     if (onChange) onChange(*this, field);
   }
 };
+
+// The name of the tab control of a form with pages: what onChange names when the user picks
+// another tab, and the answer key that picks one in a script.
+inline constexpr const char* kPageControl = "PageControl1";
 
 // Number spec helpers for the common cases.
 NumberSpec DecimalSpec(double min, double max, bool limit);

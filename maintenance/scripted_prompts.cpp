@@ -109,6 +109,24 @@ void ScriptedPrompts::ApplyValue(PromptForm& form, PromptField& f, const std::st
 
 void ScriptedPrompts::ApplyAnswers(PromptForm& form) {
   for (const auto& [key, value] : answers_) {
+    // "PageControl1": the tab in front, by page name, tab text or index.
+    if (!form.pages.empty() && KeyMatches(key, form, kPageControl)) {
+      const auto& captions = form.pageCaptions;
+      auto page = std::find(form.pages.begin(), form.pages.end(), value);
+      auto caption = std::find(captions.begin(), captions.end(), value);
+      if (page == form.pages.end() && caption != captions.end())
+        page = form.pages.begin() + (caption - captions.begin());
+      if (page == form.pages.end())
+        if (auto i = ItemIndex(value, form.pages.size()); i && *i >= 0)
+          page = form.pages.begin() + *i;
+      if (page == form.pages.end())
+        throw ScriptError("bad value for " + form.dialog + "." + kPageControl + ": \"" + value +
+                          "\"");
+      form.activePage = *page;
+      used_.insert(key);
+      form.Changed(kPageControl);
+      continue;
+    }
     for (PromptField& f : form.fields) {
       if (!KeyMatches(key, form, f.name)) continue;
       if (!f.enabled || f.readOnly) continue;

@@ -85,6 +85,11 @@ void PromptDialog::Build() {
           tabs_->addTab(page, Q(caption));
           pages[form_.pages[i]] = page;
         }
+        connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+          if (syncing_ || index < 0) return;
+          form_.activePage = tabs_->widget(index)->objectName().toStdString();
+          FieldEdited(kPageControl);
+        });
       }
       owner = pages[f.page];
       layout = static_cast<QBoxLayout*>(owner->layout());
@@ -411,12 +416,18 @@ void PromptDialog::SyncFromForm() {
                           form_.hiddenPages.end();
       tabs_->setTabVisible(i, !hidden);
     }
+    for (int i = 0; i < tabs_->count() && !form_.activePage.empty(); ++i)
+      if (tabs_->widget(i)->objectName().toStdString() == form_.activePage &&
+          tabs_->isTabVisible(i))
+        tabs_->setCurrentIndex(i);
     if (!tabs_->isTabVisible(tabs_->currentIndex()))
       for (int i = 0; i < tabs_->count(); ++i)
         if (tabs_->isTabVisible(i)) {
           tabs_->setCurrentIndex(i);
           break;
         }
+    if (!form_.activePage.empty())
+      form_.activePage = tabs_->currentWidget()->objectName().toStdString();
   }
   bool anyDefault = false;
   for (const PromptAction& a : form_.actions) anyDefault = anyDefault || a.isDefault;

@@ -1,0 +1,110 @@
+#include "fdx/bde_id_write_dlg.h"
+
+#include "fdx/animal_id.h"
+#include "fdx/id_format_dialog.h"
+#include "fdx/id_format_write.h"
+#include "fdx/status_panel.h"
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+#include "shell/ui_text.h"
+
+using namespace fdx;
+
+namespace {
+
+constexpr const char* kNumberFields[] = {"EdFlag", "EdTypeOfTransponder", "EdApplicationCode",
+                                         "EdManufacturerCode", "EdSerialNumber"};
+
+bool HexBase(const PromptForm& form) {
+  return form.F("RGHexDecimal").index == kBaseHexadecimal;
+}
+
+// All five fields follow RGHexDecimal.
+void RGHexDecimalClick(PromptForm& form) {
+  const TNumberType type = HexBase(form) ? TNumberType::ntHex : TNumberType::ntDecimal;
+  for (const char* name : kNumberFields) form.F(name).number.SetNumberType(type);
+}
+
+uint32_t U32(const PromptForm& form, const char* field) {
+  return static_cast<uint32_t>(form.F(field).Int());
+}
+
+}  // namespace
+
+uint64_t BdeCodeOfFields(const PromptForm& form) {
+  BdeIdCode c;
+  c.flag = U32(form, "EdFlag") & 1;
+  c.typeOfTransponder = U32(form, "EdTypeOfTransponder") & 1;
+  c.applicationCode = U32(form, "EdApplicationCode") & BdeIdCode::kMaxApplicationCode;
+  c.supplierCode = U32(form, "EdManufacturerCode") & BdeIdCode::kMaxSupplierCode;
+  c.serialNumber = U32(form, "EdSerialNumber") & BdeIdCode::kMaxSerialNumber;
+  return c.Encode();
+}
+
+PromptForm MakeBDEIdWrite1Dlg(const BdeDialogValues& in) {
+  const BdeIdCode code = BdeIdCode::Decode(in.code);
+  PromptForm form;
+  form.dialog = "TBDEIdWrite1Dlg";
+  form.caption = "BDE Config Setup";
+  form.AddNumber("EdFlag", "Flag", DecimalSpec(0, 1, true), 0).enabled = false;
+  form.AddNumber("EdTypeOfTransponder", "Type of transponder", DecimalSpec(0, 1, true),
+                 code.typeOfTransponder);
+  form.AddNumber("EdApplicationCode", "Application code",
+                 DecimalSpec(0, BdeIdCode::kMaxApplicationCode, true),
+                 BdeIdCode::kDialogApplicationCode)
+      .enabled = false;
+  form.AddNumber("EdManufacturerCode", "Supplier code",
+                 DecimalSpec(0, BdeIdCode::kMaxSupplierCode, true), code.supplierCode);
+  form.AddNumber("EdSerialNumber", "Serial number",
+                 DecimalSpec(0, BdeIdCode::kMaxSerialNumber, true), code.serialNumber);
+  AddIdFormatControls(form,
+                      {Tr("TBDEIdWrite1Dlg", "書込み"), Tr("TBDEIdWrite1Dlg", "読取り"),
+                       Tr("TBDEIdWrite1Dlg", "閉じる"), Tr("TBDEIdWrite1Dlg", "自動インクリメント"),
+                       Tr("TBDEIdWrite1Dlg", "10進数"), Tr("TBDEIdWrite1Dlg", "16進数")},
+                      in.autoIncrement, BaseIndexOf(in.base));
+  RGHexDecimalClick(form);
+  form.onChange = [shown = BaseIndexOf(in.base)](PromptForm& f, const std::string& field) mutable {
+    if (field != "RGHexDecimal" || f.F(field).index == shown) return;
+    shown = f.F(field).index;
+    RGHexDecimalClick(f);
+  };
+  return form;
+}
+
+BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
+  PromptForm form = MakeBDEIdWrite1Dlg(in);
+  PromptField& status = form.F("PStatus");
+  uint64_t kept = in.code;
+  std::string action;
+  for (;;) {
+    action = app.Prompt().Interact(form);
+    if (action == "BtWriteTag") {
+      ShowStatus(status, "");
+      app.Prompt().Refresh(form);
+      const uint64_t code = BdeCodeOfFields(form);
+      const IdWriteOutcome outcome = WriteBdeCode(app.Link(), code);
+      if (outcome != IdWriteOutcome::ConfigurationFailed) kept = code;
+      const bool ok = outcome == IdWriteOutcome::Written;
+      ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+      if (ok && form.F("CBAutoIncrement").checked) {
+        BdeIdCode next = BdeIdCode::Decode(kept);
+        next.serialNumber = (next.serialNumber + 1) % (BdeIdCode::kMaxSerialNumber + 1);
+        kept = next.Encode();
+        // The field skips the serial number 0 after a wrap.
+        form.F("EdSerialNumber").number.SetValue(next.serialNumber == 0 ? 1 : next.serialNumber);
+      }
+    } else if (action == "BtReadTag") {
+      ShowStatus(status, "");
+      app.Prompt().Refresh(form);
+      if (const auto code = ReadBdeCode(app.Link()))
+        ShowStatus(status, BdeReadText(*code, HexBase(form)));
+      else
+        ShowStatus(status, "NG: Read Tag", kStatusRed);
+    } else {
+      break;
+    }
+    app.Prompt().Refresh(form);
+  }
+  if (action == "CancelBtn") kept = BdeCodeOfFields(form);  // "Close"
+  return {kept, form.F("CBAutoIncrement").checked, form.F("RGHexDecimal").index};
+}

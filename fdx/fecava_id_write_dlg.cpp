@@ -1,0 +1,69 @@
+#include "fdx/fecava_id_write_dlg.h"
+
+#include "fdx/id_format_dialog.h"
+#include "fdx/id_format_write.h"
+#include "fdx/status_panel.h"
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+#include "shell/ui_text.h"
+
+using namespace fdx;
+
+namespace {
+constexpr const char* kFields[] = {"EdID1", "EdID2", "EdID3", "EdID4", "EdID5"};
+}  // namespace
+
+PromptForm MakeFecavaIDWrite1Dlg(const FecavaDialogValues& in) {
+  PromptForm form;
+  form.dialog = "TFecavaIDWrite1Dlg";
+  form.caption = "Fecava ID Config Setup";
+  for (size_t i = 0; i < 5; ++i) {
+    NumberSpec spec = HexSpec(0, 0xFF, true, 2);
+    spec.LoMax = false;  // only the lower limit; the value is taken modulo 128
+    form.AddNumber(kFields[i], "ID" + std::to_string(i + 1), spec, in.values[i] & 0x7F).row = 0;
+  }
+  form.AddLabel("Label1", "HexDecimal Only");
+  AddIdFormatControls(
+      form,
+      {Tr("TFecavaIDWrite1Dlg", "書込み"), Tr("TFecavaIDWrite1Dlg", "読取り"),
+       Tr("TFecavaIDWrite1Dlg", "閉じる"), Tr("TFecavaIDWrite1Dlg", "自動インクリメント"),
+       Tr("TFecavaIDWrite1Dlg", "10進数"), Tr("TFecavaIDWrite1Dlg", "16進数")},
+      in.autoIncrement, BaseIndexOf(in.base));
+  form.F("CBAutoIncrement").visible = false;
+  form.F("RGHexDecimal").visible = false;
+  return form;
+}
+
+std::array<uint8_t, 5> FecavaFieldValues(const PromptForm& form) {
+  std::array<uint8_t, 5> v{};
+  for (size_t i = 0; i < 5; ++i) v[i] = static_cast<uint8_t>(form.F(kFields[i]).Int() & 0x7F);
+  return v;
+}
+
+FecavaDialogValues RunFecavaIDWrite1Dlg(AppCore& app, const FecavaDialogValues& in) {
+  PromptForm form = MakeFecavaIDWrite1Dlg(in);
+  PromptField& status = form.F("PStatus");
+  for (;;) {
+    const std::string action = app.Prompt().Interact(form);
+    if (action == "BtWriteTag") {
+      ShowStatus(status, "");
+      app.Prompt().Refresh(form);
+      const bool ok = WriteFecavaCode(app.Link(), FecavaFieldValues(form));
+      ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+    } else if (action == "BtReadTag") {
+      ShowStatus(status, "");
+      app.Prompt().Refresh(form);
+      if (const auto values = ReadFecavaValues(app.Link()))
+        ShowStatus(status, FecavaReadText(*values), kStatusGreen);
+      else
+        ShowStatus(status, "NG: IDRead", kStatusRed);
+    } else {
+      break;
+    }
+    app.Prompt().Refresh(form);
+  }
+  // However the dialog closes, the five fields are kept.
+  FecavaDialogValues out = in;
+  out.values = FecavaFieldValues(form);
+  return out;
+}

@@ -1,0 +1,40 @@
+#include "fdx/set_id2_dlg.h"
+
+#include "fdx/animal_id.h"
+#include "fdx/animal_id_write.h"
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+
+using namespace fdx;
+
+PromptForm MakeSetID2Dlg(uint64_t storedId) {
+  PromptForm form;
+  form.dialog = "TSetID2Dlg";
+  form.caption = "ID Write";
+  form.AddRadio("RGFlag", "Flag", {"Industrial", "Animal"}, 1, 2);
+  form.AddNumber("EdCountryCode", "Country Code", DecimalSpec(0, 999, true),
+                 AnimalIdCode::kTestTransponder)
+      .enabled = false;
+  form.AddLabel("STCountryHint", "392:Japan, 999:test Transponder");
+  form.AddNumber("EdNationalCode", "National Code",
+                 DecimalSpec(0, static_cast<double>(AnimalIdCode::kMaxNationalId), true),
+                 static_cast<double>(AnimalIdCode::Decode(storedId).nationalId));
+  form.AddAction("OKBtn", "Write", ActionKind::Accept, true);
+  form.AddAction("CancelBtn", "Cancel", ActionKind::Cancel);
+  return form;
+}
+
+uint64_t SetId2Code(const PromptForm& form) {
+  AnimalIdCode c = AnimalIdCode::Animal(static_cast<unsigned>(form.F("EdCountryCode").Int()),
+                                        static_cast<uint64_t>(form.F("EdNationalCode").Int()));
+  c.animal = form.F("RGFlag").index == 1;
+  return c.Encode();
+}
+
+void RunSetID2Dlg(AppCore& app) {
+  PromptForm form = MakeSetID2Dlg(FromIdBytes(app.Settings.ANI_ID));
+  if (!app.Prompt().Show(form)) return;
+  const uint64_t code = SetId2Code(form);
+  app.Settings.ANI_ID = ToIdBytes(code);
+  WriteAnimalCode(app, IdChip::HdxPlus, code, {.lock = false});
+}

@@ -1,0 +1,269 @@
+#include "fdx/set_id3_dlg.h"
+
+#include <optional>
+
+#include "fdx/animal_id.h"
+#include "fdx/id_text.h"
+#include "fdx/status_panel.h"
+#include "hdx/wr_data_dlgs.h"
+#include "maintenance/prompts.h"
+#include "shell/app_core.h"
+#include "shell/settings.h"
+#include "shell/ui_text.h"
+
+using namespace fdx;
+
+namespace {
+
+constexpr uint64_t kBit63 = AnimalIdCode::kAnimalFlag;
+constexpr int kDecimal = 0;
+constexpr int kHexadecimal = 1;
+
+bool HexBase(const PromptForm& form) {
+  return form.F("RGHexDecimal2").index == kHexadecimal;
+}
+
+// EdIndustrial read in the base RGHexDecimal2 selects.
+std::optional<uint64_t> IndustrialNumber(const PromptForm& form) {
+  const std::string& text = form.F("EdIndustrial").text;
+  return HexBase(form) ? ParseHexId(text) : ParseDecimalId(text);
+}
+
+class SetId3Dialog {
+ public:
+  SetId3Dialog(AppCore& app, SetId3Mode mode)
+      : app_(app),
+        mode_(mode),
+        chip_(ChipOf(mode)),
+        form_(MakeSetID3Dlg(mode, app.Settings,
+                            app.Memory<AnimalIdProgrammingMemory>().ToolCountryCode)) {}
+
+  void Run() {
+    for (;;) {
+      const std::string action = app_.Prompt().Interact(form_);
+      if (action == "OKBtn") {
+        OKBtnClick();
+      } else if (action == "Button1") {
+        Button1Click();
+      } else {
+        if (action == "CancelBtn") CancelBtnClick();
+        return;  // "Close" or the window's close box
+      }
+    }
+  }
+
+ private:
+  bool AnimalTab() const { return form_.activePage == kAnimalPage; }
+  std::string ResultName() const { return AnimalTab() ? "Animal ID Write" : "Industrial ID Write"; }
+
+  // The animal code of the "Animal" tab: flag, country code and national ID, nothing else.
+  uint64_t AnimalCode() const {
+    return AnimalIdCode::Animal(static_cast<unsigned>(form_.F("EdCountryCode").Int()),
+                                static_cast<uint64_t>(form_.F("EdNationalCode").Int()))
+        .Encode();
+  }
+
+  // No second command while one waits for its answer.
+  void SetBusy(bool busy) {
+    form_.A("OKBtn").enabled = !busy;
+    form_.A("Button1").enabled = !busy;
+    app_.Prompt().Refresh(form_);
+  }
+
+  void OKBtnClick() {
+    PromptField& panel = form_.F("Panel3");
+    ShowStatus(panel, "");
+    const bool animal = AnimalTab();
+    std::optional<uint64_t> industrial;
+    if (!animal) {
+      // A mistyped number is refused rather than written as some other ID.
+      industrial = IndustrialNumber(form_);
+      if (!industrial) {
+        app_.Prompt().Refresh(form_);
+        app_.Prompt().Message(HexBase(form_)
+                                  ? Tr("TSetID3Dlg", "ID Code: 16進数16桁以内で入力してください")
+                                  : Tr("TSetID3Dlg", "ID Code: 10進数で入力してください"),
+                              form_.caption);
+        return;
+      }
+    }
+    const bool lock = mode_ != SetId3Mode::Em4305 && form_.F("CBLock").checked;
+    if (lock &&
+        !app_.Prompt().Confirm(kCannotRewriteQuestion, form_.caption, ConfirmButtons::YesNo)) {
+      // The SIC7888 counts a declined lock as a failed write; the SIC279 just stops.
+      if (mode_ == SetId3Mode::Sic7888) ShowStatus(panel, app_.LogResult(false, ResultName()));
+      app_.Prompt().Refresh(form_);
+      return;
+    }
+
+    SetBusy(true);
+    bool ok = ConfigureForIdWrite(app_.Link(), chip_);
+    uint64_t code = 0;
+    if (ok) {
+      if (animal) {
+        code = AnimalCode();
+        app_.Settings.ANI_ID = ToIdBytes(code);
+      } else {
+        code = *industrial & ~kBit63;
+      }
+      // No lock reaches a SIC7888 or EM4305: they have none.
+      ok = SendIdWrite(app_.Link(), chip_, code, mode_ == SetId3Mode::Sic279 && lock);
+    }
+    ShowStatus(panel, app_.LogResult(ok, ResultName()));
+    if (ok && form_.F("CBAutoInc").checked) {
+      const auto step = static_cast<uint64_t>(form_.F("EdIncValue").Int());
+      if (animal) {
+        const auto national = static_cast<uint64_t>(form_.F("EdNationalCode").Int());
+        form_.F("EdNationalCode")
+            .number.SetValue(static_cast<double>(NextNationalId(national, step)));
+      } else {
+        form_.F("EdIndustrial").text =
+            FormatId(NextIndustrialNumber(*industrial, step), HexBase(form_));
+      }
+    }
+    SetBusy(false);
+  }
+
+  void Button1Click() {
+    PromptField& panel = form_.F("Panel3");
+    ShowStatus(panel, "");
+    SetBusy(true);
+    const std::optional<uint64_t> code = ReadIdCode(app_.Link(), chip_);
+    const bool animal = AnimalTab();
+    if (!code || ((*code & kBit63) != 0) != animal) {
+      ShowStatus(panel, "NG: Read Tag", kStatusRed);
+    } else if (animal) {
+      const AnimalIdCode c = AnimalIdCode::Decode(*code);
+      ShowStatus(panel, "Tag Data: " + c.CountryText() + " " + c.NationalText());
+    } else {
+      const uint64_t number = NonAnimalNumber(*code);
+      ShowStatus(panel, "ID : " + (HexBase(form_) ? FormatId(number, true)
+                                                  : FormatPaddedDecimal(19, number)));
+    }
+    SetBusy(false);
+  }
+
+  void CancelBtnClick() {
+    OptionSettings& s = app_.Settings;
+    s.ANI_ID = ToIdBytes(AnimalCode());
+    // A text that is no number keeps the stored industrial ID.
+    if (const auto number = IndustrialNumber(form_)) s.IND_ID = ToIdBytes(*number & ~kBit63);
+    s.fIncValue = form_.F("CBAutoInc").checked ? 1 : 0;
+    s.IncValue = static_cast<int>(form_.F("EdIncValue").Int());
+    // The base of the active tab: the "Animal" tab's hidden choice is always decimal.
+    s.DecHexMode = AnimalTab() ? form_.F("RGHexDecimal").index : form_.F("RGHexDecimal2").index;
+    app_.SaveSettings();
+  }
+
+  AppCore& app_;
+  SetId3Mode mode_;
+  IdChip chip_;
+  PromptForm form_;
+};
+
+}  // namespace
+
+IdChip ChipOf(SetId3Mode mode) {
+  switch (mode) {
+    case SetId3Mode::Sic279:
+      return IdChip::Sic279;
+    case SetId3Mode::Sic7888:
+      return IdChip::Sic7888;
+    case SetId3Mode::Em4305:
+      break;
+  }
+  return IdChip::Em4305;
+}
+
+std::string SetId3Caption(SetId3Mode mode) {
+  switch (mode) {
+    case SetId3Mode::Sic279:
+      return "SIC279; Animal ID Write";
+    case SetId3Mode::Sic7888:
+      return "SIC7888; Animal ID Write";
+    case SetId3Mode::Em4305:
+      break;
+  }
+  return "EM4305; Animal ID Write";
+}
+
+PromptForm MakeSetID3Dlg(SetId3Mode mode, const OptionSettings& s, unsigned countryCode) {
+  PromptForm form;
+  form.dialog = "TSetID3Dlg";
+  form.caption = SetId3Caption(mode);
+  form.AddPage(kAnimalPage, Tr("TSetID3Dlg", "動物用"));
+  form.AddPage(kIndustrialPage, Tr("TSetID3Dlg", "工業用"));
+  form.activePage = kIndustrialPage;
+  auto on = [](PromptField& f, const char* page, int row) -> PromptField& {
+    f.page = page;
+    f.row = row;
+    return f;
+  };
+  auto hiddenOff = [](PromptField& f) {
+    f.visible = false;
+    f.enabled = false;
+  };
+
+  // "Animal": the country code handed over, the national ID in decimal.
+  on(form.AddLabel("StaticText2", "Country Code"), kAnimalPage, 0);
+  on(form.AddNumber("EdCountryCode", "", DecimalSpec(0, 999, true), countryCode), kAnimalPage, 0)
+      .enabled = false;
+  on(form.AddLabel("StaticText4", "392:Japan, 999:Test Transponder"), kAnimalPage, 1);
+  on(form.AddLabel("EdNationalCode2", "ID Code"), kAnimalPage, 2);
+  const AnimalIdCode stored = AnimalIdCode::FromBytes(s.ANI_ID);
+  on(form.AddNumber("EdNationalCode", "",
+                    DecimalSpec(0, static_cast<double>(AnimalIdCode::kMaxNationalId), true),
+                    static_cast<double>(stored.nationalId)),
+     kAnimalPage, 2);
+  // Kept hidden and disabled: the tab always works in decimal on animal codes.
+  hiddenOff(on(form.AddRadio("RGFlag", "", {"Industrial", "Animal"}, 1), kAnimalPage, 3));
+  hiddenOff(
+      on(form.AddRadio("RGHexDecimal", "", {"Decimal", "Hexdecimal"}, kDecimal), kAnimalPage, 3));
+  hiddenOff(on(form.AddText("EdNationalCode_Hex", "", ""), kAnimalPage, 2));
+
+  // "Industrial": the 63-bit number in the base DecHexMode chose.
+  const int base = s.DecHexMode == 1 ? kHexadecimal : kDecimal;
+  on(form.AddLabel("StaticText5", "ID Code"), kIndustrialPage, 0);
+  on(form.AddRadio("RGHexDecimal2", "", {"Decimal", "Hexdecimal"}, base, 2), kIndustrialPage, 1);
+  on(form.AddText("EdIndustrial", "", FormatId(FromIdBytes(s.IND_ID), base == kHexadecimal)),
+     kIndustrialPage, 2);
+
+  form.AddCheck("CBAutoInc", "Auto: Addition of data", s.fIncValue != 0).row = 10;
+  form.AddNumber("EdIncValue", "Addition value", DecimalSpec(0, 255, true), s.IncValue).row = 10;
+  form.AddCheck("CBLock", "Lock", false).row = 11;
+  form.AddPanel("Panel3", "");
+  form.AddAction("OKBtn", "Write", ActionKind::Return, true);
+  form.AddAction("Button1", "Read", ActionKind::Return);
+  form.AddAction("CancelBtn", "Close", ActionKind::Accept);
+  // The window's close box and Escape: the dialog ends without storing anything.
+  form.AddAction("CloseBox", "", ActionKind::Cancel).visible = false;
+  // Converts only when the base really changes (a click on the chosen button changes nothing).
+  form.onChange = [shown = base](PromptForm& f, const std::string& field) mutable {
+    if (field != "RGHexDecimal2" || f.F(field).index == shown) return;
+    shown = f.F(field).index;
+    RGHexDecimal2Click(f);
+  };
+  return form;
+}
+
+void RGHexDecimal2Click(PromptForm& form) {
+  PromptField& edit = form.F("EdIndustrial");
+  const bool toHex = HexBase(form);
+  // The text is still written in the other base.
+  const auto number = toHex ? ParseDecimalId(edit.text) : ParseHexId(edit.text);
+  if (number) edit.text = FormatId(*number, toHex);
+}
+
+uint64_t NextNationalId(uint64_t value, uint64_t step) {
+  const uint64_t sum = value + step;
+  return sum > AnimalIdCode::kMaxNationalId ? 0 : sum;
+}
+
+uint64_t NextIndustrialNumber(uint64_t value, uint64_t step) {
+  const uint64_t sum = value + step;  // unsigned: wraps beyond 64 bits
+  return (sum & kBit63) != 0 ? 0 : sum;
+}
+
+void RunSetID3Dlg(AppCore& app, SetId3Mode mode) {
+  SetId3Dialog(app, mode).Run();
+}
