@@ -142,6 +142,12 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
     refusedWrite_ = true;
     return;
   }
+  // Bytes the port already holds arrived before this command: they are taken in (logged and
+  // posted) now, before the state is cleared, so that a duplicate or late answer to an earlier
+  // command that the event loop has not handled yet can never satisfy this command's wait.
+  if (!TransmitHook && CommX1.Connected()) {
+    if (const size_t waiting = CommX1.InputCount(); waiting > 0) OnRxChar(waiting);
+  }
   if (LogRawBytes()) CommLog(HexLine("TX:", bytes, count));
   Rx.ClearState();
   if (TransmitHook) return TransmitHook(bytes, count);
