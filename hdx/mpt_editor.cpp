@@ -1,8 +1,13 @@
 #include "hdx/mpt_editor.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 
 #include "maintenance/prompt_dialogs.h"
@@ -31,6 +36,31 @@ std::string DateLine() {
   char text[32];
   std::strftime(text, sizeof text, "%Y/%m/%d/,%H:%M:%S", &local);
   return text;
+}
+
+// Appends text to the file at path (created when missing) in one go, flushed to the disk. When
+// any part fails (no such folder, no permission, a full disk) a regular file is cut back to its
+// old length, so it never keeps half a record. Returns the system's reason of a failure, or "".
+std::string AppendWhole(const std::string& path, const std::string& text) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return std::strerror(errno);
+  struct stat before {};
+  int err = ::fstat(fd, &before) == 0 ? 0 : errno;
+  for (size_t done = 0; err == 0 && done < text.size();) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n > 0)
+      done += static_cast<size_t>(n);
+    else if (n == 0 || errno != EINTR)
+      err = n == 0 ? ENOSPC : errno;
+  }
+  // Some file systems report a full disk only when the data reach it; a device that cannot be
+  // synchronised (EINVAL) has nothing to flush.
+  if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
+  if (err != 0 && S_ISREG(before.st_mode) && ::ftruncate(fd, before.st_size) != 0) {
+    // Nothing more can be done; the reason of the failed write is the one to report.
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  return err == 0 ? std::string() : std::strerror(err);
 }
 
 }  // namespace
@@ -408,13 +438,12 @@ void TMPTDataWriteDlg::SavelogSBtClick() {
   path.replace_extension(".csv");
   options_.SaveFileName = path.string();
   const std::string text = grid_.CsvText(DateLine(), options_.BitInversion);
-  std::ofstream file(path, std::ios::binary | std::ios::app);
-  if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (file) file.flush();
-  // The grid stays as it is; only the file could not be written.
-  if (!file)
-    app_.Prompt().Message(
-        Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") + path.string(), "SAVE LOG");
+  const std::string reason = AppendWhole(path.string(), text);
+  // The grid stays as it is; only the file could not be written, and the message says why.
+  if (!reason.empty())
+    app_.Prompt().Message(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") +
+                              path.string() + " (" + reason + ")",
+                          "SAVE LOG");
 }
 
 void TMPTDataWriteDlg::FormCloseQuery() {
