@@ -1,0 +1,247 @@
+// The files the tool writes, under failing disks and killed processes: the settings file killed
+// in the middle of its saves, and the multipage editor's grid file (SAVE LOG) written to a missing
+// folder, a read-only file, a full disk and a disk that fills up in the middle of the record.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <thread>
+
+#include "hdx/mpt_editor.h"
+#include "shell/ini_file.h"
+#include "shell/settings.h"
+#include "sim/chips/ti_hdx.h"
+#include "tests/hdx/hdx_rig.h"
+#include "tests/robustness/save_values.h"
+#include "tests/support/temp_config.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+// The settings saver of save_loop.cpp, started with its standard output on a pipe; it writes one
+// line there once its first save is complete.
+struct SaveLoop {
+  pid_t pid = -1;
+  int out = -1;
+  explicit SaveLoop(const std::string& settingsPath) {
+    int p[2];
+    if (::pipe2(p, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, p[1], 1);
+    const std::string exe = QZH_SAVE_LOOP_EXE;
+    char* argv[] = {const_cast<char*>(exe.c_str()), const_cast<char*>(settingsPath.c_str()),
+                    nullptr};
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv, environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(p[1]);
+    out = p[0];
+  }
+  ~SaveLoop() {
+    Kill();
+    if (out >= 0) ::close(out);
+  }
+  bool WaitReady() {
+    pollfd p{out, POLLIN, 0};
+    char c;
+    return ::poll(&p, 1, 10000) == 1 && ::read(out, &c, 1) == 1;
+  }
+  void Kill() {
+    if (pid <= 0) return;
+    ::kill(pid, SIGKILL);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    pid = -1;
+  }
+};
+
+TEST(FileRobustness, SettingsFileKilledInTheMiddleOfItsSavesIsTheOldOrTheNewNeverCut) {
+  TempConfig cfg;
+  const std::string path = cfg.SettingsPath();
+  // A large file, so that writing it takes long enough to be cut: besides the tool's section,
+  // 2 MB in a section the tool does not know (and must keep).
+  {
+    IniFile seed(path);
+    for (int i = 0; i < 100; ++i)
+      seed.WriteString("Foreign", "Key" + std::to_string(i), std::string(20000, 'a' + i % 26));
+    ASSERT_TRUE(IniFile::CreateFolders(IniFile::FolderOf(path)));
+    ASSERT_TRUE(seed.Save());
+  }
+  const std::string initial = TempConfig::ReadFile(path);
+  // The file each of the two saves makes.
+  std::string saved[2];
+  const std::string scratch = cfg.Path("scratch.ini");
+  TempConfig::WriteFile(scratch, initial);
+  for (int which = 0; which < 2; ++which) {
+    ASSERT_TRUE(SaveOptionSettings(scratch, robust::SavedValues(which), Language::English));
+    saved[which] = TempConfig::ReadFile(scratch);
+  }
+  ASSERT_NE(saved[0], saved[1]);
+
+  const std::string tmp = path + ".tmp";
+  std::mt19937 rng(5);
+  int cutTemporaries = 0, newContents = 0;
+  const int kills = 40;
+  for (int i = 0; i < kills; ++i) {
+    SaveLoop loop(path);
+    ASSERT_GT(loop.pid, 0);
+    ASSERT_TRUE(loop.WaitReady()) << "the saver did not start";
+    std::this_thread::sleep_for(std::chrono::microseconds(rng() % 20000));
+    loop.Kill();
+    const std::string now = TempConfig::ReadFile(path);
+    ASSERT_TRUE(now == saved[0] || now == saved[1])
+        << "kill " << i << " left a settings file of " << now.size() << " bytes";
+    newContents += now != initial;
+    // A temporary file shorter than a whole save: the kill came in the middle of writing it.
+    std::error_code ec;
+    const auto size = fs::file_size(tmp, ec);
+    if (!ec && size < saved[0].size() && size < saved[1].size()) ++cutTemporaries;
+  }
+  std::printf("  %d kills, %d of them in the middle of writing the temporary file\n", kills,
+              cutTemporaries);
+  EXPECT_GE(cutTemporaries, kills / 10) << "the kills did not land inside the saves";
+  EXPECT_EQ(newContents, kills);
+  // The tool reads what was left and saves again over a temporary file left by a kill.
+  const OptionSettings read = LoadOptionSettingsFile(path, Language::English);
+  EXPECT_TRUE(read.IntervTime == 120 || read.IntervTime == 450);
+  ASSERT_TRUE(SaveOptionSettings(path, robust::SavedValues(1), Language::English));
+  EXPECT_EQ(TempConfig::ReadFile(path), saved[1]);
+  EXPECT_FALSE(fs::exists(tmp));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The multipage editor's grid file.
+
+// A file this process cannot write: the immutable attribute when running as root (root ignores
+// the mode bits), the mode bits otherwise.
+bool SetUnwritable(const std::string& path, bool on) {
+  if (::geteuid() != 0) return ::chmod(path.c_str(), on ? 0444 : 0644) == 0;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  int flags = 0;
+  bool ok = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+  flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+  ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// Files may grow only to `limit` bytes while this lives: a disk that fills up.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t limit) {
+    old_ = ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    rlimit l = saved_;
+    l.rlim_cur = limit;
+    ::setrlimit(RLIMIT_FSIZE, &l);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, old_);
+  }
+
+ private:
+  rlimit saved_{};
+  sighandler_t old_;
+};
+
+// Why opening the file for appending fails, in the system's words ("" when it opens).
+std::string OpenError(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return "";
+  }
+  return std::strerror(errno);
+}
+
+TEST(FileRobustness, GridFileFailuresSayWhyAndLoseNeitherTheGridNorTheFile) {
+  hdx_test::HdxRig rig({hdx_test::MakeChip("ti-mpt:0102030405060708")});
+  auto& tag = *rig.Tag<sim::TiHdxTag>();
+  for (int p = 1; p <= 17; ++p)
+    tag.SetPage(p, {static_cast<uint8_t>(p), 0x20, 0x41, 0x42, 0x43, 0, 0xEE,
+                    static_cast<uint8_t>(0xB0 + p)});
+  TMPTDataWriteDlg editor(*rig.app);
+  editor.ScanSBtClick();
+  ASSERT_EQ(editor.State(), MptEditState::esRead);
+  const std::string grid = editor.Grid().CsvText("", false);
+
+  const std::string good = rig.cfg.Path("grid.csv");
+  rig.prompts.SetSaveFileName(good);
+  editor.SavelogSBtClick();
+  ASSERT_TRUE(rig.prompts.messages.empty());
+  const std::string first = TempConfig::ReadFile(good);
+  ASSERT_NE(first.find("Page : 17,0xC1,0xEE,0x00,C,B,A,0x20,0x11,0\r\n"), std::string::npos) << first;
+
+  const std::string full = rig.cfg.Path("full.csv");
+  ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
+
+  struct Case {
+    const char* name;
+    std::string path;
+    std::string reason;  // the system's text of the error
+  };
+  const Case cases[] = {
+      {"missing folder", rig.cfg.Path("no/such/folder/grid.csv"), std::strerror(ENOENT)},
+      {"read-only file", good, ""},
+      {"full disk", full, std::strerror(ENOSPC)},
+      {"disk full in the middle of the record", good, std::strerror(EFBIG)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const size_t messages = rig.prompts.messages.size();
+    rig.prompts.SetSaveFileName(c.path);
+    std::string reason = c.reason;
+    if (std::string(c.name) == "read-only file") {
+      ASSERT_TRUE(SetUnwritable(good, true)) << "cannot make a file read-only here";
+      reason = OpenError(good);
+      ASSERT_NE(reason, "");
+      editor.SavelogSBtClick();
+      ASSERT_TRUE(SetUnwritable(good, false));
+    } else if (std::string(c.name) == "disk full in the middle of the record") {
+      FileSizeLimit limit(first.size() + 200);  // room for a third of a record
+      editor.SavelogSBtClick();
+    } else {
+      editor.SavelogSBtClick();
+    }
+    ASSERT_EQ(rig.prompts.messages.size(), messages + 1) << "no message";
+    const std::string& message = rig.prompts.messages.back();
+    EXPECT_NE(message.find(c.path), std::string::npos) << message;
+    EXPECT_NE(message.find(reason), std::string::npos)
+        << message << " (expected: " << reason << ")";
+    // Nothing of what is on screen nor of what was saved before is lost.
+    EXPECT_EQ(editor.Grid().CsvText("", false), grid);
+    EXPECT_EQ(editor.State(), MptEditState::esRead);
+    EXPECT_EQ(TempConfig::ReadFile(good), first) << "the saved records changed";
+  }
+  EXPECT_FALSE(fs::exists(rig.cfg.Path("no")));
+  // Where the disk lets it, the same grid is saved whole.
+  rig.prompts.SetSaveFileName(good);
+  editor.SavelogSBtClick();
+  EXPECT_EQ(rig.prompts.messages.size(), std::size(cases));
+  const std::string both = TempConfig::ReadFile(good);
+  ASSERT_GT(both.size(), first.size());
+  EXPECT_EQ(both.substr(0, first.size()), first);
+  const std::string second = both.substr(first.size());
+  EXPECT_EQ(second.size(), first.size());
+  EXPECT_EQ(second.substr(second.find("Page＼Byte")), first.substr(first.find("Page＼Byte")));
+}
+
+}  // namespace

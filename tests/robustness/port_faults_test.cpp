@@ -1,0 +1,529 @@
+// Fault injection through the real serial stack: TTirisC1Dlg and TComPort on a pty, with the
+// simulated module or the test itself at the other end. Volume and repetition: random bytes
+// among frames in both directions, answers cut short, stale answers, NACK storms, wrong speeds,
+// a hundred hang-ups with the process's descriptors and threads counted, a second instance.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "link/comm_module.h"
+#include "link/frame.h"
+#include "link/hex.h"
+#include "shell/log_pane.h"
+#include "sim/simulator.h"
+#include "tests/robustness/rig.h"
+#include "tests/support/temp_config.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using robust::Bytes;
+using robust::Clock;
+
+// The longest stretch a false frame start can hold the receiver: a frame of LEN 255 is 262 bytes
+// long, and the byte after its expected end is the last one it takes.
+constexpr size_t kLongestFrame = 255 + 7;
+
+double Ms(Clock::duration d) {
+  return std::chrono::duration<double, std::milli>(d).count();
+}
+
+size_t Count(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+class PortRobustness : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    comm_.reset();
+    if (sim_) sim_->Stop();
+  }
+  // The host on the pty where the test plays the module.
+  void OpenRaw() { Open(module_.Path()); }
+  // The host on the simulated module's pty (wire time off).
+  void OpenSim() {
+    sim::SimulatorOptions o;
+    o.wireTime = false;
+    sim_ = std::make_unique<sim::Simulator>(o);
+    std::string error;
+    ASSERT_TRUE(sim_->Start(&error)) << error;
+    Open(sim_->DevicePath());
+  }
+  void Open(const std::string& device) {
+    comm_ = std::make_unique<TTirisC1Dlg>(cfg_.SettingsPath(), &log_);
+    comm_->CommX1.SetBaudRate(TBaudRate::br57600);
+    comm_->OpenNamedPort(device);
+  }
+
+  std::string LastLine() const { return log_.Lines().empty() ? "" : log_.Lines().back(); }
+  // The command the host wrote must be exactly `data` framed.
+  void ExpectCommand(const Bytes& data) {
+    EXPECT_EQ(hex::Bytes(module_.ReadCommand()), hex::Bytes(frame::BuildCommandFrame(data)));
+  }
+  // Bytes written to the module's end are in the host port's input queue (not yet handled: the
+  // event loop has not run since).
+  bool Queued(size_t n) {
+    const auto deadline = Clock::now() + 2s;
+    while (comm_->CommX1.InputCount() < n) {
+      if (Clock::now() > deadline) return false;
+      std::this_thread::sleep_for(1ms);
+    }
+    return true;
+  }
+  // One clean exchange with the test as the module: the link is in step.
+  void ExpectCleanExchange(uint8_t code, uint8_t tag) {
+    Response out{};
+    comm_->SendCommand({code});
+    ExpectCommand({code});
+    ASSERT_TRUE(module_.Write(robust::Ack({code, tag})));
+    ASSERT_TRUE(comm_->AwaitResponse(out));
+    EXPECT_EQ(out[0], 2);
+    EXPECT_EQ(out[1], code);
+    EXPECT_EQ(out[2], tag);
+  }
+
+  TempConfig cfg_;
+  MemoryLogPane log_;
+  robust::RawModule module_;
+  std::unique_ptr<sim::Simulator> sim_;
+  std::unique_ptr<TTirisC1Dlg> comm_;
+};
+
+// An ID frame carrying a sequence number between six fixed bytes, kind 0x00 (logged without
+// decoration).
+Bytes SequencedId(uint16_t k) {
+  return frame::BuildResponseFrame(
+      frame::TypeId, Bytes{0x00, static_cast<uint8_t>(k), static_cast<uint8_t>(k >> 8), 0xA5, 0x5A,
+                           0xC3, 0x3C, 0x96, 0x69});
+}
+constexpr const char* kIdMarker = "69 96 3C C3 5A A5 ";
+
+struct NoisyStream {
+  Bytes bytes;
+  std::vector<size_t> start, end;  // of each frame
+};
+
+// Frames separated by random bytes (every value, STX included); noise(rng) gives the length of
+// each run of noise. A quiet stretch without STX, longer than any frame, and a last frame
+// (sequence 0xFFFF) close the stream, so that its end is known to be reached.
+template <class NoiseLength>
+NoisyStream BuildStream(int frames, std::mt19937& rng, NoiseLength noise) {
+  NoisyStream s;
+  std::uniform_int_distribution<int> byte(0, 255);
+  for (int k = 0; k < frames; ++k) {
+    const size_t n = noise(rng);
+    for (size_t i = 0; i < n; ++i) s.bytes.push_back(static_cast<uint8_t>(byte(rng)));
+    const Bytes f = SequencedId(static_cast<uint16_t>(k));
+    s.start.push_back(s.bytes.size());
+    s.bytes.insert(s.bytes.end(), f.begin(), f.end());
+    s.end.push_back(s.bytes.size());
+  }
+  s.bytes.insert(s.bytes.end(), kLongestFrame + 1, 0x55);
+  const Bytes last = SequencedId(0xFFFF);
+  s.bytes.insert(s.bytes.end(), last.begin(), last.end());
+  return s;
+}
+
+// Sends the stream from the module's end in random chunks of 1 to 4096 bytes while the host's
+// event loop runs, and returns the sequence numbers the host's receiver verified and tallied.
+std::vector<bool> DeliverStream(TTirisC1Dlg& comm, robust::RawModule& module, const NoisyStream& s,
+                                size_t frames, std::mt19937& rng,
+                                std::vector<std::string>& strays) {
+  std::vector<bool> got(frames, false);
+  bool lastSeen = false;
+  comm.Rx.tally = [&](const std::string& kind, const std::string& id) {
+    const std::string marker = kIdMarker;
+    if (kind != "00" || id.size() != marker.size() + 6 || id.rfind(marker, 0) != 0) {
+      strays.push_back(kind + " " + id);
+      return;
+    }
+    const unsigned k =
+        static_cast<unsigned>(std::stoul(id.substr(marker.size(), 2), nullptr, 16) << 8 |
+                              std::stoul(id.substr(marker.size() + 3, 2), nullptr, 16));
+    if (k == 0xFFFF)
+      lastSeen = true;
+    else if (k < frames)
+      got[k] = true;
+    else
+      strays.push_back(id);
+  };
+  std::vector<size_t> chunks;
+  std::uniform_int_distribution<size_t> chunk(1, 4096);
+  for (size_t off = 0; off < s.bytes.size();) {
+    chunks.push_back(std::min(chunk(rng), s.bytes.size() - off));
+    off += chunks.back();
+  }
+  std::atomic<bool> written{false}, failed{false};
+  std::thread writer([&] {
+    size_t off = 0;
+    for (size_t n : chunks) {
+      if (!module.Write(s.bytes.data() + off, n)) failed = true;
+      off += n;
+    }
+    written = true;
+  });
+  const bool done = robust::PumpUntil([&] { return lastSeen || failed; }, 120s);
+  writer.join();
+  EXPECT_TRUE(done && !failed) << "the end of the stream was not received";
+  comm.Rx.tally = nullptr;
+  return got;
+}
+
+// Every frame that a false start (an STX outside the frames the receiver verified) could not
+// have swallowed must be recovered: a frame is lost only when such an STX lies less than one
+// longest frame before it, i.e. the receiver resynchronises within one frame length.
+void CheckRecovery(const NoisyStream& s, const std::vector<bool>& got, size_t minimumClean) {
+  std::vector<bool> inVerified(s.bytes.size(), false);
+  for (size_t k = 0; k < got.size(); ++k)
+    if (got[k]) std::fill(inVerified.begin() + s.start[k], inVerified.begin() + s.end[k], true);
+  std::vector<size_t> looseBefore(s.bytes.size() + 1, 0);  // loose STX bytes before each offset
+  for (size_t p = 0; p < s.bytes.size(); ++p)
+    looseBefore[p + 1] = looseBefore[p] + (s.bytes[p] == frame::STX && !inVerified[p] ? 1 : 0);
+  size_t clean = 0, recovered = 0;
+  for (size_t k = 0; k < got.size(); ++k) {
+    const size_t from = s.start[k] >= kLongestFrame ? s.start[k] - kLongestFrame : 0;
+    const bool exposed = looseBefore[s.start[k]] - looseBefore[from] > 0;
+    clean += !exposed;
+    recovered += got[k];
+    if (!got[k] && !exposed)
+      ADD_FAILURE() << "frame " << k << " at offset " << s.start[k]
+                    << " was lost with no false start before it";
+  }
+  EXPECT_GE(clean, minimumClean) << "too few frames free of false starts to prove anything";
+  std::printf("  %zu frames, %zu recovered, %zu of them clear of false starts; %zu bytes\n",
+              got.size(), recovered, clean, s.bytes.size());
+}
+
+TEST_F(PortRobustness, FramesAmongAsManyRandomBytesAreRecovered) {
+  OpenRaw();
+  // Noise and frames 1:1 by volume: after each 16-byte frame, 0 to 32 random bytes.
+  std::mt19937 rng(20260511);
+  const int frames = 3000;
+  const NoisyStream s =
+      BuildStream(frames, rng, [](std::mt19937& r) { return static_cast<size_t>(r() % 33); });
+  robust::ClockOverride clock;
+  clock.Freeze(true);  // no pause of the machine may count as a silence between bytes
+  std::vector<std::string> strays;
+  const std::vector<bool> got = DeliverStream(*comm_, module_, s, frames, rng, strays);
+  EXPECT_TRUE(strays.empty()) << strays.front();
+  CheckRecovery(s, got, frames / 3);
+  clock.Freeze(false);
+  ExpectCleanExchange(0x90, 0x11);
+}
+
+TEST_F(PortRobustness, FramesBetweenBurstsOfUpTo4096RandomBytesAreRecovered) {
+  OpenRaw();
+  // One frame, one burst of 1 to 4096 random bytes, and so on.
+  std::mt19937 rng(7);
+  const int frames = 300;
+  const NoisyStream s =
+      BuildStream(frames, rng, [](std::mt19937& r) { return static_cast<size_t>(r() % 4096 + 1); });
+  robust::ClockOverride clock;
+  clock.Freeze(true);
+  std::vector<std::string> strays;
+  const std::vector<bool> got = DeliverStream(*comm_, module_, s, frames, rng, strays);
+  EXPECT_TRUE(strays.empty()) << strays.front();
+  CheckRecovery(s, got, frames / 5);
+  clock.Freeze(false);
+  ExpectCleanExchange(0x90, 0x12);
+}
+
+TEST_F(PortRobustness, HalfAnAnswerThenSilenceFailsAndTheNextAnswerIsWhole) {
+  OpenRaw();
+  robust::ClockOverride clock;
+  const Bytes answers[] = {
+      robust::Ack({0x90, '1', '1', '0', '0', 'L', 'F', 'S', '0', '0'}),
+      robust::Nack(0x44),
+      frame::BuildResponseFrame(frame::TypeId, Bytes{0x06, 1, 2, 3, 4, 5, 6, 7, 8}),
+  };
+  for (const Bytes& whole : answers) {
+    // Cut after every byte: STX alone, up to the frame without its CR.
+    for (size_t cut = 1; cut < whole.size(); ++cut) {
+      SCOPED_TRACE("answer " + hex::Bytes(whole) + " cut after " + std::to_string(cut));
+      Response out{};
+      comm_->SendCommand({0x90});
+      ExpectCommand({0x90});
+      ASSERT_TRUE(module_.Write(whole.data(), cut));
+      EXPECT_FALSE(comm_->AwaitResponseFor(out, 40));
+      EXPECT_EQ(LastLine(), "Response Timed out");
+      EXPECT_EQ(comm_->State(), ResponseState::None);
+      // The receiver has taken the half frame and is inside it...
+      ASSERT_TRUE(robust::PumpUntil(
+          [&] { return comm_->CommX1.InputCount() == 0 && comm_->Rx.Pending() == 0; }, 2s));
+      EXPECT_NE(comm_->Rx.ParserState(), RxState::Hunt);
+      // ...and after a silence the next answer arrives whole and is the one taken.
+      clock.Advance(ResponseReceiver::kFrameSilenceMs + 1);
+      ExpectCleanExchange(0x90, static_cast<uint8_t>(cut));
+    }
+  }
+}
+
+TEST_F(PortRobustness, StaleAnswersInTheQueueNeverSatisfyTheNextCommand) {
+  OpenRaw();
+  // An answer that reached the port before the next command was written belongs to an earlier
+  // command, however late the event loop gets round to it: duplicates, answers that come after
+  // their wait timed out, NACKs alike. The next command, whose own answer never comes, must time
+  // out; the one after it gets exactly its own answer.
+  enum Stale { Duplicate, LateAck, LateNack, Count };
+  for (int round = 0; round < 60; ++round) {
+    const Stale kind = static_cast<Stale>(round % Count);
+    SCOPED_TRACE("round " + std::to_string(round) + " stale kind " + std::to_string(kind));
+    const uint8_t code = static_cast<uint8_t>(0x90 + round % 4);
+    Response out{};
+    comm_->SendCommand({code});
+    ExpectCommand({code});
+    Bytes stale;
+    if (kind == Duplicate) {
+      stale = robust::Ack({code, static_cast<uint8_t>(round)});
+      ASSERT_TRUE(module_.Write(stale));
+      ASSERT_TRUE(comm_->AwaitResponse(out));
+      EXPECT_EQ(out[1], code);
+    } else {
+      EXPECT_FALSE(comm_->AwaitResponseFor(out, 20));
+      EXPECT_EQ(LastLine(), "Response Timed out");
+      stale =
+          kind == LateAck ? robust::Ack({code, static_cast<uint8_t>(round)}) : robust::Nack(0x44);
+    }
+    ASSERT_TRUE(module_.Write(stale));
+    ASSERT_TRUE(Queued(stale.size()));
+
+    comm_->SendCommand({0x9B});
+    ExpectCommand({0x9B});
+    const auto t0 = Clock::now();
+    EXPECT_FALSE(comm_->AwaitResponseFor(out, 30)) << "satisfied by the stale answer";
+    EXPECT_GE(Ms(Clock::now() - t0), 29.0) << "ended by the stale answer";
+    EXPECT_EQ(LastLine(), "Response Timed out");
+
+    ExpectCleanExchange(code, static_cast<uint8_t>(round + 1));
+  }
+}
+
+TEST_F(PortRobustness, CommandsAmongRandomBytesAreAllAnsweredInStep) {
+  // Before every command the host writes 1 to 4096 random bytes; every answer comes back behind
+  // line noise of its own. Each command gets its own answer: the module resynchronises on every
+  // frame, and the host never takes one answer for another. The noise holds every byte value but
+  // never the three bytes that open a command frame (STX 00 'M'/'N'), which would make it a frame.
+  OpenSim();
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_int_distribution<size_t> length(1, 4096);
+  const int rounds = 150;
+  const uint8_t codes[] = {0x90, 0x93, 0x9B};
+  uint64_t noiseBytes = 0;
+  for (int i = 0; i < rounds; ++i) {
+    SCOPED_TRACE("round " + std::to_string(i));
+    Bytes noise(length(rng));
+    for (size_t j = 0; j < noise.size(); ++j) {
+      noise[j] = static_cast<uint8_t>(byte(rng));
+      if (j >= 2 && noise[j - 2] == frame::STX && noise[j - 1] == 0x00 &&
+          (noise[j] == frame::KindM || noise[j] == frame::KindN))
+        noise[j] = 0x4C;
+    }
+    noiseBytes += noise.size();
+    const int garbage = static_cast<int>(length(rng) % 200);
+    sim_->UpdateFaults([&](sim::FaultPlan& f) {
+      f.garbage = 1;
+      f.garbageBytes = garbage;
+    });
+    const uint8_t code = codes[i % 3];
+    Response out{};
+    comm_->WriteRaw(noise.data(), noise.size());
+    comm_->SendCommand({code});
+    ASSERT_TRUE(comm_->AwaitResponse(out)) << LastLine();
+    EXPECT_EQ(out[1], code);
+    EXPECT_GT(out[0], 1);
+  }
+  const sim::SimCounters c = sim_->Counters();
+  EXPECT_EQ(c.module.commands, static_cast<uint64_t>(rounds));
+  EXPECT_EQ(c.module.acks, static_cast<uint64_t>(rounds));
+  EXPECT_GE(c.module.bytesIn, noiseBytes);
+}
+
+TEST_F(PortRobustness, NackStormNeverPassesForSuccessAndTheLinkRecovers) {
+  // 2000 commands through the wrappers, every one answered with a NACK (known and unknown codes):
+  // every wait ends at its NACK, none reports success, and the log pane stays bounded.
+  OpenSim();
+  const uint8_t codes[] = {0x01, 0x02, 0x03, 0x04, 0x41, 0x42, 0x43, 0x44, 0x00, 0x05, 0xFF};
+  sim_->UpdateFaults([](sim::FaultPlan& f) { f.nack = sim::FaultPlan::kAlways; });
+  const auto t0 = Clock::now();
+  int successes = 0, maxLines = 0;
+  const int rounds = 2000;
+  for (int i = 0; i < rounds; ++i) {
+    const uint8_t code = codes[i % std::size(codes)];
+    sim_->UpdateFaults([&](sim::FaultPlan& f) { f.nackCode = code; });
+    Response out{};
+    bool ok = false;
+    switch (i % 4) {
+      case 0:
+        ok = comm_->ProbeReader();
+        break;
+      case 1:
+        ok = comm_->ChargeOnlyRead(out, 1);
+        break;
+      case 2:
+        ok = comm_->GeneralReadPage(out, 3);
+        break;
+      default:
+        ok = comm_->Em4305ReadWord(out, 1);
+        break;
+    }
+    successes += ok;
+    ASSERT_EQ(comm_->State(), ResponseState::NackReceived) << "round " << i << ": " << LastLine();
+    maxLines = std::max(maxLines, log_.LineCount());
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+  EXPECT_EQ(successes, 0);
+  EXPECT_LT(seconds, rounds * 2.0 / 4) << "waits ran into their time-outs";
+  EXPECT_LE(maxLines, kLogLineLimit);
+  EXPECT_EQ(sim_->Counters().module.nacks, static_cast<uint64_t>(rounds));
+  EXPECT_EQ(Count(log_.Lines(), "Response Timed out"), 0u);
+  sim_->UpdateFaults([](sim::FaultPlan& f) { f.nack = 0; });
+  EXPECT_TRUE(comm_->ProbeReader());
+}
+
+TEST_F(PortRobustness, EveryWrongSpeedTimesOutCleanlyAndTheRightOneWorksAtOnce) {
+  OpenSim();
+  const TBaudRate rates[] = {TBaudRate::br110,    TBaudRate::br300,   TBaudRate::br600,
+                             TBaudRate::br1200,   TBaudRate::br2400,  TBaudRate::br4800,
+                             TBaudRate::br9600,   TBaudRate::br14400, TBaudRate::br19200,
+                             TBaudRate::br38400,  TBaudRate::br56000, TBaudRate::br115200,
+                             TBaudRate::br128000, TBaudRate::br256000};
+  for (TBaudRate rate : rates) {
+    SCOPED_TRACE(BaudRateToStr(rate));
+    comm_->CommX1.SetBaudRate(rate);  // on the open port
+    const uint64_t noise0 = sim_->Counters().module.noiseBytes;
+    Response out{};
+    comm_->SendCommand({0x90});
+    EXPECT_FALSE(comm_->AwaitResponseFor(out, 60));
+    EXPECT_EQ(LastLine(), "Response Timed out");
+    EXPECT_EQ(comm_->State(), ResponseState::None);
+    EXPECT_TRUE(sim_->WaitUntil(
+        [&](const sim::SimCounters& c) { return c.module.noiseBytes >= noise0 + 8; }, 2s))
+        << "the module did not hear the command as noise";
+  }
+  EXPECT_EQ(sim_->Counters().module.commands, 0u);
+  comm_->CommX1.SetBaudRate(TBaudRate::br57600);
+  EXPECT_TRUE(comm_->ProbeReader());
+}
+
+TEST_F(PortRobustness, AHundredHangUpsMidExchangeLeaveNoTrace) {
+  // Half the hang-ups come as the module takes the command, half while the host waits. Each one
+  // ends the wait before its time-out with one "<ComError:IO>", closes the port, stops its
+  // watcher thread and releases its descriptors; the module then comes back on a new pty and
+  // the port opens again.
+  OpenSim();
+  ASSERT_TRUE(comm_->ProbeReader());
+  const int fdsOpen = robust::OpenDescriptors(), threadsOpen = robust::Threads();
+  int fdsClosed = -1, threadsClosed = -1;
+  std::vector<double> ended;
+  for (int i = 0; i < 100; ++i) {
+    SCOPED_TRACE("hang-up " + std::to_string(i));
+    log_.Clear();
+    if (i % 2 == 0) {
+      sim_->UpdateFaults([](sim::FaultPlan& f) { f.hangupAfter = 1; });
+    } else {
+      sim_->UpdateFaults([](sim::FaultPlan& f) { f.missing = 1; });
+      QTimer::singleShot(2, [&] { sim_->HangUp(); });
+    }
+    Response out{};
+    const auto t0 = Clock::now();
+    comm_->SendCommand({0x90});
+    EXPECT_FALSE(comm_->AwaitResponse(out));
+    ended.push_back(Ms(Clock::now() - t0));
+    EXPECT_LT(ended.back(), 2000.0) << "the wait ran into its time-out";
+    EXPECT_EQ(Count(log_.Lines(), "<ComError:IO>"), 1u);
+    EXPECT_EQ(Count(log_.Lines(), "Response Timed out"), 0u);
+    EXPECT_FALSE(comm_->CommX1.Connected());
+    EXPECT_TRUE(comm_->PortLost());
+    ASSERT_TRUE(robust::PumpUntil([&] { return sim_->DevicePath().empty(); }, 2s));
+    if (fdsClosed < 0) {
+      fdsClosed = robust::OpenDescriptors();
+      threadsClosed = robust::Threads();
+      EXPECT_LT(fdsClosed, fdsOpen);
+      EXPECT_LT(threadsClosed, threadsOpen);
+    } else {
+      EXPECT_EQ(robust::OpenDescriptors(), fdsClosed);
+      EXPECT_EQ(robust::Threads(), threadsClosed);
+    }
+    std::string error;
+    ASSERT_TRUE(sim_->Reopen(&error)) << error;
+    comm_->OpenNamedPort(sim_->DevicePath());
+    ASSERT_TRUE(comm_->ProbeReader()) << "no answer on the new pty";
+    EXPECT_EQ(robust::OpenDescriptors(), fdsOpen);
+    EXPECT_EQ(robust::Threads(), threadsOpen);
+  }
+  std::sort(ended.begin(), ended.end());
+  std::printf("  hang-up to end of wait: p50 %.2f ms, max %.2f ms\n", ended[ended.size() / 2],
+              ended.back());
+  EXPECT_EQ(sim_->Counters().hangups, 100u);
+  // A lost port costs nothing while the program waits on.
+  sim_->UpdateFaults([](sim::FaultPlan& f) { f.hangupAfter = 1; });
+  Response out{};
+  comm_->SendCommand({0x90});
+  EXPECT_FALSE(comm_->AwaitResponse(out));
+  const double cpu0 = robust::ThreadCpuSeconds();
+  EXPECT_FALSE(comm_->AwaitResponseFor(out, 200));
+  TTirisC1Dlg::PumpFor(200);
+  EXPECT_LT(robust::ThreadCpuSeconds() - cpu0, 0.1);
+}
+
+// Runs a program to its end; its exit status and what it printed on both streams.
+struct Ran {
+  int status = -1;
+  std::string output;
+};
+Ran RunProgram(const std::vector<std::string>& argv, const std::string& outputFile) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  Ran r;
+  pid_t pid = 0;
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  posix_spawn_file_actions_destroy(&actions);
+  r.output = TempConfig::ReadFile(outputFile);
+  return r;
+}
+
+TEST_F(PortRobustness, ASecondInstanceIsRefusedWhileThePortIsOpen) {
+  // Another process of the tool (the command runner) asks for the same port.
+  OpenSim();
+  const std::string out = cfg_.Path("second.txt");
+  const std::vector<std::string> second = {QZH_CTL_EXE,        "identify", "--port",
+                                           sim_->DevicePath(), "--baud",   "57600"};
+  const Ran refused = RunProgram(second, out);
+  EXPECT_EQ(refused.status, 2) << refused.output;
+  EXPECT_NE(refused.output.find("in use"), std::string::npos) << refused.output;
+  EXPECT_TRUE(comm_->ProbeReader()) << "the first instance lost its port";
+  EXPECT_EQ(sim_->Counters().module.commands, 1u) << "the second instance wrote to the port";
+  // Once the first lets go, the second gets the port.
+  comm_->CommX1.Close();
+  const Ran admitted = RunProgram(second, out);
+  EXPECT_EQ(admitted.status, 0) << admitted.output;
+}
+
+}  // namespace
