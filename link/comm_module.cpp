@@ -358,12 +358,14 @@ bool TTirisC1Dlg::Sic7888WriteBlock2(Response& out, uint8_t p1, uint8_t p2, uint
   return Exchange(Cat({0x8A, p1, p2, n}, bytes.first(std::min<size_t>(bytes.size(), 4u * n))), out);
 }
 bool TTirisC1Dlg::GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2) {
-  return Exchange({0x8B, p1, p2}, out) && out[1] == 0x8B;
+  // An ACK without data has no echo to compare.
+  return Exchange({0x8B, p1, p2}, out) && out[0] >= 1 && out[1] == 0x8B;
 }
 bool TTirisC1Dlg::WriteAndProgramCmd2(Response& out, uint8_t p1, uint8_t n,
                                       std::span<const uint8_t> bytes) {
   SendCommand(Cat({0x8C, p1, n}, bytes.first(std::min<size_t>(bytes.size(), 8u * n))));
-  return AwaitResponseFor(out, static_cast<uint16_t>(std::min(n * 310u, 65535u))) && out[1] == 0x8C;
+  return AwaitResponseFor(out, static_cast<uint16_t>(std::min(n * 310u, 65535u))) && out[0] >= 1 &&
+         out[1] == 0x8C;
 }
 bool TTirisC1Dlg::Em4305WriteWord(Response& out, uint8_t word, std::span<const uint8_t, 4> bytes) {
   return Exchange(Cat({0xE0, word}, bytes), out);
