@@ -1,6 +1,7 @@
 #include "hdx/disp_tag_data_dlg.h"
 
 #include <ctime>
+#include <exception>
 
 #include "hdx/tag_viewer_csv.h"
 #include "maintenance/prompt_dialogs.h"
@@ -22,6 +23,7 @@ TDispTagDataDlg::TDispTagDataDlg(AppCore& app)
   PromptField& grid = form_.AddTable(kGrid, TagData::kInitialRows, TagData::kColumns);
   grid.fixedRows = 1;
   grid.fixedCols = 0;
+  grid.columnWidths = {64, 220, 280};  // the look is ours: room for 4 or 8 bytes and the labels
   form_.AddAction("OKBtn", "Read", ActionKind::Return, true);
   form_.AddAction("MnSavelog", "Save", ActionKind::Return);
   form_.AddAction("MnSetting", "Operating environment", ActionKind::Return);
@@ -95,7 +97,6 @@ void TDispTagDataDlg::Run() {
 
 void TDispTagDataDlg::OKBtnClick() {
   busy_ = true;
-  // Whatever a read throws (the port vanished), the window comes back usable.
   struct Idle {
     TDispTagDataDlg& d;
     ~Idle() {
@@ -103,8 +104,15 @@ void TDispTagDataDlg::OKBtnClick() {
       d.Sync();
     }
   } idle{*this};
-  TagMemoryReader reader(app_, data_, [this] { Refresh(); });
-  reader.Read({.fixedTagType = FixedTagType, .fastMode = options_.FastMode == 1});
+  try {
+    // Without a communication module the reader is not made, and the data stay as they are.
+    TagMemoryReader reader(app_, data_, [this] { Refresh(); });
+    reader.Read({.fixedTagType = FixedTagType, .fastMode = options_.FastMode == 1});
+  } catch (const std::exception& e) {
+    // Shown here rather than by the handler registry, so that the window stays open with its
+    // data.
+    app_.Prompt().Message(e.what(), "Tag Data");
+  }
 }
 
 void TDispTagDataDlg::MnSettingClick() {

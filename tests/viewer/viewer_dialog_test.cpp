@@ -143,6 +143,24 @@ TEST(ViewerCsv, UnwritablePathsGiveAMessageAndLoseNothingOnScreen) {
   EXPECT_EQ(SplitCrLf(TempConfig::ReadFile(rig.config.Path("good.csv"))).size(), 5u + 18u);
 }
 
+TEST(ViewerCsv, ReadWithoutAModuleKeepsTheWindowAndItsData) {
+  ViewerRig rig({Multipage()});
+  TDispTagDataDlg dlg(*rig.app);
+  dlg.OKBtnClick();
+  const TagData before = dlg.Data();
+  rig.app->CloseComm();
+  rig.prompts.Press("TDispTagDataDlg.OKBtn");
+  rig.prompts.Press("TDispTagDataDlg.MnSavelog");
+  rig.prompts.SetSaveFileName(rig.config.Path("kept"));
+  dlg.Run();
+  ASSERT_EQ(rig.prompts.messages.size(), 1u);
+  EXPECT_NE(rig.prompts.messages[0].find("No communication module"), std::string::npos);
+  EXPECT_EQ(dlg.Data().StringGrid1, before.StringGrid1);
+  EXPECT_EQ(dlg.Data().EdUID, "01 02 03 04 05 06 07 08 ");
+  EXPECT_NE(TempConfig::ReadFile(rig.config.Path("kept.csv")).find("1,01 02 03 04 05 06 07 08 ,0"),
+            std::string::npos);
+}
+
 TEST(ViewerCsv, AFullDiskIsReportedAndAPartWrittenRecordIsTakenBack) {
   TagData d;
   d.EdUID = "01 ";
