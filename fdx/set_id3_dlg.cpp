@@ -73,13 +73,13 @@ class SetId3Dialog {
   void OKBtnClick() {
     PromptField& panel = form_.F("Panel3");
     ShowStatus(panel, "");
+    app_.Prompt().Refresh(form_);
     const bool animal = AnimalTab();
     std::optional<uint64_t> industrial;
     if (!animal) {
       // A mistyped number is refused rather than written as some other ID.
       industrial = IndustrialNumber(form_);
       if (!industrial) {
-        app_.Prompt().Refresh(form_);
         app_.Prompt().Message(HexBase(form_)
                                   ? Tr("TSetID3Dlg", "ID Code: 16進数16桁以内で入力してください")
                                   : Tr("TSetID3Dlg", "ID Code: 10進数で入力してください"),
