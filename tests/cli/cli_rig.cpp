@@ -1,0 +1,182 @@
+#include "tests/cli/cli_rig.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+#include "sim/chip_registry.h"
+
+extern char** environ;
+
+namespace cli_test {
+
+namespace {
+
+constexpr auto kRunTimeout = std::chrono::seconds(60);
+
+std::vector<std::string> SplitLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t pos = 0;
+  while (pos < text.size()) {
+    size_t end = text.find('\n', pos);
+    if (end == std::string::npos) end = text.size();
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+Child::Child(const std::vector<std::string>& args) {
+  int out[2], err[2];
+  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+    throw std::runtime_error("pipe failed");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+  std::vector<std::string> argv = {QZH900CTL_PATH};
+  argv.insert(argv.end(), args.begin(), args.end());
+  std::vector<char*> cargv;
+  for (std::string& a : argv) cargv.push_back(a.data());
+  cargv.push_back(nullptr);
+  const int rc = posix_spawn(&pid_, QZH900CTL_PATH, &actions, nullptr, cargv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(out[1]);
+  ::close(err[1]);
+  outFd_ = out[0];
+  errFd_ = err[0];
+  if (rc != 0) throw std::runtime_error("cannot start " QZH900CTL_PATH);
+}
+
+Child::~Child() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  if (outFd_ >= 0) ::close(outFd_);
+  if (errFd_ >= 0) ::close(errFd_);
+}
+
+bool Child::Pump(int ms) {
+  pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
+  if (outFd_ < 0 && errFd_ < 0) return false;
+  const int n = ::poll(fds, 2, ms);
+  if (n < 0 && errno != EINTR) return false;
+  int* fd[2] = {&outFd_, &errFd_};
+  std::string* sink[2] = {&out, &err};
+  for (int i = 0; i < 2; ++i) {
+    if (*fd[i] < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+    char buf[4096];
+    const ssize_t r = ::read(*fd[i], buf, sizeof buf);
+    if (r > 0) {
+      sink[i]->append(buf, static_cast<size_t>(r));
+    } else if (r == 0 || errno != EINTR) {
+      ::close(*fd[i]);
+      *fd[i] = -1;
+    }
+  }
+  return outFd_ >= 0 || errFd_ >= 0;
+}
+
+std::optional<std::string> Child::NextErrorLine(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    const size_t end = err.find('\n', errLinesTaken_);
+    if (end != std::string::npos) {
+      std::string line = err.substr(errLinesTaken_, end - errLinesTaken_);
+      errLinesTaken_ = end + 1;
+      return line;
+    }
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0 || errFd_ < 0) return std::nullopt;
+    Pump(static_cast<int>(left.count()));
+  }
+}
+
+int Child::Wait(std::chrono::milliseconds timeout) {
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (outFd_ >= 0 || errFd_ >= 0) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    Pump(static_cast<int>(left.count()));
+  }
+  if (outFd_ >= 0 || errFd_ >= 0) ::kill(pid_, SIGKILL);
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+  const bool timedOut = outFd_ >= 0 || errFd_ >= 0;
+  pid_ = -1;
+  if (timedOut) return -1;
+  if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+  return WEXITSTATUS(status);
+}
+
+void Child::Signal(int signal) {
+  if (pid_ > 0) ::kill(pid_, signal);
+}
+
+std::vector<std::string> Result::Lines() const {
+  return SplitLines(out);
+}
+
+std::vector<std::string> Result::HandlerLines() const {
+  std::vector<std::string> lines;
+  for (const std::string& l : Lines())
+    if (l.rfind("TX: ", 0) != 0 && l.rfind("RX: ", 0) != 0) lines.push_back(l);
+  return lines;
+}
+
+sim::TagPtr MakeTag(const std::string& spec) {
+  auto r = sim::ChipRegistry::Builtin().Make(spec);
+  if (!r.tag) throw std::runtime_error(spec + ": " + r.error);
+  return r.tag;
+}
+
+CliRig::CliRig(std::vector<sim::TagPtr> tags, const std::string& rom)
+    : field(std::make_shared<sim::Field>(std::move(tags))) {
+  sim::SimulatorOptions o;
+  o.wireTime = false;
+  o.module.romVersion = rom;
+  sim = std::make_unique<sim::Simulator>(o, field);
+  std::string error;
+  if (!sim->Start(&error)) throw std::runtime_error("simulator: " + error);
+}
+
+CliRig::~CliRig() {
+  sim->Stop();
+}
+
+std::unique_ptr<Child> CliRig::Start(std::vector<std::string> args) {
+  if (!args.empty()) args.insert(args.begin() + 1, {"--port", sim->DevicePath()});
+  return std::make_unique<Child>(args);
+}
+
+Result CliRig::Run(std::vector<std::string> args) {
+  auto child = Start(std::move(args));
+  Result r;
+  r.status = child->Wait(kRunTimeout);
+  r.out = child->out;
+  r.err = child->err;
+  return r;
+}
+
+Result RunCli(const std::vector<std::string>& args) {
+  Child child(args);
+  Result r;
+  r.status = child.Wait(kRunTimeout);
+  r.out = child.out;
+  r.err = child.err;
+  return r;
+}
+
+}  // namespace cli_test

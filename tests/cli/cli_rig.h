@@ -1,0 +1,78 @@
+#pragma once
+// The real qzh900ctl binary against the simulator: the simulated module runs in the test process
+// on a pseudo-terminal, the runner is a child process with --port <pty> and the test's private
+// configuration folder. Its standard error can be followed line by line while it runs, so a test
+// can change the field when the runner asks for the next tag.
+#include <sys/types.h>
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sim/simulator.h"
+#include "tests/support/temp_config.h"
+
+namespace cli_test {
+
+// A running qzh900ctl.
+class Child {
+ public:
+  explicit Child(const std::vector<std::string>& args);
+  ~Child();
+  Child(const Child&) = delete;
+  Child& operator=(const Child&) = delete;
+
+  // The next line of standard error (standard output is collected meanwhile); nullopt when the
+  // child closed it or nothing came within the time-out.
+  std::optional<std::string> NextErrorLine(std::chrono::milliseconds timeout);
+  // Reads both streams to their end and returns the exit status (-1 when the child did not end
+  // within the time-out and was killed, 128 + signal when a signal ended it).
+  int Wait(std::chrono::milliseconds timeout);
+  void Signal(int signal);
+
+  std::string out;  // everything read from standard output so far
+  std::string err;  // everything read from standard error so far
+
+ private:
+  // Reads what is there, waiting at most `ms`; false when both streams are closed.
+  bool Pump(int ms);
+  pid_t pid_ = -1;
+  int outFd_ = -1;
+  int errFd_ = -1;
+  size_t errLinesTaken_ = 0;  // offset into err of the first line not yet returned
+};
+
+struct Result {
+  int status = -1;
+  std::string out;
+  std::string err;
+  std::vector<std::string> Lines() const;  // standard output, line by line
+  // Standard output without the exchange's frame lines (TX:, RX:).
+  std::vector<std::string> HandlerLines() const;
+};
+
+struct CliRig {
+  explicit CliRig(std::vector<sim::TagPtr> tags = {}, const std::string& rom = "1100LFS00");
+  ~CliRig();
+
+  // Runs qzh900ctl VERB ... with --port <the simulator's pty> after the verb, to its end.
+  Result Run(std::vector<std::string> args);
+  // Starts it and leaves it running.
+  std::unique_ptr<Child> Start(std::vector<std::string> args);
+  // Commands the simulated module has received so far.
+  uint64_t Commands() const { return sim->Counters().module.commands; }
+  std::string Settings() const { return TempConfig::ReadFile(config.SettingsPath()); }
+
+  TempConfig config;
+  std::shared_ptr<sim::Field> field;
+  std::unique_ptr<sim::Simulator> sim;
+};
+
+// A runner without a simulator (usage errors).
+Result RunCli(const std::vector<std::string>& args);
+
+sim::TagPtr MakeTag(const std::string& spec);
+
+}  // namespace cli_test

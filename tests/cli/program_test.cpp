@@ -1,0 +1,269 @@
+// qzh900ctl program and dump against the simulator: series programming of tags that the test
+// swaps in and out of the field as the runner asks for them, with a chip that takes a code other
+// than the one written, the results file and --resume; the tag viewer's read and its export.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <deque>
+#include <filesystem>
+
+#include "fdx/animal_id.h"
+#include "sim/chips/sic7888.h"
+#include "tests/cli/cli_rig.h"
+
+using namespace cli_test;
+using Lines = std::vector<std::string>;
+using namespace std::chrono_literals;
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+// A SIC7888 whose memory takes the ID write badly: it acknowledges the write but then sends a
+// code 1000 higher, so the read back differs from the code written.
+class WeakSic7888 : public sim::Sic7888Tag {
+ public:
+  using Sic7888Tag::Sic7888Tag;
+  std::optional<sim::TagReply> Handle(const sim::TagCommand& cmd,
+                                      const sim::AirContext& ctx) override {
+    auto reply = Sic7888Tag::Handle(cmd, ctx);
+    if (cmd.code == 0x86 && reply && reply->ack && cmd.params.size() == 9) {
+      const uint64_t code = fdx::FromIdBytes(std::span<const uint8_t, 8>(cmd.params.data() + 1, 8));
+      ProgramFdxb(code + 1000);
+    }
+    return reply;
+  }
+};
+
+std::string Uid(uint32_t uid) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02X %02X %02X %02X", uid >> 24, (uid >> 16) & 0xFF,
+                (uid >> 8) & 0xFF, uid & 0xFF);
+  return text;
+}
+
+// Plays the operator: puts the next tag into the field when the runner waits for one, and takes
+// it out (or swaps the next one straight in) when the runner asks for it to be removed. Returns
+// the progress lines seen.
+struct Operator {
+  CliRig& rig;
+  std::deque<sim::TagPtr> tray;
+  bool swapOnRemove = false;  // alternates: remove, then swap the next one in
+
+  Lines Serve(Child& child) {
+    Lines seen;
+    while (auto line = child.NextErrorLine(20s)) {
+      seen.push_back(*line);
+      if (Contains(*line, "waiting for a tag") && rig.field->Size() == 0 && !tray.empty()) {
+        rig.field->Insert(tray.front());
+        tray.pop_front();
+      } else if (Contains(*line, "remove the tag")) {
+        if (swapOnRemove && !tray.empty()) {
+          rig.field->Replace(0, tray.front());
+          tray.pop_front();
+        } else {
+          rig.field->Remove(0);
+        }
+        swapOnRemove = !swapOnRemove;
+      }
+    }
+    return seen;
+  }
+};
+
+std::vector<std::string> Rows(const std::string& csvText) {
+  std::vector<std::string> rows;
+  size_t pos = 0;
+  while (pos < csvText.size()) {
+    size_t end = csvText.find('\n', pos);
+    if (end == std::string::npos) end = csvText.size();
+    rows.push_back(csvText.substr(pos, end - pos));
+    pos = end + 1;
+  }
+  return rows;
+}
+
+// The columns after the time of a results row.
+std::string WithoutTime(const std::string& row) {
+  return row.substr(row.find(',') + 1);
+}
+
+}  // namespace
+
+TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
+  CliRig rig;
+  const std::string csv = rig.config.Path("results.csv");
+  const std::string port = rig.sim->DevicePath();
+  Operator op{rig, {}};
+  for (uint32_t uid : {0x78880001u, 0x78880002u})
+    op.tray.push_back(std::make_shared<sim::Sic7888Tag>(uid));
+  op.tray.push_back(std::make_shared<WeakSic7888>(0x78880003u));
+  for (uint32_t uid : {0x78880004u, 0x78880005u, 0x78880006u})
+    op.tray.push_back(std::make_shared<sim::Sic7888Tag>(uid));
+
+  auto child = rig.Start({"program", "--chip", "sic7888", "--country", "392", "--national", "100",
+                          "--count", "5", "--poll", "20", "--csv", csv});
+  const Lines progress = op.Serve(*child);
+  EXPECT_EQ(child->Wait(10s), 1) << child->err;  // every tag done, one of them NG
+  EXPECT_TRUE(op.tray.empty());
+
+  // The failed code went to the next tag; no code was verified twice.
+  const std::string p = "," + port + ",SIC7888,";
+  const Lines rows = Rows(TempConfig::ReadFile(csv));
+  ASSERT_EQ(rows.size(), 7u) << TempConfig::ReadFile(csv);
+  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid");
+  const Lines expected = {
+      port + ",SIC7888,392 000000000100,392 000000000100,OK," + Uid(0x78880001),
+      port + ",SIC7888,392 000000000101,392 000000000101,OK," + Uid(0x78880002),
+      port + ",SIC7888,392 000000000102,392 000000001102,NG," + Uid(0x78880003),
+      port + ",SIC7888,392 000000000102,392 000000000102,OK," + Uid(0x78880004),
+      port + ",SIC7888,392 000000000103,392 000000000103,OK," + Uid(0x78880005),
+      port + ",SIC7888,392 000000000104,392 000000000104,OK," + Uid(0x78880006),
+  };
+  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(WithoutTime(rows[i + 1]), expected[i]);
+  EXPECT_NE(std::find(progress.begin(), progress.end(),
+                      "program: [3/5] NG: read back 392 000000001102; 392 000000000102 stays the "
+                      "next code"),
+            progress.end());
+  // Standard output: the write sequence and the read back of each tag, as the log pane shows.
+  size_t oks = 0;
+  for (const std::string& l : Rows(child->out)) oks += l == "OK: Animal ID Write Command";
+  EXPECT_EQ(oks, 6u);
+
+  // Resume: a tag that carries a verified code is left alone; the next codes follow 104.
+  Operator again{rig, {}};
+  auto programmed = std::make_shared<sim::Sic7888Tag>(0x78880010u);
+  programmed->ProgramFdxb(fdx::AnimalIdCode::Animal(392, 101).Encode());
+  again.tray = {programmed, std::make_shared<sim::Sic7888Tag>(0x78880011u),
+                std::make_shared<sim::Sic7888Tag>(0x78880012u)};
+  auto resumed = rig.Start(
+      {"program", "--chip", "sic7888", "--resume", "--count", "2", "--poll", "20", "--csv", csv});
+  const Lines progress2 = again.Serve(*resumed);
+  EXPECT_EQ(resumed->Wait(10s), 0) << resumed->err;
+  EXPECT_TRUE(Contains(resumed->err, "codes from 392 000000000105")) << resumed->err;
+  EXPECT_TRUE(Contains(resumed->err, "tag " + Uid(0x78880010) +
+                                         " already carries 392 000000000101, verified before"))
+      << resumed->err;
+  const Lines all = Rows(TempConfig::ReadFile(csv));
+  ASSERT_EQ(all.size(), 9u);
+  EXPECT_EQ(WithoutTime(all[7]),
+            port + ",SIC7888,392 000000000105,392 000000000105,OK," + Uid(0x78880011));
+  EXPECT_EQ(WithoutTime(all[8]),
+            port + ",SIC7888,392 000000000106,392 000000000106,OK," + Uid(0x78880012));
+}
+
+TEST(CliProgram, StopsOnAFailureWhenAskedAndOnInterrupt) {
+  CliRig rig;
+  const std::string csv = rig.config.Path("stop.csv");
+  Operator op{rig, {std::make_shared<WeakSic7888>(0x78880020u)}};
+  auto child = rig.Start({"program", "--chip", "sic7888", "--industrial", "7", "--on-fail", "stop",
+                          "--poll", "20", "--csv", csv});
+  op.Serve(*child);
+  EXPECT_EQ(child->Wait(10s), 1);
+  EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
+  EXPECT_TRUE(Contains(child->err, "0 verified, 1 failed")) << child->err;
+
+  // Interrupted while it waits for a tag: it ends at once, the file keeps its rows.
+  rig.field->Clear();
+  auto waiting = rig.Start(
+      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
+  std::optional<std::string> line;
+  while ((line = waiting->NextErrorLine(10s)) && !Contains(*line, "waiting for a tag")) {
+  }
+  ASSERT_TRUE(line.has_value()) << waiting->err;
+  waiting->Signal(SIGINT);
+  EXPECT_EQ(waiting->Wait(10s), 0) << waiting->err;
+  EXPECT_TRUE(Contains(waiting->err, "0 verified, 0 failed (interrupted)")) << waiting->err;
+  EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
+}
+
+TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
+  CliRig rig({std::make_shared<sim::Sic7888Tag>(0x78880030u)});
+  const std::string notResults = rig.config.Path("other.csv");
+  TempConfig::WriteFile(notResults, "name,value\n");
+  const std::string verified = rig.config.Path("verified.csv");
+  TempConfig::WriteFile(verified,
+                        "time,port,chip,written,read back,result,uid\n"
+                        "2026-01-01 10:00:00,COM9,SIC7888,999 000000000005,999 000000000005,OK,"
+                        "01 02 03 04\n");
+  struct Case {
+    std::vector<std::string> args;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv",
+        rig.config.Path("no/such/folder/r.csv")},
+       "No such file or directory"},
+      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv", rig.config.Dir()},
+       "Is a directory"},
+      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv", notResults},
+       "not a results file"},
+      {{"--chip", "sic7888", "--country", "999", "--national", "3", "--count", "5", "--csv",
+        verified},
+       "999 000000000005 was verified before"},
+      {{"--chip", "sic7888", "--resume", "--csv", rig.config.Path("empty.csv")},
+       "holds no verified code"},
+      {{"--chip", "t5577", "--industrial", "1", "--csv", verified}, "--chip takes"},
+      {{"--chip", "sic7888", "--country", "999", "--csv", verified}, "need both"},
+      {{"--chip", "sic7888", "--national", "274877906944", "--country", "1", "--csv", verified},
+       "out of range"},
+      {{"--chip", "sic7888", "--industrial", "1", "--lock", "--yes", "--csv", verified},
+       "--lock applies to sic279 and hdxplus"},
+      {{"--chip", "sic279", "--industrial", "1", "--lock", "--csv", verified}, "with --yes"},
+      {{"--chip", "sic7888", "--industrial", "1"}, "needs --csv"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"program"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Result r = rig.Run(args);
+    EXPECT_EQ(r.status, 2) << c.reason;
+    EXPECT_TRUE(Contains(r.err, c.reason)) << c.reason << ": " << r.err;
+  }
+  EXPECT_EQ(rig.Commands(), 0u);
+  EXPECT_EQ(TempConfig::ReadFile(notResults), "name,value\n");
+}
+
+TEST(CliDump, ReadsTheTagAndAppendsTheViewersExport) {
+  CliRig rig({MakeTag("sic7888:uid:11223344:fdxb:8000F9E0F20EA701")});
+  const std::string csv = rig.config.Path("tags.txt");  // saved as tags.csv
+  const Result r = rig.Run({"dump", "--csv", csv});
+  EXPECT_EQ(r.status, 0) << r.err;
+  const Lines lines = r.HandlerLines();
+  const Lines head = {"No response from tag",
+                      "No response from tag",
+                      "NG: ChargeOnlyReadCmd",
+                      "Animal Application",
+                      "ID : 999 141500000001",
+                      "ID(Hex),999 141500000001",
+                      "Tag Type,FDX-B, Animal_ID Format",
+                      "Chip/Manufacture,SIC7888",
+                      "BADR,Data,Infomation",
+                      "BADR0,11 22 33 44 ,UID",
+                      "BADR1,CA 48 00 00 ,Configuration"};
+  // Five log lines, the three fields, the header and the 44 blocks.
+  ASSERT_EQ(lines.size(), 5u + 3 + 1 + 44);
+  EXPECT_EQ(Lines(lines.begin(), lines.begin() + static_cast<long>(head.size())), head);
+  EXPECT_EQ(lines.back(), "BADR43,20 26 01 15 ,Traceability Data 1");
+
+  // The file holds the export: an empty line, the date, then what standard output showed.
+  const std::string text = TempConfig::ReadFile(rig.config.Path("tags.csv"));
+  Lines file;
+  for (std::string l : Rows(text)) {
+    if (!l.empty() && l.back() == '\r') l.pop_back();
+    file.push_back(l);
+  }
+  ASSERT_GE(file.size(), 3u);
+  EXPECT_EQ(file[0], "");
+  EXPECT_EQ(Lines(file.begin() + 2, file.end()), Lines(lines.begin() + 5, lines.end()));
+
+  // No tag: nothing identified. An unwritable file: refused before anything is sent.
+  rig.field->Clear();
+  EXPECT_EQ(rig.Run({"dump"}).status, 1);
+  const uint64_t commands = rig.Commands();
+  const Result bad = rig.Run({"dump", "--csv", rig.config.Path("no/such/folder/x.csv")});
+  EXPECT_EQ(bad.status, 2);
+  EXPECT_TRUE(Contains(bad.err, "No such file or directory")) << bad.err;
+  EXPECT_EQ(rig.Commands(), commands);
+}
