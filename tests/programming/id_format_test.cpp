@@ -6,7 +6,6 @@
 #include "fdx/em_id_write_dlg.h"
 #include "fdx/id_format_setup.h"
 #include "fdx/id_format_write.h"
-#include "fdx/id_text.h"
 #include "sim/chips/sic7888.h"
 #include "tests/programming/programming_rig.h"
 
@@ -142,12 +141,6 @@ TEST(EmIdSetup, ReadOfAnotherTagTypeFails) {
   EXPECT_EQ(rig.Status(1).color, kRed);
 }
 
-TEST(EmIdSetup, ReadTextsOfTheExample) {
-  const std::vector<uint8_t> e{0x05, 0x04, 0x03, 0x02, 0x01};
-  EXPECT_EQ(fdx::EmIdReadText(e, true), "Tag Data: 0504030201");
-  EXPECT_EQ(fdx::EmIdReadText(e, false), "Tag Data: 21542142465");
-}
-
 TEST(BdeSetup, WriteOfTheExampleIncrementsTheSerialToOne) {
   FormatRig rig;
   rig.app->Settings.BDEID_AutoIncrement = 1;
@@ -218,16 +211,6 @@ TEST(BdeSetup, FieldsSwitchBaseTogether) {
   EXPECT_EQ(f.F("EdManufacturerCode").number.Text(), "1023");
   EXPECT_EQ(f.F("EdSerialNumber").number.Text(), "4194303");
   EXPECT_EQ(BdeCodeOfFields(f), 0x40400000FFFFFFFFu);
-}
-
-TEST(IdText, StrictNumbersOfTheIndustrialField) {
-  EXPECT_EQ(fdx::ParseDecimalId("18446744073709551615"), UINT64_MAX);
-  EXPECT_FALSE(fdx::ParseDecimalId("18446744073709551616"));
-  EXPECT_EQ(fdx::ParseDecimalId(" 42 "), 42u);
-  EXPECT_FALSE(fdx::ParseDecimalId("4 2"));
-  EXPECT_EQ(fdx::ParseHexId("ffffFFFFffffFFFF"), UINT64_MAX);
-  EXPECT_FALSE(fdx::ParseHexId("0x1"));
-  EXPECT_FALSE(fdx::ParseHexId(""));
 }
 
 }  // namespace
