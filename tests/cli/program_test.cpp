@@ -154,7 +154,7 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
             port + ",SIC7888,392 000000000106,392 000000000106,OK," + Uid(0x78880012));
 }
 
-TEST(CliProgram, StopsOnAFailureWhenAskedAndOnInterrupt) {
+TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   CliRig rig;
   const std::string csv = rig.config.Path("stop.csv");
   Operator op{rig, {std::make_shared<WeakSic7888>(0x78880020u)}};
@@ -177,6 +177,16 @@ TEST(CliProgram, StopsOnAFailureWhenAskedAndOnInterrupt) {
   EXPECT_EQ(waiting->Wait(10s), 0) << waiting->err;
   EXPECT_TRUE(Contains(waiting->err, "0 verified, 0 failed (interrupted)")) << waiting->err;
   EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
+
+  // The adapter unplugged while it waits: a port error.
+  auto unplugged = rig.Start({"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20",
+                              "--csv", csv});
+  while ((line = unplugged->NextErrorLine(10s)) && !Contains(*line, "waiting for a tag")) {
+  }
+  ASSERT_TRUE(line.has_value()) << unplugged->err;
+  rig.sim->HangUp();
+  EXPECT_EQ(unplugged->Wait(10s), 2) << unplugged->err;
+  EXPECT_TRUE(Contains(unplugged->err, "has vanished")) << unplugged->err;
 }
 
 TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {

@@ -193,3 +193,21 @@ TEST(CliRun, AModuleThatDoesNotAnswerIsAPortError) {
   EXPECT_EQ(gone.status, 2);
   EXPECT_TRUE(Contains(gone.err, "/dev/nonexistent-pty")) << gone.err;
 }
+
+TEST(CliRun, EveryItemOfTheWindowRuns) {
+  TempConfig config;
+  const Result list = RunCli({"list"});
+  ASSERT_EQ(list.status, 0) << list.err;
+  std::vector<std::string> items;
+  for (const std::string& l : list.Lines())
+    if (!l.empty() && l[0] != ' ') items.push_back(l.substr(0, l.find(' ')));
+  ASSERT_GT(items.size(), 80u);
+  for (const std::string& item : items) {
+    // A fresh module for each: some items change its speed or restart it.
+    CliRig rig(OneOfEachFamily());
+    const Result r = rig.Run({"run", item, "--yes"});
+    EXPECT_TRUE(r.status == 0 || r.status == 1) << item << " exited " << r.status << ": " << r.err;
+    EXPECT_FALSE(Contains(r.err, "qzh900ctl run:") && !Contains(r.err, "cancelled"))
+        << item << ": " << r.err;
+  }
+}
