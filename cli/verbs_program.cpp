@@ -311,7 +311,9 @@ int SeriesRun::Run() {
                plan_.kind == CodeKind::Animal ? "animal" : "industrial",
                series::CodeText(series::CodeOf(plan_, plan_.number)).c_str(),
                static_cast<unsigned long long>(plan_.increment),
-               args_.count ? (std::to_string(args_.count) + " tags").c_str() : "until interrupted",
+               args_.count
+                   ? (std::to_string(args_.count) + (args_.count == 1 ? " tag" : " tags")).c_str()
+                   : "until interrupted",
                args_.csv.c_str());
   while (!Stopped() && (!args_.count || done_ < args_.count)) {
     slot_ = done_ + 1;
