@@ -179,8 +179,8 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
 
   // The adapter unplugged while it waits: a port error.
-  auto unplugged = rig.Start({"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20",
-                              "--csv", csv});
+  auto unplugged = rig.Start(
+      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
   while ((line = unplugged->NextErrorLine(10s)) && !Contains(*line, "waiting for a tag")) {
   }
   ASSERT_TRUE(line.has_value()) << unplugged->err;
