@@ -381,12 +381,16 @@ void TComPort::Watch(int fd, int wakeFd, uint64_t generation) {
     }
     int waiting = 0;
     if (::ioctl(fd, FIONREAD, &waiting) != 0) waiting = -1;
-    // A hung-up tty polls readable (or HUP/ERR) with nothing to read: the device has vanished.
-    // Bytes still waiting are delivered first; the next pass then sees the hang-up.
-    if (waiting <= 0) {
+    // A hung-up tty polls HUP/ERR with nothing to read: the device has vanished. Bytes still
+    // waiting are delivered first; the next pass then sees the hang-up. Readable without HUP/ERR
+    // and nothing left means the owner took the bytes itself (a sending operation takes in what
+    // is waiting before it writes): watch again.
+    const bool hungUp = (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    if (waiting < 0 || (waiting == 0 && hungUp)) {
       HandOver(generation, errors | ceIO, true);
       return;
     }
+    if (waiting == 0) continue;
     HandOver(generation, errors, false);
     if (stopping_) return;
   }
