@@ -188,7 +188,8 @@ TEST(FileRobustness, GridFileFailuresSayWhyAndLoseNeitherTheGridNorTheFile) {
   editor.SavelogSBtClick();
   ASSERT_TRUE(rig.prompts.messages.empty());
   const std::string first = TempConfig::ReadFile(good);
-  ASSERT_NE(first.find("Page : 17,0xC1,0xEE,0x00,C,B,A,0x20,0x11,0\r\n"), std::string::npos) << first;
+  ASSERT_NE(first.find("Page : 17,0xC1,0xEE,0x00,C,B,A,0x20,0x11,0\r\n"), std::string::npos)
+      << first;
 
   const std::string full = rig.cfg.Path("full.csv");
   ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);

@@ -1,12 +1,8 @@
 // Fault injection through the real serial stack: TTirisC1Dlg and TComPort on a pty, with the
 // simulated module or the test itself at the other end. Volume and repetition: random bytes
 // among frames in both directions, answers cut short, stale answers, NACK storms, wrong speeds,
-// a hundred hang-ups with the process's descriptors and threads counted, a second instance.
-#include <fcntl.h>
+// a hundred hang-ups with the process's descriptors and threads counted.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -26,8 +22,6 @@
 #include "sim/simulator.h"
 #include "tests/robustness/rig.h"
 #include "tests/support/temp_config.h"
-
-extern char** environ;
 
 namespace {
 
@@ -480,50 +474,6 @@ TEST_F(PortRobustness, AHundredHangUpsMidExchangeLeaveNoTrace) {
   EXPECT_FALSE(comm_->AwaitResponseFor(out, 200));
   TTirisC1Dlg::PumpFor(200);
   EXPECT_LT(robust::ThreadCpuSeconds() - cpu0, 0.1);
-}
-
-// Runs a program to its end; its exit status and what it printed on both streams.
-struct Ran {
-  int status = -1;
-  std::string output;
-};
-Ran RunProgram(const std::vector<std::string>& argv, const std::string& outputFile) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  std::vector<char*> args;
-  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-  args.push_back(nullptr);
-  Ran r;
-  pid_t pid = 0;
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  r.output = TempConfig::ReadFile(outputFile);
-  return r;
-}
-
-TEST_F(PortRobustness, ASecondInstanceIsRefusedWhileThePortIsOpen) {
-  // Another process of the tool (the command runner) asks for the same port.
-  OpenSim();
-  const std::string out = cfg_.Path("second.txt");
-  const std::vector<std::string> second = {QZH_CTL_EXE,        "identify", "--port",
-                                           sim_->DevicePath(), "--baud",   "57600"};
-  const Ran refused = RunProgram(second, out);
-  EXPECT_EQ(refused.status, 2) << refused.output;
-  EXPECT_NE(refused.output.find("in use"), std::string::npos) << refused.output;
-  EXPECT_TRUE(comm_->ProbeReader()) << "the first instance lost its port";
-  EXPECT_EQ(sim_->Counters().module.commands, 1u) << "the second instance wrote to the port";
-  // Once the first lets go, the second gets the port.
-  comm_->CommX1.Close();
-  const Ran admitted = RunProgram(second, out);
-  EXPECT_EQ(admitted.status, 0) << admitted.output;
 }
 
 }  // namespace
