@@ -5,6 +5,70 @@
 <context>
     <name>TTirisAppForm</name>
     <message>
+        <source>コマンド</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>LFキャリアON...</source>
+        <translation>LF ON...</translation>
+    </message>
+    <message>
+        <source>ROMバージョン</source>
+        <translation>ROM Version</translation>
+    </message>
+    <message>
+        <source>鳴らさない</source>
+        <translation>OFF</translation>
+    </message>
+    <message>
+        <source>鳴らす</source>
+        <translation>ON</translation>
+    </message>
+    <message>
+        <source>EEPROMの初期化</source>
+        <translation>EEPROM Initialization</translation>
+    </message>
+    <message>
+        <source>パラメータ設定...</source>
+        <translation>Parameter...</translation>
+    </message>
+    <message>
+        <source>EEPROM読取</source>
+        <translation>Read EEPROM</translation>
+    </message>
+    <message>
+        <source>EEPROM書込み</source>
+        <translation>Write EEPROM</translation>
+    </message>
+    <message>
+        <source>コマンドテストダイアログの表示...</source>
+        <translation>Command Test Dialog...</translation>
+    </message>
+    <message>
+        <source>タグデータの表示...</source>
+        <translation>Display Tag Data...</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>COM通信スピード...</source>
+        <translation>COM Speed...</translation>
+    </message>
+    <message>
+        <source>動作モード...</source>
+        <translation>Action Mode...</translation>
+    </message>
+    <message>
+        <source>LF送信出力...</source>
+        <translation>LF Power...</translation>
+    </message>
+    <message>
+        <source>システムパラメータ...</source>
+        <translation>System Parameter...</translation>
+    </message>
+    <message>
         <source>終了(&amp;X)</source>
         <translation>Exit(&amp;X)</translation>
     </message>
