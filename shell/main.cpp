@@ -1,11 +1,15 @@
 // QZH900Tool: the language of the process, the main window, the module check, the event loop.
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "hdx/widgets/mpt_dialog.h"
+#include "maintenance/scripted_prompts.h"
 #include "maintenance/widgets/widget_prompts.h"
 #include "shell/language.h"
 #include "shell/main_window.h"
@@ -46,6 +50,12 @@ int main(int argc, char** argv) {
   RegisterHdxDialogRenderers();
   MainWindowOptions options;
   options.makePrompts = [](QWidget* window) { return std::make_unique<WidgetPrompts>(window); };
+  // For benchmarks of the start-up: QZH900TOOL_AUTOSTART=1 answers every dialog at once with what
+  // it shows (the open-port dialog thus opens the port of the settings file), prints the log on
+  // standard output as soon as the start-up has written its "OK: Open" or "NG: Open" line, and
+  // closes the program.
+  const bool autoStart = std::getenv("QZH900TOOL_AUTOSTART") != nullptr;
+  if (autoStart) options.makePrompts = [](QWidget*) { return std::make_unique<ScriptedPrompts>(); };
   options.exePath = exe;
   TTirisAppForm form(std::move(options));
   form.Shell().RestartCounter = restartCounter;
@@ -59,5 +69,26 @@ int main(int argc, char** argv) {
     }
   }
   form.show();
+  QTimer startWatch;
+  int seen = 0;
+  if (autoStart) {
+    QObject::connect(&startWatch, &QTimer::timeout, &form, [&] {
+      if (form.App().Log().LineCount() == seen) return;
+      seen = form.App().Log().LineCount();
+      const QStringList lines = form.LogLines();
+      bool opened = false;
+      for (const QString& line : lines)
+        opened = opened || line.startsWith("OK: Open ") || line.startsWith("NG: Open ");
+      if (!opened) return;
+      startWatch.stop();
+      for (const QString& line : lines) std::printf("%s\n", line.toUtf8().constData());
+      std::fflush(stdout);
+      QTimer::singleShot(0, &form, [&] {
+        form.close();
+        QApplication::quit();
+      });
+    });
+    startWatch.start(1);
+  }
   return app.exec();
 }
