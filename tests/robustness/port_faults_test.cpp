@@ -267,6 +267,40 @@ TEST_F(PortRobustness, HalfAnAnswerThenSilenceFailsAndTheNextAnswerIsWhole) {
   }
 }
 
+TEST_F(PortRobustness, AnswersTricklingInAByteAMillisecondAreTakenWhole) {
+  // Each byte comes in an event of its own. The longest answer takes far longer than the
+  // silence after which a frame cut short is abandoned: silence is between bytes, not per frame.
+  OpenRaw();
+  for (const size_t len : {size_t{10}, size_t{255}}) {
+    SCOPED_TRACE("LEN " + std::to_string(len));
+    Bytes data(len);
+    for (size_t i = 0; i < len; ++i) data[i] = static_cast<uint8_t>(i == 0 ? 0x90 : i * 7 + 3);
+    const Bytes answer = robust::Ack(data);
+    comm_->SendCommand({0x90});
+    ExpectCommand({0x90});
+    std::atomic<bool> written{true};
+    const auto t0 = Clock::now();
+    std::thread trickle([&] {
+      for (uint8_t b : answer) {
+        if (!module_.Write(&b, 1)) written = false;
+        std::this_thread::sleep_for(1ms);
+      }
+    });
+    Response out{};
+    const bool ok = comm_->AwaitResponse(out);
+    const double took = Ms(Clock::now() - t0);
+    trickle.join();
+    EXPECT_TRUE(written);
+    ASSERT_TRUE(ok) << LastLine();
+    ASSERT_EQ(out[0], len);
+    EXPECT_TRUE(std::equal(data.begin(), data.end(), out.begin() + 1));
+    if (len == 255) {
+      EXPECT_GT(took, 2.0 * ResponseReceiver::kFrameSilenceMs);
+    }
+    EXPECT_EQ(comm_->Rx.ParserState(), RxState::Hunt);
+  }
+}
+
 TEST_F(PortRobustness, StaleAnswersInTheQueueNeverSatisfyTheNextCommand) {
   OpenRaw();
   // An answer that reached the port before the next command was written belongs to an earlier
