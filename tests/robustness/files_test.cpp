@@ -1,6 +1,7 @@
 // The files the tool writes, under failing disks and killed processes: the settings file killed
-// in the middle of its saves, and the multipage editor's grid file (SAVE LOG) written to a missing
-// folder, a read-only file, a full disk and a disk that fills up in the middle of the record.
+// in the middle of its saves, and the two CSV files (the multipage editor's SAVE LOG, the tag
+// memory viewer's export) written to a missing folder, a read-only file, a full disk and a disk
+// that fills up in the middle of the record.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -16,16 +17,20 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <thread>
 
+#include "hdx/disp_tag_data_dlg.h"
 #include "hdx/mpt_editor.h"
+#include "hdx/tag_viewer_csv.h"
 #include "shell/ini_file.h"
 #include "shell/settings.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/hdx/hdx_rig.h"
 #include "tests/robustness/save_values.h"
 #include "tests/support/temp_config.h"
+#include "tests/viewer/viewer_rig.h"
 
 extern char** environ;
 
@@ -126,7 +131,7 @@ TEST(FileRobustness, SettingsFileKilledInTheMiddleOfItsSavesIsTheOldOrTheNewNeve
 }
 
 // ---------------------------------------------------------------------------------------------
-// The multipage editor's grid file.
+// The CSV files.
 
 // A file this process cannot write: the immutable attribute when running as root (root ignores
 // the mode bits), the mode bits otherwise.
@@ -172,7 +177,85 @@ std::string OpenError(const std::string& path) {
   return std::strerror(errno);
 }
 
-TEST(FileRobustness, GridFileFailuresSayWhyAndLoseNeitherTheGridNorTheFile) {
+// A CSV writer of the tool as the user drives it: a save under a chosen name, what the window
+// shows (which a failed save must leave alone), the messages shown and the configuration folder.
+struct CsvWriter {
+  std::function<void(const std::string& path)> save;
+  std::function<std::string()> screen;
+  const std::vector<std::string>* messages;
+  const TempConfig* cfg;
+};
+
+// Appends to a missing folder, a read-only file, a full disk and a disk that fills up in the
+// middle of the record: each gives one message naming the file and the system's reason, leaves
+// the window's data and the records already in the file as they were; then a good save works.
+void CheckFailingSaves(const CsvWriter& w) {
+  const std::string screen = w.screen();
+  const std::string good = w.cfg->Path("records.csv");
+  w.save(good);
+  ASSERT_TRUE(w.messages->empty()) << w.messages->front();
+  const std::string first = TempConfig::ReadFile(good);
+  ASSERT_GT(first.size(), 400u);
+
+  const std::string full = w.cfg->Path("full.csv");
+  ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
+  enum Kind { MissingFolder, ReadOnly, FullDisk, FillsUp };
+  const std::pair<Kind, const char*> cases[] = {{MissingFolder, "missing folder"},
+                                                {ReadOnly, "read-only file"},
+                                                {FullDisk, "full disk"},
+                                                {FillsUp, "disk full in the middle of the record"}};
+  for (const auto& [kind, name] : cases) {
+    SCOPED_TRACE(name);
+    const size_t messages = w.messages->size();
+    std::string path = good, reason;
+    switch (kind) {
+      case MissingFolder:
+        path = w.cfg->Path("no/such/folder/records.csv");
+        reason = std::strerror(ENOENT);
+        w.save(path);
+        break;
+      case ReadOnly:
+        ASSERT_TRUE(SetUnwritable(good, true)) << "cannot make a file read-only here";
+        reason = OpenError(good);
+        ASSERT_NE(reason, "");
+        w.save(path);
+        ASSERT_TRUE(SetUnwritable(good, false));
+        break;
+      case FullDisk:
+        path = full;
+        reason = std::strerror(ENOSPC);
+        w.save(path);
+        break;
+      case FillsUp: {
+        FileSizeLimit limit(first.size() + first.size() / 3);  // room for a third of a record
+        reason = std::strerror(EFBIG);
+        w.save(path);
+        break;
+      }
+    }
+    ASSERT_EQ(w.messages->size(), messages + 1) << "no message";
+    const std::string& message = w.messages->back();
+    EXPECT_NE(message.find(path), std::string::npos) << message;
+    EXPECT_NE(message.find(reason), std::string::npos)
+        << message << " (expected: " << reason << ")";
+    // Nothing of what is on screen nor of what was saved before is lost.
+    EXPECT_EQ(w.screen(), screen);
+    EXPECT_EQ(TempConfig::ReadFile(good), first) << "the saved records changed";
+  }
+  EXPECT_FALSE(fs::exists(w.cfg->Path("no")));
+  // Where the disk lets it, the same data are saved whole.
+  const size_t messages = w.messages->size();
+  w.save(good);
+  EXPECT_EQ(w.messages->size(), messages);
+  const std::string both = TempConfig::ReadFile(good);
+  ASSERT_EQ(both.size(), 2 * first.size());
+  EXPECT_EQ(both.substr(0, first.size()), first);
+  // The second record differs from the first at most in its date line.
+  const size_t body = first.find('\n', 2);
+  EXPECT_EQ(both.substr(first.size() + body), first.substr(body));
+}
+
+TEST(FileRobustness, MultipageEditorGridFileOnFailingDisksSaysWhyAndLosesNothing) {
   hdx_test::HdxRig rig({hdx_test::MakeChip("ti-mpt:0102030405060708")});
   auto& tag = *rig.Tag<sim::TiHdxTag>();
   for (int p = 1; p <= 17; ++p)
@@ -181,68 +264,31 @@ TEST(FileRobustness, GridFileFailuresSayWhyAndLoseNeitherTheGridNorTheFile) {
   TMPTDataWriteDlg editor(*rig.app);
   editor.ScanSBtClick();
   ASSERT_EQ(editor.State(), MptEditState::esRead);
-  const std::string grid = editor.Grid().CsvText("", false);
+  ASSERT_EQ(editor.Grid().Cell(0, 16), "C1");
+  CheckFailingSaves({[&](const std::string& path) {
+                       rig.prompts.SetSaveFileName(path);
+                       editor.SavelogSBtClick();
+                     },
+                     [&] {
+                       return editor.Grid().CsvText("", false) +
+                              std::to_string(static_cast<int>(editor.State()));
+                     },
+                     &rig.prompts.messages, &rig.cfg});
+}
 
-  const std::string good = rig.cfg.Path("grid.csv");
-  rig.prompts.SetSaveFileName(good);
-  editor.SavelogSBtClick();
-  ASSERT_TRUE(rig.prompts.messages.empty());
-  const std::string first = TempConfig::ReadFile(good);
-  ASSERT_NE(first.find("Page : 17,0xC1,0xEE,0x00,C,B,A,0x20,0x11,0\r\n"), std::string::npos)
-      << first;
-
-  const std::string full = rig.cfg.Path("full.csv");
-  ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
-
-  struct Case {
-    const char* name;
-    std::string path;
-    std::string reason;  // the system's text of the error
-  };
-  const Case cases[] = {
-      {"missing folder", rig.cfg.Path("no/such/folder/grid.csv"), std::strerror(ENOENT)},
-      {"read-only file", good, ""},
-      {"full disk", full, std::strerror(ENOSPC)},
-      {"disk full in the middle of the record", good, std::strerror(EFBIG)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const size_t messages = rig.prompts.messages.size();
-    rig.prompts.SetSaveFileName(c.path);
-    std::string reason = c.reason;
-    if (std::string(c.name) == "read-only file") {
-      ASSERT_TRUE(SetUnwritable(good, true)) << "cannot make a file read-only here";
-      reason = OpenError(good);
-      ASSERT_NE(reason, "");
-      editor.SavelogSBtClick();
-      ASSERT_TRUE(SetUnwritable(good, false));
-    } else if (std::string(c.name) == "disk full in the middle of the record") {
-      FileSizeLimit limit(first.size() + 200);  // room for a third of a record
-      editor.SavelogSBtClick();
-    } else {
-      editor.SavelogSBtClick();
-    }
-    ASSERT_EQ(rig.prompts.messages.size(), messages + 1) << "no message";
-    const std::string& message = rig.prompts.messages.back();
-    EXPECT_NE(message.find(c.path), std::string::npos) << message;
-    EXPECT_NE(message.find(reason), std::string::npos)
-        << message << " (expected: " << reason << ")";
-    // Nothing of what is on screen nor of what was saved before is lost.
-    EXPECT_EQ(editor.Grid().CsvText("", false), grid);
-    EXPECT_EQ(editor.State(), MptEditState::esRead);
-    EXPECT_EQ(TempConfig::ReadFile(good), first) << "the saved records changed";
-  }
-  EXPECT_FALSE(fs::exists(rig.cfg.Path("no")));
-  // Where the disk lets it, the same grid is saved whole.
-  rig.prompts.SetSaveFileName(good);
-  editor.SavelogSBtClick();
-  EXPECT_EQ(rig.prompts.messages.size(), std::size(cases));
-  const std::string both = TempConfig::ReadFile(good);
-  ASSERT_GT(both.size(), first.size());
-  EXPECT_EQ(both.substr(0, first.size()), first);
-  const std::string second = both.substr(first.size());
-  EXPECT_EQ(second.size(), first.size());
-  EXPECT_EQ(second.substr(second.find("Page＼Byte")), first.substr(first.find("Page＼Byte")));
+TEST(FileRobustness, TagViewerCsvExportOnFailingDisksSaysWhyAndLosesNothing) {
+  viewer_test::ViewerRig rig({viewer_test::MakeTag("ti-mpt:0102030405060708")});
+  TDispTagDataDlg viewer(*rig.app);
+  viewer.OKBtnClick();
+  ASSERT_EQ(viewer.Data().EdUID, "01 02 03 04 05 06 07 08 ");
+  ASSERT_GE(viewer.Data().StringGrid1.size(), 18u);
+  rig.prompts.messages.clear();
+  CheckFailingSaves({[&](const std::string& path) {
+                       rig.prompts.SetSaveFileName(path);
+                       viewer.MnSavelogClick();
+                     },
+                     [&] { return TagDataCsvText(viewer.Data(), ""); }, &rig.prompts.messages,
+                     &rig.config});
 }
 
 }  // namespace
