@@ -136,12 +136,6 @@ std::vector<std::string> Result::HandlerLines() const {
   return lines;
 }
 
-sim::TagPtr MakeTag(const std::string& spec) {
-  auto r = sim::ChipRegistry::Builtin().Make(spec);
-  if (!r.tag) throw std::runtime_error(spec + ": " + r.error);
-  return r.tag;
-}
-
 CliRig::CliRig(std::vector<sim::TagPtr> tags, const std::string& rom)
     : field(std::make_shared<sim::Field>(std::move(tags))) {
   sim::SimulatorOptions o;

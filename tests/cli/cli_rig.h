@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "sim/simulator.h"
+#include "tests/support/handler_rig.h"
 #include "tests/support/temp_config.h"
 
 namespace cli_test {
@@ -73,6 +74,6 @@ struct CliRig {
 // A runner without a simulator (usage errors).
 Result RunCli(const std::vector<std::string>& args);
 
-sim::TagPtr MakeTag(const std::string& spec);
+using test_rig::MakeTag;
 
 }  // namespace cli_test

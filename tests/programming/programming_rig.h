@@ -1,22 +1,15 @@
 #pragma once
-// The ID programming handlers against the simulator: AppCore in a private configuration, the
-// real communication module on the simulator's pseudo-terminal, the module identified, every
-// FDX-family handler registered. The prompts play a user of the dialogs that stay open: each
-// step may change fields (or the tab in front) and then presses a button; every Refresh is
-// recorded, so the status panels after each write or read can be checked.
+// The ID programming handlers against the simulator (tests/support/handler_rig.h). The prompts
+// play a user of the dialogs that stay open: each step may change fields (or the tab in front)
+// and then presses a button; every form the steps find is recorded, so the status panels after
+// each write or read can be checked.
 #include <deque>
-#include <functional>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "maintenance/scripted_prompts.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
-#include "shell/log_pane.h"
-#include "sim/simulator.h"
-#include "tests/support/temp_config.h"
+#include "tests/support/handler_rig.h"
 
 namespace prog_test {
 
@@ -44,32 +37,7 @@ class StepPrompts : public ScriptedPrompts {
   std::vector<const PromptForm*> opened_;
 };
 
-struct ProgRig {
-  explicit ProgRig(std::vector<sim::TagPtr> tags = {}, const std::string& rom = "1100LFS00");
-  ~ProgRig();
-
-  // Runs the handler of a menu item; lines accumulate until Clear().
-  void Run(const std::string& item);
-  void Clear() { log.Clear(); }
-  // The log without the exchange's frame lines.
-  Lines Results() const;
-  // The data bytes of every command frame sent, as "81 01 01 " texts.
-  Lines Sent() const;
-  // Runs fn on the tag at index under the field's lock.
-  template <class Tag>
-  void With(size_t index, const std::function<void(Tag&)>& fn) {
-    field->With(index, [&](sim::Transponder& t) { fn(dynamic_cast<Tag&>(t)); });
-  }
-
-  TempConfig config;
-  StepPrompts prompts;
-  MemoryLogPane log;
-  std::shared_ptr<sim::Field> field;
-  std::unique_ptr<sim::Simulator> sim;
-  std::unique_ptr<AppCore> app;
-  HandlerRegistry registry;
-};
-
-sim::TagPtr MakeTag(const std::string& spec);
+using ProgRig = test_rig::HandlerRig<StepPrompts>;
+using test_rig::MakeTag;
 
 }  // namespace prog_test

@@ -1,14 +1,12 @@
-#include "tests/fdx/fdx_rig.h"
+#include "tests/support/handler_rig.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "fdx/register.h"
-#include "link/hex.h"
 #include "sim/chip_registry.h"
 
-namespace fdx_test {
+namespace test_rig {
 
 namespace {
 
@@ -31,7 +29,7 @@ sim::TagPtr MakeTag(const std::string& spec) {
   return r.tag;
 }
 
-FdxRig::FdxRig(std::vector<sim::TagPtr> tags, const std::string& rom)
+RigCore::RigCore(ScriptedPrompts& prompts, std::vector<sim::TagPtr> tags, const std::string& rom)
     : field(std::make_shared<sim::Field>(std::move(tags))) {
   sim::SimulatorOptions o;
   o.wireTime = false;
@@ -45,20 +43,20 @@ FdxRig::FdxRig(std::vector<sim::TagPtr> tags, const std::string& rom)
   comm->OpenNamedPort(sim->DevicePath());
   app->SetComm(std::move(comm));
   if (!app->IdentifyReader()) throw std::runtime_error("the simulated module was not identified");
-  RegisterFdxHandlers(registry);
+  RegisterAllHandlers(registry);
   log.Clear();
 }
 
-FdxRig::~FdxRig() {
+RigCore::~RigCore() {
   app->CloseComm();
   sim->Stop();
 }
 
-void FdxRig::Run(const std::string& item) {
+void RigCore::Run(const std::string& item) {
   ASSERT_TRUE(registry.Run(*app, item)) << item;
 }
 
-std::vector<std::string> FdxRig::Lines() const {
+std::vector<std::string> RigCore::Lines() const {
   std::vector<std::string> out;
   for (const auto& l : log.Lines())
     if (!StartsWith(l, "TX: ") && !StartsWith(l, "RX: ") && !StartsWith(l, "02 00 4E "))
@@ -66,7 +64,14 @@ std::vector<std::string> FdxRig::Lines() const {
   return out;
 }
 
-std::vector<std::string> FdxRig::Sent() const {
+std::vector<std::string> RigCore::Results() const {
+  std::vector<std::string> out;
+  for (const auto& l : log.Lines())
+    if (!StartsWith(l, "TX: ") && !StartsWith(l, "RX: ")) out.push_back(l);
+  return out;
+}
+
+std::vector<std::string> RigCore::Sent() const {
   std::vector<std::string> out;
   for (const auto& l : log.Lines()) {
     if (StartsWith(l, "TX: ")) out.push_back(FrameData(l.substr(4)));
@@ -75,7 +80,7 @@ std::vector<std::string> FdxRig::Sent() const {
   return out;
 }
 
-bool FdxRig::PumpUntilLogged(const std::string& prefix) {
+bool RigCore::PumpUntilLogged(const std::string& prefix) {
   for (int i = 0; i < 200; ++i) {
     for (const auto& l : log.Lines())
       if (StartsWith(l, prefix.c_str())) return true;
@@ -84,4 +89,10 @@ bool FdxRig::PumpUntilLogged(const std::string& prefix) {
   return false;
 }
 
-}  // namespace fdx_test
+bool RigCore::CarrierOn() {
+  bool on = false;
+  sim->WithModule([&](sim::Module& m) { on = m.CarrierOn(sim::Clock::now()); });
+  return on;
+}
+
+}  // namespace test_rig
