@@ -14,53 +14,6 @@
 
 namespace gui_test {
 
-NackLine::NackLine() {
-  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-  if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0)
-    throw std::runtime_error("no pseudo-terminal");
-  slavePath_ = ::ptsname(master_);
-  // Our own slave descriptor, raw, so the line stays up while the tool opens and closes it.
-  slave_ = ::open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
-  termios t{};
-  ::tcgetattr(slave_, &t);
-  ::cfmakeraw(&t);
-  ::tcsetattr(slave_, TCSANOW, &t);
-  if (::pipe2(wake_, O_CLOEXEC) != 0) throw std::runtime_error("no pipe");
-  thread_ = std::thread([this] { Run(); });
-}
-
-NackLine::~NackLine() {
-  const char c = 0;
-  [[maybe_unused]] ssize_t n = ::write(wake_[1], &c, 1);
-  thread_.join();
-  for (int fd : {master_, slave_, wake_[0], wake_[1]}) ::close(fd);
-}
-
-void NackLine::Run() {
-  std::vector<uint8_t> frame;
-  const std::vector<uint8_t> data{0x44};
-  const std::vector<uint8_t> nack = frame::BuildResponseFrame(frame::TypeNack, data);
-  for (;;) {
-    pollfd fds[2] = {{master_, POLLIN, 0}, {wake_[0], POLLIN, 0}};
-    if (::poll(fds, 2, -1) < 0) continue;
-    if (fds[1].revents) return;
-    uint8_t buf[256];
-    const ssize_t n = ::read(master_, buf, sizeof buf);
-    if (n <= 0) continue;
-    for (ssize_t i = 0; i < n; ++i) {
-      const uint8_t c = buf[i];
-      if (frame.empty() && c != frame::STX) continue;
-      frame.push_back(c);
-      // STX 00 kind LEN data ETX SUM CR
-      if (frame.size() >= 4 && frame.size() == static_cast<size_t>(frame[3]) + 7u) {
-        if (frame[3] >= 1 && frame[4] == 0x90) ++probes_;
-        [[maybe_unused]] ssize_t w = ::write(master_, nack.data(), nack.size());
-        frame.clear();
-      }
-    }
-  }
-}
-
 namespace {
 
 class RecordingProgress : public ProgressDialog {

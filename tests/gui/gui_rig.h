@@ -9,28 +9,14 @@
 
 #include "maintenance/scripted_prompts.h"
 #include "shell/shell_handlers.h"
+#include "tests/support/canned_line.h"
 
 namespace gui_test {
 
-// A pseudo-terminal whose far end answers every command frame with NACK 0x44 at any speed: a
-// port where something else than the module listens. Counts the ROM version probes it saw.
-class NackLine {
- public:
-  NackLine();
-  ~NackLine();
-  NackLine(const NackLine&) = delete;
-  NackLine& operator=(const NackLine&) = delete;
-  const std::string& DevicePath() const { return slavePath_; }
-  int Probes() const { return probes_; }
-
- private:
-  void Run();
-  int master_ = -1;
-  int slave_ = -1;
-  int wake_[2] = {-1, -1};
-  std::string slavePath_;
-  std::atomic<int> probes_{0};
-  std::thread thread_;
+// A port where no module listens: every command is refused with "Invalid Command".
+struct NackLine : test_rig::CannedLine {
+  NackLine() { SetDefaultNack(0x44); }
+  int Probes() const { return CountOf(0x90); }
 };
 
 // Scripted answers, plus what the progress dialog was told.

@@ -18,6 +18,7 @@
 #include "shell/handler_registry.h"
 #include "shell/log_pane.h"
 #include "sim/simulator.h"
+#include "tests/support/canned_line.h"
 #include "tests/support/temp_config.h"
 
 namespace maint_test {
@@ -26,30 +27,7 @@ namespace maint_test {
 std::string Tx(std::initializer_list<uint8_t> data);
 std::string Tx(const std::vector<uint8_t>& data, uint8_t kind = 0x4D);
 
-// A pty whose far end answers each command frame with the next queued reply (nothing once the
-// queue is empty) and records the data of every command it saw.
-class CannedLine {
- public:
-  CannedLine();
-  ~CannedLine();
-  CannedLine(const CannedLine&) = delete;
-  CannedLine& operator=(const CannedLine&) = delete;
-  const std::string& DevicePath() const { return slavePath_; }
-  void QueueAck(std::vector<uint8_t> data);
-  void QueueNack(uint8_t code);
-  std::vector<std::vector<uint8_t>> Commands() const;
-
- private:
-  void Run();
-  int master_ = -1;
-  int slave_ = -1;
-  int wake_[2] = {-1, -1};
-  std::string slavePath_;
-  mutable std::mutex mutex_;
-  std::deque<std::vector<uint8_t>> replies_;
-  std::vector<std::vector<uint8_t>> commands_;
-  std::thread thread_;
-};
+using test_rig::CannedLine;
 
 // Scripted prompts that keep the last state of each interactive form when it closes and let a
 // test act after each Refresh (the command test dialog refreshes after every command).
