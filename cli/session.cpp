@@ -1,4 +1,5 @@
 #include "cli/session.h"
+#include "cli/arg_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -53,17 +54,10 @@ std::optional<bool> ResultOfLines(const std::vector<std::string>& lines) {
 CommonOptions ParseCommonOptions(std::vector<std::string>& args) {
   CommonOptions o;
   std::vector<std::string> rest;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> std::string {
-      const size_t eq = a.find('=');
-      if (eq != std::string::npos) return a.substr(eq + 1);
-      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
-      return args[++i];
-    };
-    auto is = [&](const char* name) {
-      return a == name || a.rfind(std::string(name) + "=", 0) == 0;
-    };
+  for (ArgReader arg(args); arg.Next();) {
+    const std::string& a = arg.Arg();
+    auto value = [&] { return arg.Value(); };
+    auto is = [&](const char* n) { return arg.Is(n); };
     if (is("--port")) {
       o.port = value();
       if (o.port.empty()) throw UsageError("--port needs a port name");

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "cli/arg_reader.h"
 #include "cli/verbs.h"
 #include "hdx/disp_tag_data_settings.h"
 #include "hdx/tag_viewer.h"
@@ -23,15 +24,10 @@ struct DumpArgs {
 
 DumpArgs ParseDumpArgs(const std::vector<std::string>& args) {
   DumpArgs d;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const size_t eq = a.find('=');
-    const std::string name = a.rfind("--", 0) == 0 && eq != std::string::npos ? a.substr(0, eq) : a;
-    auto value = [&]() -> std::string {
-      if (eq != std::string::npos && a.rfind("--", 0) == 0) return a.substr(eq + 1);
-      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
-      return args[++i];
-    };
+  for (ArgReader arg(args); arg.Next();) {
+    const std::string& a = arg.Arg();
+    const std::string& name = arg.Name();
+    auto value = [&] { return arg.Value(); };
     if (name == "--csv") {
       d.csv = value();
       if (d.csv.empty()) throw UsageError("--csv needs a file name");

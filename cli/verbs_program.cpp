@@ -9,6 +9,7 @@
 #include <ctime>
 #include <functional>
 
+#include "cli/arg_reader.h"
 #include "cli/series.h"
 #include "cli/verbs.h"
 #include "fdx/animal_id.h"
@@ -45,15 +46,10 @@ struct ProgramArgs {
 
 ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
   ProgramArgs p;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    const size_t eq = a.find('=');
-    const std::string name = a.rfind("--", 0) == 0 && eq != std::string::npos ? a.substr(0, eq) : a;
-    auto value = [&]() -> std::string {
-      if (eq != std::string::npos && a.rfind("--", 0) == 0) return a.substr(eq + 1);
-      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
-      return args[++i];
-    };
+  for (ArgReader arg(args); arg.Next();) {
+    const std::string& a = arg.Arg();
+    const std::string& name = arg.Name();
+    auto value = [&] { return arg.Value(); };
     if (name == "--chip") {
       const std::string c = value();
       const auto chip = series::ChipOfName(c);

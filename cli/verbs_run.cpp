@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <set>
 
+#include "cli/arg_reader.h"
 #include "cli/dry_run.h"
 #include "cli/items.h"
 #include "cli/verbs.h"
@@ -17,17 +18,10 @@ struct RunArgs {
 RunArgs ParseRunArgs(std::vector<std::string>& args) {
   RunArgs r;
   std::vector<std::string> positional;
-  for (size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    auto value = [&]() -> std::string {
-      const size_t eq = a.find('=');
-      if (a.rfind("--", 0) == 0 && eq != std::string::npos) return a.substr(eq + 1);
-      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
-      return args[++i];
-    };
-    auto is = [&](const char* name) {
-      return a == name || a.rfind(std::string(name) + "=", 0) == 0;
-    };
+  for (ArgReader arg(args); arg.Next();) {
+    const std::string& a = arg.Arg();
+    auto value = [&] { return arg.Value(); };
+    auto is = [&](const char* n) { return arg.Is(n); };
     if (is("--answer") || a == "-a") {
       const std::string kv = value();
       const size_t eq = kv.find('=');
