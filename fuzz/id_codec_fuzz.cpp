@@ -30,7 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto f = frame::BuildResponseFrame(frame::TypeId, payload);
   const std::string text = ResponseReceiver::IdText(f.data(), true);
   const std::string expect = "[" + code.CountryText() + ", " + code.NationalText() + "]";
-  if (text.size() < expect.size() || text.compare(text.size() - expect.size(), expect.size(), expect) != 0)
+  if (text.size() < expect.size() ||
+      text.compare(text.size() - expect.size(), expect.size(), expect) != 0)
     std::abort();
   return 0;
 }

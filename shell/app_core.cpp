@@ -14,7 +14,9 @@ void AppCore::LoadSettings() {
   Settings = LoadOptionSettingsFile(settingsPath_, MessageLanguage());
 }
 
-bool AppCore::SaveSettings() { return SaveOptionSettings(settingsPath_, Settings, MessageLanguage()); }
+bool AppCore::SaveSettings() {
+  return SaveOptionSettings(settingsPath_, Settings, MessageLanguage());
+}
 
 TTirisC1Dlg& AppCore::CreateComm() {
   comm_ = std::make_unique<TTirisC1Dlg>(settingsPath_, &log_);
@@ -38,7 +40,9 @@ void AppCore::SetComm(std::unique_ptr<TTirisC1Dlg> comm) {
   if (comm_) comm_->AnimalIdDisplay = animalId_;
 }
 
-void AppCore::AddLog(const std::string& line) { AppendLogLine(log_, line); }
+void AppCore::AddLog(const std::string& line) {
+  AppendLogLine(log_, line);
+}
 
 std::string AppCore::LogResult(bool ok, const std::string& name) {
   const std::string text = (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + name + " " +
@@ -53,21 +57,34 @@ void AppCore::LogOkNg(bool ok, const std::string& text) {
 
 std::string AppCore::TagTypeLabel(int code) {
   switch (code) {
-    case 0: return LoadMessage(Msg::RWTagMsg);
-    case 1: return LoadMessage(Msg::ReadOnlyTagMsg);
-    case 2: return LoadMessage(Msg::MultiPageTagMsg);
-    case 3: return LoadMessage(Msg::AESTagMsg);
-    case 4: return LoadMessage(Msg::SIC279TagMsg);
-    case 5: return LoadMessage(Msg::EMTagMsg);
-    case 6: return LoadMessage(Msg::FDXBTagMsg);
-    case 7: return LoadMessage(Msg::SIC7888TagMsg);
-    case 8: return "FECAVA Tag";
-    case 9: return "BDE Tag";
-    default: return LoadMessage(Msg::UnkownTagMsg);
+    case 0:
+      return LoadMessage(Msg::RWTagMsg);
+    case 1:
+      return LoadMessage(Msg::ReadOnlyTagMsg);
+    case 2:
+      return LoadMessage(Msg::MultiPageTagMsg);
+    case 3:
+      return LoadMessage(Msg::AESTagMsg);
+    case 4:
+      return LoadMessage(Msg::SIC279TagMsg);
+    case 5:
+      return LoadMessage(Msg::EMTagMsg);
+    case 6:
+      return LoadMessage(Msg::FDXBTagMsg);
+    case 7:
+      return LoadMessage(Msg::SIC7888TagMsg);
+    case 8:
+      return "FECAVA Tag";
+    case 9:
+      return "BDE Tag";
+    default:
+      return LoadMessage(Msg::UnkownTagMsg);
   }
 }
 
-void AppCore::LogTagType(int code) { AddLog("Tag Type: " + TagTypeLabel(code)); }
+void AppCore::LogTagType(int code) {
+  AddLog("Tag Type: " + TagTypeLabel(code));
+}
 
 void AppCore::SetAnimalIdDisplay(bool on) {
   animalId_ = on;
@@ -132,4 +149,6 @@ void AppCore::LogExecutionTime() {
   AddLog(LoadMessage(Msg::ExecutionTimeMsg) + std::to_string(execTimer_.elapsed()) + "ms");
 }
 
-void AppCore::Sleep(uint32_t ms) { TTirisC1Dlg::PumpFor(ms); }
+void AppCore::Sleep(uint32_t ms) {
+  TTirisC1Dlg::PumpFor(ms);
+}

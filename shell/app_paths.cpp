@@ -19,14 +19,22 @@ std::string AppDataDir() {
   return h + "/.config";
 }
 
-std::string NorvikDir() { return AppDataDir() + "/norvik"; }
+std::string NorvikDir() {
+  return AppDataDir() + "/norvik";
+}
 
 std::string SettingsPath() {
   return NorvikDir() + "/" + kExeBase + "/" + kExeBase + ".ini";
 }
 
-std::string PortRegistryPath() { return NorvikDir() + "/ports.ini"; }
-std::string LocaleOverridePath() { return NorvikDir() + "/LocaleOverride.ini"; }
-std::string RestartBatchPath() { return NorvikDir() + "/r.bat"; }
+std::string PortRegistryPath() {
+  return NorvikDir() + "/ports.ini";
+}
+std::string LocaleOverridePath() {
+  return NorvikDir() + "/LocaleOverride.ini";
+}
+std::string RestartBatchPath() {
+  return NorvikDir() + "/r.bat";
+}
 
 }  // namespace app_paths

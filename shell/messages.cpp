@@ -31,7 +31,9 @@ void SetMessageLanguage(Language lang) {
   if (!g_fixed.load()) g_language = lang;
 }
 
-Language MessageLanguage() { return g_language.load(); }
+Language MessageLanguage() {
+  return g_language.load();
+}
 
 const std::string& MessageText(Msg id, Language lang) {
   const auto i = static_cast<size_t>(id);
@@ -44,4 +46,6 @@ const std::string& LoadMessage(Msg id) {
   return MessageText(id, g_language.load());
 }
 
-const char* MessageName(Msg id) { return kMessageTable[static_cast<size_t>(id)].id; }
+const char* MessageName(Msg id) {
+  return kMessageTable[static_cast<size_t>(id)].id;
+}

@@ -13,7 +13,9 @@ std::string WriteDataKey(Language lang, int i) {
   return MessageText(Msg::WriteDataMsg, lang) + "[" + std::to_string(i) + "]";
 }
 
-uint8_t Low8(int64_t v) { return static_cast<uint8_t>(v & 0xFF); }
+uint8_t Low8(int64_t v) {
+  return static_cast<uint8_t>(v & 0xFF);
+}
 
 uint64_t ReadUnsignedDecimal(const IniFile& ini, const char* key, uint64_t def) {
   auto v = ini.Value(kOption, key);
@@ -74,7 +76,8 @@ OptionSettings LoadOptionSettings(const IniFile& ini, Language lang) {
   s.BDEID_AutoIncrement = static_cast<int>(I("BDEID_AutoIncrement", 0));
   s.BDEId2 = ReadUnsignedDecimal(ini, "BDEId2", 0);
   s.fBDEDispHex = static_cast<int>(I("fBDEDispHex", 0));
-  for (int i = 0; i < 16; ++i) s.WriteData[i] = Low8(ini.ReadInteger(kOption, WriteDataKey(lang, i), i));
+  for (int i = 0; i < 16; ++i)
+    s.WriteData[i] = Low8(ini.ReadInteger(kOption, WriteDataKey(lang, i), i));
   const OptionSettings defaults;
   for (int i = 0; i < 8; ++i)
     s.ANI_ID[i] = Low8(I(("ANI_ID" + std::to_string(i)).c_str(), defaults.ANI_ID[i]));

@@ -34,7 +34,7 @@ struct OptionSettings {
   std::array<uint8_t, 16> WriteData{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
   std::array<uint8_t, 8> ANI_ID{0x01, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80};
   std::array<uint8_t, 8> IND_ID{0x01, 0, 0, 0, 0, 0, 0, 0};
-  std::array<uint8_t, 16> IDKey{60, 145, 167, 94, 11, 212, 98, 248,
+  std::array<uint8_t, 16> IDKey{60, 145, 167, 94, 11,  212, 98, 248,
                                 25, 195, 122, 45, 230, 132, 79, 176};
   int LanguageFlag = 0;  // 1 Japanese, 0 English; default from the user's language
   uint8_t WordNo = 0;

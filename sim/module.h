@@ -144,8 +144,8 @@ class Module {
   bool carrierOn_ = false;
   TimePoint carrierUntil_{};
   uint64_t carrierSession_ = 0;  // switch-ons of the carrier (AirContext::carrierSession)
-  TimePoint busyUntil_{};  // timed LF carrier: no commands until then
-  TimePoint deafUntil_{};  // restarting
+  TimePoint busyUntil_{};        // timed LF carrier: no commands until then
+  TimePoint deafUntil_{};        // restarting
   TimePoint lastByte_{};
   TimePoint nextStream_{};
   size_t floodCursor_ = 0;

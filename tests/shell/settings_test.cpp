@@ -31,7 +31,8 @@ TEST(Settings, FreshAccountGivesDefaultsAndSavingCreatesTheFolders) {
       << text;
   EXPECT_EQ(text.find("SIC7888Mode1"), std::string::npos);
   EXPECT_NE(text.find("\nWrite Data[0]=0\n"), std::string::npos);
-  EXPECT_NE(text.find("\nEMId=0\nfEMDispHex=0\nBDEID_AutoIncrement=0\nBDEId2=0\n"), std::string::npos);
+  EXPECT_NE(text.find("\nEMId=0\nfEMDispHex=0\nBDEID_AutoIncrement=0\nBDEId2=0\n"),
+            std::string::npos);
   EXPECT_NE(text.find("\nIDKey15=176\nLanguageFlag="), std::string::npos);
   EXPECT_NE(text.find("\nWordNo=0\n"), std::string::npos);
 }

@@ -31,7 +31,9 @@ TempConfig::~TempConfig() {
   std::filesystem::remove_all(dir_, ec);
 }
 
-std::string TempConfig::SettingsPath() const { return app_paths::SettingsPath(); }
+std::string TempConfig::SettingsPath() const {
+  return app_paths::SettingsPath();
+}
 
 std::string TempConfig::ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
