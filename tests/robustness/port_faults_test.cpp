@@ -1,7 +1,8 @@
 // Fault injection through the real serial stack: TTirisC1Dlg and TComPort on a pty, with the
 // simulated module or the test itself at the other end. Volume and repetition: random bytes
-// among frames in both directions, answers cut short, stale answers, NACK storms, wrong speeds,
-// a hundred hang-ups with the process's descriptors and threads counted.
+// among frames in both directions, answers cut short, answers a byte a millisecond, stale
+// answers, NACK storms, wrong speeds, a hundred hang-ups with the process's descriptors and
+// threads counted.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -10,9 +11,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "link/comm_module.h"
@@ -162,14 +161,13 @@ std::vector<bool> DeliverStream(TTirisC1Dlg& comm, robust::RawModule& module, co
     chunks.push_back(std::min(chunk(rng), s.bytes.size() - off));
     off += chunks.back();
   }
-  std::atomic<bool> written{false}, failed{false};
+  std::atomic<bool> failed{false};
   std::thread writer([&] {
     size_t off = 0;
     for (size_t n : chunks) {
       if (!module.Write(s.bytes.data() + off, n)) failed = true;
       off += n;
     }
-    written = true;
   });
   const bool done = robust::PumpUntil([&] { return lastSeen || failed; }, 120s);
   writer.join();
