@@ -49,11 +49,15 @@ WORK=$(mktemp -d /tmp/qzh-report-XXXXXX)
 # Other work on the machine shows in the tails of the timings: the load is reported with them.
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 SIM_PID=
+# The benchmarks' own output stays in $BUILD/report-last for a closer look.
 cleanup() {
   if [ -n "$SIM_PID" ]; then
     kill "$SIM_PID" 2>/dev/null || true
     wait "$SIM_PID" 2>/dev/null || true
   fi
+  rm -rf "$BUILD/report-last"
+  mkdir -p "$BUILD/report-last"
+  cp "$WORK"/*.txt "$WORK"/*.err "$WORK"/*.md "$BUILD/report-last/" 2>/dev/null || true
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -179,7 +183,7 @@ report() {
   echo "| Start-up to \"OK: Open COM9\", window (offscreen) against the simulator, median of $STARTS | $window_ms ms | command runner \`qzh900ctl identify\` $ctl_ms ms | $(ratio "$window_ms" "$ctl_ms") |"
   echo "| Hang-up in the middle of a wait to the end of the wait, p50 / p99 / max ($(value "$H" hangup_count) hang-ups) | $(value "$H" hangup_p50_ms) / $(value "$H" hangup_p99_ms) / $(value "$H" hangup_max_ms) ms | the wait's time-out 2000 ms | |"
   echo "| Hang-ups not detected / reconnections failed | $(value "$H" hangup_missed) / $(value "$H" hangup_reconnect_failures) | | |"
-  echo "| Soak ($SOAK_SECONDS s): commands exchanged, failed | $(value "$S" soak_exchanges), $(value "$S" soak_exchanges_failed) | | |"
+  echo "| Soak ($SOAK_SECONDS s): commands exchanged, failed (time-out / NACK / ID frame / another's answer) | $(value "$S" soak_exchanges), $(value "$S" soak_exchanges_failed) ($(value "$S" soak_failed_timeout) / $(value "$S" soak_failed_nack) / $(value "$S" soak_failed_id) / $(value "$S" soak_failed_mismatch)) | | |"
   echo "| Soak: ACKs received by the tool | $(value "$S" soak_acks_received) | sent by the module $(value "$S" soak_acks_module) | lost $(value "$S" soak_lost_acks) |"
   echo "| Soak: ID frames received | $(value "$S" soak_ids_received) | sent by the module $(value "$S" soak_ids_sent) | |"
   echo "| Soak: live heap growth after warm-up (like moments of the log cycle) | $(value "$S" soak_heap_growth_kib) KiB | live heap after warm-up $(value "$S" soak_heap_warm_mib) MiB | |"
@@ -187,7 +191,7 @@ report() {
   echo "| Soak: most lines in the log view | $(value "$S" soak_log_max_blocks) | rule: 5000 | |"
   echo "| Soak: CPU of the tool | $(value "$S" soak_cpu_percent) % of a core | | |"
   echo "| Peak memory (RSS) of the window under the soak | $(value "$S" soak_rss_peak_mib) MiB | | |"
-  echo "| Soak result (heap growth < 1 MB, no lost ACK, log bounded) | $([ "$(value "$S" soak_pass)" = 1 ] && echo PASS || echo "FAIL (status $soak_status)") | | |"
+  echo "| Soak result (heap growth < 1 MB, no lost ACK, no failed exchange, log bounded) | $([ "$(value "$S" soak_pass)" = 1 ] && echo PASS || echo "FAIL (status $soak_status)") | | |"
 }
 
 report | tee "$WORK/report.md"

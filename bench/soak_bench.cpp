@@ -327,17 +327,34 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
       else
         comm.SendCommand({cmd[0]});
       ++ex.sent;
+      const char* failure = nullptr;
       if (comm.AwaitResponse(resp)) {
-        if (resp[1] == cmd[0] && resp[0] >= 2)
+        if (resp[1] == cmd[0] && resp[0] >= 2) {
           ++ex.answered;
-        else
+        } else {
           ++ex.mismatched;
+          failure = "answer of another command";
+        }
       } else if (comm.State() == ResponseState::NackReceived) {
         ++ex.nacked;
+        failure = "NACK";
       } else if (comm.State() == ResponseState::IdReceived) {
         ++ex.idEnded;
+        failure = "ID frame";
       } else {
         ++ex.timedOut;
+        failure = "time-out";
+      }
+      if (failure) {
+        // The first failures with the log lines before them, for the diagnosis.
+        if (ex.Failed() <= 5) {
+          const QStringList lines = form->LogLines();
+          std::fprintf(stderr, "soak_bench: exchange %zu of its phase, %.1f ms in: %s\n", k,
+                       std::chrono::duration<double, std::milli>(Clock::now() - begin).count(),
+                       failure);
+          for (qsizetype i = std::max<qsizetype>(0, lines.size() - 12); i < lines.size(); ++i)
+            std::fprintf(stderr, "  | %s\n", lines[i].toUtf8().constData());
+        }
         Pump(0.1);  // a late answer must not be taken for the next command's
       }
     }
@@ -410,6 +427,12 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
           "exchanges per second of command mode");
   fig.Add("soak_exchanges_failed", static_cast<double>(ex.Failed()), "%.0f",
           "exchanges failed (time-out, NACK, ID, wrong answer)");
+  fig.Add("soak_failed_timeout", static_cast<double>(ex.timedOut), "%.0f", "  of them time-outs");
+  fig.Add("soak_failed_nack", static_cast<double>(ex.nacked), "%.0f", "  of them NACKs");
+  fig.Add("soak_failed_id", static_cast<double>(ex.idEnded), "%.0f",
+          "  of them ended by an ID frame");
+  fig.Add("soak_failed_mismatch", static_cast<double>(ex.mismatched), "%.0f",
+          "  of them the answer of another command");
   fig.Add("soak_acks_module", static_cast<double>(r.acks), "%.0f", "ACKs sent by the module");
   fig.Add("soak_acks_received", static_cast<double>(acksIn), "%.0f", "ACKs received by the tool");
   fig.Add("soak_lost_acks", static_cast<double>(lostAcks), "%.0f", "ACKs lost");
