@@ -46,10 +46,10 @@ ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:ha
 
 stage "3. ThreadSanitizer: port, exchange and simulator"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZH_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j "$JOBS" --target link_tests sim_tests
+cmake --build build-tsan -j "$JOBS" --target link_tests sim_tests robustness_port_tests
 TSAN_OPTIONS=halt_on_error=1:suppressions=$PWD/tests/sanitizers/tsan.supp \
   ctest --test-dir build-tsan --output-on-failure -j "$JOBS" --timeout 600 \
-  -R '^(Exchange|Port|Receiver|MillisecondTimer|Frames|HexText|SimulatorPty)\.'
+  -R '^(Exchange|Port|PortRobustness|Receiver|MillisecondTimer|Frames|HexText|SimulatorPty)\.'
 
 stage "4. fuzzing"
 if command -v clang++ >/dev/null; then

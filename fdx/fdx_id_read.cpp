@@ -29,8 +29,9 @@ std::span<const uint8_t, N> IdAt(const Response& out) {
   return std::span<const uint8_t, N>(out.data() + kIdStart, N);
 }
 
+// An answer too short to hold the tag type is no EM ID either.
 bool IsEm(const Response& out) {
-  return out[kTagType] == 5;
+  return out[0] >= kTagType && out[kTagType] == 5;
 }
 
 // The ID bytes the tag type calls for.

@@ -51,7 +51,7 @@ TEST_F(Exchange, AckIsCopiedIntoTheCallersArrayAndBothFramesAreLogged) {
   EXPECT_EQ(out[0], 10);  // 90 + "1100LFS00"
   EXPECT_EQ(out[1], 0x90);
   EXPECT_EQ(std::string(out.begin() + 2, out.begin() + 11), "1100LFS00");
-  EXPECT_EQ(out[11], 0) << "bytes past LEN are cleared";
+  EXPECT_EQ(out.data()[11], 0) << "bytes past LEN are cleared";
   ASSERT_EQ(Lines().size(), 2u);
   EXPECT_EQ(Lines()[0], "TX: 02 00 4D 01 90 03 E3 0D ");
   EXPECT_EQ(Lines()[1].rfind("RX: 02 00 30 0A 90 31 31 30 30 4C 46 53 30 30 03 ", 0), 0u);
