@@ -5,41 +5,25 @@
 // the tool's CPU share of one core and its resident memory after warm-up and at the end.
 //
 //   flood_bench [--seconds N]     (default 60)
-#include <poll.h>
-#include <signal.h>
-#include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <QApplication>
 #include <QTimer>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "bench/flood_world.h"
 #include "link/comm_module.h"
-#include "link/port_registry.h"
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
-#include "shell/language.h"
-#include "shell/main_window.h"
-#include "shell/settings.h"
-#include "sim/chip_registry.h"
-#include "sim/simulator.h"
+
+using namespace flood_world;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kCom = 9;
-constexpr int kDistinct = 150;
-constexpr int kBaud = 115200;
 
 struct SimReport {
   uint64_t idFrames = 0;       // frames the module produced
@@ -47,45 +31,15 @@ struct SimReport {
   uint64_t bytesOut = 0;
 };
 
-// The child: the simulated module until the parent closes `stop`, then its counters on `out`.
-[[noreturn]] void RunModule(int ready, int stop, int out) {
-  sim::SimulatorOptions o;
-  o.wireTime = true;
-  o.comNumber = kCom;
-  o.module.baud = kBaud;
-  o.module.flood = true;
-  auto field = std::make_shared<sim::Field>();
-  for (int i = 0; i < kDistinct; ++i) {
-    auto made = sim::ChipRegistry::Builtin().Make("fdxb:392:" + std::to_string(100000000000LL + i));
-    if (!made.tag) {
-      std::fprintf(stderr, "flood_bench: %s\n", made.error.c_str());
-      _exit(2);
-    }
-    field->Insert(made.tag);
-  }
-  sim::Simulator s(o, field);
-  std::string error;
-  if (!s.Start(&error)) {
-    std::fprintf(stderr, "flood_bench: simulator: %s\n", error.c_str());
-    _exit(2);
-  }
-  const char c = 1;
-  if (::write(ready, &c, 1) != 1) _exit(2);
+// In the child: stream until the parent closes the cue, then send the counters.
+void Serve(sim::Simulator& module, int stop, int out) {
   char buf;
   while (::read(stop, &buf, 1) > 0) {
   }
-  const sim::SimCounters counters = s.Counters();
+  const sim::SimCounters counters = module.Counters();
   const SimReport r{counters.module.idFrames, counters.droppedStream, counters.bytesOut};
-  s.Stop();
+  module.Stop();
   if (::write(out, &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
-  _exit(0);
-}
-
-double CpuSeconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return s(u.ru_utime) + s(u.ru_stime);
 }
 
 double RssMiB() {
@@ -93,18 +47,6 @@ double RssMiB() {
   long pages = 0, resident = 0;
   statm >> pages >> resident;
   return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
-}
-
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t i =
-      std::min(v.size() - 1, static_cast<size_t>(p / 100.0 * static_cast<double>(v.size())));
-  return v[i];
-}
-
-void Pump(double seconds) {
-  TTirisC1Dlg::PumpFor(static_cast<uint32_t>(seconds * 1000));
 }
 
 }  // namespace
@@ -125,60 +67,10 @@ int main(int argc, char** argv) {
   }
   const double warmUp = std::min(10.0, seconds / 6);
 
-  // A private configuration folder, shared with the child through the environment.
-  char dir[] = "/tmp/qzh-flood-XXXXXX";
-  if (!::mkdtemp(dir)) return 2;
-  ::setenv("XDG_CONFIG_HOME", dir, 1);
-  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-  int ready[2], stop[2], out[2];
-  if (::pipe(ready) || ::pipe(stop) || ::pipe(out)) return 2;
-  const pid_t child = ::fork();
-  if (child < 0) return 2;
-  if (child == 0) {
-    ::close(ready[0]);
-    ::close(stop[1]);
-    ::close(out[0]);
-    RunModule(ready[1], stop[0], out[1]);
-  }
-  ::close(ready[1]);
-  ::close(stop[0]);
-  ::close(out[1]);
-  char c;
-  if (::read(ready[0], &c, 1) != 1) {
-    std::fprintf(stderr, "flood_bench: the simulator did not start\n");
-    return 2;
-  }
-
-  std::filesystem::create_directories(std::string(dir) + "/sys");
-  port_registry::SetScanRoots(std::string(dir) + "/sys", std::string(dir) + "/sys");
-  {
-    IniFile ini(app_paths::SettingsPath());
-    ini.WriteInteger("ComDebug", "Port", kCom);
-    ini.WriteInteger("ComDebug", "BaudRate", kBaud);
-    IniFile::CreateFolders(IniFile::FolderOf(app_paths::SettingsPath()));
-    ini.Save();
-  }
-
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  const std::string exe = std::string(dir) + "/bin/QZH900Tool";
-  language::WriteLocaleOverride(
-      exe, DefaultLanguageFlag() == 1 ? language::kJapaneseOverride : language::kEnglishOverride);
-  ScriptedPrompts prompts;
-  prompts.Answer("TOpenCom1Dlg.LBComPort", "COM" + std::to_string(kCom));
-  prompts.Answer("TOpenCom1Dlg.RGComSpeed", "4");
-  MainWindowOptions options;
-  options.prompts = &prompts;
-  options.exePath = exe;
-  TTirisAppForm form(options);
-  form.show();
-  while (form.App().ReaderLevel == 0 && form.isVisible()) Pump(0.05);
+  FloodWorld world("flood_bench", argc, argv);
+  if (!world.Start(Serve)) return 2;
+  TTirisAppForm& form = world.Window();
   TTirisC1Dlg& comm = *form.App().Comm();
-  if (!comm.CommX1.Connected()) {
-    std::fprintf(stderr, "flood_bench: the module was not identified\n");
-    return 1;
-  }
 
   // Every ID frame the receiver verified and handed to the tally.
   uint64_t received = 0;
@@ -225,14 +117,12 @@ int main(int argc, char** argv) {
     Pump(0.2);
   }
   const double total = std::chrono::duration<double>(Clock::now() - start).count();
-  ::close(stop[1]);
+  world.CueEnd();
   SimReport r{};
-  if (::read(out[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r)) {
+  if (::read(world.OutFd(), &r, sizeof r) != static_cast<ssize_t>(sizeof r)) {
     std::fprintf(stderr, "flood_bench: no report from the simulator\n");
     return 1;
   }
-  int status = 0;
-  ::waitpid(child, &status, 0);
 
   const TagTally& t = comm.Tally;
   uint64_t tallied = 0;
@@ -271,7 +161,5 @@ int main(int argc, char** argv) {
       "  targets            loss %s, timer p99 < 50 ms %s, CPU < 50 %% %s, memory flat %s\n",
       noLoss ? "none OK" : "FAILED", p99 < 50 ? "OK" : "FAILED", cpuPct < 50 ? "OK" : "FAILED",
       flat ? "OK" : "FAILED");
-  form.close();
-  std::filesystem::remove_all(dir);
   return 0;
 }

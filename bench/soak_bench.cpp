@@ -20,13 +20,9 @@
 //                                          end of the wait
 //
 // --machine prints key=value lines only.
-#include <poll.h>
-#include <signal.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QTimer>
 
@@ -48,24 +44,16 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #include <malloc.h>
 #endif
 
+#include "bench/flood_world.h"
 #include "link/comm_module.h"
-#include "link/port_registry.h"
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
-#include "shell/language.h"
 #include "shell/log_pane.h"
-#include "shell/main_window.h"
-#include "shell/settings.h"
-#include "sim/chip_registry.h"
 #include "sim/simulator.h"
+
+using namespace flood_world;
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr int kCom = 9;
-constexpr int kDistinct = 150;
-constexpr int kBaud = 115200;
 constexpr double kStreamSeconds = 0.4;
 constexpr double kCommandSeconds = 0.4;
 constexpr double kMaxGrowthBytes = 1e6;
@@ -111,27 +99,10 @@ double StatusMiB(const char* key) {
   return 0;
 }
 
-double CpuSeconds() {
-  rusage u{};
-  ::getrusage(RUSAGE_SELF, &u);
-  auto s = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
-  return s(u.ru_utime) + s(u.ru_stime);
-}
-
 double Median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
   return v[v.size() / 2];
-}
-
-double Percentile(std::vector<double> v, double p) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  return v[std::min(v.size() - 1, static_cast<size_t>(p / 100.0 * static_cast<double>(v.size())))];
-}
-
-void Pump(double seconds) {
-  TTirisC1Dlg::PumpFor(static_cast<uint32_t>(seconds * 1000));
 }
 
 // --- The module in a child process -------------------------------------------------------------
@@ -140,41 +111,18 @@ struct SimReport {
   uint64_t commands = 0, acks = 0, nacks = 0, idFrames = 0, droppedStream = 0, bytesOut = 0;
 };
 
-[[noreturn]] void RunModule(int ready, int stop, int out) {
-  sim::SimulatorOptions o;
-  o.wireTime = true;
-  o.comNumber = kCom;
-  o.module.baud = kBaud;
-  o.module.flood = true;
-  auto field = std::make_shared<sim::Field>();
-  for (int i = 0; i < kDistinct; ++i) {
-    auto made = sim::ChipRegistry::Builtin().Make("fdxb:392:" + std::to_string(100000000000LL + i));
-    if (!made.tag) {
-      std::fprintf(stderr, "soak_bench: %s\n", made.error.c_str());
-      _exit(2);
-    }
-    field->Insert(made.tag);
-  }
-  sim::Simulator s(o, field);
-  std::string error;
-  if (!s.Start(&error)) {
-    std::fprintf(stderr, "soak_bench: simulator: %s\n", error.c_str());
-    _exit(2);
-  }
-  const char c = 1;
-  if (::write(ready, &c, 1) != 1) _exit(2);
-  // A byte on `stop` asks for the counters so far; its end asks for the last ones.
+// In the child: a byte on `stop` asks for the counters so far; its end asks for the last ones.
+void Serve(sim::Simulator& module, int stop, int out) {
   auto report = [&] {
-    const sim::SimCounters k = s.Counters();
+    const sim::SimCounters k = module.Counters();
     const SimReport r{k.module.commands, k.module.acks,   k.module.nacks,
                       k.module.idFrames, k.droppedStream, k.bytesOut};
     if (::write(out, &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
   };
   char buf;
   while (::read(stop, &buf, 1) > 0) report();
-  s.Stop();
+  module.Stop();
   report();
-  _exit(0);
 }
 
 // --- Soak ----------------------------------------------------------------------------------------
@@ -188,68 +136,19 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
   Figures fig(machine);
   const double warmUp = std::min(10.0, seconds / 6);
 
-  char dir[] = "/tmp/qzh-soak-XXXXXX";
-  if (!::mkdtemp(dir)) return 2;
-  ::setenv("XDG_CONFIG_HOME", dir, 1);
-  if (!std::getenv("QT_QPA_PLATFORM")) ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-
-  int ready[2], stop[2], out[2];
-  if (::pipe(ready) || ::pipe(stop) || ::pipe(out)) return 2;
-  const pid_t child = ::fork();
-  if (child < 0) return 2;
-  if (child == 0) {
-    ::close(ready[0]);
-    ::close(stop[1]);
-    ::close(out[0]);
-    RunModule(ready[1], stop[0], out[1]);
-  }
-  ::close(ready[1]);
-  ::close(stop[0]);
-  ::close(out[1]);
-  char c;
-  if (::read(ready[0], &c, 1) != 1) {
-    std::fprintf(stderr, "soak_bench: the simulator did not start\n");
-    return 2;
-  }
-
-  std::filesystem::create_directories(std::string(dir) + "/sys");
-  port_registry::SetScanRoots(std::string(dir) + "/sys", std::string(dir) + "/sys");
-  {
-    IniFile ini(app_paths::SettingsPath());
-    ini.WriteInteger("ComDebug", "Port", kCom);
-    ini.WriteInteger("ComDebug", "BaudRate", kBaud);
-    IniFile::CreateFolders(IniFile::FolderOf(app_paths::SettingsPath()));
-    ini.Save();
-  }
-
-  QApplication app(argc, argv);
-  QApplication::setQuitOnLastWindowClosed(false);
-  const std::string exe = std::string(dir) + "/bin/QZH900Tool";
-  language::WriteLocaleOverride(
-      exe, DefaultLanguageFlag() == 1 ? language::kJapaneseOverride : language::kEnglishOverride);
-  ScriptedPrompts prompts;
-  prompts.Answer("TOpenCom1Dlg.LBComPort", "COM" + std::to_string(kCom));
-  prompts.Answer("TOpenCom1Dlg.RGComSpeed", "4");
-  MainWindowOptions options;
-  options.prompts = &prompts;
-  options.exePath = exe;
-  auto form = std::make_unique<TTirisAppForm>(options);
-  form->show();
-  while (form->App().ReaderLevel == 0 && form->isVisible()) Pump(0.05);
+  FloodWorld world("soak_bench", argc, argv);
+  if (!world.Start(Serve)) return 2;
+  TTirisAppForm* form = &world.Window();
   TTirisC1Dlg& comm = *form->App().Comm();
-  if (!comm.CommX1.Connected()) {
-    std::fprintf(stderr, "soak_bench: the module was not identified\n");
-    return 1;
-  }
 
   // The module's counters from here on (start-up's identification logs no RX: lines).
   auto moduleCounters = [&](bool last) {
     SimReport r{};
     if (last)
-      ::close(stop[1]);
-    else if (::write(stop[1], "m", 1) != 1)
+      world.CueEnd();
+    else if (::write(world.StopFd(), "m", 1) != 1)
       return std::optional<SimReport>();
-    if (::read(out[0], &r, sizeof r) != static_cast<ssize_t>(sizeof r))
+    if (::read(world.OutFd(), &r, sizeof r) != static_cast<ssize_t>(sizeof r))
       return std::optional<SimReport>();
     return std::optional<SimReport>(r);
   };
@@ -396,8 +295,6 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
   r.acks -= mark->acks;
   r.idFrames -= mark->idFrames;
   r.droppedStream -= mark->droppedStream;
-  int status = 0;
-  ::waitpid(child, &status, 0);
 
   // Growth between like moments: the highs of whole log cycles, first three against last three.
   double growth = 0;
@@ -458,9 +355,6 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
   fig.Add("soak_pass", pass ? "1" : "0",
           std::string("result: ") + (pass ? "PASS" : "FAIL") +
               " (heap growth < 1 MB, no lost ACK, log bounded)");
-  form->close();
-  form.reset();
-  std::filesystem::remove_all(dir);
   return pass ? 0 : 1;
 }
 

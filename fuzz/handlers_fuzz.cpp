@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <cstdint>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,8 +29,12 @@ struct World {
     static char name[] = "handlers_fuzz";
     static char* argv[] = {name, nullptr};
     app = new QCoreApplication(argc, argv);
-    const std::string dir = "/tmp/qzh-handlers-fuzz-" + std::to_string(::getpid());
+    static const std::string dir = "/tmp/qzh-handlers-fuzz-" + std::to_string(::getpid());
     ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(dir, ignored);
+    });
     RegisterAllHandlers(registry);
     items = registry.Items();
   }
