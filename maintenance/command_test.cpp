@@ -1,6 +1,8 @@
 #include "maintenance/command_test.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "link/hex.h"
@@ -21,6 +23,19 @@ uint8_t FieldByte(const PromptForm& form, const std::string& name) {
 
 int64_t FieldInt(const PromptForm& form, const char* name) {
   return form.F(name).Int();
+}
+
+// The pause between continuous commands, in short slices so that the window stays live and
+// Cancel ends even a 65-second pause at once.
+void PauseUnlessCancelled(AppCore& app, const ProgressDialog& progress, uint32_t ms) {
+  constexpr uint32_t kSliceMs = 20;
+  QElapsedTimer clock;
+  clock.start();
+  for (;;) {
+    const auto elapsed = static_cast<uint64_t>(clock.elapsed());
+    if (elapsed >= ms || !progress.Continue()) return;
+    app.Sleep(static_cast<uint32_t>(std::min<uint64_t>(kSliceMs, ms - elapsed)));
+  }
 }
 
 // Points the communication module's log at the dialog's log while the dialog is open, and back
@@ -115,7 +130,7 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     prompts.Refresh(form);
     if (!state.continuous) break;
     if (const int64_t wait = FieldInt(form, "EdWaitTime1"); wait > 0)
-      app_.Sleep(static_cast<uint32_t>(wait));
+      PauseUnlessCancelled(app_, *progress, static_cast<uint32_t>(wait));
   }
   form.A("OKBtn").enabled = true;
   prompts.Refresh(form);

@@ -184,6 +184,18 @@ TEST_F(CommandTestDialog, CancelOfTheProgressDialogEndsTheRun) {
   EXPECT_EQ(Field("EdOK"), 4);
 }
 
+TEST_F(CommandTestDialog, CancelEndsALongPauseBetweenCommands) {
+  // The third look at the progress dialog answers Cancel: it must come during the first
+  // 65-second pause, not after it.
+  prompts_.SetProgressCancelAfter(3);
+  prompts_.Answer("TCoomandDlg1.CBfLoop", "1");
+  prompts_.Answer("TCoomandDlg1.EdWaitTime1", "65000");
+  prompts_.Press("TCoomandDlg1.OKBtn");
+  Run("MnCmdTest");
+  EXPECT_EQ(SimCommands(), 1u);
+  EXPECT_EQ(Field("EdOK"), 1);
+}
+
 TEST_F(CommandTestDialog, EachCommandSendsItsFields) {
   prompts_.Answer("TCoomandDlg1.RadioGroup1", "MPT");
   prompts_.Answer("TCoomandDlg1.CBCommand", "ProgramPageCmd");
