@@ -41,25 +41,33 @@ bool SetUpEm4305Config(TTirisC1Dlg& comm) {
 std::vector<uint8_t> IdWriteCommand(IdChip chip, uint64_t code, bool lock) {
   const IdBytes id = ToIdBytes(code);
   const uint8_t lockFlag = lock ? 1 : 0;
+  // Built byte by byte: GCC 12 at -O3 takes an insert after a list assignment for an overflow.
   std::vector<uint8_t> cmd;
+  cmd.reserve(3 + id.size());
+  auto put = [&cmd](std::initializer_list<uint8_t> bytes) {
+    for (const uint8_t b : bytes) cmd.push_back(b);
+  };
+  auto putId = [&cmd, &id] {
+    for (const uint8_t b : id) cmd.push_back(b);
+  };
   switch (chip) {
     case IdChip::Sic279:
-      cmd = {kSic279IdWrite, lockFlag};
-      cmd.insert(cmd.end(), id.begin(), id.end());
-      cmd.push_back(kReadOnlyTagType);
+      put({kSic279IdWrite, lockFlag});
+      putId();
+      put({kReadOnlyTagType});
       break;
     case IdChip::Sic7888:
-      cmd = {kSic7888IdWrite, sic7888::kProtocolMode};
-      cmd.insert(cmd.end(), id.begin(), id.end());
+      put({kSic7888IdWrite, sic7888::kProtocolMode});
+      putId();
       break;
     case IdChip::HdxPlus:
-      cmd = {kHdxPlusIdWrite};
-      cmd.insert(cmd.end(), id.begin(), id.end());
-      cmd.push_back(lockFlag);
+      put({kHdxPlusIdWrite});
+      putId();
+      put({lockFlag});
       break;
     case IdChip::Em4305:
-      cmd = {kEm4305IdWrite, 0x01};
-      cmd.insert(cmd.end(), id.begin(), id.end());
+      put({kEm4305IdWrite, 0x01});
+      putId();
       break;
   }
   return cmd;
