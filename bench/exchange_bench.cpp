@@ -2,7 +2,6 @@
 // round trip over a pty measured in the same run, and the CPU a silent 2 s wait costs.
 #include <fcntl.h>
 #include <poll.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/measure.h"
 #include "link/comm_module.h"
 #include "shell/log_pane.h"
 #include "sim/pty_link.h"
@@ -27,16 +27,8 @@ struct Stats {
   double p50, p99;
 };
 
-Stats Percentiles(std::vector<double> us) {
-  std::sort(us.begin(), us.end());
-  return {us[us.size() / 2], us[us.size() * 99 / 100]};
-}
-
-double CpuSeconds() {
-  rusage r{};
-  getrusage(RUSAGE_SELF, &r);
-  return r.ru_utime.tv_sec + r.ru_utime.tv_usec / 1e6 + r.ru_stime.tv_sec +
-         r.ru_stime.tv_usec / 1e6;
+Stats Percentiles(const std::vector<double>& us) {
+  return {measure::Percentile(us, 50), measure::Percentile(us, 99)};
 }
 
 // Host writes an 8-byte command to the slave, an echo thread answers 8 bytes from the master.
@@ -139,12 +131,12 @@ int main(int argc, char** argv) {
   const Stats ex = Percentiles(us);
 
   sim.UpdateFaults([](sim::FaultPlan& f) { f.missing = 1; });
-  const double cpu0 = CpuSeconds();
+  const double cpu0 = measure::CpuSeconds();
   const auto w0 = Clock::now();
   comm.SendCommand({0x90});
   comm.AwaitResponse(out);
   const double wall = std::chrono::duration<double>(Clock::now() - w0).count();
-  const double cpu = CpuSeconds() - cpu0;
+  const double cpu = measure::CpuSeconds() - cpu0;
 
   std::printf("bare pty round trip        p50 %7.1f us   p99 %7.1f us\n", bare.p50, bare.p99);
   std::printf("simulator alone, raw fd    p50 %7.1f us   p99 %7.1f us\n", simOnly.p50, simOnly.p99);

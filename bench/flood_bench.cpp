@@ -12,14 +12,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "bench/flood_world.h"
+#include "bench/measure.h"
 #include "link/comm_module.h"
 
 using namespace flood_world;
+using namespace measure;
 
 namespace {
 
@@ -40,13 +41,6 @@ void Serve(sim::Simulator& module, int stop, int out) {
   const SimReport r{counters.module.idFrames, counters.droppedStream, counters.bytesOut};
   module.Stop();
   if (::write(out, &r, sizeof r) != static_cast<ssize_t>(sizeof r)) _exit(2);
-}
-
-double RssMiB() {
-  std::ifstream statm("/proc/self/statm");
-  long pages = 0, resident = 0;
-  statm >> pages >> resident;
-  return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE)) / 1048576.0;
 }
 
 }  // namespace
@@ -98,7 +92,7 @@ int main(int argc, char** argv) {
   form.RunItem("TB_TEST2");
   const auto start = Clock::now();
   Pump(warmUp);
-  const double rssWarm = RssMiB();
+  const double rssWarm = StatusMiB("VmRSS");
   const double cpu0 = CpuSeconds();
   const auto t0 = Clock::now();
   const uint64_t received0 = received;
@@ -107,7 +101,7 @@ int main(int argc, char** argv) {
   measuring = false;
   const double cpu = CpuSeconds() - cpu0;
   const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
-  const double rssEnd = RssMiB();
+  const double rssEnd = StatusMiB("VmRSS");
   const uint64_t receivedInWindow = received - received0;
   tick.stop();
 

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "maintenance/scripted_prompts.h"
 #include "shell/main_window.h"
@@ -21,14 +20,13 @@ inline constexpr int kCom = 9;
 inline constexpr int kDistinct = 150;
 inline constexpr int kBaud = 115200;
 
-double CpuSeconds();
-double Percentile(std::vector<double> v, double p);
+// Runs the event loop of the tool for the given time.
 void Pump(double seconds);
 
 class FloodWorld {
  public:
   // In the child: runs once the module streams; `stop` is the parent's cue (a byte or its close),
-  // `out` carries the child's reports back. Must end the child with _exit.
+  // `out` carries the child's reports back. The child ends when it returns.
   using Serve = std::function<void(sim::Simulator& module, int stop, int out)>;
 
   FloodWorld(const char* who, int argc, char** argv);

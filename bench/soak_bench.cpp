@@ -31,7 +31,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
 #include <string>
@@ -45,11 +44,13 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 #include "bench/flood_world.h"
+#include "bench/measure.h"
 #include "link/comm_module.h"
 #include "shell/log_pane.h"
 #include "sim/simulator.h"
 
 using namespace flood_world;
+using namespace measure;
 
 namespace {
 
@@ -88,15 +89,6 @@ size_t HeapInUse() {
   const struct mallinfo2 m = mallinfo2();
   return m.uordblks + m.hblkhd;
 #endif
-}
-
-double StatusMiB(const char* key) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(key) + ":";
-  while (std::getline(status, line))
-    if (line.rfind(prefix, 0) == 0) return std::atof(line.c_str() + prefix.size()) / 1024.0;
-  return 0;
 }
 
 double Median(std::vector<double> v) {

@@ -1,11 +1,11 @@
 #include "maintenance/command_test.h"
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <algorithm>
 #include <memory>
 
 #include "link/hex.h"
+#include "link/millisecond_timer.h"
 #include "maintenance/cmd_outp_dlg.h"
 #include "maintenance/form_memo_log_pane.h"
 #include "shell/app_core.h"
@@ -29,13 +29,10 @@ int64_t FieldInt(const PromptForm& form, const char* name) {
 // Cancel ends even a 65-second pause at once.
 void PauseUnlessCancelled(AppCore& app, const ProgressDialog& progress, uint32_t ms) {
   constexpr uint32_t kSliceMs = 20;
-  QElapsedTimer clock;
+  MillisecondTimer clock;
   clock.start();
-  for (;;) {
-    const auto elapsed = static_cast<uint64_t>(clock.elapsed());
-    if (elapsed >= ms || !progress.Continue()) return;
-    app.Sleep(static_cast<uint32_t>(std::min<uint64_t>(kSliceMs, ms - elapsed)));
-  }
+  while (!clock.expired(ms) && progress.Continue())
+    app.Sleep(std::min(kSliceMs, ms - clock.elapsed()));
 }
 
 // Points the communication module's log at the dialog's log while the dialog is open, and back
