@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "bench/measure.h"
+#include "core/log_pane.h"
 #include "link/comm_module.h"
-#include "shell/log_pane.h"
 #include "sim/pty_link.h"
 #include "sim/simulator.h"
 

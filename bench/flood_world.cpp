@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/app_paths.h"
+#include "core/ini_file.h"
+#include "core/language.h"
+#include "core/settings.h"
 #include "link/comm_module.h"
 #include "link/port_registry.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
-#include "shell/language.h"
-#include "shell/settings.h"
 #include "sim/chip_registry.h"
 
 namespace flood_world {

@@ -10,7 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "maintenance/scripted_prompts.h"
+#include "prompts/scripted_prompts.h"
 #include "shell/main_window.h"
 #include "sim/simulator.h"
 

@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/app_core.h"
 #include "hdx/mpt_editor.h"
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_core.h"
+#include "prompts/scripted_prompts.h"
 #include "sim/chips/ti_hdx.h"
 #include "sim/simulator.h"
 

@@ -45,8 +45,8 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 
 #include "bench/flood_world.h"
 #include "bench/measure.h"
+#include "core/log_pane.h"
 #include "link/comm_module.h"
-#include "shell/log_pane.h"
 #include "sim/simulator.h"
 
 using namespace flood_world;

@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "maintenance/scripted_prompts.h"
+#include "prompts/scripted_prompts.h"
 
 // What the command line says about the prompts of one run.
 struct PromptScript {

@@ -4,10 +4,10 @@
 #include <exception>
 #include <memory>
 
+#include "app/app_core.h"
+#include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
-#include "shell/app_core.h"
-#include "shell/log_pane.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "app/handler_registry.h"
 #include "cli/cli_prompts.h"
-#include "shell/handler_registry.h"
-#include "shell/settings.h"
+#include "core/settings.h"
 
 struct DryRunContext {
   std::string settingsPath;  // a scratch copy: the pass may write it

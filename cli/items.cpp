@@ -3,7 +3,7 @@
 #include <map>
 
 #include "cli/session.h"
-#include "shell/language.h"
+#include "core/language.h"
 #include "shell/menu_tree.h"
 
 namespace {

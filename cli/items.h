@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/handler_registry.h"
+#include "app/handler_registry.h"
 
 struct RunnableItem {
   std::string name;                // component name: "SIC7888GETUID1"

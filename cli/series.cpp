@@ -8,7 +8,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "fdx/id_text.h"
 
 namespace series {

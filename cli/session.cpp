@@ -12,12 +12,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/app_paths.h"
+#include "core/ini_file.h"
+#include "core/language.h"
+#include "core/messages.h"
+#include "core/settings.h"
 #include "link/com_port.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
-#include "shell/language.h"
-#include "shell/messages.h"
-#include "shell/settings.h"
 
 const char* const kCommonOptionsHelp =
     "  --port COMn|PATH   port to open (default: the one of the settings file)\n"

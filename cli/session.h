@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/app_core.h"
 #include "cli/cli_prompts.h"
-#include "shell/app_core.h"
-#include "shell/log_pane.h"
+#include "core/log_pane.h"
 
 // Usage or port error: the runner prints the one-line reason on standard error and exits 2.
 class UsageError : public std::runtime_error {

@@ -2,8 +2,8 @@
 #include <cstdio>
 
 #include "cli/verbs.h"
+#include "core/messages.h"
 #include "link/port_registry.h"
-#include "shell/messages.h"
 
 namespace {
 

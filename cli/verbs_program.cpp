@@ -12,7 +12,7 @@
 #include "cli/arg_reader.h"
 #include "cli/series.h"
 #include "cli/verbs.h"
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "link/hex.h"
 
 namespace {

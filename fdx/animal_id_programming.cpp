@@ -1,11 +1,11 @@
 #include "fdx/animal_id_programming.h"
 
-#include "fdx/animal_id.h"
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "codec/animal_id.h"
 #include "fdx/set_animal_id1_dlg.h"
 #include "fdx/set_id2_dlg.h"
 #include "fdx/set_id3_dlg.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
 
 using namespace fdx;
 

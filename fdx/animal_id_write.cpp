@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <span>
 
-#include "fdx/animal_id.h"
+#include "app/app_core.h"
+#include "codec/animal_id.h"
+#include "codec/sic7888_layout.h"
 #include "fdx/sic7888_format_config.h"
-#include "fdx/sic7888_layout.h"
 #include "link/comm_module.h"
-#include "shell/app_core.h"
 
 namespace fdx {
 

@@ -6,7 +6,7 @@
 // box hand back the code of the last write (or the one handed in).
 #include <cstdint>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

@@ -1,7 +1,7 @@
 #include "fdx/block_write_dialog.h"
 
-#include "fdx/sic7888_layout.h"
-#include "shell/ui_text.h"
+#include "codec/sic7888_layout.h"
+#include "core/ui_text.h"
 
 namespace {
 constexpr int kRows = 4;

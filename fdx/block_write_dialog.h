@@ -10,7 +10,7 @@
 #include <span>
 #include <string>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 // The form with its defaults: caption empty, EdAddr 0 (decimal, limited to 0-255), all byte
 // fields 00 (limited to 00-FF), every row shown, CBMode on "Advanced", page mode off.

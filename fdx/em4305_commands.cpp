@@ -1,11 +1,11 @@
 #include "fdx/em4305_commands.h"
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "fdx/block_write_dialog.h"
 #include "fdx/em4305_dialog.h"
 #include "fdx/response_bytes.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "prompts/prompts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <span>
 #include <string>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 // The form with its defaults: every field shown, all values 0, CB_LoginEn unchecked and the
 // password row hidden.

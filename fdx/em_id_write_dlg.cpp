@@ -1,13 +1,13 @@
 #include "fdx/em_id_write_dlg.h"
 
-#include "fdx/animal_id.h"
+#include "app/app_core.h"
+#include "codec/animal_id.h"
+#include "core/ui_text.h"
 #include "fdx/id_format_dialog.h"
 #include "fdx/id_format_write.h"
 #include "fdx/id_text.h"
 #include "fdx/status_panel.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
-#include "shell/ui_text.h"
+#include "prompts/prompts.h"
 
 using namespace fdx;
 

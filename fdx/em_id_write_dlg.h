@@ -6,7 +6,7 @@
 // box and the base are handed back.
 #include <cstdint>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "fdx/id_display.h"
-#include "fdx/sic7888_layout.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "codec/id_display.h"
+#include "codec/sic7888_layout.h"
 
 using namespace fdx;
 

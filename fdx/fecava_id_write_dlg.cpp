@@ -1,11 +1,11 @@
 #include "fdx/fecava_id_write_dlg.h"
 
+#include "app/app_core.h"
+#include "core/ui_text.h"
 #include "fdx/id_format_dialog.h"
 #include "fdx/id_format_write.h"
 #include "fdx/status_panel.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
-#include "shell/ui_text.h"
+#include "prompts/prompts.h"
 
 using namespace fdx;
 

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

@@ -6,7 +6,7 @@
 // dialog tells apart from "Close".
 #include <string>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 // The captions in the dialog's language (each dialog has its own translation context).
 struct IdFormatTexts {

@@ -1,9 +1,9 @@
 #include "fdx/id_format_setup.h"
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "fdx/bde_id_write_dlg.h"
 #include "fdx/em_id_write_dlg.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
 
 void FecavaID1Click(AppCore& app) {
   FecavaDialogValues& kept = app.Memory<IdFormatMemory>().fecava;

@@ -1,8 +1,8 @@
 #include "fdx/id_format_write.h"
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
+#include "codec/sic7888_layout.h"
 #include "fdx/sic7888_format_config.h"
-#include "fdx/sic7888_layout.h"
 #include "link/comm_module.h"
 #include "link/hex.h"
 

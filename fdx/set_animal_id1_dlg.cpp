@@ -3,10 +3,10 @@
 #include <charconv>
 #include <cstdio>
 
-#include "fdx/animal_id.h"
+#include "app/app_core.h"
+#include "codec/animal_id.h"
 #include "hdx/wr_data_dlgs.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
+#include "prompts/prompts.h"
 
 using namespace fdx;
 

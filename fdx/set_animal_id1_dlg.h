@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "fdx/animal_id_write.h"
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

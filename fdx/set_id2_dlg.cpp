@@ -1,9 +1,9 @@
 #include "fdx/set_id2_dlg.h"
 
-#include "fdx/animal_id.h"
+#include "app/app_core.h"
+#include "codec/animal_id.h"
 #include "fdx/animal_id_write.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
+#include "prompts/prompts.h"
 
 using namespace fdx;
 

@@ -4,7 +4,7 @@
 // animal ID before sending it; "Cancel" changes nothing.
 #include <cstdint>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

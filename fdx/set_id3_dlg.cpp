@@ -2,14 +2,14 @@
 
 #include <optional>
 
-#include "fdx/animal_id.h"
+#include "app/app_core.h"
+#include "codec/animal_id.h"
+#include "core/settings.h"
+#include "core/ui_text.h"
 #include "fdx/id_text.h"
 #include "fdx/status_panel.h"
 #include "hdx/wr_data_dlgs.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
-#include "shell/settings.h"
-#include "shell/ui_text.h"
+#include "prompts/prompts.h"
 
 using namespace fdx;
 

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "codec/sic7888_layout.h"
 #include "fdx/block_write_dialog.h"
 #include "fdx/response_bytes.h"
-#include "fdx/sic7888_layout.h"
 #include "hdx/id_write_dialog.h"
 #include "link/hex.h"
-#include "maintenance/prompt_dialogs.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "prompts/prompt_dialogs.h"
 
 using namespace fdx;
 using namespace fdx::sic7888;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "fdx/sic7888_layout.h"
+#include "codec/sic7888_layout.h"
 #include "link/comm_module.h"
 
 bool SetUpFormatConfig(TTirisC1Dlg& comm, std::span<const uint8_t, 4> word) {

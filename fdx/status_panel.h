@@ -3,7 +3,7 @@
 // panel's normal colour, in green for a success or in red for a failure.
 #include <string>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 namespace fdx {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
-#include "shell/log_pane.h"
+#include "prompts/scripted_prompts.h"
 
 namespace {
 

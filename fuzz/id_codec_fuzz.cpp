@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "link/frame.h"
 #include "link/receiver.h"
 

@@ -7,8 +7,8 @@
 #include <fstream>
 #include <string>
 
-#include "shell/ini_file.h"
-#include "shell/settings.h"
+#include "core/ini_file.h"
+#include "core/settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/qzh-ini-fuzz-" + std::to_string(::getpid()) + ".ini";

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "maintenance/number_edit_model.h"
+#include "prompts/number_edit_model.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 1) return 0;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 struct ByteFieldRow {
   std::string prefix;

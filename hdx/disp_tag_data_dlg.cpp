@@ -3,10 +3,10 @@
 #include <ctime>
 #include <exception>
 
+#include "app/app_core.h"
+#include "core/ui_text.h"
 #include "hdx/tag_viewer_csv.h"
-#include "maintenance/prompt_dialogs.h"
-#include "shell/app_core.h"
-#include "shell/ui_text.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace {
 constexpr const char* kGrid = "StringGrid1";

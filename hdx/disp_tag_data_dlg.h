@@ -13,7 +13,7 @@
 
 #include "hdx/disp_tag_data_settings.h"
 #include "hdx/tag_viewer.h"
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

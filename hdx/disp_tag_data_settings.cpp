@@ -1,6 +1,6 @@
 #include "hdx/disp_tag_data_settings.h"
 
-#include "shell/ini_file.h"
+#include "core/ini_file.h"
 
 namespace {
 const char* const kSection = "DispTagData";

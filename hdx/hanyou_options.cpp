@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "shell/ini_file.h"
+#include "core/ini_file.h"
 
 namespace {
 const char* const kSection = "HanyouDlgOption";

@@ -1,9 +1,9 @@
 #include "hdx/id_write_dialog.h"
 
+#include "app/app_core.h"
 #include "hdx/byte_fields.h"
 #include "hdx/wr_data_dlgs.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
+#include "prompts/prompts.h"
 
 namespace {
 

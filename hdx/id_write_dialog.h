@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 

@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "maintenance/prompt_dialogs.h"
-#include "shell/app_core.h"
-#include "shell/ui_text.h"
+#include "app/app_core.h"
+#include "core/ui_text.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "hdx/group_check_box.h"
 #include "hdx/hanyou_options.h"
 #include "hdx/mpt_grid.h"
-#include "maintenance/prompt_form.h"
+#include "prompts/prompt_form.h"
 
 class AppCore;
 class ProgressDialog;

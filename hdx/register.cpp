@@ -1,11 +1,11 @@
 #include "hdx/register.h"
 
+#include "app/handler_registry.h"
 #include "hdx/disp_tag_data_dlg.h"
 #include "hdx/hdxp_commands.h"
 #include "hdx/mpt_editor.h"
 #include "hdx/sic279_commands.h"
 #include "hdx/ti_commands.h"
-#include "shell/handler_registry.h"
 
 void RegisterHdxHandlers(HandlerRegistry& registry) {
   RegisterTiHdxCommands(registry);

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "hdx/id_write_dialog.h"
 #include "hdx/wr_data_dlgs.h"
 #include "link/hex.h"
-#include "maintenance/prompt_dialogs.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace {
 

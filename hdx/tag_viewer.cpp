@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <span>
 
-#include "fdx/animal_id.h"
-#include "fdx/id_display.h"
-#include "fdx/sic7888_layout.h"
+#include "app/app_core.h"
+#include "codec/animal_id.h"
+#include "codec/id_display.h"
+#include "codec/sic7888_layout.h"
+#include "core/messages.h"
 #include "hdx/ti_lines.h"
 #include "link/hex.h"
-#include "shell/app_core.h"
-#include "shell/messages.h"
 
 namespace {
 

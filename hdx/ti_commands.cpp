@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "hdx/ti_lines.h"
 #include "hdx/write_data2_dlg.h"
 #include "link/hex.h"
-#include "maintenance/prompt_dialogs.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace {
 

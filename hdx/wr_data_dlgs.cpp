@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/messages.h"
 #include "hdx/byte_fields.h"
-#include "shell/messages.h"
 
 namespace {
 const ByteFieldRow kBlockBytes{.prefix = "EdData", .firstNumber = 0, .count = 4, .row = 3};

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 // The question asked before anything is written for good.
 inline constexpr const char* kCannotRewriteQuestion = "Can not rewrite data but is good?";

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 struct WriteData2Answer {
   uint8_t page = 0;  // low 8 bits of IntEd1 (meaningful when the page field was shown)

@@ -8,12 +8,12 @@
 
 #include <algorithm>
 
+#include "core/ini_file.h"
+#include "core/log_pane.h"
+#include "core/messages.h"
 #include "link/frame.h"
 #include "link/hex.h"
 #include "link/port_registry.h"
-#include "shell/ini_file.h"
-#include "shell/log_pane.h"
-#include "shell/messages.h"
 
 namespace {
 

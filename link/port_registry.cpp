@@ -12,9 +12,9 @@
 #include <fstream>
 #include <map>
 
+#include "core/app_paths.h"
+#include "core/ini_file.h"
 #include "link/com_port.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
 
 namespace port_registry {
 

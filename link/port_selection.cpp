@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "core/messages.h"
+#include "core/ui_text.h"
 #include "link/comm_module.h"
-#include "shell/messages.h"
-#include "shell/ui_text.h"
 
 namespace port_speeds {
 

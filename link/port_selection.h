@@ -9,7 +9,7 @@
 
 #include "link/com_port.h"
 #include "link/port_registry.h"
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 class TTirisC1Dlg;
 

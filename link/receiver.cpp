@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "core/messages.h"
 #include "link/frame.h"
 #include "link/hex.h"
 #include "link/millisecond_timer.h"
-#include "shell/messages.h"
 
 namespace {
 

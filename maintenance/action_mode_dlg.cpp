@@ -1,6 +1,6 @@
 #include "maintenance/action_mode_dlg.h"
 
-#include "shell/ui_text.h"
+#include "core/ui_text.h"
 
 PromptForm MakeSetDousaModeDlg() {
   PromptForm form;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 PromptForm MakeSetDousaModeDlg();
 

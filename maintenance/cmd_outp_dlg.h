@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 // The longest string accepted, in characters.
 inline constexpr size_t kCmdOutpMaxChars = 512;

@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "link/hex.h"
 #include "link/millisecond_timer.h"
 #include "maintenance/cmd_outp_dlg.h"
 #include "maintenance/form_memo_log_pane.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "maintenance/command_test_dlg.h"
 
-#include "shell/messages.h"
-#include "shell/ui_text.h"
+#include "core/messages.h"
+#include "core/ui_text.h"
 
 namespace {
 

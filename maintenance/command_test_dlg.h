@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 // RadioGroup1: "RW", "MPT", "SIC", "EM".
 const std::vector<std::string>& TestFamilies();

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ui_text.h"
 #include "maintenance/module_words.h"
-#include "shell/ui_text.h"
 
 namespace mw = module_words;
 

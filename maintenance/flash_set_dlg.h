@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "maintenance/prompts.h"
+#include "prompts/prompts.h"
 
 // Words 1 to 22; element 0 is word 1.
 using ParameterWords = std::array<uint16_t, 22>;

@@ -3,8 +3,8 @@
 // lines and, while it is open, the communication module's lines go.
 #include <string>
 
-#include "maintenance/prompt_form.h"
-#include "shell/log_pane.h"
+#include "core/log_pane.h"
+#include "prompts/prompt_form.h"
 
 class FormMemoLogPane : public LogPane {
  public:

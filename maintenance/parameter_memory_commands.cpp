@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "maintenance/flash_set_dlg.h"
 #include "maintenance/module_words.h"
-#include "maintenance/prompt_dialogs.h"
 #include "maintenance/reader_commands.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace mw = module_words;
 

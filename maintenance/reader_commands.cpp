@@ -3,13 +3,13 @@
 #include <array>
 #include <map>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "link/hex.h"
 #include "maintenance/action_mode_dlg.h"
 #include "maintenance/led_set_dlg.h"
 #include "maintenance/module_words.h"
-#include "maintenance/prompt_dialogs.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace mw = module_words;
 

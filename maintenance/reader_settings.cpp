@@ -3,10 +3,10 @@
 // and the LF transmission level.
 #include <map>
 
+#include "app/app_core.h"
 #include "maintenance/module_words.h"
-#include "maintenance/prompt_dialogs.h"
 #include "maintenance/reader_commands.h"
-#include "shell/app_core.h"
+#include "prompts/prompt_dialogs.h"
 
 namespace mw = module_words;
 

@@ -1,9 +1,9 @@
 #include "maintenance/register.h"
 
+#include "app/handler_registry.h"
 #include "maintenance/command_test.h"
 #include "maintenance/parameter_memory_commands.h"
 #include "maintenance/reader_commands.h"
-#include "shell/handler_registry.h"
 
 void RegisterMaintenanceHandlers(HandlerRegistry& registry) {
   RegisterReaderCommands(registry);

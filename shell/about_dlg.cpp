@@ -10,7 +10,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "shell/messages.h"
+#include "core/messages.h"
 #include "version.h"
 
 AboutTexts MakeAboutTexts() {

@@ -1,8 +1,8 @@
 // Links every family's handlers into one registry (the window and the command runner use it).
+#include "app/handler_registry.h"
 #include "fdx/register.h"
 #include "hdx/register.h"
 #include "maintenance/register.h"
-#include "shell/handler_registry.h"
 
 void RegisterAllHandlers(HandlerRegistry& registry) {
   RegisterMaintenanceHandlers(registry);

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "core/language.h"
 #include "hdx/widgets/mpt_dialog.h"
-#include "maintenance/scripted_prompts.h"
-#include "maintenance/widgets/widget_prompts.h"
-#include "shell/language.h"
+#include "prompts/scripted_prompts.h"
+#include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <QVBoxLayout>
 #include <stdexcept>
 
-#include "maintenance/prompts.h"
+#include "core/app_paths.h"
+#include "core/ui_text.h"
+#include "prompts/prompts.h"
 #include "shell/about_dlg.h"
-#include "shell/app_paths.h"
-#include "shell/ui_text.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "shell/menu_tree.h"
 #include "shell/shell_handlers.h"
 #include "shell/widgets/memo_log_pane.h"

@@ -3,8 +3,8 @@
 #include <QtGlobal>
 #include <stdexcept>
 
-#include "shell/messages.h"
-#include "shell/ui_text.h"
+#include "core/messages.h"
+#include "core/ui_text.h"
 
 namespace {
 

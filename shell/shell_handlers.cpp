@@ -1,12 +1,12 @@
 #include "shell/shell_handlers.h"
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "core/language.h"
+#include "core/messages.h"
 #include "link/comm_module.h"
 #include "link/port_selection.h"
-#include "maintenance/prompts.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
-#include "shell/language.h"
-#include "shell/messages.h"
+#include "prompts/prompts.h"
 
 namespace {
 

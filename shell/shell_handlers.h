@@ -5,8 +5,8 @@
 // supplies a ShellView; every state change of menus and buttons goes to the MenuModel.
 #include <string>
 
+#include "core/log_pane.h"
 #include "link/tag_tally.h"
-#include "shell/log_pane.h"
 #include "shell/menu_tree.h"
 
 class AppCore;

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <vector>
 
-#include "shell/ini_file.h"
+#include "core/ini_file.h"
 #include "sim/chip_registry.h"
 
 namespace sim {

@@ -1,7 +1,7 @@
 #include "sim/faults.h"
 
+#include "core/ini_file.h"
 #include "link/frame.h"
-#include "shell/ini_file.h"
 
 namespace sim {
 

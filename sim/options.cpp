@@ -1,6 +1,6 @@
 #include "sim/options.h"
 
-#include "shell/ini_file.h"
+#include "core/ini_file.h"
 #include "sim/chip_registry.h"
 #include "sim/scenario.h"
 

@@ -13,7 +13,7 @@
 
 #include "hdx/mpt_grid.h"
 #include "hdx/widgets/group_check_box_widget.h"
-#include "maintenance/widgets/widget_prompts.h"
+#include "prompts/widgets/widget_prompts.h"
 
 namespace {
 

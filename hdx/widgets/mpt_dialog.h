@@ -8,7 +8,7 @@
 #include <map>
 #include <string>
 
-#include "maintenance/widgets/prompt_dialog.h"
+#include "prompts/widgets/prompt_dialog.h"
 
 class QButtonGroup;
 class QPushButton;

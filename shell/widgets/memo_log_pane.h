@@ -8,7 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "shell/log_pane.h"
+#include "core/log_pane.h"
 
 class QPlainTextEdit;
 

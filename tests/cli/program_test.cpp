@@ -7,7 +7,7 @@
 #include <deque>
 #include <filesystem>
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "sim/chips/sic7888.h"
 #include "tests/cli/cli_rig.h"
 

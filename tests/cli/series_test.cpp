@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/series.h"
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "tests/support/temp_config.h"
 
 using namespace series;

@@ -3,7 +3,7 @@
 // factory FECAVA and BDE transponders. The codings are checked against the tool's own codec.
 #include <gtest/gtest.h>
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/air_codes.h"

@@ -5,8 +5,8 @@
 
 #include <random>
 
-#include "fdx/animal_id.h"
-#include "fdx/id_display.h"
+#include "codec/animal_id.h"
+#include "codec/id_display.h"
 #include "link/frame.h"
 #include "link/receiver.h"
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "maintenance/scripted_prompts.h"
+#include "prompts/scripted_prompts.h"
 #include "tests/support/handler_rig.h"
 
 namespace fdx_test {

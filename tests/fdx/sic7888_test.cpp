@@ -3,8 +3,8 @@
 // data, the ID write dialog in SIC7888 mode and the format configuration step.
 #include <gtest/gtest.h>
 
+#include "codec/sic7888_layout.h"
 #include "fdx/sic7888_format_config.h"
-#include "fdx/sic7888_layout.h"
 #include "sim/chips/sic7888.h"
 #include "tests/fdx/fdx_rig.h"
 

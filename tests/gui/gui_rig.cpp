@@ -8,9 +8,9 @@
 
 #include <stdexcept>
 
+#include "core/language.h"
+#include "core/settings.h"
 #include "link/frame.h"
-#include "shell/language.h"
-#include "shell/settings.h"
 
 namespace gui_test {
 

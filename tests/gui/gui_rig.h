@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "maintenance/scripted_prompts.h"
+#include "prompts/scripted_prompts.h"
 #include "shell/shell_handlers.h"
 #include "tests/support/canned_line.h"
 

@@ -18,11 +18,11 @@
 #include <filesystem>
 #include <string>
 
+#include "core/app_paths.h"
+#include "core/ini_file.h"
+#include "core/language.h"
 #include "link/port_registry.h"
-#include "maintenance/widgets/widget_prompts.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
-#include "shell/language.h"
+#include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
 #include "sim/scenario.h"
 #include "sim/simulator.h"

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <set>
 
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "core/ini_file.h"
 #include "link/comm_module.h"
 #include "link/port_selection.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
-#include "shell/ini_file.h"
 #include "shell/menu_tree.h"
 #include "shell/shell_handlers.h"
 #include "sim/scenario.h"

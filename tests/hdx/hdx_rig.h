@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "prompts/scripted_prompts.h"
 #include "sim/simulator.h"
 #include "tests/support/temp_config.h"
 

@@ -12,7 +12,7 @@
 #include "hdx/mpt_editor.h"
 #include "hdx/widgets/group_check_box_widget.h"
 #include "hdx/widgets/mpt_dialog.h"
-#include "maintenance/widgets/widget_prompts.h"
+#include "prompts/widgets/widget_prompts.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/hdx/hdx_rig.h"
 

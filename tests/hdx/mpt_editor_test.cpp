@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
+#include "core/ini_file.h"
 #include "hdx/mpt_editor.h"
-#include "shell/ini_file.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/hdx/hdx_rig.h"
 

@@ -1,8 +1,8 @@
 // The SIC279 menu items and the ID write dialog in both modes, against the simulated module.
 #include <gtest/gtest.h>
 
+#include "core/ini_file.h"
 #include "hdx/id_write_dialog.h"
-#include "shell/ini_file.h"
 #include "sim/chips/sic279.h"
 #include "tests/hdx/hdx_rig.h"
 

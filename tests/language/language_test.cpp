@@ -1,4 +1,4 @@
-#include "shell/language.h"
+#include "core/language.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -13,9 +13,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "shell/app_paths.h"
-#include "shell/messages.h"
-#include "shell/ui_text.h"
+#include "core/app_paths.h"
+#include "core/messages.h"
+#include "core/ui_text.h"
 #include "tests/support/temp_config.h"
 
 using namespace language;

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <thread>
 
+#include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/hex.h"
-#include "shell/log_pane.h"
 #include "sim/simulator.h"
 #include "tests/support/temp_config.h"
 

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
+#include "core/app_paths.h"
 #include "link/com_port.h"
 #include "link/port_registry.h"
-#include "shell/app_paths.h"
 #include "tests/support/temp_config.h"
 
 namespace {

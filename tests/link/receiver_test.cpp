@@ -3,10 +3,10 @@
 
 #include <random>
 
+#include "core/messages.h"
 #include "link/frame.h"
 #include "link/millisecond_timer.h"
 #include "link/receiver.h"
-#include "shell/messages.h"
 
 namespace {
 

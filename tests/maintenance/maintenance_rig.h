@@ -13,10 +13,10 @@
 #include <thread>
 #include <vector>
 
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_core.h"
-#include "shell/handler_registry.h"
-#include "shell/log_pane.h"
+#include "app/app_core.h"
+#include "app/handler_registry.h"
+#include "core/log_pane.h"
+#include "prompts/scripted_prompts.h"
 #include "sim/simulator.h"
 #include "tests/support/canned_line.h"
 #include "tests/support/temp_config.h"

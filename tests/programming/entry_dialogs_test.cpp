@@ -2,7 +2,7 @@
 // Japanese animal codes, country code 999, every chip's write) and the HDX+ dialog TSetID2Dlg.
 #include <gtest/gtest.h>
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
 #include "fdx/set_animal_id1_dlg.h"
 #include "sim/chips/em4305.h"
 #include "sim/chips/hdx_plus.h"

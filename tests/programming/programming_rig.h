@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "maintenance/scripted_prompts.h"
+#include "prompts/scripted_prompts.h"
 #include "tests/support/handler_rig.h"
 
 namespace prog_test {

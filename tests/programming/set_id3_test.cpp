@@ -3,11 +3,11 @@
 // and what "Close" keeps.
 #include <gtest/gtest.h>
 
-#include "fdx/animal_id.h"
+#include "codec/animal_id.h"
+#include "core/ini_file.h"
+#include "core/settings.h"
 #include "fdx/animal_id_write.h"
 #include "fdx/set_id3_dlg.h"
-#include "shell/ini_file.h"
-#include "shell/settings.h"
 #include "sim/chips/em4305.h"
 #include "sim/chips/sic279.h"
 #include "sim/chips/sic7888.h"

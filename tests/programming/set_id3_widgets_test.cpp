@@ -6,9 +6,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
+#include "core/settings.h"
 #include "fdx/set_id3_dlg.h"
-#include "maintenance/widgets/widget_prompts.h"
-#include "shell/settings.h"
+#include "prompts/widgets/widget_prompts.h"
 
 namespace {
 

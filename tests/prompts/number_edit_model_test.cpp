@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "maintenance/number_edit_model.h"
-#include "maintenance/prompt_form.h"
+#include "prompts/number_edit_model.h"
+#include "prompts/prompt_form.h"
 
 namespace {
 

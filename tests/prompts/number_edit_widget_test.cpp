@@ -11,8 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "maintenance/prompt_form.h"
-#include "maintenance/widgets/number_edit.h"
+#include "prompts/prompt_form.h"
+#include "prompts/widgets/number_edit.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "maintenance/prompt_dialogs.h"
-#include "maintenance/scripted_prompts.h"
+#include "prompts/prompt_dialogs.h"
+#include "prompts/scripted_prompts.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <QTimer>
 #include <functional>
 
-#include "maintenance/prompt_dialogs.h"
-#include "maintenance/widgets/number_edit.h"
-#include "maintenance/widgets/widget_prompts.h"
+#include "prompts/prompt_dialogs.h"
+#include "prompts/widgets/number_edit.h"
+#include "prompts/widgets/widget_prompts.h"
 
 namespace {
 

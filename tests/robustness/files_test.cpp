@@ -21,11 +21,11 @@
 #include <random>
 #include <thread>
 
+#include "core/ini_file.h"
+#include "core/settings.h"
 #include "hdx/disp_tag_data_dlg.h"
 #include "hdx/mpt_editor.h"
 #include "hdx/tag_viewer_csv.h"
-#include "shell/ini_file.h"
-#include "shell/settings.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/hdx/hdx_rig.h"
 #include "tests/robustness/save_values.h"

@@ -3,7 +3,7 @@
 // moments of its saves.
 #include <cstdio>
 
-#include "shell/settings.h"
+#include "core/settings.h"
 #include "tests/robustness/save_values.h"
 
 int main(int argc, char** argv) {

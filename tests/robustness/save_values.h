@@ -1,6 +1,6 @@
 #pragma once
 // The two sets of Option values the settings crash test saves in turn.
-#include "shell/settings.h"
+#include "core/settings.h"
 
 namespace robust {
 

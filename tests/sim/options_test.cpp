@@ -7,8 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
+#include "core/app_paths.h"
+#include "core/ini_file.h"
 #include "sim/console.h"
 #include "sim/options.h"
 #include "tests/support/temp_config.h"

@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <thread>
 
+#include "core/app_paths.h"
+#include "core/ini_file.h"
+#include "core/log_pane.h"
 #include "link/comm_module.h"
-#include "shell/app_paths.h"
-#include "shell/ini_file.h"
-#include "shell/log_pane.h"
 #include "sim/chip_registry.h"
 #include "sim/scenario.h"
 #include "sim/simulator.h"

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "shell/app_paths.h"
+#include "core/app_paths.h"
 
 TempConfig::TempConfig() {
   char tmpl[] = "/tmp/qzh-test-XXXXXX";

@@ -5,12 +5,12 @@
 
 #include <sstream>
 
+#include "app/app_core.h"
+#include "core/log_pane.h"
 #include "hdx/tag_viewer.h"
 #include "link/frame.h"
 #include "link/hex.h"
-#include "maintenance/scripted_prompts.h"
-#include "shell/app_core.h"
-#include "shell/log_pane.h"
+#include "prompts/scripted_prompts.h"
 #include "tests/support/temp_config.h"
 
 namespace {

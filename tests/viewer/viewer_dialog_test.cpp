@@ -11,10 +11,10 @@
 #include <regex>
 #include <sstream>
 
+#include "core/ini_file.h"
 #include "hdx/disp_tag_data_dlg.h"
 #include "hdx/disp_tag_data_settings.h"
 #include "hdx/tag_viewer_csv.h"
-#include "shell/ini_file.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/viewer/viewer_rig.h"
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <vector>
 
-#include "maintenance/scripted_prompts.h"
+#include "prompts/scripted_prompts.h"
 #include "tests/support/handler_rig.h"
 
 namespace viewer_test {

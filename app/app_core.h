@@ -1,0 +1,98 @@
+#pragma once
+// The main window without widgets: what every handler reaches. It owns the remembered values
+// (settings section Option and the per-family memories), the current communication module, the
+// log writers and the reader level, and it talks to the user only through the prompt interface.
+// TTirisAppForm (the window) and the command runner each own one.
+#include <any>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <typeindex>
+
+#include "core/log_pane.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "link/comm_module.h"
+#include "link/millisecond_timer.h"
+
+class Prompts;
+
+class AppCore {
+ public:
+  AppCore(LogPane& log, Prompts& prompts, std::string settingsPath);
+  ~AppCore();
+
+  // --- Remembered values ---
+  OptionSettings Settings;  // section Option
+  const std::string& SettingsPath() const { return settingsPath_; }
+  void LoadSettings();
+  // Write rules of section Option; returns whether the file was written.
+  bool SaveSettings();
+  // Values kept for the life of the program by one family (command test fields, ...): one
+  // default-constructed instance per type.
+  template <class T>
+  T& Memory() {
+    auto& slot = memories_[std::type_index(typeid(T))];
+    if (!slot.has_value()) slot = std::make_shared<T>();
+    return *std::any_cast<std::shared_ptr<T>&>(slot);
+  }
+
+  // --- Communication module ---
+  TTirisC1Dlg* Comm() { return comm_.get(); }
+  // The module for handlers; throws std::runtime_error when there is none (shown as a message).
+  TTirisC1Dlg& Link();
+  // Creates a new module (loading ComDebug and clearing the tally) with the main log pane.
+  TTirisC1Dlg& CreateComm();
+  // Saves the link settings, closes the port and frees the module.
+  void CloseComm();
+  // Replaces the module with one created elsewhere (tests).
+  void SetComm(std::unique_ptr<TTirisC1Dlg> comm);
+
+  // --- Log writers ---
+  LogPane& Log() { return log_; }
+  void AddLog(const std::string& line);
+  // "OK: <name> Command" / "NG: <name> Command"; written and returned.
+  std::string LogResult(bool ok, const std::string& name);
+  // "Tag Type: " + label of the tag type code.
+  void LogTagType(int code);
+  static std::string TagTypeLabel(int code);
+  // "OK: " + text or "NG: " + text.
+  void LogOkNg(bool ok, const std::string& text);
+
+  // --- Reader ---
+  int ReaderLevel = 0;
+  // Puts the module in command mode, reads its ROM version (sets the level) and model name.
+  bool IdentifyReader();
+  // Called when the reader level has been set (the window shows and hides menu items).
+  std::function<void(int level)> OnReaderLevel;
+
+  // The "Animal ID" check box: decorates ID lines.
+  bool AnimalIdDisplay() const { return animalId_; }
+  void SetAnimalIdDisplay(bool on);
+
+  // --- Execution timer (active when fTimeOut is non-zero) ---
+  void StartExecutionTimer();
+  void LogExecutionTime();
+
+  Prompts& Prompt() { return prompts_; }
+
+  // Pumps the event loop for ms milliseconds (the wait between commands of long jobs).
+  void Sleep(uint32_t ms);
+
+  // Set while a handler runs; a second handler is refused meanwhile.
+  bool Busy = false;
+
+ private:
+  LogPane& log_;
+  Prompts& prompts_;
+  std::string settingsPath_;
+  std::unique_ptr<TTirisC1Dlg> comm_;
+  std::map<std::type_index, std::any> memories_;
+  bool animalId_ = false;
+  MillisecondTimer execTimer_;
+};
+
+// Response bytes as text, one character per byte (ROM version, model name).
+std::string ResponseText(const Response& r, int first, int last);

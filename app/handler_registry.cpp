@@ -1,0 +1,44 @@
+#include "app/handler_registry.h"
+
+#include <exception>
+
+#include "app/app_core.h"
+#include "prompts/prompts.h"
+
+void HandlerRegistry::Add(const std::string& item, Handler handler) {
+  handlers_[item] = std::move(handler);
+}
+
+const Handler* HandlerRegistry::Find(const std::string& item) const {
+  auto it = handlers_.find(item);
+  return it == handlers_.end() ? nullptr : &it->second;
+}
+
+std::vector<std::string> HandlerRegistry::Items() const {
+  std::vector<std::string> items;
+  for (const auto& [name, h] : handlers_) items.push_back(name);
+  return items;
+}
+
+bool HandlerRegistry::Run(AppCore& app, const std::string& item) const {
+  const Handler* h = Find(item);
+  if (!h) return false;
+  if (app.Busy) {
+    app.AddLog("Busy: " + item + " was not started; another command is still running");
+    return false;
+  }
+  app.Busy = true;
+  try {
+    (*h)(app, item);
+  } catch (const std::exception& e) {
+    app.Busy = false;
+    app.Prompt().Message(e.what(), "Error");
+    return true;
+  } catch (...) {
+    app.Busy = false;
+    app.Prompt().Message("Unexpected error in " + item, "Error");
+    return true;
+  }
+  app.Busy = false;
+  return true;
+}

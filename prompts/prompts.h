@@ -1,0 +1,54 @@
+#pragma once
+// The prompt interface: every dialog and message box a handler needs. The window implements it
+// with real dialogs; tests and the command runner implement it with scripted answers.
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "prompts/prompt_form.h"
+
+// The progress dialog TGuage1Dlg: caption, a centred label, a progress bar in a panel and a
+// Cancel button. The continue flag is set when created and shown, cleared by Cancel.
+class ProgressDialog {
+ public:
+  virtual ~ProgressDialog() = default;
+  virtual void SetCaption(const std::string& caption) = 0;
+  virtual void SetLabel(const std::string& text) = 0;
+  virtual void SetCancelVisible(bool visible) = 0;
+  virtual void SetBarVisible(bool visible) = 0;  // the bar and its panel
+  virtual void SetProgress(int position, int max) = 0;
+  virtual void Show() = 0;  // non-modal, brought to the front; sets the continue flag
+  virtual void Close() = 0;
+  virtual bool Continue() const = 0;
+};
+
+enum class ConfirmButtons { YesNo, OkCancel };
+
+class Prompts {
+ public:
+  virtual ~Prompts() = default;
+
+  // Shows the form as a modal dialog; true when it closed with an Accept action, the fields then
+  // holding the answers. On Cancel the fields are unspecified and must not be read.
+  virtual bool Show(PromptForm& form) = 0;
+
+  // Interactive dialogs that stay open while the handler works: the first call opens the dialog,
+  // every call returns the name of the Return, Accept or Cancel action the user pressed (the
+  // fields updated). After an Accept or Cancel action, or after Close(form), the dialog is gone.
+  virtual std::string Interact(PromptForm& form) = 0;
+  // Pushes the form's current state to an open interactive dialog (counters, grid, log).
+  virtual void Refresh(PromptForm& form) = 0;
+  virtual void Close(PromptForm& form) = 0;
+
+  // Yes/No or OK/Cancel; true for Yes or OK.
+  virtual bool Confirm(const std::string& text, const std::string& caption,
+                       ConfirmButtons buttons) = 0;
+  // A message box with OK.
+  virtual void Message(const std::string& text, const std::string& caption) = 0;
+  // File-save dialog; nullopt when cancelled.
+  virtual std::optional<std::string> SaveFileName(const std::string& initial,
+                                                  const std::string& filter) = 0;
+  virtual std::unique_ptr<ProgressDialog> CreateProgress() = 0;
+  // State of the Control key (Ctrl-click behaviours).
+  virtual bool ControlHeld() const = 0;
+};

@@ -1,0 +1,239 @@
+#include "prompts/widgets/widget_prompts.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+
+#include "core/ui_text.h"
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+std::map<std::string, DialogRenderer>& Renderers() {
+  static std::map<std::string, DialogRenderer> renderers;
+  return renderers;
+}
+
+// "CSVFiles|*.csv|All|*.*" (description and pattern pairs) as Qt's "CSVFiles (*.csv);;All (*.*)".
+QString QtFilter(const std::string& filter) {
+  const QStringList parts = Q(filter).split('|');
+  if (parts.size() < 2) return Q(filter);
+  QStringList out;
+  for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + parts[i + 1] + ")";
+  return out.join(";;");
+}
+
+class GuageProgress : public ProgressDialog {
+ public:
+  explicit GuageProgress(QWidget* parent) : dialog_(new TGuage1Dlg(parent)) {}
+  ~GuageProgress() override { delete dialog_.data(); }
+  void SetCaption(const std::string& caption) override {
+    if (dialog_) dialog_->setWindowTitle(Q(caption));
+  }
+  void SetLabel(const std::string& text) override {
+    if (dialog_) dialog_->Label1->setText(Q(text));
+  }
+  void SetCancelVisible(bool visible) override {
+    if (dialog_) dialog_->Button1->setVisible(visible);
+  }
+  void SetBarVisible(bool visible) override {
+    if (dialog_) dialog_->Panel2->setVisible(visible);
+  }
+  void SetProgress(int position, int max) override {
+    if (!dialog_) return;
+    dialog_->ProgressBar1->setMaximum(max);
+    dialog_->ProgressBar1->setValue(position);
+  }
+  void Show() override {
+    if (dialog_) dialog_->ShowNonModal();
+  }
+  void Close() override {
+    if (dialog_) dialog_->hide();
+  }
+  // A dialog gone with its parent can no longer be cancelled.
+  bool Continue() const override { return !dialog_ || dialog_->Continue(); }
+
+ private:
+  QPointer<TGuage1Dlg> dialog_;
+};
+
+}  // namespace
+
+void RegisterDialogRenderer(const std::string& dialogClass, DialogRenderer factory) {
+  Renderers()[dialogClass] = std::move(factory);
+}
+
+TGuage1Dlg::TGuage1Dlg(QWidget* parent) : QDialog(parent) {
+  setObjectName("TGuage1Dlg");
+  setWindowTitle(Q(Tr("TGuage1Dlg", "しばらくお待ちください")));
+  setModal(false);
+  auto* layout = new QVBoxLayout(this);
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  Label1->setAlignment(Qt::AlignCenter);
+  layout->addWidget(Label1);
+  Panel2 = new QFrame(this);
+  Panel2->setObjectName("Panel2");
+  Panel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  auto* panel = new QVBoxLayout(Panel2);
+  ProgressBar1 = new QProgressBar(Panel2);
+  ProgressBar1->setObjectName("ProgressBar1");
+  panel->addWidget(ProgressBar1);
+  layout->addWidget(Panel2);
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  Button1 = new QPushButton("&Cancel", this);
+  Button1->setObjectName("Button1");
+  connect(Button1, &QPushButton::clicked, this, [this] { continue_ = false; });
+  row->addWidget(Button1);
+  row->addStretch();
+  layout->addLayout(row);
+  setMinimumWidth(320);
+}
+
+void TGuage1Dlg::ShowNonModal() {
+  continue_ = true;
+  show();
+  raise();
+  activateWindow();
+}
+
+void TGuage1Dlg::reject() {
+  continue_ = false;
+}
+
+void TGuage1Dlg::closeEvent(QCloseEvent* event) {
+  event->ignore();  // the job closes the dialog when it has seen the flag
+  continue_ = false;
+}
+
+WidgetPrompts::WidgetPrompts(QWidget* mainWindow) : main_(mainWindow) {}
+
+WidgetPrompts::~WidgetPrompts() = default;
+
+QWidget* WidgetPrompts::Parent() const {
+  // Above an open modal dialog, so that its own prompts and the progress dialog take input.
+  if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+  return main_.data();
+}
+
+void WidgetPrompts::Place(QWidget* dialog, bool onMainWindow) const {
+  dialog->adjustSize();
+  QRect area;
+  if (onMainWindow && main_ && main_->isVisible()) {
+    area = main_->frameGeometry();
+  } else {
+    QScreen* screen = main_ ? main_->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    area = screen->availableGeometry();
+  }
+  dialog->move(area.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+}
+
+std::unique_ptr<PromptDialog> WidgetPrompts::Create(PromptForm& form) {
+  std::unique_ptr<PromptDialog> dialog;
+  auto it = Renderers().find(form.dialog);
+  if (it != Renderers().end()) dialog = it->second(form, Parent());
+  if (!dialog) dialog = std::make_unique<PromptDialog>(form, Parent());
+  dialog->Build();
+  Place(dialog.get(), form.centerOnMainWindow);
+  return dialog;
+}
+
+bool WidgetPrompts::Show(PromptForm& form) {
+  std::unique_ptr<PromptDialog> dialog = Create(form);
+  PromptDialog* d = dialog.get();
+  QObject::connect(d, &PromptDialog::ActionPressed, d, [d, &form](const QString& name) {
+    const PromptAction* a = form.FindAction(name.toStdString());
+    const bool ok = a && (a->kind == ActionKind::Accept || a->kind == ActionKind::Return);
+    d->done(ok ? QDialog::Accepted : QDialog::Rejected);
+  });
+  return d->exec() == QDialog::Accepted;
+}
+
+std::string WidgetPrompts::Interact(PromptForm& form) {
+  auto it = open_.find(&form);
+  if (it == open_.end()) {
+    it = open_.emplace(&form, Open{}).first;
+    Open* open = &it->second;
+    open->dialog = Create(form);
+    QObject::connect(open->dialog.get(), &PromptDialog::ActionPressed, open->dialog.get(),
+                     [open](const QString& name) {
+                       open->presses.push_back(name.toStdString());
+                       if (open->loop) open->loop->quit();
+                     });
+    open->dialog->setWindowModality(Qt::ApplicationModal);
+    open->dialog->show();
+  }
+  Open& open = it->second;
+  open.dialog->SyncFromForm();  // the handler may have changed the form since the last call
+  if (open.presses.empty()) {
+    QEventLoop loop;
+    open.loop = &loop;
+    loop.exec();
+    open.loop = nullptr;
+  }
+  const std::string name = open.presses.front();
+  open.presses.pop_front();
+  const PromptAction* a = form.FindAction(name);
+  if (!a || a->kind == ActionKind::Accept || a->kind == ActionKind::Cancel) open_.erase(it);
+  return name;
+}
+
+void WidgetPrompts::Refresh(PromptForm& form) {
+  if (PromptDialog* d = OpenDialog(form)) d->SyncFromForm();
+}
+
+void WidgetPrompts::Close(PromptForm& form) {
+  open_.erase(&form);
+}
+
+PromptDialog* WidgetPrompts::OpenDialog(const PromptForm& form) const {
+  auto it = open_.find(&form);
+  return it == open_.end() ? nullptr : it->second.dialog.get();
+}
+
+bool WidgetPrompts::Confirm(const std::string& text, const std::string& caption,
+                            ConfirmButtons buttons) {
+  const bool yesNo = buttons == ConfirmButtons::YesNo;
+  QMessageBox box(
+      QMessageBox::Question, Q(caption), Q(text),
+      yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok | QMessageBox::Cancel, Parent());
+  box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  const int answer = box.exec();
+  return answer == QMessageBox::Yes || answer == QMessageBox::Ok;
+}
+
+void WidgetPrompts::Message(const std::string& text, const std::string& caption) {
+  QMessageBox box(QMessageBox::Information, Q(caption), Q(text), QMessageBox::Ok, Parent());
+  box.exec();
+}
+
+std::optional<std::string> WidgetPrompts::SaveFileName(const std::string& initial,
+                                                       const std::string& filter) {
+  const QString name =
+      QFileDialog::getSaveFileName(Parent(), QString(), Q(initial), QtFilter(filter));
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
+}
+
+std::unique_ptr<ProgressDialog> WidgetPrompts::CreateProgress() {
+  auto progress = std::make_unique<GuageProgress>(Parent());
+  return progress;
+}
+
+bool WidgetPrompts::ControlHeld() const {
+  return QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier;
+}

@@ -1,7 +1,0 @@
-#include "shell/ui_text.h"
-
-#include <QCoreApplication>
-
-std::string Tr(const char* context, const char* source) {
-  return QCoreApplication::translate(context, source).toStdString();
-}

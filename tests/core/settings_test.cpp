@@ -1,0 +1,170 @@
+// Settings file: defaults, round trip, write rules, value forms.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "core/app_paths.h"
+#include "core/ini_file.h"
+#include "core/messages.h"
+#include "core/settings.h"
+#include "tests/support/temp_config.h"
+
+namespace {
+
+TEST(Settings, FreshAccountGivesDefaultsAndSavingCreatesTheFolders) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  EXPECT_EQ(path, cfg.Dir() + "/norvik/QZH900Tool/QZH900Tool.ini");
+  OptionSettings s = LoadOptionSettingsFile(path, Language::English);
+  EXPECT_EQ(s.TirisPage, 1);
+  EXPECT_EQ(s.TirisBank, 3);
+  EXPECT_EQ(s.SelAddr, 255);
+  EXPECT_EQ(s.IntervTime, 200);
+  EXPECT_EQ(s.SIC7888Mode1, 1);
+  EXPECT_EQ(s.fFastBlockRead, 1);
+  EXPECT_EQ(s.WriteData[15], 15);
+  EXPECT_EQ(s.ANI_ID[7], 0x80);
+  EXPECT_EQ(s.IDKey[0], 60);
+  EXPECT_EQ(s.IDKey[15], 176);
+  ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
+  const std::string text = TempConfig::ReadFile(path);
+  EXPECT_EQ(text.rfind("[Option]\nTirisPage=1\nTirisBank=3\nSelAddr=255\nfTimeOut=0\n", 0), 0u)
+      << text;
+  EXPECT_EQ(text.find("SIC7888Mode1"), std::string::npos);
+  EXPECT_NE(text.find("\nWrite Data[0]=0\n"), std::string::npos);
+  EXPECT_NE(text.find("\nEMId=0\nfEMDispHex=0\nBDEID_AutoIncrement=0\nBDEId2=0\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("\nIDKey15=176\nLanguageFlag="), std::string::npos);
+  EXPECT_NE(text.find("\nWordNo=0\n"), std::string::npos);
+}
+
+TEST(Settings, RoundTripKeepsLowBytesAndLargeNumbers) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  OptionSettings s;
+  s.TirisPage = 17;
+  s.BDEId2 = 18446744073709551615ull;
+  s.EMId = 1099511627775ull;  // 13 digits: exact
+  s.WriteData[3] = 0xAB;
+  s.ANI_ID = {1, 2, 3, 4, 5, 6, 7, 8};
+  s.LanguageFlag = 1;
+  ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
+  const OptionSettings r = LoadOptionSettingsFile(path, Language::English);
+  EXPECT_EQ(r.TirisPage, 17);
+  EXPECT_EQ(r.BDEId2, 18446744073709551615ull);
+  EXPECT_EQ(r.EMId, 1099511627775ull);
+  EXPECT_EQ(r.WriteData[3], 0xAB);
+  EXPECT_EQ(r.ANI_ID[7], 8);
+  EXPECT_EQ(r.LanguageFlag, 1);
+}
+
+TEST(Settings, EmIdIsStoredWithFifteenSignificantDigits) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  OptionSettings s;
+  s.EMId = 1234567890123456789ull;
+  ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
+  EXPECT_NE(TempConfig::ReadFile(path).find("\nEMId=1.23456789012346E18\n"), std::string::npos);
+  // Read back as a floating value and truncated.
+  EXPECT_EQ(LoadOptionSettingsFile(path, Language::English).EMId,
+            static_cast<uint64_t>(1.23456789012346E18));
+  EXPECT_EQ(FormatGeneralFloat(123456789012345.0), "123456789012345");
+  EXPECT_EQ(FormatGeneralFloat(1e15), "1E15");
+}
+
+TEST(Settings, WriteDataKeysFollowTheLanguageAndKeepTheOtherLanguagesValues) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  OptionSettings en;
+  en.WriteData[0] = 0x11;
+  ASSERT_TRUE(SaveOptionSettings(path, en, Language::English));
+  OptionSettings ja = LoadOptionSettingsFile(path, Language::Japanese);
+  EXPECT_EQ(ja.WriteData[0], 0);  // the Japanese keys are not there yet
+  ja.WriteData[0] = 0x22;
+  ASSERT_TRUE(SaveOptionSettings(path, ja, Language::Japanese));
+  const std::string text = TempConfig::ReadFile(path);
+  EXPECT_NE(text.find("Write Data[0]=17\n"), std::string::npos);
+  EXPECT_NE(text.find("書き込むデータ[0]=34\n"), std::string::npos);
+  EXPECT_EQ(LoadOptionSettingsFile(path, Language::English).WriteData[0], 0x11);
+}
+
+TEST(Settings, ReadOnlyFileIsNeverWritten) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  TempConfig::WriteFile(path, "[Option]\nTirisPage=5\n");
+  ::chmod(path.c_str(), 0444);
+  OptionSettings s;
+  s.TirisPage = 9;
+  EXPECT_FALSE(SaveOptionSettings(path, s, Language::English));
+  EXPECT_EQ(TempConfig::ReadFile(path), "[Option]\nTirisPage=5\n");
+}
+
+TEST(Settings, UnknownSectionsAndKeysSurviveASave) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  TempConfig::WriteFile(path,
+                        "; kept comment\n[Mine]\nA=1\n[Option]\nCustomKey=xyz\nTirisPage=4\n"
+                        "[ComDebug]\nPort=3\n");
+  OptionSettings s = LoadOptionSettingsFile(path, Language::English);
+  EXPECT_EQ(s.TirisPage, 4);
+  ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
+  IniFile ini(path);
+  ASSERT_TRUE(ini.Load());
+  EXPECT_EQ(ini.ReadString("Mine", "A", ""), "1");
+  EXPECT_EQ(ini.ReadString("Option", "CustomKey", ""), "xyz");
+  EXPECT_EQ(ini.ReadInteger("ComDebug", "Port", 0), 3);
+  EXPECT_EQ(TempConfig::ReadFile(path).rfind("; kept comment\n[Mine]\nA=1\n", 0), 0u);
+}
+
+TEST(Settings, MalformedValuesReadAsDefaults) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  TempConfig::WriteFile(path,
+                        "[Option]\nTirisPage=abc\nIntervTime=\nEMId=1e999\nBDEId2=-5\n"
+                        "fTimeOut=99999999999999999999999\nSelAddr=0x10\n"
+                        "garbage line without equals\n");
+  const OptionSettings s = LoadOptionSettingsFile(path, Language::English);
+  EXPECT_EQ(s.TirisPage, 1);
+  EXPECT_EQ(s.IntervTime, 200);
+  EXPECT_EQ(s.EMId, 0u);
+  EXPECT_EQ(s.BDEId2, 0u);
+  EXPECT_EQ(s.fTimeOut, 0);
+  EXPECT_EQ(s.SelAddr, 0x10);
+}
+
+TEST(Settings, AFailedSaveLeavesTheOldFileWhole) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  OptionSettings s;
+  ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
+  const std::string before = TempConfig::ReadFile(path);
+  // The temporary file cannot be created (a folder is in its way): nothing is replaced.
+  ASSERT_EQ(::mkdir((path + ".tmp").c_str(), 0755), 0);
+  s.TirisPage = 42;
+  EXPECT_FALSE(SaveOptionSettings(path, s, Language::English));
+  EXPECT_EQ(TempConfig::ReadFile(path), before);
+  ::rmdir((path + ".tmp").c_str());
+  EXPECT_TRUE(SaveOptionSettings(path, s, Language::English));
+  EXPECT_EQ(LoadOptionSettingsFile(path, Language::English).TirisPage, 42);
+  struct stat st {};
+  EXPECT_NE(::stat((path + ".tmp").c_str(), &st), 0);
+}
+
+TEST(Catalogue, HoldsBothLanguagesExactly) {
+  EXPECT_EQ(static_cast<int>(Msg::Count_), 124);
+  EXPECT_EQ(MessageText(Msg::PageMsg, Language::English), "Pege");
+  EXPECT_EQ(MessageText(Msg::BlockNumber0Msg, Language::Japanese), "ページ番号(0-)");
+  EXPECT_EQ(MessageText(Msg::VersionMsg, Language::Japanese), "     Version ");
+  EXPECT_EQ(MessageText(Msg::DataHexMsg, Language::English),
+            "Data（Hex）[１Byte 2digits Example：00 01 02 03 04 05 06 07]");
+  EXPECT_EQ(MessageText(Msg::ReservedMsg, Language::Japanese), "[予約済み]");
+  EXPECT_STREQ(MessageName(Msg::ROMVersion), "ROMVersion");
+}
+
+TEST(Catalogue, LanguageIsFixedOnceAMessageWasRead) {
+  SetMessageLanguage(Language::Japanese);
+  EXPECT_EQ(LoadMessage(Msg::NGMsg), "NG");
+  SetMessageLanguage(Language::English);
+  EXPECT_EQ(LoadMessage(Msg::ResponseTimedOutMsg), "レスポンス待ち タイムオーバー");
+}
+
+}  // namespace
