@@ -53,72 +53,72 @@ int DefaultLanguageFlag() {
 
 OptionSettings LoadOptionSettings(const IniFile& ini, Language lang) {
   OptionSettings s;
-  auto I = [&](const char* key, int64_t def) { return ini.ReadInteger(kOption, key, def); };
-  s.TirisPage = Low8(I("TirisPage", 1));
-  s.TirisBank = Low8(I("TirisBank", 3));
-  s.SelAddr = Low8(I("SelAddr", 255));
-  s.fTimeOut = static_cast<int>(I("fTimeOut", 0));
-  s.IntervTime = static_cast<int>(I("IntervTime", 200));
-  s.BlockNo = Low8(I("BlockNo", 0));
-  s.BlockNum = Low8(I("BlockNum", 0));
-  s.SIC7888Mode1 = static_cast<int>(I("SIC7888Mode1", 1));
-  s.SIC7888Menu = static_cast<int>(I("SIC7888Menu", 0));
-  s.fHDXP = static_cast<int>(I("fHDXP", 0));
-  s.fReadAnimalID = static_cast<int>(I("fReadAnimalID", 0));
-  s.fWriteAnimalID = static_cast<int>(I("fWriteAnimalID", 0));
-  s.fFastBlockRead = static_cast<int>(I("fFastBlockRead", 1));
-  s.fIncValue = static_cast<int>(I("fIncValue", 1));
-  s.IncValue = static_cast<int>(I("IncValue", 1));
-  s.DecHexMode = static_cast<int>(I("DecHexMode", 0));
-  s.EMID_AutoIncrement = static_cast<int>(I("EMID_AutoIncrement", 0));
+  auto readInt = [&](const char* key, int64_t def) { return ini.ReadInteger(kOption, key, def); };
+  s.TirisPage = Low8(readInt("TirisPage", 1));
+  s.TirisBank = Low8(readInt("TirisBank", 3));
+  s.SelAddr = Low8(readInt("SelAddr", 255));
+  s.fTimeOut = static_cast<int>(readInt("fTimeOut", 0));
+  s.IntervTime = static_cast<int>(readInt("IntervTime", 200));
+  s.BlockNo = Low8(readInt("BlockNo", 0));
+  s.BlockNum = Low8(readInt("BlockNum", 0));
+  s.SIC7888Mode1 = static_cast<int>(readInt("SIC7888Mode1", 1));
+  s.SIC7888Menu = static_cast<int>(readInt("SIC7888Menu", 0));
+  s.fHDXP = static_cast<int>(readInt("fHDXP", 0));
+  s.fReadAnimalID = static_cast<int>(readInt("fReadAnimalID", 0));
+  s.fWriteAnimalID = static_cast<int>(readInt("fWriteAnimalID", 0));
+  s.fFastBlockRead = static_cast<int>(readInt("fFastBlockRead", 1));
+  s.fIncValue = static_cast<int>(readInt("fIncValue", 1));
+  s.IncValue = static_cast<int>(readInt("IncValue", 1));
+  s.DecHexMode = static_cast<int>(readInt("DecHexMode", 0));
+  s.EMID_AutoIncrement = static_cast<int>(readInt("EMID_AutoIncrement", 0));
   s.EMId = FloatToU64(ini.ReadFloat(kOption, "EMId", 0));
-  s.fEMDispHex = static_cast<int>(I("fEMDispHex", 0));
-  s.BDEID_AutoIncrement = static_cast<int>(I("BDEID_AutoIncrement", 0));
+  s.fEMDispHex = static_cast<int>(readInt("fEMDispHex", 0));
+  s.BDEID_AutoIncrement = static_cast<int>(readInt("BDEID_AutoIncrement", 0));
   s.BDEId2 = ReadUnsignedDecimal(ini, "BDEId2", 0);
-  s.fBDEDispHex = static_cast<int>(I("fBDEDispHex", 0));
+  s.fBDEDispHex = static_cast<int>(readInt("fBDEDispHex", 0));
   for (int i = 0; i < 16; ++i)
     s.WriteData[i] = Low8(ini.ReadInteger(kOption, WriteDataKey(lang, i), i));
   const OptionSettings defaults;
   for (int i = 0; i < 8; ++i)
-    s.ANI_ID[i] = Low8(I(("ANI_ID" + std::to_string(i)).c_str(), defaults.ANI_ID[i]));
+    s.ANI_ID[i] = Low8(readInt(("ANI_ID" + std::to_string(i)).c_str(), defaults.ANI_ID[i]));
   for (int i = 0; i < 8; ++i)
-    s.IND_ID[i] = Low8(I(("IND_ID" + std::to_string(i)).c_str(), defaults.IND_ID[i]));
+    s.IND_ID[i] = Low8(readInt(("IND_ID" + std::to_string(i)).c_str(), defaults.IND_ID[i]));
   for (int i = 0; i < 16; ++i)
-    s.IDKey[i] = Low8(I(("IDKey" + std::to_string(i)).c_str(), defaults.IDKey[i]));
-  s.LanguageFlag = static_cast<int>(I("LanguageFlag", DefaultLanguageFlag()));
-  s.WordNo = Low8(I("WordNo", 0));
+    s.IDKey[i] = Low8(readInt(("IDKey" + std::to_string(i)).c_str(), defaults.IDKey[i]));
+  s.LanguageFlag = static_cast<int>(readInt("LanguageFlag", DefaultLanguageFlag()));
+  s.WordNo = Low8(readInt("WordNo", 0));
   return s;
 }
 
 void StoreOptionSettings(IniFile& ini, const OptionSettings& s, Language lang) {
-  auto W = [&](const std::string& key, int64_t v) { ini.WriteInteger(kOption, key, v); };
-  W("TirisPage", s.TirisPage);
-  W("TirisBank", s.TirisBank);
-  W("SelAddr", s.SelAddr);
-  W("fTimeOut", s.fTimeOut);
-  W("IntervTime", s.IntervTime);
-  W("BlockNo", s.BlockNo);
-  W("BlockNum", s.BlockNum);
-  W("SIC7888Menu", s.SIC7888Menu);
-  W("fHDXP", s.fHDXP);
-  W("fReadAnimalID", s.fReadAnimalID);
-  W("fWriteAnimalID", s.fWriteAnimalID);
-  W("fFastBlockRead", s.fFastBlockRead);
-  W("fIncValue", s.fIncValue);
-  W("IncValue", s.IncValue);
-  W("DecHexMode", s.DecHexMode);
-  W("EMID_AutoIncrement", s.EMID_AutoIncrement);
+  auto writeInt = [&](const std::string& key, int64_t v) { ini.WriteInteger(kOption, key, v); };
+  writeInt("TirisPage", s.TirisPage);
+  writeInt("TirisBank", s.TirisBank);
+  writeInt("SelAddr", s.SelAddr);
+  writeInt("fTimeOut", s.fTimeOut);
+  writeInt("IntervTime", s.IntervTime);
+  writeInt("BlockNo", s.BlockNo);
+  writeInt("BlockNum", s.BlockNum);
+  writeInt("SIC7888Menu", s.SIC7888Menu);
+  writeInt("fHDXP", s.fHDXP);
+  writeInt("fReadAnimalID", s.fReadAnimalID);
+  writeInt("fWriteAnimalID", s.fWriteAnimalID);
+  writeInt("fFastBlockRead", s.fFastBlockRead);
+  writeInt("fIncValue", s.fIncValue);
+  writeInt("IncValue", s.IncValue);
+  writeInt("DecHexMode", s.DecHexMode);
+  writeInt("EMID_AutoIncrement", s.EMID_AutoIncrement);
   ini.WriteString(kOption, "EMId", FormatGeneralFloat(static_cast<double>(s.EMId)));
-  W("fEMDispHex", s.fEMDispHex);
-  W("BDEID_AutoIncrement", s.BDEID_AutoIncrement);
+  writeInt("fEMDispHex", s.fEMDispHex);
+  writeInt("BDEID_AutoIncrement", s.BDEID_AutoIncrement);
   ini.WriteString(kOption, "BDEId2", std::to_string(s.BDEId2));
-  W("fBDEDispHex", s.fBDEDispHex);
-  for (int i = 0; i < 16; ++i) W(WriteDataKey(lang, i), s.WriteData[i]);
-  for (int i = 0; i < 8; ++i) W("ANI_ID" + std::to_string(i), s.ANI_ID[i]);
-  for (int i = 0; i < 8; ++i) W("IND_ID" + std::to_string(i), s.IND_ID[i]);
-  for (int i = 0; i < 16; ++i) W("IDKey" + std::to_string(i), s.IDKey[i]);
-  W("LanguageFlag", s.LanguageFlag);
-  W("WordNo", s.WordNo);
+  writeInt("fBDEDispHex", s.fBDEDispHex);
+  for (int i = 0; i < 16; ++i) writeInt(WriteDataKey(lang, i), s.WriteData[i]);
+  for (int i = 0; i < 8; ++i) writeInt("ANI_ID" + std::to_string(i), s.ANI_ID[i]);
+  for (int i = 0; i < 8; ++i) writeInt("IND_ID" + std::to_string(i), s.IND_ID[i]);
+  for (int i = 0; i < 16; ++i) writeInt("IDKey" + std::to_string(i), s.IDKey[i]);
+  writeInt("LanguageFlag", s.LanguageFlag);
+  writeInt("WordNo", s.WordNo);
 }
 
 bool SaveOptionSettings(const std::string& path, const OptionSettings& s, Language lang) {

@@ -16,17 +16,17 @@ constexpr const char* kNumberFields[] = {"EdFlag", "EdTypeOfTransponder", "EdApp
                                          "EdManufacturerCode", "EdSerialNumber"};
 
 bool HexBase(const PromptForm& form) {
-  return form.F("RGHexDecimal").index == kBaseHexadecimal;
+  return form.Field("RGHexDecimal").index == kBaseHexadecimal;
 }
 
 // All five fields follow RGHexDecimal.
 void RGHexDecimalClick(PromptForm& form) {
   const TNumberType type = HexBase(form) ? TNumberType::ntHex : TNumberType::ntDecimal;
-  for (const char* name : kNumberFields) form.F(name).number.SetNumberType(type);
+  for (const char* name : kNumberFields) form.Field(name).number.SetNumberType(type);
 }
 
 uint32_t U32(const PromptForm& form, const char* field) {
-  return static_cast<uint32_t>(form.F(field).Int());
+  return static_cast<uint32_t>(form.Field(field).Int());
 }
 
 }  // namespace
@@ -64,8 +64,8 @@ PromptForm MakeBDEIdWrite1Dlg(const BdeDialogValues& in) {
                       in.autoIncrement, BaseIndexOf(in.base));
   RGHexDecimalClick(form);
   form.onChange = [shown = BaseIndexOf(in.base)](PromptForm& f, const std::string& field) mutable {
-    if (field != "RGHexDecimal" || f.F(field).index == shown) return;
-    shown = f.F(field).index;
+    if (field != "RGHexDecimal" || f.Field(field).index == shown) return;
+    shown = f.Field(field).index;
     RGHexDecimalClick(f);
   };
   return form;
@@ -73,7 +73,7 @@ PromptForm MakeBDEIdWrite1Dlg(const BdeDialogValues& in) {
 
 BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
   PromptForm form = MakeBDEIdWrite1Dlg(in);
-  PromptField& status = form.F("PStatus");
+  PromptField& status = form.Field("PStatus");
   uint64_t kept = in.code;
   std::string action;
   for (;;) {
@@ -86,12 +86,13 @@ BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
       if (outcome != IdWriteOutcome::ConfigurationFailed) kept = code;
       const bool ok = outcome == IdWriteOutcome::Written;
       ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
-      if (ok && form.F("CBAutoIncrement").checked) {
+      if (ok && form.Field("CBAutoIncrement").checked) {
         BdeIdCode next = BdeIdCode::Decode(kept);
         next.serialNumber = (next.serialNumber + 1) % (BdeIdCode::kMaxSerialNumber + 1);
         kept = next.Encode();
         // The field skips the serial number 0 after a wrap.
-        form.F("EdSerialNumber").number.SetValue(next.serialNumber == 0 ? 1 : next.serialNumber);
+        form.Field("EdSerialNumber")
+            .number.SetValue(next.serialNumber == 0 ? 1 : next.serialNumber);
       }
     } else if (action == "BtReadTag") {
       ShowStatus(status, "");
@@ -106,5 +107,5 @@ BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
     app.Prompt().Refresh(form);
   }
   if (action == "CancelBtn") kept = BdeCodeOfFields(form);  // "Close"
-  return {kept, form.F("CBAutoIncrement").checked, form.F("RGHexDecimal").index};
+  return {kept, form.Field("CBAutoIncrement").checked, form.Field("RGHexDecimal").index};
 }

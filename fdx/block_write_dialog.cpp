@@ -39,21 +39,21 @@ PromptForm MakeWrData1_4Dlg() {
 std::array<uint8_t, 4> ReadDataRow(const PromptForm& form, int row) {
   std::array<uint8_t, 4> bytes{};
   for (int c = 0; c < kCols; ++c)
-    bytes[static_cast<size_t>(c)] = static_cast<uint8_t>(form.F(WrData1_4Field(row, c)).Int());
+    bytes[static_cast<size_t>(c)] = static_cast<uint8_t>(form.Field(WrData1_4Field(row, c)).Int());
   return bytes;
 }
 
 void WriteDataRow(PromptForm& form, int row, std::span<const uint8_t, 4> bytes) {
   for (int c = 0; c < kCols; ++c)
-    form.F(WrData1_4Field(row, c)).number.SetValue(bytes[static_cast<size_t>(c)]);
+    form.Field(WrData1_4Field(row, c)).number.SetValue(bytes[static_cast<size_t>(c)]);
 }
 
 void ShowDataRow(PromptForm& form, int row, bool visible) {
-  for (int c = 0; c < kCols; ++c) form.F(WrData1_4Field(row, c)).visible = visible;
+  for (int c = 0; c < kCols; ++c) form.Field(WrData1_4Field(row, c)).visible = visible;
 }
 
 void ApplyPageRows(PromptForm& form) {
-  const int shown = fdx::PageRows(static_cast<int>(form.F("EdAddr").Int()));
+  const int shown = fdx::PageRows(static_cast<int>(form.Field("EdAddr").Int()));
   for (int r = 1; r < kRows; ++r) ShowDataRow(form, r, r < shown);
 }
 

@@ -28,15 +28,15 @@ PromptForm WordForm(const std::string& caption, uint8_t address,
                     const std::array<uint8_t, 4>& password, bool firstRowShown) {
   PromptForm form = MakeWrData1_5Dlg();
   form.caption = caption;
-  form.F("StaticText1").text = "Word(0～15)";
-  form.F("ST_SubData").text = "Passowrd";
-  form.F("EdAddr").number.SetValue(address);
+  form.Field("StaticText1").text = "Word(0～15)";
+  form.Field("ST_SubData").text = "Passowrd";
+  form.Field("EdAddr").number.SetValue(address);
   WriteWordRow(form, kPasswordRow, password);
-  for (int n = 0; n < 20; ++n) form.F(WrData1_5Label(n)).visible = (n == 0 || n == 3);
-  form.F(WrData1_5Label(0)).text = "MSB";
-  form.F(WrData1_5Label(3)).text = "LSB";
+  for (int n = 0; n < 20; ++n) form.Field(WrData1_5Label(n)).visible = (n == 0 || n == 3);
+  form.Field(WrData1_5Label(0)).text = "MSB";
+  form.Field(WrData1_5Label(3)).text = "LSB";
   for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) form.F(WrData1_5Field(r, c)).visible = firstRowShown && r == 0;
+    for (int c = 0; c < 4; ++c) form.Field(WrData1_5Field(r, c)).visible = firstRowShown && r == 0;
   return form;
 }
 
@@ -64,12 +64,12 @@ void Em4305Commands::LoginSequence(std::span<const uint8_t, 4> password, Carrier
 
 void Em4305Commands::ReadWord1Click() {
   PromptForm form = WordForm("EM4305: ReadWord", app_.Settings.WordNo, memory_.password, false);
-  form.F("ST_Data").visible = false;
+  form.Field("ST_Data").visible = false;
   if (!app_.Prompt().Show(form)) return;
-  const uint8_t address = static_cast<uint8_t>(form.F("EdAddr").Int());
+  const uint8_t address = static_cast<uint8_t>(form.Field("EdAddr").Int());
   app_.Settings.WordNo = address;
   Response out{};
-  if (!form.F("CB_LoginEn").checked) {
+  if (!form.Field("CB_LoginEn").checked) {
     const bool ok = comm_.Em4305ReadWord(out, address);
     app_.LogResult(ok, "ReadWord");
     if (ok) app_.AddLog(DataLine(out));
@@ -90,9 +90,9 @@ void Em4305Commands::ReadWord1Click() {
 void Em4305Commands::WriteWord1Click() {
   PromptForm form = WordForm("EM4305: WriteWord", app_.Settings.WordNo, memory_.password, true);
   if (!app_.Prompt().Show(form)) return;
-  const uint8_t address = static_cast<uint8_t>(form.F("EdAddr").Int());
+  const uint8_t address = static_cast<uint8_t>(form.Field("EdAddr").Int());
   const auto bytes = ReadWordRow(form, 0);
-  const bool login = form.F("CB_LoginEn").checked;
+  const bool login = form.Field("CB_LoginEn").checked;
   const auto password = ReadWordRow(form, kPasswordRow);
   app_.Settings.WordNo = address;
   std::copy(bytes.begin(), bytes.end(), app_.Settings.WriteData.begin());
@@ -115,8 +115,9 @@ void Em4305Commands::WriteWord1Click() {
 void Em4305Commands::Login1Click() {
   PromptForm form = MakeWrData1_4Dlg();
   form.caption = "EM4305: Login";
-  form.F("AddrStr").text = "Pasword(4Byte)";
-  for (const char* name : {"Label1", "Label5", "CBMode", "EdAddr"}) form.F(name).visible = false;
+  form.Field("AddrStr").text = "Pasword(4Byte)";
+  for (const char* name : {"Label1", "Label5", "CBMode", "EdAddr"})
+    form.Field(name).visible = false;
   for (int r = 1; r < 4; ++r) ShowDataRow(form, r, false);
   WriteDataRow(form, 0, memory_.password);
   if (!app_.Prompt().Show(form)) return;
@@ -150,18 +151,18 @@ void Em4305Commands::Protect1Click() {
   form.caption = "EM4305: Protect";
   WriteWordRow(form, kPasswordRow, memory_.password);
   for (const char* name : {"EdAddr", "ST_Addr", "StaticText1", "ST_SubData"})
-    form.F(name).visible = false;
-  for (int n = 16; n < 20; ++n) form.F(WrData1_5Label(n)).visible = false;
+    form.Field(name).visible = false;
+  for (int n = 16; n < 20; ++n) form.Field(WrData1_5Label(n)).visible = false;
   // pr0 .. pr15: one edit per bit, EdData0_0 bit 0 through EdData3_3 bit 15.
   for (int bit = 0; bit < 16; ++bit) {
-    form.F(WrData1_5Label(bit)).text = "pr" + std::to_string(bit);
-    NumberEditModel& edit = form.F(WrData1_5Field(bit / 4, bit % 4)).number;
+    form.Field(WrData1_5Label(bit)).text = "pr" + std::to_string(bit);
+    NumberEditModel& edit = form.Field(WrData1_5Field(bit / 4, bit % 4)).number;
     edit.SetMin(0);
     edit.SetMax(1);
     edit.SetValue((value >> bit) & 1);
   }
-  form.F(WrData1_5Label(15)).enabled = false;
-  form.F(WrData1_5Field(3, 3)).enabled = false;
+  form.Field(WrData1_5Label(15)).enabled = false;
+  form.Field(WrData1_5Field(3, 3)).enabled = false;
   if (!app_.Prompt().Show(form)) return;
   if (!app_.Prompt().Confirm("The Protect bit cannot be set back from 1 to 0. Is it OK?", "Protect",
                              ConfirmButtons::YesNo))
@@ -169,9 +170,9 @@ void Em4305Commands::Protect1Click() {
 
   unsigned bits = 0;
   for (int bit = 0; bit < 16; ++bit)
-    if (form.F(WrData1_5Field(bit / 4, bit % 4)).Int() & 1) bits |= 1u << bit;
+    if (form.Field(WrData1_5Field(bit / 4, bit % 4)).Int() & 1) bits |= 1u << bit;
   memory_.protection = {0x00, 0x00, static_cast<uint8_t>(bits >> 8), static_cast<uint8_t>(bits)};
-  const bool login = form.F("CB_LoginEn").checked;
+  const bool login = form.Field("CB_LoginEn").checked;
   const auto password = ReadWordRow(form, kPasswordRow);
   if (login) memory_.password = password;
   Response out{};

@@ -41,19 +41,19 @@ PromptForm MakeWrData1_5Dlg() {
 }
 
 void CB_LoginEnClick(PromptForm& form) {
-  const bool login = form.F("CB_LoginEn").checked;
-  for (int c = 0; c < kCols; ++c) form.F(WrData1_5Field(kPasswordRow, c)).visible = login;
-  form.F("ST_SubData").visible = login;
+  const bool login = form.Field("CB_LoginEn").checked;
+  for (int c = 0; c < kCols; ++c) form.Field(WrData1_5Field(kPasswordRow, c)).visible = login;
+  form.Field("ST_SubData").visible = login;
 }
 
 std::array<uint8_t, 4> ReadWordRow(const PromptForm& form, int row) {
   std::array<uint8_t, 4> bytes{};
   for (int c = 0; c < kCols; ++c)
-    bytes[static_cast<size_t>(c)] = static_cast<uint8_t>(form.F(WrData1_5Field(row, c)).Int());
+    bytes[static_cast<size_t>(c)] = static_cast<uint8_t>(form.Field(WrData1_5Field(row, c)).Int());
   return bytes;
 }
 
 void WriteWordRow(PromptForm& form, int row, std::span<const uint8_t, 4> bytes) {
   for (int c = 0; c < kCols; ++c)
-    form.F(WrData1_5Field(row, c)).number.SetValue(bytes[static_cast<size_t>(c)]);
+    form.Field(WrData1_5Field(row, c)).number.SetValue(bytes[static_cast<size_t>(c)]);
 }

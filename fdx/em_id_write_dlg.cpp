@@ -16,38 +16,38 @@ namespace {
 constexpr size_t kHexDigits = 10;
 
 bool HexBase(const PromptForm& form) {
-  return form.F("RGHexDecimal").index == kBaseHexadecimal;
+  return form.Field("RGHexDecimal").index == kBaseHexadecimal;
 }
 
 // RGHexDecimal shows one of the two fields.
 void ShowBaseField(PromptForm& form) {
-  form.F("EdIDData").visible = !HexBase(form);
-  form.F("EdIDData_Hex").visible = HexBase(form);
+  form.Field("EdIDData").visible = !HexBase(form);
+  form.Field("EdIDData_Hex").visible = HexBase(form);
 }
 
 // Switching the base carries the number over into the field that becomes visible.
 void RGHexDecimalClick(PromptForm& form) {
   if (HexBase(form))
-    form.F("EdIDData_Hex").text =
-        FormatId(static_cast<uint64_t>(form.F("EdIDData").Int()), true, kHexDigits);
+    form.Field("EdIDData_Hex").text =
+        FormatId(static_cast<uint64_t>(form.Field("EdIDData").Int()), true, kHexDigits);
   else
-    form.F("EdIDData")
-        .number.SetValue(static_cast<double>(ParseLenientHex(form.F("EdIDData_Hex").text)));
+    form.Field("EdIDData")
+        .number.SetValue(static_cast<double>(ParseLenientHex(form.Field("EdIDData_Hex").text)));
   ShowBaseField(form);
 }
 
 }  // namespace
 
 uint64_t EmIdOfFields(const PromptForm& form) {
-  return HexBase(form) ? ParseLenientHex(form.F("EdIDData_Hex").text)
-                       : static_cast<uint64_t>(form.F("EdIDData").Int());
+  return HexBase(form) ? ParseLenientHex(form.Field("EdIDData_Hex").text)
+                       : static_cast<uint64_t>(form.Field("EdIDData").Int());
 }
 
 void SetEmIdField(PromptForm& form, uint64_t emId) {
   if (HexBase(form))
-    form.F("EdIDData_Hex").text = FormatId(emId, true, kHexDigits);
+    form.Field("EdIDData_Hex").text = FormatId(emId, true, kHexDigits);
   else
-    form.F("EdIDData").number.SetValue(static_cast<double>(emId));
+    form.Field("EdIDData").number.SetValue(static_cast<double>(emId));
 }
 
 uint64_t NextEmId(uint64_t emId) {
@@ -67,15 +67,15 @@ PromptForm MakeIDWrite1Dlg(const EmIdDialogValues& in) {
                        Tr("TIDWrite1Dlg", "10進数"), Tr("TIDWrite1Dlg", "16進数")},
                       in.autoIncrement, BaseIndexOf(in.base));
   // The conversion runs when the dialog is shown, too.
-  form.F("EdIDData_Hex").text =
-      FormatId(static_cast<uint64_t>(form.F("EdIDData").Int()), true, kHexDigits);
+  form.Field("EdIDData_Hex").text =
+      FormatId(static_cast<uint64_t>(form.Field("EdIDData").Int()), true, kHexDigits);
   ShowBaseField(form);
   form.onChange = [shown = BaseIndexOf(in.base)](PromptForm& f, const std::string& field) mutable {
     if (field == "EdIDData_Hex") {  // a field of at most 10 characters
-      std::string& text = f.F(field).text;
+      std::string& text = f.Field(field).text;
       text = std::string(FirstCharacters(text, kHexDigits));
-    } else if (field == "RGHexDecimal" && f.F(field).index != shown) {
-      shown = f.F(field).index;
+    } else if (field == "RGHexDecimal" && f.Field(field).index != shown) {
+      shown = f.Field(field).index;
       RGHexDecimalClick(f);
     }
   };
@@ -84,7 +84,7 @@ PromptForm MakeIDWrite1Dlg(const EmIdDialogValues& in) {
 
 EmIdDialogValues RunIDWrite1Dlg(AppCore& app, const EmIdDialogValues& in) {
   PromptForm form = MakeIDWrite1Dlg(in);
-  PromptField& status = form.F("PStatus");
+  PromptField& status = form.Field("PStatus");
   for (;;) {
     const std::string action = app.Prompt().Interact(form);
     if (action == "BtWriteTag") {
@@ -93,7 +93,7 @@ EmIdDialogValues RunIDWrite1Dlg(AppCore& app, const EmIdDialogValues& in) {
       const uint64_t emId = EmIdOfFields(form);
       const bool ok = WriteEmIdCode(app.Link(), emId);
       ShowStatus(status, ok ? "OK: Write Tag" : "NG: Write Tag", ok ? kStatusGreen : kStatusRed);
-      if (ok && form.F("CBAutoIncrement").checked) SetEmIdField(form, NextEmId(emId));
+      if (ok && form.Field("CBAutoIncrement").checked) SetEmIdField(form, NextEmId(emId));
     } else if (action == "BtReadTag") {
       ShowStatus(status, "");
       app.Prompt().Refresh(form);
@@ -106,5 +106,6 @@ EmIdDialogValues RunIDWrite1Dlg(AppCore& app, const EmIdDialogValues& in) {
     }
     app.Prompt().Refresh(form);
   }
-  return {EmIdOfFields(form), form.F("CBAutoIncrement").checked, form.F("RGHexDecimal").index};
+  return {EmIdOfFields(form), form.Field("CBAutoIncrement").checked,
+          form.Field("RGHexDecimal").index};
 }

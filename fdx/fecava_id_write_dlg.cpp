@@ -29,20 +29,20 @@ PromptForm MakeFecavaIDWrite1Dlg(const FecavaDialogValues& in) {
        Tr("TFecavaIDWrite1Dlg", "閉じる"), Tr("TFecavaIDWrite1Dlg", "自動インクリメント"),
        Tr("TFecavaIDWrite1Dlg", "10進数"), Tr("TFecavaIDWrite1Dlg", "16進数")},
       in.autoIncrement, BaseIndexOf(in.base));
-  form.F("CBAutoIncrement").visible = false;
-  form.F("RGHexDecimal").visible = false;
+  form.Field("CBAutoIncrement").visible = false;
+  form.Field("RGHexDecimal").visible = false;
   return form;
 }
 
 std::array<uint8_t, 5> FecavaFieldValues(const PromptForm& form) {
   std::array<uint8_t, 5> v{};
-  for (size_t i = 0; i < 5; ++i) v[i] = static_cast<uint8_t>(form.F(kFields[i]).Int() & 0x7F);
+  for (size_t i = 0; i < 5; ++i) v[i] = static_cast<uint8_t>(form.Field(kFields[i]).Int() & 0x7F);
   return v;
 }
 
 FecavaDialogValues RunFecavaIDWrite1Dlg(AppCore& app, const FecavaDialogValues& in) {
   PromptForm form = MakeFecavaIDWrite1Dlg(in);
-  PromptField& status = form.F("PStatus");
+  PromptField& status = form.Field("PStatus");
   for (;;) {
     const std::string action = app.Prompt().Interact(form);
     if (action == "BtWriteTag") {

@@ -18,11 +18,11 @@ constexpr const char* kAnimalCodes[] = {"10", "11", "12", "14"};
 constexpr int kPetItem = 3;
 
 unsigned Value(const PromptForm& form, const char* field) {
-  return static_cast<unsigned>(form.F(field).Int());
+  return static_cast<unsigned>(form.Field(field).Int());
 }
 
 void UpdateStid(PromptForm& form) {
-  form.F("STID").text = ComposeStid(form);
+  form.Field("STID").text = ComposeStid(form);
 }
 
 uint64_t NumberOf(std::string_view digits) {
@@ -40,11 +40,12 @@ int AnimalItemOf(std::string_view animalCode) {
 }
 
 std::string ComposeStid(const PromptForm& form) {
-  const int item = form.F("RGSelAnimal").index;
+  const int item = form.Field("RGSelAnimal").index;
   const char* animal = item >= 0 && item < kPetItem ? kAnimalCodes[item] : kAnimalCodes[kPetItem];
   char text[64];
   std::snprintf(text, sizeof text, "%03u%s%02u%08llu", Value(form, "EdCountryCode"), animal,
-                Value(form, "EdMakerCode"), static_cast<unsigned long long>(form.F("EdID0").Int()));
+                Value(form, "EdMakerCode"),
+                static_cast<unsigned long long>(form.Field("EdID0").Int()));
   return text;
 }
 
@@ -53,12 +54,12 @@ uint64_t SetAnimalId1Code(const PromptForm& form) {
   AnimalIdCode c;
   c.countryCode = AnimalIdCode::kTestTransponder;
   c.nationalId = NumberOf(std::string_view(stid).substr(3)) & AnimalIdCode::kMaxNationalId;
-  c.animal = form.F("RGFlag").index == 1;
+  c.animal = form.Field("RGFlag").index == 1;
   c.retagCounter = Value(form, "EdRectag") & 0x7;
   c.userInformation = Value(form, "EdUserInfo") & 0x1F;
   c.reserved = Value(form, "EdReserved") & 0x1F;
-  c.rudiBit = form.F("RGRUDI").index == 1 ? 1 : 0;
-  c.dataBlockFlag = form.F("RGDataBlockFlag").index == 1 ? 1 : 0;
+  c.rudiBit = form.Field("RGRUDI").index == 1 ? 1 : 0;
+  c.dataBlockFlag = form.Field("RGDataBlockFlag").index == 1 ? 1 : 0;
   return c.Encode();
 }
 
@@ -135,7 +136,7 @@ void RunSetAnimalID1Dlg(AppCore& app, IdChip chip) {
   const bool lockable = chip == IdChip::Sic279 || chip == IdChip::HdxPlus;
   PromptForm form = MakeSetAnimalID1Dlg(stored.Encode(), lockable);
   if (!app.Prompt().Show(form)) return;
-  const bool lock = lockable && form.F("CBfLock").checked;
+  const bool lock = lockable && form.Field("CBfLock").checked;
   if (lock && !app.Prompt().Confirm(kCannotRewriteQuestion, form.caption, ConfirmButtons::YesNo))
     return;
   const uint64_t code = SetAnimalId1Code(form);

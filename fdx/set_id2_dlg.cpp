@@ -25,9 +25,9 @@ PromptForm MakeSetID2Dlg(uint64_t storedId) {
 }
 
 uint64_t SetId2Code(const PromptForm& form) {
-  AnimalIdCode c = AnimalIdCode::Animal(static_cast<unsigned>(form.F("EdCountryCode").Int()),
-                                        static_cast<uint64_t>(form.F("EdNationalCode").Int()));
-  c.animal = form.F("RGFlag").index == 1;
+  AnimalIdCode c = AnimalIdCode::Animal(static_cast<unsigned>(form.Field("EdCountryCode").Int()),
+                                        static_cast<uint64_t>(form.Field("EdNationalCode").Int()));
+  c.animal = form.Field("RGFlag").index == 1;
   return c.Encode();
 }
 

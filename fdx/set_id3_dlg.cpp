@@ -20,12 +20,12 @@ constexpr int kDecimal = 0;
 constexpr int kHexadecimal = 1;
 
 bool HexBase(const PromptForm& form) {
-  return form.F("RGHexDecimal2").index == kHexadecimal;
+  return form.Field("RGHexDecimal2").index == kHexadecimal;
 }
 
 // EdIndustrial read in the base RGHexDecimal2 selects.
 std::optional<uint64_t> IndustrialNumber(const PromptForm& form) {
-  const std::string& text = form.F("EdIndustrial").text;
+  const std::string& text = form.Field("EdIndustrial").text;
   return HexBase(form) ? ParseHexId(text) : ParseDecimalId(text);
 }
 
@@ -58,20 +58,20 @@ class SetId3Dialog {
 
   // The animal code of the "Animal" tab: flag, country code and national ID, nothing else.
   uint64_t AnimalCode() const {
-    return AnimalIdCode::Animal(static_cast<unsigned>(form_.F("EdCountryCode").Int()),
-                                static_cast<uint64_t>(form_.F("EdNationalCode").Int()))
+    return AnimalIdCode::Animal(static_cast<unsigned>(form_.Field("EdCountryCode").Int()),
+                                static_cast<uint64_t>(form_.Field("EdNationalCode").Int()))
         .Encode();
   }
 
   // No second command while one waits for its answer.
   void SetBusy(bool busy) {
-    form_.A("OKBtn").enabled = !busy;
-    form_.A("Button1").enabled = !busy;
+    form_.Action("OKBtn").enabled = !busy;
+    form_.Action("Button1").enabled = !busy;
     app_.Prompt().Refresh(form_);
   }
 
   void OKBtnClick() {
-    PromptField& panel = form_.F("Panel3");
+    PromptField& panel = form_.Field("Panel3");
     ShowStatus(panel, "");
     app_.Prompt().Refresh(form_);
     const bool animal = AnimalTab();
@@ -87,7 +87,7 @@ class SetId3Dialog {
         return;
       }
     }
-    const bool lock = mode_ != SetId3Mode::Em4305 && form_.F("CBLock").checked;
+    const bool lock = mode_ != SetId3Mode::Em4305 && form_.Field("CBLock").checked;
     if (lock &&
         !app_.Prompt().Confirm(kCannotRewriteQuestion, form_.caption, ConfirmButtons::YesNo)) {
       // The SIC7888 counts a declined lock as a failed write; the SIC279 just stops.
@@ -110,14 +110,14 @@ class SetId3Dialog {
       ok = SendIdWrite(app_.Link(), chip_, code, mode_ == SetId3Mode::Sic279 && lock);
     }
     ShowStatus(panel, app_.LogResult(ok, ResultName()));
-    if (ok && form_.F("CBAutoInc").checked) {
-      const auto step = static_cast<uint64_t>(form_.F("EdIncValue").Int());
+    if (ok && form_.Field("CBAutoInc").checked) {
+      const auto step = static_cast<uint64_t>(form_.Field("EdIncValue").Int());
       if (animal) {
-        const auto national = static_cast<uint64_t>(form_.F("EdNationalCode").Int());
-        form_.F("EdNationalCode")
+        const auto national = static_cast<uint64_t>(form_.Field("EdNationalCode").Int());
+        form_.Field("EdNationalCode")
             .number.SetValue(static_cast<double>(NextNationalId(national, step)));
       } else {
-        form_.F("EdIndustrial").text =
+        form_.Field("EdIndustrial").text =
             FormatId(NextIndustrialNumber(*industrial, step), HexBase(form_));
       }
     }
@@ -125,7 +125,7 @@ class SetId3Dialog {
   }
 
   void Button1Click() {
-    PromptField& panel = form_.F("Panel3");
+    PromptField& panel = form_.Field("Panel3");
     ShowStatus(panel, "");
     SetBusy(true);
     const std::optional<uint64_t> code = ReadIdCode(app_.Link(), chip_);
@@ -148,10 +148,11 @@ class SetId3Dialog {
     s.ANI_ID = ToIdBytes(AnimalCode());
     // A text that is no number keeps the stored industrial ID.
     if (const auto number = IndustrialNumber(form_)) s.IND_ID = ToIdBytes(*number & ~kBit63);
-    s.fIncValue = form_.F("CBAutoInc").checked ? 1 : 0;
-    s.IncValue = static_cast<int>(form_.F("EdIncValue").Int());
+    s.fIncValue = form_.Field("CBAutoInc").checked ? 1 : 0;
+    s.IncValue = static_cast<int>(form_.Field("EdIncValue").Int());
     // The base of the active tab: the "Animal" tab's hidden choice is always decimal.
-    s.DecHexMode = AnimalTab() ? form_.F("RGHexDecimal").index : form_.F("RGHexDecimal2").index;
+    s.DecHexMode =
+        AnimalTab() ? form_.Field("RGHexDecimal").index : form_.Field("RGHexDecimal2").index;
     app_.SaveSettings();
   }
 
@@ -239,15 +240,15 @@ PromptForm MakeSetID3Dlg(SetId3Mode mode, const OptionSettings& s, unsigned coun
   form.AddAction("CloseBox", "", ActionKind::Cancel).visible = false;
   // Converts only when the base really changes (a click on the chosen button changes nothing).
   form.onChange = [shown = base](PromptForm& f, const std::string& field) mutable {
-    if (field != "RGHexDecimal2" || f.F(field).index == shown) return;
-    shown = f.F(field).index;
+    if (field != "RGHexDecimal2" || f.Field(field).index == shown) return;
+    shown = f.Field(field).index;
     RGHexDecimal2Click(f);
   };
   return form;
 }
 
 void RGHexDecimal2Click(PromptForm& form) {
-  PromptField& edit = form.F("EdIndustrial");
+  PromptField& edit = form.Field("EdIndustrial");
   const bool toHex = HexBase(form);
   // The text is still written in the other base.
   const auto number = toHex ? ParseDecimalId(edit.text) : ParseHexId(edit.text);

@@ -41,11 +41,11 @@ std::string_view FirstCharacters(std::string_view text, size_t count) {
 PromptForm BlockWriteForm(const std::string& caption, uint8_t block) {
   PromptForm form = MakeWrData1_4Dlg();
   form.caption = caption;
-  form.F("AddrStr").text = LoadMessage(Msg::BlockAddress043Msg);
-  form.F("EdAddr").number.SetValue(block);
+  form.Field("AddrStr").text = LoadMessage(Msg::BlockAddress043Msg);
+  form.Field("EdAddr").number.SetValue(block);
   for (const char* name : {"Label5", "CBMode"}) {
-    form.F(name).visible = false;
-    form.F(name).enabled = false;
+    form.Field(name).visible = false;
+    form.Field(name).enabled = false;
   }
   return form;
 }
@@ -121,7 +121,7 @@ void Sic7888Commands::SIC7888WRITEBLOCK1Click() {
   WriteDataRow(form, 0, std::span<const uint8_t, 4>(s.WriteData.data(), 4));
   for (int r = 1; r < 4; ++r) ShowDataRow(form, r, false);
   if (!app_.Prompt().Show(form)) return;
-  s.BlockNo = static_cast<uint8_t>(form.F("EdAddr").Int());
+  s.BlockNo = static_cast<uint8_t>(form.Field("EdAddr").Int());
   const auto row = ReadDataRow(form, 0);
   std::copy(row.begin(), row.end(), s.WriteData.begin());
   Response out{};
@@ -135,7 +135,7 @@ void Sic7888Commands::SIC7888WRITEPAGE1Click() {
     WriteDataRow(form, r, std::span<const uint8_t, 4>(s.WriteData.data() + 4 * r, 4));
   SetPageMode(form, true);
   if (!app_.Prompt().Show(form)) return;
-  s.BlockNo = static_cast<uint8_t>(form.F("EdAddr").Int());
+  s.BlockNo = static_cast<uint8_t>(form.Field("EdAddr").Int());
   // Only the rows shown are read: the blocks from the chosen one to the end of its page.
   const int rows = PageRows(s.BlockNo);
   std::vector<uint8_t> bytes;

@@ -11,11 +11,11 @@ void AddByteFields(PromptForm& form, const ByteFieldRow& row, std::span<const ui
 std::vector<uint8_t> ReadByteFields(const PromptForm& form, const ByteFieldRow& row) {
   std::vector<uint8_t> out;
   for (int i = 0; i < row.count; ++i)
-    out.push_back(static_cast<uint8_t>(form.F(row.Name(i)).Int() & 0xFF));
+    out.push_back(static_cast<uint8_t>(form.Field(row.Name(i)).Int() & 0xFF));
   return out;
 }
 
 void WriteByteFields(PromptForm& form, const ByteFieldRow& row, std::span<const uint8_t> values) {
   for (int i = 0; i < row.count && static_cast<size_t>(i) < values.size(); ++i)
-    form.F(row.Name(i)).number.SetValue(values[static_cast<size_t>(i)]);
+    form.Field(row.Name(i)).number.SetValue(values[static_cast<size_t>(i)]);
 }

@@ -34,7 +34,7 @@ TDispTagDataDlg::TDispTagDataDlg(AppCore& app)
 }
 
 void TDispTagDataDlg::SetConfigurationVisible(bool visible) {
-  form_.A("MnSetting").visible = visible;
+  form_.Action("MnSetting").visible = visible;
 }
 
 bool TDispTagDataDlg::ConfigurationVisible() const {
@@ -44,17 +44,17 @@ bool TDispTagDataDlg::ConfigurationVisible() const {
 }
 
 void TDispTagDataDlg::Sync() {
-  form_.F("EdUID").text = data_.EdUID;
-  form_.F("EdChip").text = data_.EdChip;
-  form_.F("EdManufacturer").text = data_.EdManufacturer;
-  PromptField& grid = form_.F(kGrid);
+  form_.Field("EdUID").text = data_.EdUID;
+  form_.Field("EdChip").text = data_.EdChip;
+  form_.Field("EdManufacturer").text = data_.EdManufacturer;
+  PromptField& grid = form_.Field(kGrid);
   grid.cells.assign(data_.StringGrid1.size(), {});
   for (size_t r = 0; r < data_.StringGrid1.size(); ++r)
     grid.cells[r].assign(data_.StringGrid1[r].begin(), data_.StringGrid1[r].end());
   grid.readOnly = busy_;
-  for (const char* name : kTextFields) form_.F(name).readOnly = busy_;
+  for (const char* name : kTextFields) form_.Field(name).readOnly = busy_;
   for (const char* name : {"OKBtn", "MnSavelog", "MnSetting", "Label3"})
-    form_.A(name).enabled = !busy_;
+    form_.Action(name).enabled = !busy_;
 }
 
 void TDispTagDataDlg::Refresh() {
@@ -64,11 +64,11 @@ void TDispTagDataDlg::Refresh() {
 
 void TDispTagDataDlg::OnFormChange(const std::string& field) {
   if (busy_) return;
-  if (field == "EdUID") data_.EdUID = form_.F(field).text;
-  if (field == "EdChip") data_.EdChip = form_.F(field).text;
-  if (field == "EdManufacturer") data_.EdManufacturer = form_.F(field).text;
+  if (field == "EdUID") data_.EdUID = form_.Field(field).text;
+  if (field == "EdChip") data_.EdChip = form_.Field(field).text;
+  if (field == "EdManufacturer") data_.EdManufacturer = form_.Field(field).text;
   if (field == kGrid) {
-    const auto& cells = form_.F(kGrid).cells;
+    const auto& cells = form_.Field(kGrid).cells;
     for (size_t r = 0; r < cells.size() && r < data_.StringGrid1.size(); ++r)
       for (size_t c = 0; c < cells[r].size() && c < TagData::kColumns; ++c)
         data_.StringGrid1[r][c] = cells[r][c];

@@ -11,9 +11,9 @@ const ByteFieldRow kIdFields{.prefix = "EdData", .firstNumber = 0, .count = 8, .
 
 // The increment field and its label follow the check box.
 void CBAutoIncClick(PromptForm& form) {
-  const bool on = form.F("CBAutoInc").checked;
-  form.F("EdIncValue").enabled = on;
-  form.F("StaticText1").enabled = on;
+  const bool on = form.Field("CBAutoInc").checked;
+  form.Field("EdIncValue").enabled = on;
+  form.Field("StaticText1").enabled = on;
 }
 
 class IdWriteDialog {
@@ -32,8 +32,8 @@ class IdWriteDialog {
         continue;
       }
       if (action == "CancelBtn") {  // "Close": the increment settings are kept
-        app_.Settings.fIncValue = form_.F("CBAutoInc").checked ? 1 : 0;
-        app_.Settings.IncValue = static_cast<int>(form_.F("EdIncValue").Int());
+        app_.Settings.fIncValue = form_.Field("CBAutoInc").checked ? 1 : 0;
+        app_.Settings.IncValue = static_cast<int>(form_.Field("EdIncValue").Int());
         app_.SaveSettings();
       }
       return;  // "Close" or the window's close box
@@ -42,31 +42,31 @@ class IdWriteDialog {
 
  private:
   void OKBtnClick() {
-    form_.F("Panel3").text.clear();
+    form_.Field("Panel3").text.clear();
     const std::array<uint8_t, 8> id = IdFromFields(form_);
     app_.Settings.ANI_ID = id;
-    const bool lock = mode_ == IdWriteMode::Sic279 && form_.F("CBLock").checked;
+    const bool lock = mode_ == IdWriteMode::Sic279 && form_.Field("CBLock").checked;
     if (lock &&
         !app_.Prompt().Confirm(kCannotRewriteQuestion, form_.caption, ConfirmButtons::YesNo))
       return;
 
     // No second Write while this one waits for its answer.
-    form_.A("OKBtn").enabled = false;
+    form_.Action("OKBtn").enabled = false;
     app_.Prompt().Refresh(form_);
     Response out{};
     bool ok = false;
     if (mode_ == IdWriteMode::Sic279) {
-      const int tagType = form_.F("RGTagType").index == 0 ? 0 : 1;
+      const int tagType = form_.Field("RGTagType").index == 0 ? 0 : 1;
       ok = app_.Link().Sic279IdWrite(out, lock ? 1 : 0, id, static_cast<uint8_t>(tagType));
     } else {
       std::vector<uint8_t> cmd{0x86, 0x01};
       cmd.insert(cmd.end(), id.begin(), id.end());
       ok = app_.Link().Exchange(cmd, out);
     }
-    form_.A("OKBtn").enabled = true;
-    form_.F("Panel3").text = app_.LogResult(ok, form_.caption);
-    if (ok && form_.F("CBAutoInc").checked) {
-      const auto step = static_cast<uint64_t>(form_.F("EdIncValue").Int());
+    form_.Action("OKBtn").enabled = true;
+    form_.Field("Panel3").text = app_.LogResult(ok, form_.caption);
+    if (ok && form_.Field("CBAutoInc").checked) {
+      const auto step = static_cast<uint64_t>(form_.Field("EdIncValue").Int());
       IdToFields(form_, AddToId(id, step));
     }
     app_.Prompt().Refresh(form_);

@@ -124,7 +124,7 @@ void TMPTDataWriteDlg::SetAllItems(bool checked) {
 
 void TMPTDataWriteDlg::Sync() {
   const bool editing = state_ == MptEditState::esEditing;
-  PromptField& grid = form_.F(kGrid);
+  PromptField& grid = form_.Field(kGrid);
   // The Lock column is hidden while editing.
   const int columns = editing ? MptGrid::kByteColumns : MptGrid::kColumns;
   grid.cells.assign(kPages + 1, std::vector<std::string>(static_cast<size_t>(columns + 1)));
@@ -143,10 +143,10 @@ void TMPTDataWriteDlg::Sync() {
   grid.enabled = gridEnabled_ && !busy_;
   grid.readOnly = !editing || busy_;
 
-  form_.F(kDisplay).index = options_.DisplayMode;
-  form_.F(kDisplay).enabled = !busy_;
+  form_.Field(kDisplay).index = options_.DisplayMode;
+  form_.Field(kDisplay).enabled = !busy_;
   for (int i = 0; i < kPages; ++i) {
-    PromptField& item = form_.F(ItemName(i));
+    PromptField& item = form_.Field(ItemName(i));
     item.checked = GroupCheckBox1.Items.GetItem(i).Checked();
     item.enabled = editing && !busy_;
   }
@@ -154,7 +154,7 @@ void TMPTDataWriteDlg::Sync() {
 
   const bool empty = state_ == MptEditState::esEmpty, read = state_ == MptEditState::esRead,
              ready = state_ == MptEditState::esReady;
-  auto enable = [&](const char* name, bool on) { form_.A(name).enabled = on && !busy_; };
+  auto enable = [&](const char* name, bool on) { form_.Action(name).enabled = on && !busy_; };
   enable("ScanSBt", empty || read);
   enable("EditSBt", !empty);
   enable("ApplySBt", ready);
@@ -163,7 +163,7 @@ void TMPTDataWriteDlg::Sync() {
   enable("SavelogSBt", !editing);
   enable("ExitBBt", !editing);
   enable("MnSetting", true);
-  form_.A("AllLockBBt").caption = AllLockCaption();
+  form_.Action("AllLockBBt").caption = AllLockCaption();
 }
 
 void TMPTDataWriteDlg::Refresh() {
@@ -173,7 +173,7 @@ void TMPTDataWriteDlg::Refresh() {
 
 void TMPTDataWriteDlg::OnFormChange(const std::string& field) {
   if (field == kGrid) {
-    const PromptField& grid = form_.F(kGrid);
+    const PromptField& grid = form_.Field(kGrid);
     for (int r = 0; r < kPages && static_cast<size_t>(r + 1) < grid.cells.size(); ++r) {
       const auto& row = grid.cells[static_cast<size_t>(r + 1)];
       for (int c = 0; c < MptGrid::kByteColumns && static_cast<size_t>(c + 1) < row.size(); ++c)
@@ -181,11 +181,11 @@ void TMPTDataWriteDlg::OnFormChange(const std::string& field) {
           StringGrid_HanyouSetEditText(c, r, row[static_cast<size_t>(c + 1)]);
     }
   } else if (field == kDisplay) {
-    ASCIISBtClick(form_.F(kDisplay).index != 1);
+    ASCIISBtClick(form_.Field(kDisplay).index != 1);
   } else {
     for (int i = 0; i < kPages; ++i) {
       if (field != ItemName(i)) continue;
-      if (form_.F(field).checked != GroupCheckBox1.Items.GetItem(i).Checked() &&
+      if (form_.Field(field).checked != GroupCheckBox1.Items.GetItem(i).Checked() &&
           GroupCheckBox1.Enabled)
         GroupCheckBox1.ClickItem(i);
     }

@@ -14,7 +14,7 @@ void AddBlockField(PromptForm& form, int block, bool visible) {
   form.AddLabel("Label1", "Block").row = 0;
   form.AddLabel("AddrStr", LoadMessage(Msg::Block015Msg)).row = 0;
   form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), block).row = 0;
-  for (const char* name : {"Label1", "AddrStr", "EdAddr"}) form.F(name).visible = visible;
+  for (const char* name : {"Label1", "AddrStr", "EdAddr"}) form.Field(name).visible = visible;
 }
 }  // namespace
 
@@ -38,10 +38,10 @@ std::optional<WrData1Answer> ShowWrData1Dlg(Prompts& prompts, const std::string&
   PromptForm form = MakeWrData1Dlg(caption, block, bytes);
   if (!prompts.Show(form)) return std::nullopt;
   WrData1Answer a;
-  a.block = static_cast<uint8_t>(form.F("EdAddr").Int() & 0xFF);
+  a.block = static_cast<uint8_t>(form.Field("EdAddr").Int() & 0xFF);
   const auto b = ReadByteFields(form, kBlockBytes);
   std::copy(b.begin(), b.end(), a.bytes.begin());
-  a.lock = form.F("CBLock").checked;
+  a.lock = form.Field("CBLock").checked;
   return a;
 }
 
@@ -67,6 +67,6 @@ std::optional<WrData1_2Answer> ShowWrData1_2Dlg(Prompts& prompts,
   WrData1_2Answer a;
   const auto b = ReadByteFields(form, kIdBytes);
   std::copy(b.begin(), b.end(), a.id.begin());
-  a.lock = form.F("CBLock").checked;
+  a.lock = form.Field("CBLock").checked;
   return a;
 }

@@ -21,7 +21,7 @@ PromptForm MakeWriteData2Dlg(const std::string& caption, const std::array<uint8_
     std::string label = std::to_string(i);
     if (i == 7) label = "(MSB)7";
     if (i == 0) label = "0(LSB)";
-    form.F(kBytes.Name(i)).label = label;
+    form.Field(kBytes.Name(i)).label = label;
   }
   // The byte count travels in a hidden field; the callers always write 8 bytes.
   form.AddLabel("StaticText1", "Size of Program Data(8 fix)").visible = false;
@@ -50,7 +50,7 @@ std::optional<WriteData2Answer> ShowWriteData2Dlg(Prompts& prompts, const std::s
   PromptForm form = MakeWriteData2Dlg(caption, bytes, pageLabel, page);
   if (!prompts.Show(form)) return std::nullopt;
   WriteData2Answer a;
-  a.page = static_cast<uint8_t>(form.F("IntEd1").Int() & 0xFF);
+  a.page = static_cast<uint8_t>(form.Field("IntEd1").Int() & 0xFF);
   const std::vector<uint8_t> b = ReadByteFields(form, kBytes);
   std::copy(b.begin(), b.end(), a.bytes.begin());
   return a;

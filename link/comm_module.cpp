@@ -53,24 +53,24 @@ void TTirisC1Dlg::CommLog(const std::string& line) {
 void TTirisC1Dlg::LoadLinkSettings() {
   IniFile ini(settingsPath_);
   ini.Load();
-  auto I = [&](const char* key, int64_t def) { return ini.ReadInteger(kComDebug, key, def); };
-  CommX1.SetPort(PortNumberToName(static_cast<int>(I("Port", 1) & 0xFF)));
-  CommX1.SetBaudRate(StrToBaudRate(std::to_string(I("BaudRate", 57600))));
-  const int64_t parity = I("ParityBits", 0);
+  auto readInt = [&](const char* key, int64_t def) { return ini.ReadInteger(kComDebug, key, def); };
+  CommX1.SetPort(PortNumberToName(static_cast<int>(readInt("Port", 1) & 0xFF)));
+  CommX1.SetBaudRate(StrToBaudRate(std::to_string(readInt("BaudRate", 57600))));
+  const int64_t parity = readInt("ParityBits", 0);
   CommX1.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
                                               : TParityBits::prNone);
-  CommX1.SetDataBits(StrToDataBits(std::to_string(I("ByteSize", 8))));
-  const int64_t stop = I("StopBits", 0);
+  CommX1.SetDataBits(StrToDataBits(std::to_string(readInt("ByteSize", 8))));
+  const int64_t stop = readInt("StopBits", 0);
   CommX1.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop)
                                             : TStopBits::sbOneStopBit);
   CommX1.SetFlowControl(TFlowControl::fcNone);
-  const int64_t flow = I("FlowCont", 0);
+  const int64_t flow = readInt("FlowCont", 0);
   if (flow == 1) CommX1.SetFlowControl(TFlowControl::fcHardware);
   if (flow == 2) CommX1.SetFlowControl(TFlowControl::fcSoftware);
-  Extras.CharWaitTime = static_cast<int>(I("CharWaitTime", 80));
-  Extras.RWPower = static_cast<int>(I("RWPower", 1));
-  Extras.CardType = static_cast<int>(I("CardType", 0));
-  Extras.MAX_REC_NO = static_cast<int>(std::clamp<int64_t>(I("MAX_REC_NO", 100), 0, 1000000));
+  Extras.CharWaitTime = static_cast<int>(readInt("CharWaitTime", 80));
+  Extras.RWPower = static_cast<int>(readInt("RWPower", 1));
+  Extras.CardType = static_cast<int>(readInt("CardType", 0));
+  Extras.MAX_REC_NO = static_cast<int>(std::clamp<int64_t>(readInt("MAX_REC_NO", 100), 0, 1000000));
 }
 
 void TTirisC1Dlg::SaveLinkSettings() {
@@ -84,21 +84,21 @@ void TTirisC1Dlg::SaveLinkSettings() {
   }
   IniFile ini(settingsPath_);
   ini.Load();
-  auto W = [&](const char* key, int64_t v) { ini.WriteInteger(kComDebug, key, v); };
+  auto writeInt = [&](const char* key, int64_t v) { ini.WriteInteger(kComDebug, key, v); };
   // A port given as a device path has no number; the stored number then stays as it was.
   const int n = PortNameToNumber(CommX1.Port());
-  if (CommX1.Port().rfind("COM", 0) == 0 && n > 0) W("Port", n);
-  W("BaudRate", BaudRateValue(CommX1.BaudRate()) ? BaudRateValue(CommX1.BaudRate()) : 9600);
-  W("ParityBits", static_cast<int>(CommX1.Parity()));
-  W("ByteSize", static_cast<int>(CommX1.DataBits()) + 5);
-  W("StopBits", static_cast<int>(CommX1.StopBits()));
-  W("FlowCont", CommX1.FlowControl() == TFlowControl::fcHardware   ? 1
-                : CommX1.FlowControl() == TFlowControl::fcSoftware ? 2
-                                                                   : 0);
-  W("CharWaitTime", Extras.CharWaitTime);
-  W("RWPower", Extras.RWPower);
-  W("CardType", Extras.CardType);
-  W("MAX_REC_NO", Extras.MAX_REC_NO);
+  if (CommX1.Port().rfind("COM", 0) == 0 && n > 0) writeInt("Port", n);
+  writeInt("BaudRate", BaudRateValue(CommX1.BaudRate()) ? BaudRateValue(CommX1.BaudRate()) : 9600);
+  writeInt("ParityBits", static_cast<int>(CommX1.Parity()));
+  writeInt("ByteSize", static_cast<int>(CommX1.DataBits()) + 5);
+  writeInt("StopBits", static_cast<int>(CommX1.StopBits()));
+  writeInt("FlowCont", CommX1.FlowControl() == TFlowControl::fcHardware   ? 1
+                       : CommX1.FlowControl() == TFlowControl::fcSoftware ? 2
+                                                                          : 0);
+  writeInt("CharWaitTime", Extras.CharWaitTime);
+  writeInt("RWPower", Extras.RWPower);
+  writeInt("CardType", Extras.CardType);
+  writeInt("MAX_REC_NO", Extras.MAX_REC_NO);
   ini.Save();
 }
 
@@ -260,8 +260,9 @@ bool TTirisC1Dlg::ProbeReader() {
 // --- Wrappers ---
 
 namespace {
-std::vector<uint8_t> Cat(std::initializer_list<uint8_t> head, std::span<const uint8_t> tail = {},
-                         std::initializer_list<uint8_t> after = {}) {
+std::vector<uint8_t> CommandBytes(std::initializer_list<uint8_t> head,
+                                  std::span<const uint8_t> tail = {},
+                                  std::initializer_list<uint8_t> after = {}) {
   std::vector<uint8_t> v(head);
   v.insert(v.end(), tail.begin(), tail.end());
   v.insert(v.end(), after);
@@ -275,7 +276,7 @@ bool TTirisC1Dlg::ChargeOnlyRead(Response& out, int flag) {
 }
 
 bool TTirisC1Dlg::WriteAndProgram(Response& out, std::span<const uint8_t> bytes) {
-  const bool ok = Exchange(Cat({0x11, static_cast<uint8_t>(bytes.size())}, bytes), out);
+  const bool ok = Exchange(CommandBytes({0x11, static_cast<uint8_t>(bytes.size())}, bytes), out);
   return ok && out[0] == 10 && out[1] == 0x11;
 }
 
@@ -284,7 +285,7 @@ bool TTirisC1Dlg::GeneralReadPage(Response& out, uint8_t page) {
 }
 
 bool TTirisC1Dlg::ProgramPage(Response& out, uint8_t page, std::span<const uint8_t, 8> bytes) {
-  const bool ok = Exchange(Cat({0x13, page, 0x08}, bytes), out);
+  const bool ok = Exchange(CommandBytes({0x13, page, 0x08}, bytes), out);
   return ok && out[0] == 11 && out[1] == 0x13;
 }
 
@@ -309,11 +310,11 @@ bool TTirisC1Dlg::Sic279ProtectedDirectAccess(Response& out, uint8_t p1, uint8_t
 }
 bool TTirisC1Dlg::Sic279ProtectedWrite(Response& out, uint8_t p1, uint8_t p2,
                                        std::span<const uint8_t, 4> bytes) {
-  return Exchange(Cat({0x58, p1, p2}, bytes), out);
+  return Exchange(CommandBytes({0x58, p1, p2}, bytes), out);
 }
 bool TTirisC1Dlg::Sic279IdWrite(Response& out, uint8_t p1, std::span<const uint8_t, 8> bytes,
                                 uint8_t p2) {
-  return Exchange(Cat({0x59, p1}, bytes, {p2}), out);
+  return Exchange(CommandBytes({0x59, p1}, bytes, {p2}), out);
 }
 bool TTirisC1Dlg::IdReadFdx(Response& out) {
   return Exchange({0x70, 0x01}, out);
@@ -338,11 +339,11 @@ bool TTirisC1Dlg::Sic7888ReadPage(Response& out, uint8_t p1, uint8_t p2) {
 }
 bool TTirisC1Dlg::Sic7888WriteBlock(Response& out, uint8_t p1, uint8_t p2,
                                     std::span<const uint8_t, 4> bytes) {
-  return Exchange(Cat({0x83, p1, p2}, bytes), out);
+  return Exchange(CommandBytes({0x83, p1, p2}, bytes), out);
 }
 bool TTirisC1Dlg::Sic7888WritePage(Response& out, uint8_t p1, uint8_t p2,
                                    std::span<const uint8_t> bytes) {
-  return Exchange(Cat({0x84, p1, p2}, bytes), out);
+  return Exchange(CommandBytes({0x84, p1, p2}, bytes), out);
 }
 bool TTirisC1Dlg::Sic7888ReadCt(Response& out, uint8_t p1) {
   return Exchange({0x87, p1}, out);
@@ -355,7 +356,8 @@ bool TTirisC1Dlg::Sic7888ReadBlock2(Response& out, uint8_t p1, uint8_t p2, uint8
 }
 bool TTirisC1Dlg::Sic7888WriteBlock2(Response& out, uint8_t p1, uint8_t p2, uint8_t n,
                                      std::span<const uint8_t> bytes) {
-  return Exchange(Cat({0x8A, p1, p2, n}, bytes.first(std::min<size_t>(bytes.size(), 4u * n))), out);
+  return Exchange(
+      CommandBytes({0x8A, p1, p2, n}, bytes.first(std::min<size_t>(bytes.size(), 4u * n))), out);
 }
 bool TTirisC1Dlg::GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2) {
   // An ACK without data has no echo to compare.
@@ -363,21 +365,21 @@ bool TTirisC1Dlg::GeneralReadPageCmd2(Response& out, uint8_t p1, uint8_t p2) {
 }
 bool TTirisC1Dlg::WriteAndProgramCmd2(Response& out, uint8_t p1, uint8_t n,
                                       std::span<const uint8_t> bytes) {
-  SendCommand(Cat({0x8C, p1, n}, bytes.first(std::min<size_t>(bytes.size(), 8u * n))));
+  SendCommand(CommandBytes({0x8C, p1, n}, bytes.first(std::min<size_t>(bytes.size(), 8u * n))));
   return AwaitResponseFor(out, static_cast<uint16_t>(std::min(n * 310u, 65535u))) && out[0] >= 1 &&
          out[1] == 0x8C;
 }
 bool TTirisC1Dlg::Em4305WriteWord(Response& out, uint8_t word, std::span<const uint8_t, 4> bytes) {
-  return Exchange(Cat({0xE0, word}, bytes), out);
+  return Exchange(CommandBytes({0xE0, word}, bytes), out);
 }
 bool TTirisC1Dlg::Em4305ReadWord(Response& out, uint8_t word) {
   return Exchange({0xE1, word}, out);
 }
 bool TTirisC1Dlg::Em4305Login(Response& out, std::span<const uint8_t, 4> password) {
-  return Exchange(Cat({0xE2}, password), out);
+  return Exchange(CommandBytes({0xE2}, password), out);
 }
 bool TTirisC1Dlg::Em4305Protect(Response& out, std::span<const uint8_t, 4> bytes) {
-  return Exchange(Cat({0xE3}, bytes), out);
+  return Exchange(CommandBytes({0xE3}, bytes), out);
 }
 void TTirisC1Dlg::Em4305Disable() {
   SendCommand({0xE4});

@@ -62,9 +62,9 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
   f.AddAction("CancelBtn", Tr("TOpenCom1Dlg", "キャンセル"), ActionKind::Cancel);
   f.onChange = [](PromptForm& form, const std::string& field) {
     if (field != "LBComPort") return;
-    const PromptField& lb = form.F("LBComPort");
+    const PromptField& lb = form.Field("LBComPort");
     if (lb.index >= 0 && lb.index < static_cast<int>(lb.items.size()))
-      form.F("STComPort").text = lb.items[static_cast<size_t>(lb.index)];
+      form.Field("STComPort").text = lb.items[static_cast<size_t>(lb.index)];
   };
   f.onAction = [portCheck = std::move(portCheck)](PromptForm&, const std::string& action) {
     if (action == "Button1" && portCheck) portCheck();
@@ -126,7 +126,7 @@ PromptForm PortSettingsForm(const TComPort& port) {
   f.AddOkCancel("OK", Tr("TComParamDlg", "キャンセル"));
   f.onChange = [](PromptForm& form, const std::string& field) {
     if (field != "CBBaudRate") return;
-    PromptField& r = form.F("CBBaudRate");
+    PromptField& r = form.Field("CBBaudRate");
     if (r.index >= 0 && r.index < static_cast<int>(r.items.size()))
       r.text = r.items[static_cast<size_t>(r.index)];
   };
@@ -134,7 +134,7 @@ PromptForm PortSettingsForm(const TComPort& port) {
 }
 
 void ApplyPortSettingsForm(const PromptForm& form, TComPort& port) {
-  const PromptField& rate = form.F("CBBaudRate");
+  const PromptField& rate = form.Field("CBBaudRate");
   std::string rateText = rate.text;
   if (rate.index >= 0 && rate.index < static_cast<int>(rate.items.size()))
     rateText = rate.items[static_cast<size_t>(rate.index)];
@@ -142,18 +142,18 @@ void ApplyPortSettingsForm(const PromptForm& form, TComPort& port) {
   for (TBaudRate r : kPortRates)
     if (BaudRateToStr(r) == rateText) chosen = r;
   port.SetBaudRate(chosen);
-  const int bits = form.F("CBDataBits").index;
+  const int bits = form.Field("CBDataBits").index;
   port.SetDataBits(bits >= 0 && bits <= 3 ? static_cast<TDataBits>(bits) : TDataBits::dbEight);
-  const int stop = form.F("CBStopBits").index;
+  const int stop = form.Field("CBStopBits").index;
   port.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop) : TStopBits::sbOneStopBit);
-  const int parity = form.F("CBParity").index;
+  const int parity = form.Field("CBParity").index;
   port.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
                                             : TParityBits::prNone);
   // None first, then the first preset whose output option is on.
   port.SetFlowControl(TFlowControl::fcNone);
-  if (form.F("CBCtsFlow").checked)
+  if (form.Field("CBCtsFlow").checked)
     port.SetFlowControl(TFlowControl::fcHardware);
-  else if (form.F("CBXonXoff").checked)
+  else if (form.Field("CBXonXoff").checked)
     port.SetFlowControl(TFlowControl::fcSoftware);
 }
 
@@ -175,16 +175,16 @@ bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
   bool result = false;
   if (!prompts_.Show(form)) {
     if (firstOpen && closeMainWindow) closeMainWindow();
-  } else if (form.F("CBAutoCheck").checked) {
-    result = ScanPorts(comm_.PortList, form.F("RGParity").index);
+  } else if (form.Field("CBAutoCheck").checked) {
+    result = ScanPorts(comm_.PortList, form.Field("RGParity").index);
   } else {
-    PromptField& list = form.F("LBComPort");
+    PromptField& list = form.Field("LBComPort");
     // An empty list leaves nothing to open.
     if (!list.items.empty()) {
       if (list.index < 0 || list.index >= static_cast<int>(list.items.size())) list.index = 0;
       const int n = PortNameToNumber(list.items[static_cast<size_t>(list.index)]);
-      comm_.CommX1.SetBaudRate(port_speeds::RateOfIndex(form.F("RGComSpeed").index));
-      const int parity = form.F("RGParity").index;
+      comm_.CommX1.SetBaudRate(port_speeds::RateOfIndex(form.Field("RGComSpeed").index));
+      const int parity = form.Field("RGParity").index;
       comm_.CommX1.SetParity(parity == 0   ? TParityBits::prNone
                              : parity == 1 ? TParityBits::prOdd
                                            : TParityBits::prEven);

@@ -19,7 +19,7 @@ std::optional<ActionModeChoice> ShowSetDousaModeDlg(Prompts& prompts) {
   PromptForm form = MakeSetDousaModeDlg();
   if (!prompts.Show(form)) return std::nullopt;
   ActionModeChoice c;
-  c.mode = form.F("ComboBox1").index == 1 ? 2 : 4;
-  c.save = form.F("CheckBox1").checked ? 1 : 0;
+  c.mode = form.Field("ComboBox1").index == 1 ? 2 : 4;
+  c.save = form.Field("CheckBox1").checked ? 1 : 0;
   return c;
 }

@@ -18,11 +18,11 @@ std::string DataName(int i) {
 }
 
 uint8_t FieldByte(const PromptForm& form, const std::string& name) {
-  return static_cast<uint8_t>(form.F(name).Int() & 0xFF);
+  return static_cast<uint8_t>(form.Field(name).Int() & 0xFF);
 }
 
 int64_t FieldInt(const PromptForm& form, const char* name) {
-  return form.F(name).Int();
+  return form.Field(name).Int();
 }
 
 // The pause between continuous commands, in short slices so that the window stays live and
@@ -66,7 +66,7 @@ bool CommandTest::SendSelected(PromptForm& form) {
   if (c == "ChargeOnlyReadCmd") return comm_.ChargeOnlyRead(out, 1);
   if (c == "WriteAndProgramCmd") return comm_.WriteAndProgram(out, d);
   if (c == "GeneralReadPageCmd" || c == "ProgramPageCmd") {
-    if (addr == 0) form.F("EdAddr").number.SetValue(1);  // page 0 does not exist
+    if (addr == 0) form.Field("EdAddr").number.SetValue(1);  // page 0 does not exist
     const uint8_t page = addr == 0 ? 1 : addr;
     return c == "GeneralReadPageCmd" ? comm_.GeneralReadPage(out, page)
                                      : comm_.ProgramPage(out, page, d);
@@ -86,10 +86,10 @@ bool CommandTest::SendSelected(PromptForm& form) {
 
 void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane& log) {
   Prompts& prompts = app_.Prompt();
-  state.continuous = form.F("CBfLoop").checked;
+  state.continuous = form.Field("CBfLoop").checked;
   state.executions = 0;
   ClearCounters(form);
-  form.A("OKBtn").enabled = false;
+  form.Action("OKBtn").enabled = false;
   prompts.Refresh(form);
 
   std::unique_ptr<ProgressDialog> progress;
@@ -104,7 +104,7 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     TTirisC1Dlg::ProcessPendingEvents();
   }
   auto addCount = [&form](const char* counter) {
-    NumberEditModel& m = form.F(counter).number;
+    NumberEditModel& m = form.Field(counter).number;
     m.SetValue(static_cast<double>(m.IntValue() + 1));
   };
   for (;;) {
@@ -112,8 +112,9 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     TTirisC1Dlg::ProcessPendingEvents();
     // Fields are read afresh each round: the user may change them between commands.
     if (state.continuous &&
-        (!progress->Continue() || (form.F("CBErrorStop").checked && FieldInt(form, "EdNg") >= 1) ||
-         (form.F("CBCheckMaxNum").checked && FieldInt(form, "EdMaxNum") < state.executions))) {
+        (!progress->Continue() ||
+         (form.Field("CBErrorStop").checked && FieldInt(form, "EdNg") >= 1) ||
+         (form.Field("CBCheckMaxNum").checked && FieldInt(form, "EdMaxNum") < state.executions))) {
       progress->Close();
       break;
     }
@@ -129,17 +130,17 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     if (const int64_t wait = FieldInt(form, "EdWaitTime1"); wait > 0)
       PauseUnlessCancelled(app_, *progress, static_cast<uint32_t>(wait));
   }
-  form.A("OKBtn").enabled = true;
+  form.Action("OKBtn").enabled = true;
   prompts.Refresh(form);
 }
 
 void CommandTest::MnCmdTestClick() {
   CommandTestMemory& memory = app_.Memory<CommandTestMemory>();
   PromptForm form = MakeCoomandDlg1();
-  form.F("EdAddr").number.SetValue(memory.address);
-  form.F("EdBlockNum").number.SetValue(memory.blockNumber);
+  form.Field("EdAddr").number.SetValue(memory.address);
+  form.Field("EdBlockNum").number.SetValue(memory.blockNumber);
   for (int i = 0; i < 8; ++i)
-    form.F(DataName(i)).number.SetValue(memory.data[static_cast<size_t>(i)]);
+    form.Field(DataName(i)).number.SetValue(memory.data[static_cast<size_t>(i)]);
   CBCommandChange(form);  // as when the dialog is shown
 
   FormMemoLogPane log(form, "Memo1");
@@ -163,9 +164,9 @@ void CommandTest::MnCmdTestClick() {
 void CommandTest::MnChkCmdClick() {
   CommandTestMemory& memory = app_.Memory<CommandTestMemory>();
   PromptForm form = MakeCmdOutpDlg(memory.sentString);
-  form.F("CBSumAutoTx").visible = true;
+  form.Field("CBSumAutoTx").visible = true;
   if (!app_.Prompt().Show(form)) return;
-  const std::string text = form.F("Edit1").text;
+  const std::string text = form.Field("Edit1").text;
   size_t chars = 0;  // UTF-8 characters, not bytes
   for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
   if (chars > kCmdOutpMaxChars) {
@@ -173,7 +174,7 @@ void CommandTest::MnChkCmdClick() {
     return;
   }
   memory.sentString = text;
-  const std::vector<uint8_t> bytes = CmdOutpBytes(text, form.F("CBSumAutoTx").checked);
+  const std::vector<uint8_t> bytes = CmdOutpBytes(text, form.Field("CBSumAutoTx").checked);
   app_.AddLog("Command: ");
   app_.AddLog(hex::Bytes(bytes));
   comm_.SendPassThrough(bytes.data(), bytes.size());

@@ -23,7 +23,7 @@ std::string DataName(int i) {
 }
 
 void SetVisible(PromptForm& form, std::initializer_list<const char*> names, bool visible) {
-  for (const char* n : names) form.F(n).visible = visible;
+  for (const char* n : names) form.Field(n).visible = visible;
 }
 
 void ShowAddress(PromptForm& form) {
@@ -32,9 +32,9 @@ void ShowAddress(PromptForm& form) {
 
 // The address field's caption, range text, range and value.
 void SetAddress(PromptForm& form, Msg caption, const char* rangeText, int min, int max, int value) {
-  form.F("Label6").text = LoadMessage(caption);
-  form.F("AddrStr").text = rangeText;
-  NumberEditModel& m = form.F("EdAddr").number;
+  form.Field("Label6").text = LoadMessage(caption);
+  form.Field("AddrStr").text = rangeText;
+  NumberEditModel& m = form.Field("EdAddr").number;
   m.SetMin(min);
   m.SetMax(max);
   m.SetValue(value);
@@ -47,10 +47,10 @@ void SetBlockAddress(PromptForm& form) {
 // The first `count` data bytes (EdData0 upward) with the "Data(HEX)" title and the MSB and LSB
 // marks as asked.
 void ShowData(PromptForm& form, int count, bool msb, bool lsb) {
-  form.F("Label4").visible = true;
-  form.F("Label5").visible = msb;
-  form.F("Label7").visible = lsb;
-  for (int i = 0; i < count; ++i) form.F(DataName(i)).visible = true;
+  form.Field("Label4").visible = true;
+  form.Field("Label5").visible = msb;
+  form.Field("Label7").visible = lsb;
+  for (int i = 0; i < count; ++i) form.Field(DataName(i)).visible = true;
 }
 
 }  // namespace
@@ -132,22 +132,22 @@ PromptForm MakeCoomandDlg1() {
   };
   form.onAction = [](PromptForm& f, const std::string& action) {
     if (action == "BTClear") ClearCounters(f);
-    if (action == "MNClear1") f.F("Memo1").lines.clear();
+    if (action == "MNClear1") f.Field("Memo1").lines.clear();
   };
   RadioGroup1Click(form);
   return form;
 }
 
 void RadioGroup1Click(PromptForm& form) {
-  PromptField& cb = form.F("CBCommand");
-  cb.items = TestCommands(form.F("RadioGroup1").index);
+  PromptField& cb = form.Field("CBCommand");
+  cb.items = TestCommands(form.Field("RadioGroup1").index);
   cb.index = cb.items.empty() ? -1 : 0;
   cb.text = cb.items.empty() ? "" : cb.items[0];
   CBCommandChange(form);
 }
 
 std::string SelectedTestCommand(const PromptForm& form) {
-  const PromptField& cb = form.F("CBCommand");
+  const PromptField& cb = form.Field("CBCommand");
   if (cb.index < 0 || cb.index >= static_cast<int>(cb.items.size())) return "";
   return cb.items[static_cast<size_t>(cb.index)];
 }
@@ -157,7 +157,7 @@ void CBCommandChange(PromptForm& form) {
              {"Label6", "EdAddr", "AddrStr", "Label8", "EdBlockNum", "Label9", "Label4", "Label5",
               "Label7"},
              false);
-  for (int i = 0; i < 8; ++i) form.F(DataName(i)).visible = false;
+  for (int i = 0; i < 8; ++i) form.Field(DataName(i)).visible = false;
 
   const std::string c = SelectedTestCommand(form);
   if (c == "LockBitReadAll") {
@@ -177,8 +177,8 @@ void CBCommandChange(PromptForm& form) {
     ShowAddress(form);
     SetBlockAddress(form);
     SetVisible(form, {"Label8", "EdBlockNum", "Label9"}, true);
-    form.F("Label8").text = LoadMessage(Msg::BlockNumberMsg);
-    form.F("Label9").text = "(0-3)";
+    form.Field("Label8").text = LoadMessage(Msg::BlockNumberMsg);
+    form.Field("Label9").text = "(0-3)";
   } else if (c == "ProtectedWrite") {
     ShowAddress(form);
     SetBlockAddress(form);
@@ -202,13 +202,13 @@ bool Timer1Timer(CommandTestState& state, PromptForm& form) {
     else if (state.okFlash > 0)
       color = kPanelGreen;
   }
-  PromptField& panel = form.F("Panel_OKNG");
+  PromptField& panel = form.Field("Panel_OKNG");
   const bool changed = panel.color != color;
   panel.color = color;
   return changed;
 }
 
 void ClearCounters(PromptForm& form) {
-  form.F("EdOK").number.SetValue(0);
-  form.F("EdNg").number.SetValue(0);
+  form.Field("EdOK").number.SetValue(0);
+  form.Field("EdNg").number.SetValue(0);
 }

@@ -21,46 +21,46 @@ enum class Part { Low, High, Whole };
 struct WordField {
   const char* name;
   int word;  // 1 .. 22
-  Part part;
-  const char* unit;  // unit label beside the field ("" none)
-  bool hex;
+  Part part = Part::Whole;
+  const char* unit = "";  // unit label beside the field ("" none)
+  bool hex = false;
 };
 
 // In dialog order; the word 11 field shows Hz and is converted on the way in and out.
 const std::vector<WordField>& ParameterFields() {
   static const std::vector<WordField> fields = {
-      {"EdMemSW2_1", 2, Part::Low, "*10ms", false},
-      {"EdMemSW2_2", 2, Part::High, "*10ms", false},
-      {"EdMemSW3_1", 3, Part::Low, "*10ms", false},
-      {"EdMemSW3_2", 3, Part::High, "*10ms", false},
-      {"EdMemSW4", 4, Part::Whole, "*10ms", false},
-      {"EdMemSW5", 5, Part::Whole, "*10ms", false},
-      {"EdMemSW6", 6, Part::Low, "*10ms", false},
-      {"EdMemSW6_2", 6, Part::High, "*10ms", false},
-      {"EdMemSW7", 7, Part::Whole, "*4.74us", false},
-      {"EdMemSW8", 8, Part::Whole, "*4.74us", false},
-      {"EdMemSW9", 9, Part::Whole, "*4.74us", false},
-      {"EdMemSW10", 10, Part::Whole, "*4.74us", false},
-      {"EdMemSW11", 11, Part::Whole, "Hz", false},
-      {"EdMemSW12", 12, Part::Low, "*10ms", false},
-      {"EdMemSW12_High", 12, Part::High, "", false},
-      {"EdMemSW13", 13, Part::Whole, "", false},
-      {"EdMemSW14", 14, Part::Whole, "", false},
-      {"EdMemSW15", 15, Part::Whole, "", false},
-      {"EdMemSW16", 16, Part::Whole, "", false},
-      {"EdMemSW17", 17, Part::Whole, "", false},
-      {"EdMemSW18", 18, Part::Whole, "", false},
-      {"EdMemSW19", 19, Part::Whole, "", false},
+      {.name = "EdMemSW2_1", .word = 2, .part = Part::Low, .unit = "*10ms"},
+      {.name = "EdMemSW2_2", .word = 2, .part = Part::High, .unit = "*10ms"},
+      {.name = "EdMemSW3_1", .word = 3, .part = Part::Low, .unit = "*10ms"},
+      {.name = "EdMemSW3_2", .word = 3, .part = Part::High, .unit = "*10ms"},
+      {.name = "EdMemSW4", .word = 4, .unit = "*10ms"},
+      {.name = "EdMemSW5", .word = 5, .unit = "*10ms"},
+      {.name = "EdMemSW6", .word = 6, .part = Part::Low, .unit = "*10ms"},
+      {.name = "EdMemSW6_2", .word = 6, .part = Part::High, .unit = "*10ms"},
+      {.name = "EdMemSW7", .word = 7, .unit = "*4.74us"},
+      {.name = "EdMemSW8", .word = 8, .unit = "*4.74us"},
+      {.name = "EdMemSW9", .word = 9, .unit = "*4.74us"},
+      {.name = "EdMemSW10", .word = 10, .unit = "*4.74us"},
+      {.name = "EdMemSW11", .word = 11, .unit = "Hz"},
+      {.name = "EdMemSW12", .word = 12, .part = Part::Low, .unit = "*10ms"},
+      {.name = "EdMemSW12_High", .word = 12, .part = Part::High},
+      {.name = "EdMemSW13", .word = 13},
+      {.name = "EdMemSW14", .word = 14},
+      {.name = "EdMemSW15", .word = 15},
+      {.name = "EdMemSW16", .word = 16},
+      {.name = "EdMemSW17", .word = 17},
+      {.name = "EdMemSW18", .word = 18},
+      {.name = "EdMemSW19", .word = 19},
   };
   return fields;
 }
 
 const std::vector<WordField>& ReadSettingFields() {
   static const std::vector<WordField> fields = {
-      {"EdBank", 21, Part::Low, "", false},
-      {"EdPage", 21, Part::High, "", false},
-      {"EdSelAddr", 22, Part::Low, "", true},
-      {"EdTagCode", 22, Part::High, "", true},
+      {.name = "EdBank", .word = 21, .part = Part::Low},
+      {.name = "EdPage", .word = 21, .part = Part::High},
+      {.name = "EdSelAddr", .word = 22, .part = Part::Low, .hex = true},
+      {.name = "EdTagCode", .word = 22, .part = Part::High, .hex = true},
   };
   return fields;
 }
@@ -151,7 +151,7 @@ void AddFlag(PromptForm& form, int bit, const std::string& label, const std::str
 
 void SetKey(PromptForm& form, const IdKey& key) {
   for (size_t i = 0; i < key.size(); ++i)
-    form.F("EdKey" + std::to_string(i + 1)).number.SetValue(key[i]);
+    form.Field("EdKey" + std::to_string(i + 1)).number.SetValue(key[i]);
 }
 
 }  // namespace
@@ -172,7 +172,7 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
           Tr("TFlashSet1Dlg", "鳴らさない"), Tr("TFlashSet1Dlg", "鳴らす"));
   AddFlag(form, 2, Tr("TFlashSet1Dlg", "タグ(連続ID読取りモード)"), "HDX + FDX", "Animal ID");
   AddFlag(form, 3, Tr("TFlashSet1Dlg", "未使用(0固定)"), "0", "1");
-  form.F("RG_Bit3").enabled = false;
+  form.Field("RG_Bit3").enabled = false;
   AddFlag(form, 4, Tr("TFlashSet1Dlg", "コマンドモード用LED(緑)"), Tr("TFlashSet1Dlg", "点灯する"),
           Tr("TFlashSet1Dlg", "点灯しない"));
   AddFlag(form, 5, Tr("TFlashSet1Dlg", "連続読み取りの間隔"), Tr("TFlashSet1Dlg", "固定"),
@@ -219,8 +219,8 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
 void SetParameterWords(PromptForm& form, const ParameterWords& words) {
   auto word = [&](int n) { return words[static_cast<size_t>(n - 1)]; };
   const uint16_t config = word(mw::kConfigWord);
-  for (int bit = 0; bit < kFlagBits; ++bit) form.F(BitName(bit)).index = (config >> bit) & 1;
-  PromptField& speed = form.F("CBRWSpeed");
+  for (int bit = 0; bit < kFlagBits; ++bit) form.Field(BitName(bit)).index = (config >> bit) & 1;
+  PromptField& speed = form.Field("CBRWSpeed");
   const int code = mw::SpeedCodeOf(config);
   speed.index = code < mw::kSpeedCodes ? code : -1;  // codes 5-7 name no speed
   speed.text = speed.index >= 0 ? speed.items[static_cast<size_t>(speed.index)] : "";
@@ -228,7 +228,7 @@ void SetParameterWords(PromptForm& form, const ParameterWords& words) {
     for (const WordField& f : *table) {
       const uint16_t w = word(f.word);
       const int64_t shown = f.word == mw::kBuzzerWord ? mw::BuzzerHzOfWord(w) : PartOf(w, f.part);
-      form.F(f.name).number.SetValue(static_cast<double>(shown));
+      form.Field(f.name).number.SetValue(static_cast<double>(shown));
     }
   }
 }
@@ -238,13 +238,13 @@ ParameterWords GetParameterWords(const PromptForm& form, const ParameterWords& r
   auto word = [&](int n) -> uint16_t& { return words[static_cast<size_t>(n - 1)]; };
   uint16_t config = word(mw::kConfigWord) & 0xE000;
   for (int bit = 0; bit < kFlagBits; ++bit)
-    if (form.F(BitName(bit)).index == 1) config = static_cast<uint16_t>(config | (1u << bit));
-  const int speed = form.F("CBRWSpeed").index;
+    if (form.Field(BitName(bit)).index == 1) config = static_cast<uint16_t>(config | (1u << bit));
+  const int speed = form.Field("CBRWSpeed").index;
   if (speed >= 0 && speed < mw::kSpeedCodes) config = mw::WithSpeedCode(config, speed);
   word(mw::kConfigWord) = config;
   for (const auto* table : {&ReadSettingFields(), &ParameterFields()}) {
     for (const WordField& f : *table) {
-      const int64_t v = form.F(f.name).Int();
+      const int64_t v = form.Field(f.name).Int();
       if (f.word == mw::kBuzzerWord) {
         word(f.word) = mw::WordOfBuzzerHz(v);
         continue;
@@ -257,28 +257,28 @@ ParameterWords GetParameterWords(const PromptForm& form, const ParameterWords& r
 }
 
 void SetSystemFlags(PromptForm& form, uint8_t flags) {
-  for (int bit = 0; bit < 8; ++bit) form.F(BitName(bit)).index = (flags >> bit) & 1;
+  for (int bit = 0; bit < 8; ++bit) form.Field(BitName(bit)).index = (flags >> bit) & 1;
 }
 
 uint8_t GetSystemFlags(const PromptForm& form) {
   uint8_t flags = 0;
   for (int bit = 0; bit < 8; ++bit)
-    if (form.F(BitName(bit)).index == 1) flags = static_cast<uint8_t>(flags | (1u << bit));
+    if (form.Field(BitName(bit)).index == 1) flags = static_cast<uint8_t>(flags | (1u << bit));
   return flags;
 }
 
 void ShowSystemFlagsOnly(PromptForm& form) {
   form.hiddenPages = {kParameterPage, kKeyPage};
-  for (int bit = 8; bit < kFlagBits; ++bit) form.F(BitName(bit)).visible = false;
-  for (const char* name : {"Label49", "CBRWSpeed"}) form.F(name).visible = false;
-  for (const WordField& f : ReadSettingFields()) form.F(f.name).visible = false;
+  for (int bit = 8; bit < kFlagBits; ++bit) form.Field(BitName(bit)).visible = false;
+  for (const char* name : {"Label49", "CBRWSpeed"}) form.Field(name).visible = false;
+  for (const WordField& f : ReadSettingFields()) form.Field(f.name).visible = false;
   // The key presets belong to the hidden "Key" page.
-  for (const char* name : {"Button1", "Button2", "Button3"}) form.A(name).visible = false;
+  for (const char* name : {"Button1", "Button2", "Button3"}) form.Action(name).visible = false;
 }
 
 IdKey GetKey(const PromptForm& form) {
   IdKey key{};
   for (size_t i = 0; i < key.size(); ++i)
-    key[i] = static_cast<uint8_t>(form.F("EdKey" + std::to_string(i + 1)).Int() & 0xFF);
+    key[i] = static_cast<uint8_t>(form.Field("EdKey" + std::to_string(i + 1)).Int() & 0xFF);
   return key;
 }

@@ -14,7 +14,7 @@ class FormMemoLogPane : public LogPane {
   void Append(const std::string& line) override { Lines().push_back(line); }
 
  private:
-  std::vector<std::string>& Lines() const { return form_.F(field_).lines; }
+  std::vector<std::string>& Lines() const { return form_.Field(field_).lines; }
   PromptForm& form_;
   std::string field_;
 };

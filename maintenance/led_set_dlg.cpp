@@ -36,9 +36,9 @@ std::optional<std::array<uint8_t, 4>> ShowLDESet1Dlg(Prompts& prompts) {
   PromptForm form = MakeLDESet1Dlg();
   if (!prompts.Show(form)) return std::nullopt;
   auto mode = [&](const char* name) {
-    const int i = form.F(name).index;
+    const int i = form.Field(name).index;
     return static_cast<uint8_t>(i < 0 ? 0 : i);
   };
-  auto time = [&](const char* name) { return static_cast<uint8_t>(form.F(name).Int() & 0xFF); };
+  auto time = [&](const char* name) { return static_cast<uint8_t>(form.Field(name).Int() & 0xFF); };
   return std::array<uint8_t, 4>{mode("CBLED1"), time("EdLED1"), mode("CBLED2"), time("EdLED2")};
 }

@@ -13,7 +13,7 @@ void AddLabelledNumber(PromptForm& form, const std::string& labelName, const std
 
 // The visible fields' values are read; a hidden field answers its initial value.
 int64_t IntOf(const PromptForm& form, const char* name) {
-  return form.F(name).Int();
+  return form.Field(name).Int();
 }
 
 }  // namespace
@@ -46,8 +46,8 @@ PromptForm MakeInputIntDlg2() {
 }
 
 void ComboBox1Change(PromptForm& form) {
-  const bool timed = form.F("ComboBox1").index == 2;  // "LF_ON2"
-  for (const char* name : {"STTitle", "STTitle2", "IntEd"}) form.F(name).visible = timed;
+  const bool timed = form.Field("ComboBox1").index == 2;  // "LF_ON2"
+  for (const char* name : {"STTitle", "STTitle2", "IntEd"}) form.Field(name).visible = timed;
 }
 
 PromptForm MakeInp3Data1Dlg() {
@@ -120,13 +120,13 @@ PromptForm MakeHanyousettingDlg() {
 }
 
 void CB_KoteiModeClick(PromptForm& form) {
-  form.F("RG_TagType").enabled = form.F("CB_KoteiMode").checked;
+  form.Field("RG_TagType").enabled = form.Field("CB_KoteiMode").checked;
 }
 
 void SetNumberField(PromptForm& form, const std::string& labelName, const std::string& editName,
                     const PromptNumber& number) {
-  PromptField& label = form.F(labelName);
-  PromptField& edit = form.F(editName);
+  PromptField& label = form.Field(labelName);
+  PromptField& edit = form.Field(editName);
   label.text = number.label;
   label.visible = edit.visible = number.visible;
   edit.enabled = number.enabled;
@@ -153,10 +153,10 @@ std::optional<InputIntDlg2Answer> ShowInputIntDlg2(Prompts& prompts, const std::
   PromptForm form = MakeInputIntDlg2();
   form.caption = caption;
   SetNumberField(form, "STTitle", "IntEd", field);
-  form.F("STTitle2").text = title2;
+  form.Field("STTitle2").text = title2;
   ComboBox1Change(form);  // the combo, not the caller, decides what is shown
   if (!prompts.Show(form)) return std::nullopt;
-  return InputIntDlg2Answer{form.F("ComboBox1").index, IntOf(form, "IntEd")};
+  return InputIntDlg2Answer{form.Field("ComboBox1").index, IntOf(form, "IntEd")};
 }
 
 std::optional<Inp3Data1Answer> ShowInp3Data1Dlg(Prompts& prompts, const std::string& caption,
@@ -180,8 +180,8 @@ std::optional<Inp3Data2Answer> ShowInp3Data2Dlg(Prompts& prompts, const std::str
   form.caption = caption;
   SetNumberField(form, "STTitle1", "IntEd1", field1);
   SetNumberField(form, "STTitle2", "IntEd2", field2);
-  form.F("STTitle3").text = text.label;
-  PromptField& edit = form.F("EdString");
+  form.Field("STTitle3").text = text.label;
+  PromptField& edit = form.Field("EdString");
   edit.text = text.text;
   edit.visible = text.visible;
   if (!prompts.Show(form)) return std::nullopt;
@@ -193,8 +193,8 @@ std::optional<int> ShowSelInp1Dlg(Prompts& prompts, const std::string& caption,
                                   int index) {
   PromptForm form = MakeSelInp1Dlg();
   form.caption = caption;
-  form.F("Label1").text = label;
-  PromptField& combo = form.F("ComboBox1");
+  form.Field("Label1").text = label;
+  PromptField& combo = form.Field("ComboBox1");
   combo.items = items;
   combo.index = index >= 0 && index < static_cast<int>(items.size()) ? index : -1;
   combo.text = combo.index >= 0 ? items[static_cast<size_t>(combo.index)] : "";
@@ -207,21 +207,21 @@ std::optional<HanyousettingValues> ShowHanyousettingDlg(Prompts& prompts, Hanyou
                                                         bool showFastModeMptDataWrite) {
   PromptForm form = MakeHanyousettingDlg();
   form.hiddenPages = {page == HanyouPage::MptDataWrite ? "TabSheet2" : "TabSheet1"};
-  form.F("CB_Lock_Select").checked = preset.CB_Lock_Select;
-  form.F("CB_Bit_Inversion").checked = preset.CB_Bit_Inversion;
-  PromptField& fast = form.F("CB_FastMode_MPTDataWrite");
+  form.Field("CB_Lock_Select").checked = preset.CB_Lock_Select;
+  form.Field("CB_Bit_Inversion").checked = preset.CB_Bit_Inversion;
+  PromptField& fast = form.Field("CB_FastMode_MPTDataWrite");
   fast.visible = showFastModeMptDataWrite;
   fast.checked = showFastModeMptDataWrite && preset.CB_FastMode_MPTDataWrite;
-  form.F("CB_FastMode_DispTagData").checked = preset.CB_FastMode_DispTagData;
-  form.F("CB_KoteiMode").checked = preset.CB_KoteiMode;
+  form.Field("CB_FastMode_DispTagData").checked = preset.CB_FastMode_DispTagData;
+  form.Field("CB_KoteiMode").checked = preset.CB_KoteiMode;
   CB_KoteiModeClick(form);
   if (!prompts.Show(form)) return std::nullopt;
   HanyousettingValues out;
-  out.CB_Lock_Select = form.F("CB_Lock_Select").checked;
-  out.CB_Bit_Inversion = form.F("CB_Bit_Inversion").checked;
+  out.CB_Lock_Select = form.Field("CB_Lock_Select").checked;
+  out.CB_Bit_Inversion = form.Field("CB_Bit_Inversion").checked;
   out.CB_FastMode_MPTDataWrite = fast.checked;
-  out.CB_FastMode_DispTagData = form.F("CB_FastMode_DispTagData").checked;
-  out.CB_KoteiMode = form.F("CB_KoteiMode").checked;
-  out.RG_TagType = form.F("RG_TagType").index;
+  out.CB_FastMode_DispTagData = form.Field("CB_FastMode_DispTagData").checked;
+  out.CB_KoteiMode = form.Field("CB_KoteiMode").checked;
+  out.RG_TagType = form.Field("RG_TagType").index;
   return out;
 }

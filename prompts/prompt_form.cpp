@@ -14,12 +14,12 @@ const PromptField* PromptForm::Find(const std::string& name) const {
   return nullptr;
 }
 
-PromptField& PromptForm::F(const std::string& name) {
+PromptField& PromptForm::Field(const std::string& name) {
   if (PromptField* f = Find(name)) return *f;
   throw std::logic_error(dialog + ": no field " + name);
 }
 
-const PromptField& PromptForm::F(const std::string& name) const {
+const PromptField& PromptForm::Field(const std::string& name) const {
   if (const PromptField* f = Find(name)) return *f;
   throw std::logic_error(dialog + ": no field " + name);
 }
@@ -30,7 +30,7 @@ PromptAction* PromptForm::FindAction(const std::string& name) {
   return nullptr;
 }
 
-PromptAction& PromptForm::A(const std::string& name) {
+PromptAction& PromptForm::Action(const std::string& name) {
   if (PromptAction* a = FindAction(name)) return *a;
   throw std::logic_error(dialog + ": no action " + name);
 }

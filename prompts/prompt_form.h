@@ -103,10 +103,10 @@ struct PromptForm {
   PromptField* Find(const std::string& name);
   const PromptField* Find(const std::string& name) const;
   // The field of that name; a missing name is a programming error and throws std::logic_error.
-  PromptField& F(const std::string& name);
-  const PromptField& F(const std::string& name) const;
+  PromptField& Field(const std::string& name);
+  const PromptField& Field(const std::string& name) const;
   PromptAction* FindAction(const std::string& name);
-  PromptAction& A(const std::string& name);
+  PromptAction& Action(const std::string& name);
 
   // Builders.
   PromptField& AddLabel(const std::string& name, const std::string& text);

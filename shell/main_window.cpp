@@ -18,13 +18,10 @@
 #include "core/app_paths.h"
 #include "core/ui_text.h"
 #include "prompts/prompts.h"
+#include "prompts/widgets/qt_text.h"
 #include "shell/about_dlg.h"
 
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 QWidget* Page(QWidget* content, const char* name) {
   auto* page = new QWidget;
@@ -96,8 +93,8 @@ void TTirisAppForm::BuildComponents() {
   PageControl1->setObjectName("PageControl1");
   TabSheet1 = Page(Memo1, "TabSheet1");
   TabSheet2 = Page(StringGrid1, "TabSheet2");
-  PageControl1->addTab(TabSheet1, Q(Tr("TTirisAppForm", "ログデータ")));
-  PageControl1->addTab(TabSheet2, Q(Tr("TTirisAppForm", "タグデータ")));
+  PageControl1->addTab(TabSheet1, ToQString(Tr("TTirisAppForm", "ログデータ")));
+  PageControl1->addTab(TabSheet2, ToQString(Tr("TTirisAppForm", "タグデータ")));
   setCentralWidget(PageControl1);
 
   StatusBar = new QStatusBar;
@@ -138,10 +135,10 @@ void TTirisAppForm::BuildMenus() {
       case MenuKind::Root:
         break;
       case MenuKind::Menu: {
-        QMenu* menu =
-            container ? container->addMenu(Q(s.caption)) : menuBar()->addMenu(Q(s.caption));
-        menu->setObjectName(Q(name));
-        menu->menuAction()->setObjectName(Q(name));
+        QMenu* menu = container ? container->addMenu(ToQString(s.caption))
+                                : menuBar()->addMenu(ToQString(s.caption));
+        menu->setObjectName(ToQString(name));
+        menu->menuAction()->setObjectName(ToQString(name));
         menuWidgets_[name] = menu;
         actions_[name] = menu->menuAction();
         if (name == "Language1")
@@ -150,14 +147,14 @@ void TTirisAppForm::BuildMenus() {
       }
       case MenuKind::Separator: {
         QAction* sep = container ? container->addSeparator() : ToolBar1->addSeparator();
-        sep->setObjectName(Q(name));
+        sep->setObjectName(ToQString(name));
         actions_[name] = sep;
         break;
       }
       case MenuKind::Item:
       case MenuKind::ToolButton: {
-        auto* action = new QAction(Q(s.caption), this);
-        action->setObjectName(Q(name));
+        auto* action = new QAction(ToQString(s.caption), this);
+        action->setObjectName(ToQString(name));
         action->setCheckable(d.checkable);
         if (d.kind == MenuKind::ToolButton)
           ToolBar1->addAction(action);
@@ -170,7 +167,7 @@ void TTirisAppForm::BuildMenus() {
           action->setShortcut(QKeySequence(d.shortcut));
           action->setShortcutContext(Qt::WidgetShortcut);
           auto* key = new QShortcut(QKeySequence(d.shortcut), this);
-          key->setObjectName(Q(name + "Shortcut"));
+          key->setObjectName(ToQString(name + "Shortcut"));
           key->setContext(Qt::WindowShortcut);
           connect(key, &QShortcut::activated, this, [this, name] { ShortcutPressed(name); });
         }
@@ -201,10 +198,10 @@ void TTirisAppForm::Sync(const std::string& name) {
   QAction* a = actions_.at(name);
   a->setVisible(s.visible);
   if (kind == MenuKind::Separator) return;
-  a->setText(Q(s.caption));
+  a->setText(ToQString(s.caption));
   a->setEnabled(menus_.Enabled(name));
-  a->setStatusTip(Q(menus_.Hint(name)));
-  if (kind == MenuKind::ToolButton) a->setToolTip(Q(menus_.Hint(name)));
+  a->setStatusTip(ToQString(menus_.Hint(name)));
+  if (kind == MenuKind::ToolButton) a->setToolTip(ToQString(menus_.Hint(name)));
   if (a->isCheckable()) a->setChecked(s.checked);
 }
 
@@ -276,7 +273,7 @@ void TTirisAppForm::ShutDownUnshown() {
 }
 
 void TTirisAppForm::SetTitle(const std::string& title) {
-  setWindowTitle(Q(title));
+  setWindowTitle(ToQString(title));
 }
 
 void TTirisAppForm::SetTimer1Interval(int ms) {

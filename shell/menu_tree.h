@@ -19,15 +19,15 @@ enum class MenuKind {
 
 struct MenuItemDef {
   const char* name;
-  const char* parent;
+  const char* parent;  // "" for the roots
   // Japanese source text (translated with Tr("TTirisAppForm", caption)) when `translate` is set,
   // else the caption shown in both languages.
-  const char* caption;
-  bool translate;
-  const char* shortcut;  // portable key sequence text ("Ctrl+Shift+F9"), or ""
-  MenuKind kind;
-  bool hidden;     // hidden by the window's design, before any rule runs
-  bool checkable;  // shows a tick (language items, tool buttons)
+  const char* caption = "";
+  bool translate = false;
+  const char* shortcut = "";  // portable key sequence text ("Ctrl+Shift+F9"), or ""
+  MenuKind kind = MenuKind::Item;
+  bool hidden = false;     // hidden by the window's design, before any rule runs
+  bool checkable = false;  // shows a tick (language items, tool buttons)
 };
 
 // Every component in display order; parents come before their children.

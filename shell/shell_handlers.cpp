@@ -44,8 +44,8 @@ PromptForm SetConfig2Form(const OptionSettings& settings) {
 
 void ApplySetConfig2Form(const PromptForm& form, OptionSettings& settings) {
   // A group left without a choice (a value out of range in the file) keeps the stored value.
-  if (form.F("RGFReadID").index >= 0) settings.fReadAnimalID = form.F("RGFReadID").index;
-  if (form.F("RGFWriteID").index >= 0) settings.fWriteAnimalID = form.F("RGFWriteID").index;
+  if (form.Field("RGFReadID").index >= 0) settings.fReadAnimalID = form.Field("RGFReadID").index;
+  if (form.Field("RGFWriteID").index >= 0) settings.fWriteAnimalID = form.Field("RGFWriteID").index;
 }
 
 ShellHandlers::ShellHandlers(AppCore& app, MenuModel& menus, ShellView& view, std::string exePath)

@@ -13,6 +13,7 @@
 
 #include "hdx/mpt_grid.h"
 #include "hdx/widgets/group_check_box_widget.h"
+#include "prompts/widgets/qt_text.h"
 #include "prompts/widgets/widget_prompts.h"
 
 namespace {
@@ -20,10 +21,6 @@ namespace {
 constexpr const char* kGrid = "StringGrid_Hanyou";
 constexpr const char* kDisplay = "GroupBox3";
 constexpr int kPages = MptGrid::kPages;
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 // Cell editors that keep only what the cell may hold while the user types.
 class CellDelegate : public QStyledItemDelegate {
@@ -37,7 +34,7 @@ class CellDelegate : public QStyledItemDelegate {
     QObject::connect(edit, &QLineEdit::textEdited, edit, [this, edit](const QString& text) {
       const std::string kept =
           MptGrid::FilterEditText(text.toStdString(), hex_() ? MptDisplay::Hex : MptDisplay::Ascii);
-      if (Q(kept) != text) edit->setText(Q(kept));
+      if (ToQString(kept) != text) edit->setText(ToQString(kept));
     });
     return edit;
   }
@@ -58,7 +55,7 @@ QPushButton* TMptDataWriteDialog::Button(const std::string& name) const {
 
 QPushButton* TMptDataWriteDialog::AddButton(const std::string& action, QWidget* parent) {
   auto* b = new QPushButton(parent);
-  b->setObjectName(Q(action));
+  b->setObjectName(ToQString(action));
   b->setAutoDefault(false);
   connect(b, &QPushButton::clicked, this, [this, action] { Press(action); });
   buttons_[action] = b;
@@ -66,11 +63,11 @@ QPushButton* TMptDataWriteDialog::AddButton(const std::string& action, QWidget* 
 }
 
 bool TMptDataWriteDialog::HexDisplay() const {
-  return const_cast<TMptDataWriteDialog*>(this)->Form().F(kDisplay).index == 1;
+  return const_cast<TMptDataWriteDialog*>(this)->Form().Field(kDisplay).index == 1;
 }
 
 void TMptDataWriteDialog::Build() {
-  setObjectName(Q(Form().dialog));
+  setObjectName(ToQString(Form().dialog));
   auto* main = new QVBoxLayout(this);
   auto* menu = new QMenuBar(this);
   QMenu* configuration = menu->addMenu("Configuration");
@@ -85,14 +82,15 @@ void TMptDataWriteDialog::Build() {
   body->addLayout(left);
   for (const char* a : {"ScanSBt", "EditSBt", "ApplySBt", "ClearSBt", "SavelogSBt"})
     left->addWidget(AddButton(a, this));
-  auto* displayBox = new QGroupBox(Q(Form().F(kDisplay).label), this);
+  auto* displayBox = new QGroupBox(ToQString(Form().Field(kDisplay).label), this);
   displayBox->setObjectName(kDisplay);
   auto* displayRow = new QHBoxLayout(displayBox);
   display_ = new QButtonGroup(this);
   display_->setExclusive(true);
   const char* const displayButtons[] = {"ASCIISBt", "HEXSBt"};
   for (int i = 0; i < 2; ++i) {
-    auto* b = new QPushButton(Q(Form().F(kDisplay).items[static_cast<size_t>(i)]), displayBox);
+    auto* b = new QPushButton(ToQString(Form().Field(kDisplay).items[static_cast<size_t>(i)]),
+                              displayBox);
     b->setObjectName(displayButtons[i]);
     b->setCheckable(true);
     b->setAutoDefault(false);
@@ -101,7 +99,7 @@ void TMptDataWriteDialog::Build() {
   }
   connect(display_, &QButtonGroup::idClicked, this, [this](int id) {
     if (syncing_) return;
-    Form().F(kDisplay).index = id;
+    Form().Field(kDisplay).index = id;
     FieldEdited(kDisplay);
   });
   left->addWidget(displayBox);
@@ -132,12 +130,12 @@ void TMptDataWriteDialog::Build() {
   lockGroup_->setObjectName("GroupCheckBox1");
   TGroupCheckBox& model = lockGroup_->Model();
   for (int i = 0; i < kPages; ++i)
-    model.Items.Add().SetCaption(Form().F("GroupCheckBox1_" + std::to_string(i)).label);
-  model.SetCaption(Form().F("GroupCheckBox1_0").group);
+    model.Items.Add().SetCaption(Form().Field("GroupCheckBox1_" + std::to_string(i)).label);
+  model.SetCaption(Form().Field("GroupCheckBox1_0").group);
   connect(lockGroup_, &TGroupCheckBoxWidget::ItemClicked, this, [this](int i) {
     if (syncing_) return;
     const std::string name = "GroupCheckBox1_" + std::to_string(i);
-    Form().F(name).checked = lockGroup_->Model().Items.GetItem(i).Checked();
+    Form().Field(name).checked = lockGroup_->Model().Items.GetItem(i).Checked();
     FieldEdited(name);
   });
   right->addWidget(lockGroup_, 1);
@@ -147,7 +145,7 @@ void TMptDataWriteDialog::Build() {
 
 void TMptDataWriteDialog::GridEdited(int row, int column) {
   if (syncing_) return;
-  PromptField& f = Form().F(kGrid);
+  PromptField& f = Form().Field(kGrid);
   const auto r = static_cast<size_t>(row + 1), c = static_cast<size_t>(column + 1);
   if (r >= f.cells.size() || c >= f.cells[r].size()) return;
   f.cells[r][c] = grid_->item(row, column)->text().toStdString();
@@ -158,32 +156,32 @@ void TMptDataWriteDialog::SyncFromForm() {
   const bool was = syncing_;
   syncing_ = true;
   PromptForm& form = Form();
-  setWindowTitle(Q(form.caption));
+  setWindowTitle(ToQString(form.caption));
   for (auto& [name, button] : buttons_) {
-    const PromptAction& a = form.A(name);
-    button->setText(Q(a.caption));
+    const PromptAction& a = form.Action(name);
+    button->setText(ToQString(a.caption));
     button->setEnabled(a.enabled);
   }
-  setting_->setEnabled(form.A("MnSetting").enabled);
+  setting_->setEnabled(form.Action("MnSetting").enabled);
 
-  const PromptField& display = form.F(kDisplay);
+  const PromptField& display = form.Field(kDisplay);
   if (QAbstractButton* b = display_->button(display.index)) b->setChecked(true);
   for (QAbstractButton* b : display_->buttons()) b->setEnabled(display.enabled);
 
-  const PromptField& f = form.F(kGrid);
+  const PromptField& f = form.Field(kGrid);
   const int columns = f.cells.empty() ? 0 : static_cast<int>(f.cells[0].size()) - 1;
   QStringList header, side;
   for (int c = 0; c < MptGrid::kColumns; ++c)
-    header << (c < columns ? Q(f.cells[0][static_cast<size_t>(c + 1)]) : QString("Lock"));
+    header << (c < columns ? ToQString(f.cells[0][static_cast<size_t>(c + 1)]) : QString("Lock"));
   grid_->setHorizontalHeaderLabels(header);
-  for (int r = 0; r < kPages; ++r) side << Q(f.cells[static_cast<size_t>(r + 1)][0]);
+  for (int r = 0; r < kPages; ++r) side << ToQString(f.cells[static_cast<size_t>(r + 1)][0]);
   grid_->setVerticalHeaderLabels(side);
   grid_->setColumnHidden(MptGrid::kLockColumn, columns <= MptGrid::kLockColumn);
   for (int r = 0; r < kPages; ++r)
     for (int c = 0; c < columns; ++c) {
       const auto fr = static_cast<size_t>(r + 1), fc = static_cast<size_t>(c + 1);
       QTableWidgetItem* item = grid_->item(r, c);
-      if (item->text() != Q(f.cells[fr][fc])) item->setText(Q(f.cells[fr][fc]));
+      if (item->text() != ToQString(f.cells[fr][fc])) item->setText(ToQString(f.cells[fr][fc]));
       const int rgb = f.cellColors[fr][fc];
       item->setForeground(QColor(rgb == 0x0000FF ? Qt::blue : Qt::black));
     }
@@ -196,8 +194,8 @@ void TMptDataWriteDialog::SyncFromForm() {
 
   TGroupCheckBox& model = lockGroup_->Model();
   for (int i = 0; i < kPages; ++i)
-    model.Items.GetItem(i).SetChecked(form.F("GroupCheckBox1_" + std::to_string(i)).checked);
-  model.Enabled = form.F("GroupCheckBox1_0").enabled;
+    model.Items.GetItem(i).SetChecked(form.Field("GroupCheckBox1_" + std::to_string(i)).checked);
+  model.Enabled = form.Field("GroupCheckBox1_0").enabled;
   lockGroup_->SyncFromModel();
   syncing_ = was;
 }

@@ -21,24 +21,21 @@
 #include <tuple>
 
 #include "prompts/widgets/number_edit.h"
+#include "prompts/widgets/qt_text.h"
 
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 bool SameItems(const QComboBox* combo, const std::vector<std::string>& items) {
   if (combo->count() != static_cast<int>(items.size())) return false;
   for (int i = 0; i < combo->count(); ++i)
-    if (combo->itemText(i) != Q(items[static_cast<size_t>(i)])) return false;
+    if (combo->itemText(i) != ToQString(items[static_cast<size_t>(i)])) return false;
   return true;
 }
 
 bool SameItems(const QListWidget* list, const std::vector<std::string>& items) {
   if (list->count() != static_cast<int>(items.size())) return false;
   for (int i = 0; i < list->count(); ++i)
-    if (list->item(i)->text() != Q(items[static_cast<size_t>(i)])) return false;
+    if (list->item(i)->text() != ToQString(items[static_cast<size_t>(i)])) return false;
   return true;
 }
 
@@ -58,7 +55,7 @@ bool HasCaptionLabel(const PromptField& f) {
 PromptDialog::PromptDialog(PromptForm& form, QWidget* parent) : QDialog(parent), form_(form) {}
 
 void PromptDialog::Build() {
-  setObjectName(Q(form_.dialog));
+  setObjectName(ToQString(form_.dialog));
   auto* main = new QVBoxLayout(this);
   std::map<std::string, QWidget*> pages;
   std::map<std::pair<std::string, std::string>, QGroupBox*> groups;
@@ -76,13 +73,13 @@ void PromptDialog::Build() {
         main->addWidget(tabs_);
         for (size_t i = 0; i < form_.pages.size(); ++i) {
           auto* page = new QWidget(tabs_);
-          page->setObjectName(Q(form_.pages[i]));
+          page->setObjectName(ToQString(form_.pages[i]));
           new QVBoxLayout(page);
           const std::string caption =
               i < form_.pageCaptions.size() && !form_.pageCaptions[i].empty()
                   ? form_.pageCaptions[i]
                   : form_.pages[i];
-          tabs_->addTab(page, Q(caption));
+          tabs_->addTab(page, ToQString(caption));
           pages[form_.pages[i]] = page;
         }
         connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
@@ -97,7 +94,7 @@ void PromptDialog::Build() {
     if (!f.group.empty()) {
       QGroupBox*& box = groups[{f.page, f.group}];
       if (!box) {
-        box = new QGroupBox(Q(f.group), owner);
+        box = new QGroupBox(ToQString(f.group), owner);
         new QVBoxLayout(box);
         layout->addWidget(box);
       }
@@ -121,8 +118,8 @@ void PromptDialog::Build() {
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (PromptAction& a : form_.actions) {
-    auto* b = new QPushButton(Q(a.caption), this);
-    b->setObjectName(Q(a.name));
+    auto* b = new QPushButton(ToQString(a.caption), this);
+    b->setObjectName(ToQString(a.name));
     const std::string name = a.name;
     connect(b, &QPushButton::clicked, this, [this, name] { Press(name); });
     buttons->addWidget(b);
@@ -134,14 +131,14 @@ void PromptDialog::Build() {
 
 void PromptDialog::AddField(PromptField& f, QWidget* owner, QBoxLayout* layout) {
   if (HasCaptionLabel(f)) {
-    auto* caption = new QLabel(Q(f.label), owner);
-    caption->setObjectName(Q(f.name + "Label"));
+    auto* caption = new QLabel(ToQString(f.label), owner);
+    caption->setObjectName(ToQString(f.name + "Label"));
     layout->addWidget(caption);
     captions_[f.name] = caption;
   }
   QWidget* w = CreateField(f, owner);
-  w->setObjectName(Q(f.name));
-  if (!f.hint.empty()) w->setToolTip(Q(f.hint));
+  w->setObjectName(ToQString(f.name));
+  if (!f.hint.empty()) w->setToolTip(ToQString(f.hint));
   layout->addWidget(w);
   fields_[f.name] = w;
 }
@@ -149,7 +146,7 @@ void PromptDialog::AddField(PromptField& f, QWidget* owner, QBoxLayout* layout) 
 QWidget* PromptDialog::CreateField(PromptField& f, QWidget* parent) {
   const std::string name = f.name;
   // Every handler looks the field up again: a behaviour callback may have added fields.
-  auto field = [this, name]() -> PromptField& { return form_.F(name); };
+  auto field = [this, name]() -> PromptField& { return form_.Field(name); };
   switch (f.kind) {
     case FieldKind::Label:
       return new QLabel(parent);
@@ -203,15 +200,15 @@ QWidget* PromptDialog::CreateField(PromptField& f, QWidget* parent) {
       return combo;
     }
     case FieldKind::Radio: {
-      auto* box = new QGroupBox(Q(f.label), parent);
+      auto* box = new QGroupBox(ToQString(f.label), parent);
       auto* grid = new QGridLayout(box);
       auto* group = new QButtonGroup(box);
       const int columns = std::max(1, f.columns);
       const int count = static_cast<int>(f.items.size());
       const int perColumn = std::max(1, (count + columns - 1) / columns);
       for (int i = 0; i < count; ++i) {  // filled column by column
-        auto* radio = new QRadioButton(Q(f.items[static_cast<size_t>(i)]), box);
-        radio->setObjectName(Q(f.name + "_" + std::to_string(i)));
+        auto* radio = new QRadioButton(ToQString(f.items[static_cast<size_t>(i)]), box);
+        radio->setObjectName(ToQString(f.name + "_" + std::to_string(i)));
         group->addButton(radio, i);
         grid->addWidget(radio, i % perColumn, i / perColumn);
       }
@@ -222,7 +219,7 @@ QWidget* PromptDialog::CreateField(PromptField& f, QWidget* parent) {
       return box;
     }
     case FieldKind::Check: {
-      auto* check = new QCheckBox(Q(f.label), parent);
+      auto* check = new QCheckBox(ToQString(f.label), parent);
       connect(check, &QCheckBox::toggled, this, [this, field, name](bool on) {
         if (Syncing()) return;
         field().checked = on;
@@ -271,7 +268,7 @@ QWidget* PromptDialog::CreateField(PromptField& f, QWidget* parent) {
 void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
   switch (f.kind) {
     case FieldKind::Label:
-      static_cast<QLabel*>(w)->setText(Q(f.text));
+      static_cast<QLabel*>(w)->setText(ToQString(f.text));
       break;
     case FieldKind::Number: {
       auto* edit = static_cast<TNumberEdit*>(w);
@@ -281,7 +278,7 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
     }
     case FieldKind::Text: {
       auto* edit = static_cast<QLineEdit*>(w);
-      if (edit->text() != Q(f.text)) edit->setText(Q(f.text));
+      if (edit->text() != ToQString(f.text)) edit->setText(ToQString(f.text));
       edit->setReadOnly(f.readOnly);
       break;
     }
@@ -289,7 +286,7 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
       if (auto* list = qobject_cast<QListWidget*>(w)) {
         if (!SameItems(list, f.items)) {
           list->clear();
-          for (const auto& item : f.items) list->addItem(Q(item));
+          for (const auto& item : f.items) list->addItem(ToQString(item));
         }
         list->setCurrentRow(f.index);
         break;
@@ -297,15 +294,16 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
       auto* combo = static_cast<QComboBox*>(w);
       if (!SameItems(combo, f.items)) {
         combo->clear();
-        for (const auto& item : f.items) combo->addItem(Q(item));
+        for (const auto& item : f.items) combo->addItem(ToQString(item));
       }
       if (combo->currentIndex() != f.index) combo->setCurrentIndex(f.index);
-      if (combo->isEditable() && combo->currentText() != Q(f.text)) combo->setEditText(Q(f.text));
+      if (combo->isEditable() && combo->currentText() != ToQString(f.text))
+        combo->setEditText(ToQString(f.text));
       break;
     }
     case FieldKind::Radio: {
       auto* box = static_cast<QGroupBox*>(w);
-      box->setTitle(Q(f.label));
+      box->setTitle(ToQString(f.label));
       const auto radios = box->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
       auto* group = radios.isEmpty() ? nullptr : radios.front()->group();
       if (group) group->setExclusive(false);  // lets index -1 clear every button
@@ -315,7 +313,7 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
     }
     case FieldKind::Check: {
       auto* check = static_cast<QCheckBox*>(w);
-      check->setText(Q(f.label));
+      check->setText(ToQString(f.label));
       check->setChecked(f.checked);
       break;
     }
@@ -332,16 +330,16 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
                                         : QAbstractItemView::AllEditTriggers);
       QStringList header, side;
       for (int c = 0; c < cols && f.fixedRows > 0; ++c)
-        header << Q(f.cells[0][static_cast<size_t>(c + f.fixedCols)]);
+        header << ToQString(f.cells[0][static_cast<size_t>(c + f.fixedCols)]);
       for (int r = 0; r < rows && f.fixedCols > 0; ++r)
-        side << Q(f.cells[static_cast<size_t>(r + f.fixedRows)][0]);
+        side << ToQString(f.cells[static_cast<size_t>(r + f.fixedRows)][0]);
       if (f.fixedRows > 0) table->setHorizontalHeaderLabels(header);
       if (f.fixedCols > 0) table->setVerticalHeaderLabels(side);
       for (int r = 0; r < rows; ++r) {
         const auto fr = static_cast<size_t>(r + f.fixedRows);
         for (int c = 0; c < cols; ++c) {
           const auto fc = static_cast<size_t>(c + f.fixedCols);
-          const QString text = fc < f.cells[fr].size() ? Q(f.cells[fr][fc]) : QString();
+          const QString text = fc < f.cells[fr].size() ? ToQString(f.cells[fr][fc]) : QString();
           const int color =
               fr < f.cellColors.size() && fc < f.cellColors[fr].size() ? f.cellColors[fr][fc] : -1;
           QTableWidgetItem* item = table->item(r, c);
@@ -368,7 +366,7 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
       }
       if (f.lines.size() > shown) {
         QStringList add;
-        for (size_t i = shown; i < f.lines.size(); ++i) add << Q(f.lines[i]);
+        for (size_t i = shown; i < f.lines.size(); ++i) add << ToQString(f.lines[i]);
         memo->appendPlainText(add.join('\n'));
         shown = f.lines.size();
         memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
@@ -377,7 +375,7 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
     }
     case FieldKind::Panel: {
       auto* panel = static_cast<QLabel*>(w);
-      panel->setText(Q(f.text));
+      panel->setText(ToQString(f.text));
       QPalette palette = panel->palette();
       if (f.color >= 0) {
         const QColor back = Rgb(f.color);
@@ -395,7 +393,7 @@ void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
 void PromptDialog::SyncFromForm() {
   const bool wasSyncing = syncing_;
   syncing_ = true;
-  setWindowTitle(Q(form_.caption));
+  setWindowTitle(ToQString(form_.caption));
   for (const PromptField& f : form_.fields) {
     auto it = fields_.find(f.name);
     if (it == fields_.end()) continue;
@@ -404,7 +402,7 @@ void PromptDialog::SyncFromForm() {
     w->setHidden(!f.visible);
     w->setEnabled(f.enabled);
     if (auto c = captions_.find(f.name); c != captions_.end()) {
-      c->second->setText(Q(f.label));
+      c->second->setText(ToQString(f.label));
       c->second->setHidden(!f.visible);
       c->second->setEnabled(f.enabled);
     }
@@ -436,7 +434,7 @@ void PromptDialog::SyncFromForm() {
     auto it = actions_.find(a.name);
     if (it == actions_.end()) continue;
     QPushButton* b = it->second;
-    b->setText(Q(a.caption));
+    b->setText(ToQString(a.caption));
     b->setHidden(!a.visible);
     b->setEnabled(a.enabled);
     // Without a marked default the first Accept action is the default button.
@@ -477,7 +475,7 @@ void PromptDialog::Press(const std::string& action) {
     SyncFromForm();
     return;
   }
-  emit ActionPressed(Q(action));
+  emit ActionPressed(ToQString(action));
 }
 
 void PromptDialog::reject() {

@@ -14,12 +14,9 @@
 #include <QScreen>
 
 #include "core/ui_text.h"
+#include "prompts/widgets/qt_text.h"
 
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 std::map<std::string, DialogRenderer>& Renderers() {
   static std::map<std::string, DialogRenderer> renderers;
@@ -28,8 +25,8 @@ std::map<std::string, DialogRenderer>& Renderers() {
 
 // "CSVFiles|*.csv|All|*.*" (description and pattern pairs) as Qt's "CSVFiles (*.csv);;All (*.*)".
 QString QtFilter(const std::string& filter) {
-  const QStringList parts = Q(filter).split('|');
-  if (parts.size() < 2) return Q(filter);
+  const QStringList parts = ToQString(filter).split('|');
+  if (parts.size() < 2) return ToQString(filter);
   QStringList out;
   for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + parts[i + 1] + ")";
   return out.join(";;");
@@ -40,10 +37,10 @@ class GuageProgress : public ProgressDialog {
   explicit GuageProgress(QWidget* parent) : dialog_(new TGuage1Dlg(parent)) {}
   ~GuageProgress() override { delete dialog_.data(); }
   void SetCaption(const std::string& caption) override {
-    if (dialog_) dialog_->setWindowTitle(Q(caption));
+    if (dialog_) dialog_->setWindowTitle(ToQString(caption));
   }
   void SetLabel(const std::string& text) override {
-    if (dialog_) dialog_->Label1->setText(Q(text));
+    if (dialog_) dialog_->Label1->setText(ToQString(text));
   }
   void SetCancelVisible(bool visible) override {
     if (dialog_) dialog_->Button1->setVisible(visible);
@@ -77,7 +74,7 @@ void RegisterDialogRenderer(const std::string& dialogClass, DialogRenderer facto
 
 TGuage1Dlg::TGuage1Dlg(QWidget* parent) : QDialog(parent) {
   setObjectName("TGuage1Dlg");
-  setWindowTitle(Q(Tr("TGuage1Dlg", "しばらくお待ちください")));
+  setWindowTitle(ToQString(Tr("TGuage1Dlg", "しばらくお待ちください")));
   setModal(false);
   auto* layout = new QVBoxLayout(this);
   Label1 = new QLabel(this);
@@ -209,7 +206,7 @@ bool WidgetPrompts::Confirm(const std::string& text, const std::string& caption,
                             ConfirmButtons buttons) {
   const bool yesNo = buttons == ConfirmButtons::YesNo;
   QMessageBox box(
-      QMessageBox::Question, Q(caption), Q(text),
+      QMessageBox::Question, ToQString(caption), ToQString(text),
       yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok | QMessageBox::Cancel, Parent());
   box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
   const int answer = box.exec();
@@ -217,14 +214,15 @@ bool WidgetPrompts::Confirm(const std::string& text, const std::string& caption,
 }
 
 void WidgetPrompts::Message(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::Information, Q(caption), Q(text), QMessageBox::Ok, Parent());
+  QMessageBox box(QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok,
+                  Parent());
   box.exec();
 }
 
 std::optional<std::string> WidgetPrompts::SaveFileName(const std::string& initial,
                                                        const std::string& filter) {
   const QString name =
-      QFileDialog::getSaveFileName(Parent(), QString(), Q(initial), QtFilter(filter));
+      QFileDialog::getSaveFileName(Parent(), QString(), ToQString(initial), QtFilter(filter));
   if (name.isEmpty()) return std::nullopt;
   return name.toStdString();
 }

@@ -41,7 +41,7 @@ struct Em4305Rig : FdxRig {
 };
 
 bool Shown(const PromptForm& f, const std::string& name) {
-  return f.F(name).visible;
+  return f.Field(name).visible;
 }
 
 }  // namespace
@@ -53,9 +53,9 @@ TEST(Em4305ReadWord, WithoutLogin) {
   rig.Run("ReadWord1");
   const PromptForm& f = rig.LastForm();
   EXPECT_EQ(f.caption, "EM4305: ReadWord");
-  EXPECT_EQ(f.F("StaticText1").text, "Word(0～15)");
-  EXPECT_EQ(f.F("ST_0").text, "MSB");
-  EXPECT_EQ(f.F("ST_3").text, "LSB");
+  EXPECT_EQ(f.Field("StaticText1").text, "Word(0～15)");
+  EXPECT_EQ(f.Field("ST_0").text, "MSB");
+  EXPECT_EQ(f.Field("ST_3").text, "LSB");
   EXPECT_FALSE(Shown(f, "ST_Data"));
   EXPECT_FALSE(Shown(f, "EdData0_0"));
   EXPECT_FALSE(Shown(f, "ST_1"));
@@ -78,7 +78,7 @@ TEST(Em4305ReadWord, LoginSequence) {
   rig.Login("11", "22", "33", "44");
   rig.Run("ReadWord1");
   EXPECT_TRUE(Shown(rig.LastForm(), "EdData4_0"));
-  EXPECT_EQ(rig.LastForm().F("ST_SubData").text, "Passowrd");
+  EXPECT_EQ(rig.LastForm().Field("ST_SubData").text, "Passowrd");
   EXPECT_EQ(rig.Sent(), (Lines{"9E 01 ", "E2 11 22 33 44 ", "E1 07 ", "9E 00 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK: TX_ONCmd Command", "OK: Login Command", "OK: ReadWord Command",
                                 "OK: TX_OFFCmd Command", "Data: 01 02 03 04 "}));
@@ -138,8 +138,8 @@ TEST(Em4305WriteWord, ConfirmationForSettingWords) {
   // The dialog opens with the address remembered, not with the data.
   rig.prompts.CancelFirst();
   rig.Run("WriteWord1");
-  EXPECT_EQ(rig.LastForm().F("EdData0_3").Int(), 0);
-  EXPECT_EQ(rig.LastForm().F("EdAddr").Int(), 4);
+  EXPECT_EQ(rig.LastForm().Field("EdData0_3").Int(), 0);
+  EXPECT_EQ(rig.LastForm().Field("EdAddr").Int(), 4);
 }
 
 TEST(Em4305WriteWord, ProtectedWordNeedsTheLogin) {
@@ -176,15 +176,15 @@ TEST(Em4305Protect, FromProtectionWordOne) {
   rig.Run("Protect1");
   const PromptForm& f = rig.LastForm();
   EXPECT_EQ(f.caption, "EM4305: Protect");
-  EXPECT_EQ(f.F("ST_0").text, "pr0");
-  EXPECT_EQ(f.F("ST_15").text, "pr15");
-  EXPECT_FALSE(f.F("ST_15").enabled);
-  EXPECT_FALSE(f.F("EdData3_3").enabled);
+  EXPECT_EQ(f.Field("ST_0").text, "pr0");
+  EXPECT_EQ(f.Field("ST_15").text, "pr15");
+  EXPECT_FALSE(f.Field("ST_15").enabled);
+  EXPECT_FALSE(f.Field("EdData3_3").enabled);
   EXPECT_FALSE(Shown(f, "EdAddr"));
-  EXPECT_EQ(f.F("EdData0_0").Int(), 1);
-  EXPECT_EQ(f.F("EdData0_1").Int(), 1);
-  EXPECT_EQ(f.F("EdData0_2").Int(), 0);
-  EXPECT_EQ(f.F("EdData3_3").Int(), 1);
+  EXPECT_EQ(f.Field("EdData0_0").Int(), 1);
+  EXPECT_EQ(f.Field("EdData0_1").Int(), 1);
+  EXPECT_EQ(f.Field("EdData0_2").Int(), 0);
+  EXPECT_EQ(f.Field("EdData3_3").Int(), 1);
   EXPECT_EQ(rig.prompts.confirmations,
             (Lines{"The Protect bit cannot be set back from 1 to 0. Is it OK?"}));
   EXPECT_EQ(rig.Sent(), (Lines{"E1 0E ", "E3 00 00 80 03 "}));
@@ -201,8 +201,8 @@ TEST(Em4305Protect, FromProtectionWordTwoAndEditedBits) {
   rig.prompts.Answer("TWrData1_5Dlg.EdData3_3", "0");  // pr15 cannot be changed
   rig.Run("Protect1");
   const PromptForm& f = rig.LastForm();
-  EXPECT_EQ(f.F("EdData0_0").Int(), 1);
-  EXPECT_EQ(f.F("EdData0_1").Int(), 0);
+  EXPECT_EQ(f.Field("EdData0_0").Int(), 1);
+  EXPECT_EQ(f.Field("EdData0_1").Int(), 0);
   EXPECT_EQ(rig.Sent(), (Lines{"E1 0E ", "E1 0F ", "E3 00 00 81 41 "}));
   EXPECT_EQ(rig.Lines(),
             (Lines{"OK: ReadWord Command", "Data: 00 00 00 03 ", "OK: ReadWord Command",
@@ -259,7 +259,7 @@ TEST(Em4305Login, PasswordOrderAndTheCarrierKeptOn) {
   rig.Run("Login1");
   const PromptForm& login = rig.LastForm();
   EXPECT_EQ(login.caption, "EM4305: Login");
-  EXPECT_EQ(login.F("AddrStr").text, "Pasword(4Byte)");
+  EXPECT_EQ(login.Field("AddrStr").text, "Pasword(4Byte)");
   for (const char* hidden : {"Label1", "Label5", "CBMode", "EdAddr", "EdData1_0", "EdData3_3"})
     EXPECT_FALSE(Shown(login, hidden)) << hidden;
   EXPECT_EQ(rig.Sent(), (Lines{"E2 DE AD BE EF "}));
@@ -270,8 +270,8 @@ TEST(Em4305Login, PasswordOrderAndTheCarrierKeptOn) {
   rig.Run("WriteWord1");
   EXPECT_EQ(rig.Lines(), (Lines{"OK: WriteWord Command"}));
   // The next EM4305 dialog opens with the same four bytes in its password row.
-  EXPECT_EQ(rig.LastForm().F("EdData4_0").Int(), 0xDE);
-  EXPECT_EQ(rig.LastForm().F("EdData4_3").Int(), 0xEF);
+  EXPECT_EQ(rig.LastForm().Field("EdData4_0").Int(), 0xDE);
+  EXPECT_EQ(rig.LastForm().Field("EdData4_3").Int(), 0xEF);
   // Carrier off: the login is gone.
   rig.Run("OFF1");
   rig.Clear();

@@ -33,9 +33,9 @@ struct Sic7888Rig : FdxRig {
 };
 
 bool RowShown(const PromptForm& f, int row) {
-  const bool first = f.F("EdData" + std::to_string(row) + "_0").visible;
+  const bool first = f.Field("EdData" + std::to_string(row) + "_0").visible;
   for (int c = 1; c < 4; ++c)
-    EXPECT_EQ(f.F("EdData" + std::to_string(row) + "_" + std::to_string(c)).visible, first);
+    EXPECT_EQ(f.Field("EdData" + std::to_string(row) + "_" + std::to_string(c)).visible, first);
   return first;
 }
 
@@ -57,9 +57,9 @@ TEST(Sic7888Write, WritePageSendsTheRowsOfThePage) {
     rig.Run("SIC7888WRITEPAGE1");
     const PromptForm& f = rig.LastForm();
     EXPECT_EQ(f.caption, "WritePage");
-    EXPECT_EQ(f.F("AddrStr").text, "Block Address(0-43)");
-    EXPECT_FALSE(f.F("CBMode").visible);
-    EXPECT_EQ(f.F("CBMode").items,
+    EXPECT_EQ(f.Field("AddrStr").text, "Block Address(0-43)");
+    EXPECT_FALSE(f.Field("CBMode").visible);
+    EXPECT_EQ(f.Field("CBMode").items,
               (std::vector<std::string>{"Standard", "Advanced", "Fast\u00A0Advanced"}));
     for (int r = 0; r < 4; ++r) EXPECT_EQ(RowShown(f, r), r < c.rows) << c.block << " row " << r;
     EXPECT_EQ(rig.Sent(), (Lines{c.sent}));
@@ -87,8 +87,8 @@ TEST(Sic7888Write, WriteBlockAndItsRemembering) {
   rig.Clear();
   rig.prompts.CancelFirst();
   rig.Run("SIC7888WRITEBLOCK1");
-  EXPECT_EQ(rig.LastForm().F("EdAddr").Int(), 6);
-  EXPECT_EQ(rig.LastForm().F("EdData0_3").Int(), 0xFE);
+  EXPECT_EQ(rig.LastForm().Field("EdAddr").Int(), 6);
+  EXPECT_EQ(rig.LastForm().Field("EdData0_3").Int(), 0xFE);
   EXPECT_TRUE(rig.Sent().empty());
   // A locked block: the chip refuses, the NG line follows.
   rig.Program(1, {0x00, 0x00, 0x40, 0x00});  // lock of blocks 6-7
@@ -103,9 +103,9 @@ TEST(Sic7888Read, BlockPageAndRange) {
   rig.Run("SIC7888READBLOCK1");
   const PromptForm& f = rig.LastForm();
   EXPECT_EQ(f.caption, "SIC7888: ReadBlock");
-  EXPECT_FALSE(f.F("IntEd1").visible);
-  EXPECT_FALSE(f.F("IntEd3").visible);
-  EXPECT_EQ(f.F("STTitle2").text, "Block Address(0-43)");
+  EXPECT_FALSE(f.Field("IntEd1").visible);
+  EXPECT_FALSE(f.Field("IntEd3").visible);
+  EXPECT_EQ(f.Field("STTitle2").text, "Block Address(0-43)");
   EXPECT_EQ(rig.Sent(), (Lines{"81 01 04 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK: ReadBlock Command", "Data: 12 34 56 78 "}));
   EXPECT_EQ(rig.app->Settings.BlockNo, 4);
@@ -128,9 +128,9 @@ TEST(Sic7888Read, ReadBlock2) {
   rig.prompts.Answer("TInp3Data1Dlg.IntEd3", "2");
   rig.Run("SIC7888READBLOCK21");
   const PromptForm& f = rig.LastForm();
-  EXPECT_TRUE(f.F("IntEd1").visible);
-  EXPECT_FALSE(f.F("IntEd1").enabled);
-  EXPECT_EQ(f.F("IntEd1").Int(), 1);
+  EXPECT_TRUE(f.Field("IntEd1").visible);
+  EXPECT_FALSE(f.Field("IntEd1").enabled);
+  EXPECT_EQ(f.Field("IntEd1").Int(), 1);
   EXPECT_EQ(rig.Sent(), (Lines{"89 01 0A 02 "}));
   EXPECT_EQ(rig.Lines(),
             (Lines{"data: 01 02 03 04 00 00 00 00 ", "OK : SIC7888: READ PAGE Command2"}));
@@ -147,7 +147,7 @@ TEST(Sic7888Write, WriteBlock2ByteCounts) {
   rig.prompts.Answer("TInp3Data2Dlg.IntEd2", "2");
   rig.prompts.Answer("EdString", "00 01 02 03 04 05 06 07");
   rig.Run("SIC7888WriteBlock21");
-  EXPECT_EQ(rig.LastForm().F("STTitle3").text,
+  EXPECT_EQ(rig.LastForm().Field("STTitle3").text,
             "Data（Hex）[１Byte 2digits Example：00 01 02 03 04 05 06 07]");
   EXPECT_EQ(rig.Sent(), (Lines{"8A 01 14 02 00 01 02 03 04 05 06 07 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK : SIC7888: WRITE BLOCK Command"}));
@@ -275,8 +275,8 @@ TEST(Sic7888Ct, ReadAndWrite) {
   rig.prompts.Answer("TInputIntDlg.IntEd", "9");
   rig.Run("SIC7888WRITECT1");
   EXPECT_EQ(rig.LastForm().caption, "WRITE CT");
-  EXPECT_EQ(rig.LastForm().F("STTitle").text, "CT Value");
-  EXPECT_EQ(rig.LastForm().F("IntEd").Int(), 9);
+  EXPECT_EQ(rig.LastForm().Field("STTitle").text, "CT Value");
+  EXPECT_EQ(rig.LastForm().Field("IntEd").Int(), 9);
   EXPECT_EQ(rig.Sent(), (Lines{"88 01 09 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK : SIC7888 WRITECT"}));
   EXPECT_EQ(rig.At(41), (Block{0x00, 0x00, 0x12, 0x00}));
@@ -289,7 +289,7 @@ TEST(Sic7888Ct, ReadAndWrite) {
   rig.Clear();
   rig.prompts.CancelFirst();
   rig.Run("SIC7888WRITECT1");
-  EXPECT_EQ(rig.LastForm().F("IntEd").Int(), 40);  // the value last confirmed
+  EXPECT_EQ(rig.LastForm().Field("IntEd").Int(), 40);  // the value last confirmed
   EXPECT_TRUE(rig.Sent().empty());
 }
 
@@ -299,7 +299,7 @@ TEST(Sic7888Ct, ModeAskedWhenTheSettingIsZero) {
   rig.prompts.Answer("TInputIntDlg.IntEd", "2");
   rig.Run("SIC7888READCT1");
   EXPECT_EQ(rig.LastForm().caption, "SIC7888: READ CT Command");
-  EXPECT_EQ(rig.LastForm().F("STTitle").text, "Response Protocol Mode(0-2)");
+  EXPECT_EQ(rig.LastForm().Field("STTitle").text, "Response Protocol Mode(0-2)");
   EXPECT_EQ(rig.Sent(), (Lines{"87 02 "}));
   rig.Clear();
   rig.Run("SIC7888GETUID1");

@@ -19,6 +19,7 @@
 #include "link/comm_module.h"
 #include "link/frame.h"
 #include "link/port_registry.h"
+#include "prompts/widgets/qt_text.h"
 #include "shell/about_dlg.h"
 #include "shell/main_window.h"
 #include "sim/scenario.h"
@@ -30,10 +31,6 @@ using namespace gui_test;
 using namespace std::chrono_literals;
 
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
   const auto end = std::chrono::steady_clock::now() + limit;
@@ -109,7 +106,9 @@ struct Window {
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
   }
-  QAction* Action(const std::string& name) const { return form->findChild<QAction*>(Q(name)); }
+  QAction* Action(const std::string& name) const {
+    return form->findChild<QAction*>(ToQString(name));
+  }
   std::vector<std::string> Lines() const {
     std::vector<std::string> out;
     for (const QString& l : form->LogLines()) out.push_back(l.toStdString());
@@ -138,7 +137,7 @@ TEST(MainWindow, ComponentsAreBuiltFromTheTableAndMirrorIt) {
       case MenuKind::Root:
         break;
       case MenuKind::Check: {
-        auto* box = f.findChild<QCheckBox*>(Q(name));
+        auto* box = f.findChild<QCheckBox*>(ToQString(name));
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->isChecked(), s.checked);
         EXPECT_EQ(box->isEnabled(), f.Menus().Enabled(name));
@@ -153,9 +152,9 @@ TEST(MainWindow, ComponentsAreBuiltFromTheTableAndMirrorIt) {
         if (s.visible) {
           EXPECT_EQ(a->isEnabled(), f.Menus().Enabled(name)) << name;
         }
-        EXPECT_EQ(a->text(), Q(s.caption)) << name;
+        EXPECT_EQ(a->text(), ToQString(s.caption)) << name;
         if (s.def->kind == MenuKind::Menu) {
-          EXPECT_NE(f.findChild<QMenu*>(Q(name)), nullptr);
+          EXPECT_NE(f.findChild<QMenu*>(ToQString(name)), nullptr);
         }
       }
     }

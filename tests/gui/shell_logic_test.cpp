@@ -212,9 +212,9 @@ TEST_P(StartUpWithModule, IdentifiesTheModuleAndSetsTheMenus) {
   // The dialog showed the port list with COM9 and the settings' speed preselected.
   ASSERT_EQ(s.prompts.shown.size(), 1u);
   EXPECT_EQ(s.prompts.shown[0].caption, "Open COM Port");
-  EXPECT_FALSE(s.prompts.shown[0].F("CBAutoCheck").checked);
-  EXPECT_TRUE(s.prompts.shown[0].F("CBAutoCheck").visible);
-  EXPECT_FALSE(s.prompts.shown[0].F("RGParity").visible);
+  EXPECT_FALSE(s.prompts.shown[0].Field("CBAutoCheck").checked);
+  EXPECT_TRUE(s.prompts.shown[0].Field("CBAutoCheck").visible);
+  EXPECT_FALSE(s.prompts.shown[0].Field("RGParity").visible);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, StartUpWithModule,
@@ -316,21 +316,21 @@ TEST(PortSelection, DialogPreselectsPortSpeedAndParity) {
   c.CommX1.SetBaudRate(TBaudRate::br4800);
   c.CommX1.SetParity(TParityBits::prOdd);
   PromptForm f = OpenPortForm(c, nullptr);
-  EXPECT_EQ(f.F("LBComPort").index, 1);
-  EXPECT_EQ(f.F("STComPort").text, "COM12");
-  EXPECT_EQ(f.F("RGComSpeed").index, 1);  // 4800 is not offered: 19.2kbps
-  EXPECT_EQ(f.F("RGParity").index, 1);
+  EXPECT_EQ(f.Field("LBComPort").index, 1);
+  EXPECT_EQ(f.Field("STComPort").text, "COM12");
+  EXPECT_EQ(f.Field("RGComSpeed").index, 1);  // 4800 is not offered: 19.2kbps
+  EXPECT_EQ(f.Field("RGParity").index, 1);
   c.CommX1.SetPort("COM7");
   c.CommX1.SetBaudRate(TBaudRate::br115200);
   c.CommX1.SetParity(TParityBits::prMark);
   f = OpenPortForm(c, nullptr);
-  EXPECT_EQ(f.F("LBComPort").index, 0);
-  EXPECT_EQ(f.F("STComPort").text, "COM1");
-  EXPECT_EQ(f.F("RGComSpeed").index, 4);
-  EXPECT_EQ(f.F("RGParity").index, 2);
+  EXPECT_EQ(f.Field("LBComPort").index, 0);
+  EXPECT_EQ(f.Field("STComPort").text, "COM1");
+  EXPECT_EQ(f.Field("RGComSpeed").index, 4);
+  EXPECT_EQ(f.Field("RGParity").index, 2);
   // Clicking a list entry shows it.
-  ScriptedPrompts::ApplyValue(f, f.F("LBComPort"), "COM3");
-  EXPECT_EQ(f.F("STComPort").text, "COM3");
+  ScriptedPrompts::ApplyValue(f, f.Field("LBComPort"), "COM3");
+  EXPECT_EQ(f.Field("STComPort").text, "COM3");
   // "Port check..." runs the port list.
   int checks = 0;
   f = OpenPortForm(c, [&] { ++checks; });
@@ -342,7 +342,7 @@ TEST(PortSelection, PortCheckListsEveryPortAndWhetherItIsInUse) {
   PortInfo a{"COM1", "/dev/ttyS0", "serial8250", "", "", ""};
   PortInfo b{"COM10", "/dev/serial/by-id/usb-FTDI", "ftdi_sio", "0403", "6001", "FTDI FT232R"};
   PromptForm f = PortCheckForm({a, b}, [](const std::string& d) { return d == "/dev/ttyS0"; });
-  const auto& cells = f.F("PortGrid").cells;
+  const auto& cells = f.Field("PortGrid").cells;
   ASSERT_EQ(cells.size(), 3u);
   EXPECT_EQ(cells[0][4], "使用中");
   EXPECT_EQ(cells[1], (std::vector<std::string>{"COM1", "/dev/ttyS0", "serial8250", "", "はい"}));
@@ -415,24 +415,24 @@ TEST(PortSelection, LineSettingsFormFillsAndApplies) {
   port.SetDataBits(TDataBits::dbSeven);
   port.SetFlowControl(TFlowControl::fcSoftware);
   PromptForm f = PortSettingsForm(port);
-  EXPECT_EQ(f.F("CBBaudRate").text, "57600");
-  EXPECT_EQ(f.F("CBDataBits").items[static_cast<size_t>(f.F("CBDataBits").index)], "7");
-  EXPECT_EQ(f.F("CBParity").index, 2);
-  EXPECT_EQ(f.F("CBStopBits").index, 2);
-  EXPECT_FALSE(f.F("CBCtsFlow").checked);
-  EXPECT_TRUE(f.F("CBXonXoff").checked);
+  EXPECT_EQ(f.Field("CBBaudRate").text, "57600");
+  EXPECT_EQ(f.Field("CBDataBits").items[static_cast<size_t>(f.Field("CBDataBits").index)], "7");
+  EXPECT_EQ(f.Field("CBParity").index, 2);
+  EXPECT_EQ(f.Field("CBStopBits").index, 2);
+  EXPECT_FALSE(f.Field("CBCtsFlow").checked);
+  EXPECT_TRUE(f.Field("CBXonXoff").checked);
 
   // Hardware wins when both output options are on.
-  f.F("CBCtsFlow").checked = true;
+  f.Field("CBCtsFlow").checked = true;
   ApplyPortSettingsForm(f, port);
   EXPECT_EQ(port.FlowControl(), TFlowControl::fcHardware);
   EXPECT_EQ(port.BaudRate(), TBaudRate::br57600);
   EXPECT_EQ(port.Parity(), TParityBits::prEven);
   // A typed rate the port does not list selects 19200.
-  ScriptedPrompts::ApplyValue(f, f.F("CBBaudRate"), "-1");
-  f.F("CBBaudRate").text = "12345";
-  f.F("CBCtsFlow").checked = false;
-  f.F("CBXonXoff").checked = false;
+  ScriptedPrompts::ApplyValue(f, f.Field("CBBaudRate"), "-1");
+  f.Field("CBBaudRate").text = "12345";
+  f.Field("CBCtsFlow").checked = false;
+  f.Field("CBXonXoff").checked = false;
   ApplyPortSettingsForm(f, port);
   EXPECT_EQ(port.BaudRate(), TBaudRate::br19200);
   EXPECT_EQ(port.FlowControl(), TFlowControl::fcNone);
@@ -448,7 +448,7 @@ TEST(PortSelection, ComParameterSavesReopensAndLogs) {
   s.Comm().CommX1.SetBaudRate(TBaudRate::brCustom);
   s.Run("MnSetComPara");
   EXPECT_EQ(s.prompts.shown.back().dialog, "TComParamDlg");
-  EXPECT_EQ(s.prompts.shown.back().F("CBBaudRate").text, "9600");
+  EXPECT_EQ(s.prompts.shown.back().Field("CBBaudRate").text, "9600");
   EXPECT_EQ(s.Lines().back(), "OK : Configuration");
   EXPECT_EQ(s.Comm().CommX1.BaudRate(), TBaudRate::br9600);
   EXPECT_TRUE(s.Comm().CommX1.Connected());
@@ -589,19 +589,19 @@ TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   st.fWriteAnimalID = 1;
   PromptForm f = SetConfig2Form(st);
   EXPECT_EQ(f.caption, "Debug Menu");
-  EXPECT_EQ(f.F("RGFReadID").label, "Disply Animal ID");
-  EXPECT_EQ(f.F("RGFReadID").items,
+  EXPECT_EQ(f.Field("RGFReadID").label, "Disply Animal ID");
+  EXPECT_EQ(f.Field("RGFReadID").items,
             (std::vector<std::string>{"ID Only", "ID+個別情報", "デバッグ表示"}));
-  EXPECT_EQ(f.F("RGFReadID").index, 2);
-  EXPECT_EQ(f.F("RGFWriteID").index, 1);
-  f.F("RGFReadID").index = 0;
+  EXPECT_EQ(f.Field("RGFReadID").index, 2);
+  EXPECT_EQ(f.Field("RGFWriteID").index, 1);
+  f.Field("RGFReadID").index = 0;
   ApplySetConfig2Form(f, st);
   EXPECT_EQ(st.fReadAnimalID, 0);
   EXPECT_EQ(st.fWriteAnimalID, 1);
   // A value out of range shows no choice and survives OK.
   st.fWriteAnimalID = 7;
   f = SetConfig2Form(st);
-  EXPECT_EQ(f.F("RGFWriteID").index, -1);
+  EXPECT_EQ(f.Field("RGFWriteID").index, -1);
   ApplySetConfig2Form(f, st);
   EXPECT_EQ(st.fWriteAnimalID, 7);
 }

@@ -102,7 +102,7 @@ TEST_F(HdxPlus, ReadMultipleBlocksSendsWhatWasEntered) {
   rig.Run("READMULTIPLEBLOCKS1");
   const PromptForm& form = rig.prompts.shown[0];
   EXPECT_EQ(form.caption, "ReadMultipleBlocks ");
-  EXPECT_EQ(form.F("STTitle3").text, "Block Number(0-)");
+  EXPECT_EQ(form.Field("STTitle3").text, "Block Number(0-)");
   EXPECT_TRUE(rig.Sent({0x36, 300 & 0xFF, 20, 2}));
   EXPECT_EQ(rig.Results(), (Lines{"No response from tag", "NG: ReadMultipleBlocks Command"}));
   EXPECT_EQ(rig.app->Settings.BlockNo, 20);
@@ -121,8 +121,8 @@ TEST_F(HdxPlus, IdWrite) {
   rig.Run("MNHDXP_IDWrite2");
   const PromptForm& form = rig.prompts.shown[0];
   EXPECT_EQ(form.caption, "ID Write");
-  EXPECT_EQ(form.F("EdData7").number.Text(), "80") << "starts from the stored ID";
-  EXPECT_FALSE(form.F("EdAddr").visible);
+  EXPECT_EQ(form.Field("EdData7").number.Text(), "80") << "starts from the stored ID";
+  EXPECT_FALSE(form.Field("EdAddr").visible);
   EXPECT_TRUE(rig.Sent({0x3B, 0x42, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80, 0}));
   EXPECT_EQ(rig.Results(), (Lines{"OK: HDX+ ID Write Command"}));
   EXPECT_EQ(Tag().IdBytes()[0], 0x42);

@@ -29,8 +29,8 @@ class MptEditor : public ::testing::Test {
     Strings on;
     for (const char* a :
          {"ScanSBt", "EditSBt", "ApplySBt", "AllLockBBt", "ClearSBt", "SavelogSBt", "ExitBBt"})
-      if (e.Form().A(a).enabled) on.push_back(a);
-    if (e.Form().F("GroupCheckBox1_0").enabled) on.push_back("items");
+      if (e.Form().Action(a).enabled) on.push_back(a);
+    if (e.Form().Field("GroupCheckBox1_0").enabled) on.push_back("items");
     return on;
   }
   void Type(TMPTDataWriteDlg& e, int col, int row, const std::string& text) {
@@ -43,21 +43,21 @@ TEST_F(MptEditor, StateTableDecidesTheButtons) {
   TMPTDataWriteDlg e(*rig.app);
   EXPECT_EQ(e.State(), MptEditState::esEmpty);
   EXPECT_EQ(Enabled(e), (Strings{"ScanSBt", "ClearSBt", "SavelogSBt", "ExitBBt"}));
-  EXPECT_FALSE(e.Form().F("StringGrid_Hanyou").enabled) << "the grid starts disabled";
+  EXPECT_FALSE(e.Form().Field("StringGrid_Hanyou").enabled) << "the grid starts disabled";
   e.Dispatch("ScanSBt");
   EXPECT_EQ(e.State(), MptEditState::esRead);
   EXPECT_EQ(Enabled(e), (Strings{"ScanSBt", "EditSBt", "ClearSBt", "SavelogSBt", "ExitBBt"}));
   e.Dispatch("EditSBt");
   EXPECT_EQ(e.State(), MptEditState::esEditing);
   EXPECT_EQ(Enabled(e), (Strings{"EditSBt", "AllLockBBt", "items"}));
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[0].size(), 9u) << "Lock column hidden";
-  EXPECT_FALSE(e.Form().F("StringGrid_Hanyou").readOnly);
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[0].size(), 9u) << "Lock column hidden";
+  EXPECT_FALSE(e.Form().Field("StringGrid_Hanyou").readOnly);
   e.Dispatch("ScanSBt");  // refused while editing
   EXPECT_EQ(e.State(), MptEditState::esEditing);
   e.Dispatch("EditSBt");
   EXPECT_EQ(e.State(), MptEditState::esReady);
   EXPECT_EQ(Enabled(e), (Strings{"EditSBt", "ApplySBt", "ClearSBt", "SavelogSBt", "ExitBBt"}));
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[0].size(), 10u);
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[0].size(), 10u);
   e.Dispatch("ClearSBt");
   EXPECT_EQ(e.State(), MptEditState::esEmpty);
   EXPECT_EQ(e.Grid().Cell(0, 0), "");
@@ -70,7 +70,7 @@ TEST_F(MptEditor, ScanFillsEveryRowPageByPageWithTheGridShownBetween) {
   e.ScanSBtClick();
   EXPECT_EQ(rig.SentCount(0x12), 17);
   EXPECT_EQ(rig.SentCount(0x8B), 0);
-  const PromptField& grid = e.Form().F("StringGrid_Hanyou");
+  const PromptField& grid = e.Form().Field("StringGrid_Hanyou");
   EXPECT_EQ(grid.cells[4], (Strings{"page4", "1", "20", "z", "FF", "0", "00", "B", "A", "1"}));
   EXPECT_EQ(grid.cellColors[4][1], 0x0000FF) << "characters are blue";
   EXPECT_EQ(grid.cellColors[4][2], 0x000000);
@@ -119,9 +119,9 @@ TEST_F(MptEditor, RoundTripScanEditWriteLockScan) {
   // Page 2 becomes "HELLO" + 00 01 02 (column 1 holds the most significant byte).
   const Strings cells{"48", "45", "4C", "4C", "4F", "00", "01", "02"};
   for (int c = 0; c < 8; ++c) Type(e, c, 1, cells[static_cast<size_t>(c)]);
-  e.Form().F("GroupCheckBox1_1").checked = true;  // the user ticks pages 2 and 5
+  e.Form().Field("GroupCheckBox1_1").checked = true;  // the user ticks pages 2 and 5
   e.Form().Changed("GroupCheckBox1_1");
-  e.Form().F("GroupCheckBox1_4").checked = true;
+  e.Form().Field("GroupCheckBox1_4").checked = true;
   e.Form().Changed("GroupCheckBox1_4");
   e.EditSBtClick();
   ASSERT_EQ(e.State(), MptEditState::esReady);
@@ -140,7 +140,7 @@ TEST_F(MptEditor, RoundTripScanEditWriteLockScan) {
 
   TMPTDataWriteDlg again(*rig.app);
   again.ScanSBtClick();
-  const auto& grid = again.Form().F("StringGrid_Hanyou").cells;
+  const auto& grid = again.Form().Field("StringGrid_Hanyou").cells;
   EXPECT_EQ(grid[2], (Strings{"page2", "H", "E", "L", "L", "O", "00", "01", "02", "1"}));
   EXPECT_EQ(grid[5][9], "1");
   EXPECT_EQ(grid[3][9], "0");
@@ -198,10 +198,10 @@ TEST_F(MptEditor, AllSelectTogglesAndIsStoredAtClose) {
     e.ScanSBtClick();
     e.EditSBtClick();
     e.AllLockBBtClick();
-    EXPECT_EQ(e.Form().A("AllLockBBt").caption, "All clear");
+    EXPECT_EQ(e.Form().Action("AllLockBBt").caption, "All clear");
     e.EditSBtClick();
     EXPECT_EQ(e.Options().WriteLockNum, 131071);
-    EXPECT_TRUE(e.Form().F("GroupCheckBox1_16").checked) << "the marks stay after editing";
+    EXPECT_TRUE(e.Form().Field("GroupCheckBox1_16").checked) << "the marks stay after editing";
     e.FormCloseQuery();
   }
   IniFile ini(rig.cfg.SettingsPath());
@@ -212,11 +212,11 @@ TEST_F(MptEditor, AllSelectTogglesAndIsStoredAtClose) {
   reopened.ScanSBtClick();
   reopened.EditSBtClick();
   reopened.AllLockBBtClick();
-  EXPECT_EQ(reopened.Form().A("AllLockBBt").caption, "All clear");
+  EXPECT_EQ(reopened.Form().Action("AllLockBBt").caption, "All clear");
   EXPECT_EQ(reopened.Options().WriteLockNum, 131071);
   reopened.AllLockBBtClick();
   EXPECT_EQ(reopened.Options().WriteLockNum, 0);
-  EXPECT_EQ(reopened.Form().A("AllLockBBt").caption, "All select");
+  EXPECT_EQ(reopened.Form().Action("AllLockBBt").caption, "All select");
 }
 
 TEST_F(MptEditor, DisplaySwitchOfTheExamplePage) {
@@ -224,11 +224,11 @@ TEST_F(MptEditor, DisplaySwitchOfTheExamplePage) {
   TMPTDataWriteDlg e(*rig.app);
   e.ScanSBtClick();
   e.ASCIISBtClick(true);  // already ASCII: nothing changes
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[1][3], "z");
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[1][3], "z");
   e.ASCIISBtClick(false);
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[1],
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[1],
             (Strings{"page1", "31", "20", "7A", "FF", "30", "00", "42", "41", "0"}));
-  EXPECT_EQ(e.Form().F("GroupBox3").index, 1);
+  EXPECT_EQ(e.Form().Field("GroupBox3").index, 1);
   e.FormCloseQuery();
   EXPECT_EQ(LoadHanyouDlgOption(rig.cfg.SettingsPath()).DisplayMode, 1);
 }
@@ -240,7 +240,7 @@ TEST_F(MptEditor, ByteInversionRelabelsAtOnceAndMovesCellsAtTheNextScan) {
   e.ScanSBtClick();
   rig.prompts.Answer("CB_Bit_Inversion", "1");
   e.Dispatch("MnSetting");
-  const auto& grid = e.Form().F("StringGrid_Hanyou").cells;
+  const auto& grid = e.Form().Field("StringGrid_Hanyou").cells;
   EXPECT_EQ(grid[0], (Strings{"Byte", "8", "7", "6", "5", "4", "3", "2", "1", "Lock"}));
   EXPECT_EQ(grid[1][1], "31") << "the cells keep their places";
   // A write before the next scan maps the cells with the new order: page 1 comes out reversed.
@@ -253,8 +253,8 @@ TEST_F(MptEditor, ByteInversionRelabelsAtOnceAndMovesCellsAtTheNextScan) {
   e.ScanSBtClick();  // refused in esReady
   e.ClearSBtClick();
   e.ScanSBtClick();
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[1][1], "31");
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[1][8], "41");
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[1][1], "31");
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[1][8], "41");
 }
 
 TEST_F(MptEditor, FastModeAtLevelOneGoesPageByPageAndIsStoredOff) {
@@ -268,7 +268,7 @@ TEST_F(MptEditor, FastModeAtLevelOneGoesPageByPageAndIsStoredOff) {
   EXPECT_EQ(rig.SentCount(0x8B), 0);
   rig.prompts.Answer("CB_FastMode_MPTDataWrite", "1");  // even a tick on the hidden box
   e.MnSettingClick();
-  EXPECT_FALSE(rig.prompts.shown.back().F("CB_FastMode_MPTDataWrite").visible);
+  EXPECT_FALSE(rig.prompts.shown.back().Field("CB_FastMode_MPTDataWrite").visible);
   EXPECT_EQ(e.Options().FastMode, 0);
 }
 
@@ -282,7 +282,7 @@ TEST_F(MptEditor, FastModeReadsAndWritesWithOneCommand) {
   e.ScanSBtClick();
   EXPECT_EQ(rig.SentCount(0x8B), 1);
   EXPECT_EQ(rig.SentCount(0x12), 0);
-  EXPECT_EQ(e.Form().F("StringGrid_Hanyou").cells[17],
+  EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[17],
             (Strings{"page17", "31", "20", "7A", "FF", "30", "00", "42", "41", "0"}));
   e.EditSBtClick();
   e.StringGrid_HanyouSetEditText(7, 16, "5");

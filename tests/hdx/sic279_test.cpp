@@ -67,7 +67,7 @@ TEST_F(Sic279, LockBits) {
   rig.ClearLog();
   rig.prompts.Answer("TInp3Data1Dlg.IntEd1", "9");
   rig.Run("Lockbitread1");
-  EXPECT_FALSE(rig.prompts.shown.back().F("IntEd2").visible);
+  EXPECT_FALSE(rig.prompts.shown.back().Field("IntEd2").visible);
   EXPECT_EQ(rig.Results(), (Lines{"OK: LockBitRead Command", "Lock Bit: 1 [Data: 00 00 00 01]"}));
   rig.ClearLog();
   rig.prompts = RecordingPrompts();
@@ -117,9 +117,9 @@ TEST_F(Sic279, ProtectedWriteAsksBeforeLocking) {
   rig.prompts = RecordingPrompts();
   rig.Run("Protectedwrite1");
   const PromptForm& again = rig.prompts.shown[0];
-  EXPECT_EQ(again.F("EdAddr").Int(), 4);
-  EXPECT_EQ(again.F("EdData3").number.Text(), "DE") << "the bytes are kept for the run";
-  EXPECT_FALSE(again.F("CBLock").checked);
+  EXPECT_EQ(again.Field("EdAddr").Int(), 4);
+  EXPECT_EQ(again.Field("EdData3").number.Text(), "DE") << "the bytes are kept for the run";
+  EXPECT_FALSE(again.Field("CBLock").checked);
 }
 
 TEST_F(Sic279, IdWriteLaysTheIdIntoTheChipAndCarriesTheIncrement) {
@@ -149,9 +149,9 @@ TEST(IdWriteDialog, IncrementCarriesAcrossAllEightBytesAndWraps) {
   EXPECT_EQ(AddToId({0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}, 3),
             (std::array<uint8_t, 8>{1, 0, 0, 0, 0, 0, 0, 0}));
   const PromptForm f = MakeWrData1_3Dlg(IdWriteMode::Sic7888, {}, 0, 7);
-  EXPECT_FALSE(f.F("EdIncValue").enabled) << "follows the check box";
-  EXPECT_FALSE(f.F("RGTagType").visible);
-  EXPECT_FALSE(f.F("CBLock").visible);
+  EXPECT_FALSE(f.Field("EdIncValue").enabled) << "follows the check box";
+  EXPECT_FALSE(f.Field("RGTagType").visible);
+  EXPECT_FALSE(f.Field("CBLock").visible);
   EXPECT_EQ(f.caption, "IDWrite[SIC7888]");
 }
 

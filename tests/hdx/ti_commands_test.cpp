@@ -56,8 +56,8 @@ TEST_F(TiCommands, WriteAndProgramWritesTheIdAndKeepsTheBytesWhateverTheResult) 
   ASSERT_EQ(rig.prompts.shown.size(), 1u);
   const PromptForm& form = rig.prompts.shown[0];
   EXPECT_EQ(form.caption, "WriteAndProgram");
-  EXPECT_FALSE(form.F("IntEd1").visible);
-  EXPECT_EQ(form.F("IntEdit2").number.Text(), "01") << "filled from the remembered write data";
+  EXPECT_FALSE(form.Field("IntEd1").visible);
+  EXPECT_EQ(form.Field("IntEdit2").number.Text(), "01") << "filled from the remembered write data";
   EXPECT_EQ(rig.Results(), (Lines{"OK: WriteAndProgram Command", "Tag Type: Multi Page Tag",
                                   "Data: B8 06 05 04 03 02 01 A1 "}));
   EXPECT_EQ(Tag().Page(1), (std::array<uint8_t, 8>{0xA1, 1, 2, 3, 4, 5, 6, 0xB8}));
@@ -78,7 +78,7 @@ TEST_F(TiCommands, PageReadShowsDataStatusAndRemembersThePage) {
   Tag().LockPageNow(3);
   rig.prompts.Answer("IntEd", "3");
   rig.Run("MnGeneralReadPageCmd");
-  EXPECT_EQ(rig.prompts.shown[0].F("STTitle").text, "Enter page number");
+  EXPECT_EQ(rig.prompts.shown[0].Field("STTitle").text, "Enter page number");
   EXPECT_EQ(rig.Results(), (Lines{"OK: GeneralReadPage Command", "Tag Type: Multi Page Tag",
                                   "Data: 17 16 15 14 13 12 11 10 ", "Page: 3[Read locked page]"}));
   EXPECT_EQ(rig.app->Settings.TirisPage, 3);
@@ -115,14 +115,14 @@ TEST_F(TiCommands, ProgramPageAndLockPage) {
   rig.prompts.Answer("TWriteData2Dlg.IntEd1", "5");
   rig.Run("MnProgramPageCmd");
   const PromptForm& form = rig.prompts.shown[0];
-  EXPECT_EQ(form.F("STTitle1").text, "page（1-17）");
-  EXPECT_EQ(form.F("IntEdit8").label, "(MSB)7");
+  EXPECT_EQ(form.Field("STTitle1").text, "page（1-17）");
+  EXPECT_EQ(form.Field("IntEdit8").label, "(MSB)7");
   EXPECT_EQ(rig.Results(), (Lines{"OK: ProgramPage Command", "Tag Type: Multi Page Tag",
                                   "Data: 07 06 05 04 03 02 01 00 ", "Page: 5[Programming done]"}));
   EXPECT_EQ(rig.app->Settings.TirisPage, 5);
   rig.ClearLog();
   rig.Run("MnLockPageCmd");
-  EXPECT_EQ(rig.prompts.shown[1].F("IntEd").Int(), 5);
+  EXPECT_EQ(rig.prompts.shown[1].Field("IntEd").Int(), 5);
   EXPECT_EQ(rig.Results(), (Lines{"OK: LockPage Command", "Tag Type: Multi Page Tag",
                                   "Data: 07 06 05 04 03 02 01 00 ", "Page: 5[Read locked page]"}));
   EXPECT_TRUE(Tag().PageLocked(5));
@@ -151,7 +151,7 @@ TEST_F(TiCommands, GeneralReadPageCmd2ShowsTheTagTypeOnly) {
   EXPECT_EQ(rig.Results(), (Lines{"OK : GeneralReadPageCmd", "Tag Type: Multi Page Tag"}));
   EXPECT_EQ(rig.app->Settings.TirisPage, 2);
   EXPECT_EQ(rig.app->Settings.BlockNum, 4);
-  EXPECT_FALSE(rig.prompts.shown[0].F("EdString").visible);
+  EXPECT_FALSE(rig.prompts.shown[0].Field("EdString").visible);
 
   // An answer that holds only the echo has no tag type to show.
   rig.ClearLog();
@@ -198,7 +198,7 @@ TEST_F(TiCommands, WriteAndProgramCmd2WithTwoPages) {
   rig.prompts.Answer("IntEd2", "2");
   rig.prompts.Answer("EdString", "00 01 02 03 04 05 06 07 10 11 12 13 14 15 16 17");
   rig.Run("MnWriteAndProgramCmd2");
-  EXPECT_EQ(rig.prompts.shown[0].F("STTitle3").text,
+  EXPECT_EQ(rig.prompts.shown[0].Field("STTitle3").text,
             "Data（Hex）[１Byte 2digits Example：00 01 02 03 04 05 06 07]");
   EXPECT_EQ(rig.Results(), (Lines{"16", "2", "OK : ProgramPage2Cmd"}));
   EXPECT_EQ(Tag().Page(4),

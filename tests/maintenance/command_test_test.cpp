@@ -26,8 +26,8 @@ class CommandTestDialog : public MaintenanceTest {
     EXPECT_FALSE(prompts_.closed.empty());
     return prompts_.closed.back();
   }
-  int64_t Field(const char* name) { return Closed().F(name).Int(); }
-  std::vector<std::string> Memo() { return Closed().F("Memo1").lines; }
+  int64_t Field(const char* name) { return Closed().Field(name).Int(); }
+  std::vector<std::string> Memo() { return Closed().Field("Memo1").lines; }
   static int Count(const Texts& lines, const std::string& line) {
     return static_cast<int>(std::count(lines.begin(), lines.end(), line));
   }
@@ -38,27 +38,27 @@ std::vector<std::string> Visible(const PromptForm& form) {
   for (const char* name : {"Label6", "EdAddr", "AddrStr", "Label8", "EdBlockNum", "Label9",
                            "Label4", "Label5", "Label7", "EdData7", "EdData6", "EdData5", "EdData4",
                            "EdData3", "EdData2", "EdData1", "EdData0"})
-    if (form.F(name).visible) out.push_back(name);
+    if (form.Field(name).visible) out.push_back(name);
   return out;
 }
 
 void Choose(PromptForm& form, const std::string& field, int index) {
-  form.F(field).index = index;
+  form.Field(field).index = index;
   form.Changed(field);
 }
 
 TEST(CommandTestLayout, FamiliesFillTheListAndCommandsShowTheirFields) {
   SetMessageLanguage(Language::English);
   PromptForm form = MakeCoomandDlg1();
-  EXPECT_EQ(form.F("CBCommand").items, (Texts{"ChargeOnlyReadCmd", "WriteAndProgramCmd"}));
+  EXPECT_EQ(form.Field("CBCommand").items, (Texts{"ChargeOnlyReadCmd", "WriteAndProgramCmd"}));
   EXPECT_TRUE(Visible(form).empty());
 
   Choose(form, "RadioGroup1", 1);  // MPT
   EXPECT_EQ(SelectedTestCommand(form), "GeneralReadPageCmd");
   EXPECT_EQ(Visible(form), (Texts{"Label6", "EdAddr", "AddrStr"}));
-  EXPECT_EQ(form.F("Label6").text, "Pege");
-  EXPECT_EQ(form.F("AddrStr").text, "(1-17)");
-  const NumberEditModel& addr = form.F("EdAddr").number;
+  EXPECT_EQ(form.Field("Label6").text, "Pege");
+  EXPECT_EQ(form.Field("AddrStr").text, "(1-17)");
+  const NumberEditModel& addr = form.Field("EdAddr").number;
   EXPECT_EQ(addr.Spec().Min, 1);
   EXPECT_EQ(addr.Spec().Max, 17);
   EXPECT_EQ(addr.IntValue(), 1);
@@ -70,12 +70,12 @@ TEST(CommandTestLayout, FamiliesFillTheListAndCommandsShowTheirFields) {
   Choose(form, "CBCommand", 5);    // ProtectedWrite
   EXPECT_EQ(Visible(form), (Texts{"Label6", "EdAddr", "AddrStr", "Label4", "Label7", "EdData3",
                                   "EdData2", "EdData1", "EdData0"}));
-  EXPECT_EQ(form.F("Label6").text, "Block");
-  EXPECT_EQ(form.F("EdAddr").number.Spec().Max, 15);
+  EXPECT_EQ(form.Field("Label6").text, "Block");
+  EXPECT_EQ(form.Field("EdAddr").number.Spec().Max, 15);
   Choose(form, "CBCommand", 4);  // ProtectedDirectAccess
   EXPECT_EQ(Visible(form),
             (Texts{"Label6", "EdAddr", "AddrStr", "Label8", "EdBlockNum", "Label9"}));
-  EXPECT_EQ(form.F("Label8").text, "Block Number");
+  EXPECT_EQ(form.Field("Label8").text, "Block Number");
 
   Choose(form, "RadioGroup1", 3);  // EM
   Choose(form, "CBCommand", 1);    // WriteWord
@@ -89,21 +89,21 @@ TEST(CommandTestPanel, ColoursOnlyAfterContinuousResults) {
   state.okFlash = kFlashTicks;  // as a single run never sets it, but even so
   for (int i = 0; i < 12; ++i) {
     Timer1Timer(state, form);
-    EXPECT_EQ(form.F("Panel_OKNG").color, kPanelBlack) << "single run, tick " << i;
+    EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelBlack) << "single run, tick " << i;
   }
   state = {.continuous = true, .okFlash = kFlashTicks, .ngFlash = 3};
   EXPECT_TRUE(Timer1Timer(state, form));
-  EXPECT_EQ(form.F("Panel_OKNG").color, kPanelOlive);
+  EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelOlive);
   Timer1Timer(state, form);
-  EXPECT_EQ(form.F("Panel_OKNG").color, kPanelOlive);
+  EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelOlive);
   EXPECT_TRUE(Timer1Timer(state, form));  // the NG flash runs out
-  EXPECT_EQ(form.F("Panel_OKNG").color, kPanelGreen);
+  EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelGreen);
   state.ngFlash = kFlashTicks;
   state.okFlash = 0;
   Timer1Timer(state, form);
-  EXPECT_EQ(form.F("Panel_OKNG").color, kPanelRed);
+  EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelRed);
   for (int i = 0; i < 9; ++i) Timer1Timer(state, form);
-  EXPECT_EQ(form.F("Panel_OKNG").color, kPanelBlack);
+  EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelBlack);
 }
 
 TEST_F(CommandTestDialog, SingleRunCountsOneCommandAndNeverColoursThePanel) {
@@ -111,22 +111,22 @@ TEST_F(CommandTestDialog, SingleRunCountsOneCommandAndNeverColoursThePanel) {
   FormMemoLogPane memo(form, "Memo1");
   CommandTestState state;
   CommandTest(*app_).OKBtnClick(form, state, memo);
-  EXPECT_EQ(form.F("EdOK").Int(), 1);
-  EXPECT_EQ(form.F("EdNg").Int(), 0);
-  EXPECT_EQ(form.F("Memo1").lines, Texts{"OK: Command"});
+  EXPECT_EQ(form.Field("EdOK").Int(), 1);
+  EXPECT_EQ(form.Field("EdNg").Int(), 0);
+  EXPECT_EQ(form.Field("Memo1").lines, Texts{"OK: Command"});
   EXPECT_EQ(state.okFlash, 0);
   for (int i = 0; i < 12; ++i) {
     Timer1Timer(state, form);
-    EXPECT_EQ(form.F("Panel_OKNG").color, kPanelBlack);
+    EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelBlack);
   }
-  form.F("CBfLoop").checked = true;
-  form.F("CBCheckMaxNum").checked = true;
-  form.F("EdMaxNum").number.SetValue(1);
+  form.Field("CBfLoop").checked = true;
+  form.Field("CBCheckMaxNum").checked = true;
+  form.Field("EdMaxNum").number.SetValue(1);
   CommandTest(*app_).OKBtnClick(form, state, memo);
   EXPECT_EQ(state.okFlash, kFlashTicks);
   Timer1Timer(state, form);
-  EXPECT_EQ(form.F("Panel_OKNG").color, kPanelGreen);
-  EXPECT_TRUE(form.A("OKBtn").enabled);
+  EXPECT_EQ(form.Field("Panel_OKNG").color, kPanelGreen);
+  EXPECT_TRUE(form.Action("OKBtn").enabled);
 }
 
 TEST_F(CommandTestDialog, CountLimitRunsExactlyThatManyCommands) {
@@ -142,7 +142,7 @@ TEST_F(CommandTestDialog, CountLimitRunsExactlyThatManyCommands) {
   EXPECT_EQ(Count(memo, "OK: Command"), 3);
   EXPECT_EQ(Count(memo, Tx({0x10})), 3) << "the link's lines go to the dialog's log";
   EXPECT_TRUE(Lines().empty()) << "and not to the main pane";
-  EXPECT_TRUE(prompts_.closed.back().A("OKBtn").enabled);
+  EXPECT_TRUE(prompts_.closed.back().Action("OKBtn").enabled);
 
   Run("MnGetROMVer");
   EXPECT_EQ(TxLines(), Texts{Tx({0x90})}) << "back on the main pane after the dialog";
@@ -160,7 +160,7 @@ TEST_F(CommandTestDialog, CountLimitZeroRunsNone) {
 TEST_F(CommandTestDialog, ErrorStopEndsBeforeTheCommandAfterTheFirstFailure) {
   // The second command fails: the module refuses it.
   prompts_.onRefresh = [this](PromptForm& form) {
-    if (form.F("EdOK").Int() == 1 && form.F("EdNg").Int() == 0)
+    if (form.Field("EdOK").Int() == 1 && form.Field("EdNg").Int() == 0)
       sim_->UpdateFaults([](sim::FaultPlan& f) { f.nack = 1; });
   };
   prompts_.Answer("TCoomandDlg1.CBfLoop", "1");
@@ -227,30 +227,30 @@ TEST_F(CommandTestDialog, FieldsAreRememberedBetweenDialogs) {
   Run("MnCmdTest");
   ASSERT_EQ(prompts_.shown.size(), 1u);
   const PromptForm& again = prompts_.shown[0];
-  EXPECT_EQ(again.F("EdAddr").Int(), 9);
-  EXPECT_EQ(again.F("EdBlockNum").Int(), 2);
-  EXPECT_EQ(again.F("EdData7").Int(), 0xC4);
+  EXPECT_EQ(again.Field("EdAddr").Int(), 9);
+  EXPECT_EQ(again.Field("EdBlockNum").Int(), 2);
+  EXPECT_EQ(again.Field("EdData7").Int(), 0xC4);
   EXPECT_EQ(SelectedTestCommand(again), "ChargeOnlyReadCmd") << "the dialog starts afresh";
 }
 
 TEST_F(CommandTestDialog, LocalActionsClearTheCountersAndTheLog) {
   PromptForm form = MakeCoomandDlg1();
-  form.F("EdOK").number.SetValue(5);
-  form.F("EdNg").number.SetValue(2);
-  form.F("Memo1").lines = {"a", "b"};
+  form.Field("EdOK").number.SetValue(5);
+  form.Field("EdNg").number.SetValue(2);
+  form.Field("Memo1").lines = {"a", "b"};
   form.onAction(form, "BTClear");
-  EXPECT_EQ(form.F("EdOK").Int(), 0);
-  EXPECT_EQ(form.F("EdNg").Int(), 0);
-  EXPECT_EQ(form.F("Memo1").lines.size(), 2u);
+  EXPECT_EQ(form.Field("EdOK").Int(), 0);
+  EXPECT_EQ(form.Field("EdNg").Int(), 0);
+  EXPECT_EQ(form.Field("Memo1").lines.size(), 2u);
   form.onAction(form, "MNClear1");
-  EXPECT_TRUE(form.F("Memo1").lines.empty());
+  EXPECT_TRUE(form.Field("Memo1").lines.empty());
 }
 
 TEST_F(CommandTestDialog, TypedByteStringGetsSumAndCr) {
   prompts_.Answer("TCmdOutpDlg.Edit1", "02 00 4D 01 90 03");
   prompts_.Answer("TCmdOutpDlg.CBSumAutoTx", "1");
   Run("MnChkCmd");
-  EXPECT_TRUE(prompts_.shown.back().F("CBSumAutoTx").visible);
+  EXPECT_TRUE(prompts_.shown.back().Field("CBSumAutoTx").visible);
   const Texts lines = Lines();
   ASSERT_GE(lines.size(), 5u);
   EXPECT_EQ(
@@ -262,7 +262,7 @@ TEST_F(CommandTestDialog, TypedByteStringGetsSumAndCr) {
   // The string is remembered; without the check box it goes out as typed.
   prompts_.Answer("TCmdOutpDlg.CBSumAutoTx", "0");
   Run("MnChkCmd");
-  EXPECT_EQ(prompts_.shown.back().F("Edit1").text, "02 00 4D 01 90 03");
+  EXPECT_EQ(prompts_.shown.back().Field("Edit1").text, "02 00 4D 01 90 03");
   EXPECT_TRUE(HasLine("02 00 4D 01 90 03 "));
 }
 

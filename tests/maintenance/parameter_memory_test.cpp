@@ -46,7 +46,7 @@ TEST(FlashSetDialog, KeyPresets) {
   const IdKey settings = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
   PromptForm form = MakeFlashSet1Dlg(settings);
   EXPECT_EQ(GetKey(form), kSecondFixedKey) << "what the dialog opens with";
-  EXPECT_EQ(form.F("EdKey1").number.Text(), "3C");
+  EXPECT_EQ(form.Field("EdKey1").number.Text(), "3C");
   form.onAction(form, "Button1");
   EXPECT_EQ(GetKey(form), kFirstFixedKey);
   form.onAction(form, "Button3");
@@ -63,20 +63,20 @@ TEST_F(ParameterMemoryTest, DialogShowsTheWordsAndWritesThemBackWithoutWaiting) 
   ASSERT_EQ(prompts_.shown.size(), 1u);
   const PromptForm& dlg = prompts_.shown[0];
   auto item = [&](const char* rg) {
-    const PromptField& f = dlg.F(rg);
+    const PromptField& f = dlg.Field(rg);
     return f.items[static_cast<size_t>(f.index)];
   };
   EXPECT_EQ(item("RG_Bit1"), "鳴らす");
   EXPECT_EQ(item("RG_Bit10"), "1");
   EXPECT_EQ(item("RG_Bit0"), "TIRIS");
   EXPECT_EQ(item("CBRWSpeed"), "19.2kbps");
-  EXPECT_EQ(dlg.F("EdMemSW11").Int(), 1500);
-  EXPECT_EQ(dlg.F("EdMemSW2_1").Int(), 0x05);
-  EXPECT_EQ(dlg.F("EdMemSW2_2").Int(), 0x04);
-  EXPECT_EQ(dlg.F("EdMemSW7").Int(), 0x2039);
-  EXPECT_EQ(dlg.F("EdBank").Int(), 3);
-  EXPECT_EQ(dlg.F("EdSelAddr").number.Text(), "FF");
-  EXPECT_FALSE(dlg.F("RG_Bit3").enabled);
+  EXPECT_EQ(dlg.Field("EdMemSW11").Int(), 1500);
+  EXPECT_EQ(dlg.Field("EdMemSW2_1").Int(), 0x05);
+  EXPECT_EQ(dlg.Field("EdMemSW2_2").Int(), 0x04);
+  EXPECT_EQ(dlg.Field("EdMemSW7").Int(), 0x2039);
+  EXPECT_EQ(dlg.Field("EdBank").Int(), 3);
+  EXPECT_EQ(dlg.Field("EdSelAddr").number.Text(), "FF");
+  EXPECT_FALSE(dlg.Field("RG_Bit3").enabled);
   EXPECT_TRUE(dlg.hiddenPages.empty());
 
   EXPECT_EQ(TxLines().size(), 2u);
@@ -114,7 +114,7 @@ TEST_F(ParameterMemoryTest, DialogFieldsGoToTheirBitsBytesAndWords) {
 TEST_F(ParameterMemoryTest, SpeedCodeThatNamesNoSpeedIsKept) {
   SetWord(1, 0xE230);  // code 7
   Run("MnParaSet1");
-  EXPECT_EQ(prompts_.shown[0].F("CBRWSpeed").index, -1);
+  EXPECT_EQ(prompts_.shown[0].Field("CBRWSpeed").index, -1);
   WaitForCommands(2);
   EXPECT_EQ(Word(1), 0xE230);
 }
@@ -137,13 +137,13 @@ TEST_F(ParameterMemoryTest, SystemParameterShowsTheFlagsOnly) {
   ASSERT_EQ(prompts_.shown.size(), 1u);
   const PromptForm& dlg = prompts_.shown[0];
   for (int bit = 0; bit < 8; ++bit) {
-    const PromptField& rg = dlg.F("RG_Bit" + std::to_string(bit));
+    const PromptField& rg = dlg.Field("RG_Bit" + std::to_string(bit));
     EXPECT_EQ(rg.index, bit == 1 || bit == 4 ? 1 : 0) << bit;
     EXPECT_TRUE(rg.visible);
   }
   for (const char* hidden : {"RG_Bit8", "RG_Bit12", "CBRWSpeed", "Label49", "EdBank", "EdPage",
                              "EdSelAddr", "EdTagCode"})
-    EXPECT_FALSE(dlg.F(hidden).visible) << hidden;
+    EXPECT_FALSE(dlg.Field(hidden).visible) << hidden;
   EXPECT_EQ(dlg.hiddenPages, (Texts{"TabSheet2", "TabSheet3"}));
   EXPECT_EQ(TxLines(), (Texts{Tx({0x03, 0x00}), Tx({0x04, 0x00, 0x12})}));
   EXPECT_EQ(HandlerLines(), Texts{"OK: Set System Parameter"});
@@ -171,9 +171,9 @@ TEST_F(ParameterMemoryTest, EepromReadSendsStartAndCount) {
   Run("EEPROMRead1");
   const PromptForm& dlg = prompts_.shown[0];
   EXPECT_EQ(dlg.caption, "Read Flash data");
-  EXPECT_EQ(dlg.F("STTitle1").text, "Start");
-  EXPECT_EQ(dlg.F("STTitle2").text, "End");
-  EXPECT_FALSE(dlg.F("IntEd3").visible);
+  EXPECT_EQ(dlg.Field("STTitle1").text, "Start");
+  EXPECT_EQ(dlg.Field("STTitle2").text, "End");
+  EXPECT_FALSE(dlg.Field("IntEd3").visible);
   prompts_.Answer("TInp3Data1Dlg.IntEd1", "11");
   prompts_.Answer("TInp3Data1Dlg.IntEd2", "2");
   Run("EEPROMRead1");

@@ -47,8 +47,8 @@ TEST_F(ReaderCommandsTest, BuzzerWaitsAndLogsOnlyWhenAReplyIsAsked) {
   EXPECT_TRUE(HandlerLines().empty()) << "no wait, so no time-out and no result line";
   const PromptForm& dlg = prompts_.shown.back();
   EXPECT_EQ(dlg.caption, "ブザー音の指定(0:OFF,255:連続)");
-  EXPECT_EQ(dlg.F("STTitle1").text, "返信(1:あり)");
-  EXPECT_FALSE(dlg.F("EdString").visible);
+  EXPECT_EQ(dlg.Field("STTitle1").text, "返信(1:あり)");
+  EXPECT_FALSE(dlg.Field("EdString").visible);
 
   Run("MnBuzContON");
   Run("MnBuzOFF");
@@ -120,9 +120,9 @@ TEST_F(ReaderCommandsTest, LfCarrierItemsAndToolButtons) {
   Run("LFON1");
   const PromptForm& dlg = prompts_.shown.back();
   EXPECT_EQ(dlg.caption, "LF ON command");
-  EXPECT_EQ(dlg.F("STTitle").text, "Enter LF ON Time [Max 5000]ms.");
-  EXPECT_EQ(dlg.F("STTitle2").text, "No other commands are accepted in this mode.");
-  EXPECT_FALSE(dlg.F("IntEd").number.Spec().Limit);
+  EXPECT_EQ(dlg.Field("STTitle").text, "Enter LF ON Time [Max 5000]ms.");
+  EXPECT_EQ(dlg.Field("STTitle2").text, "No other commands are accepted in this mode.");
+  EXPECT_FALSE(dlg.Field("IntEd").number.Spec().Limit);
   Run("ON1");
   bool on = false;
   sim_->WithModule([&](sim::Module& m) { on = m.CarrierOn(sim::Clock::now()); });
@@ -153,7 +153,7 @@ TEST_F(ReaderCommandsTest, BuzzerFrequencyReadsPromptsWritesAndRestarts) {
   Run("MnSetBuz");
   const PromptForm& dlg = prompts_.shown.back();
   EXPECT_EQ(dlg.caption, "周波数の設定");
-  EXPECT_EQ(dlg.F("STTitle").text, "周波数を設定してください。(1500Hz or 4000Hz)");
+  EXPECT_EQ(dlg.Field("STTitle").text, "周波数を設定してください。(1500Hz or 4000Hz)");
   EXPECT_EQ(TxLines(),
             (Texts{Tx({0x0D, 0x0B, 0x01}), Tx({0x0E, 0x0B, 0x01, 0xA0, 0x0F}), Tx({0x0A})}));
   EXPECT_EQ(HandlerLines(), (Texts{"8000Hz", "OK: Restart Command", "周波数設定 : OK"}));
@@ -229,10 +229,10 @@ TEST_F(ReaderCommandsTest, ComSpeedWithAnUnknownIndexOpensWithNoItemSelected) {
   Run("COMSpeed1");
   const PromptForm& dlg = prompts_.shown.back();
   EXPECT_EQ(dlg.caption, "Select COM Speed");
-  EXPECT_EQ(dlg.F("Label1").text, "COM Speed");
-  EXPECT_EQ(dlg.F("ComboBox1").items,
+  EXPECT_EQ(dlg.Field("Label1").text, "COM Speed");
+  EXPECT_EQ(dlg.Field("ComboBox1").items,
             (Texts{"9600bps", "19.2kbps", "38.4kbps", "57.6kbps", "115.2kbps"}));
-  EXPECT_EQ(dlg.F("ComboBox1").index, 1) << "the answer";
+  EXPECT_EQ(dlg.Field("ComboBox1").index, 1) << "the answer";
   EXPECT_EQ(TxLines(), (Texts{Tx({0x03, 0x01}), Tx({0x04, 0x01, 0x01}), Tx({0x0A})}));
   EXPECT_EQ(HandlerLines(), Texts{"OK: Set COM Speed"}) << "the restart has no line of its own";
   EXPECT_EQ(LocalRate(), TBaudRate::br19200);
@@ -243,7 +243,7 @@ TEST_F(ReaderCommandsTest, ComSpeedWithAnUnknownIndexOpensWithNoItemSelected) {
 TEST_F(ReaderCommandsTest, ComSpeedOpensOnTheCurrentIndex) {
   prompts_.CancelFirst();
   Run("COMSpeed1");
-  EXPECT_EQ(prompts_.shown.back().F("ComboBox1").index, 3) << "57600 at power-up";
+  EXPECT_EQ(prompts_.shown.back().Field("ComboBox1").index, 3) << "57600 at power-up";
   EXPECT_EQ(TxLines().size(), 1u) << "Cancel after the read";
 }
 
@@ -276,8 +276,8 @@ TEST_F(ReaderCommandsTest, LfPowerTakesAValueBeyondTheSuggestedRange) {
   Run("PWMDuty1");
   const PromptForm& dlg = prompts_.shown.back();
   EXPECT_EQ(dlg.caption, "Set  LF transmission Level");
-  EXPECT_EQ(dlg.F("STTitle").text, "Set the transmission level (MAX: 50)");
-  EXPECT_FALSE(dlg.F("IntEd").number.Spec().Limit);
+  EXPECT_EQ(dlg.Field("STTitle").text, "Set the transmission level (MAX: 50)");
+  EXPECT_FALSE(dlg.Field("IntEd").number.Spec().Limit);
   EXPECT_EQ(TxLines(), (Texts{Tx({0x03, 0x02}), Tx({0x04, 0x02, 0xC8, 0x00})}));
   EXPECT_EQ(HandlerLines(), Texts{"OK: Set LF Power"});
   EXPECT_EQ(Word(14), 200);

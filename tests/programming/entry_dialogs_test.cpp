@@ -54,17 +54,17 @@ TEST(SetAnimalId1, OpensFromTheStoredCodeAndKeepsCountry999WhenCancelled) {
   rig.prompts.CancelFirst();
   rig.Run("AnimalIDWrite1");
   const PromptForm& f = rig.prompts.shown.at(0);
-  EXPECT_EQ(f.F("RGSelAnimal").index, 2);
-  EXPECT_EQ(f.F("RGSelAnimal").items[2], "豚(12)");
-  EXPECT_EQ(f.F("EdMakerCode").Int(), 12);
-  EXPECT_EQ(f.F("EdID0").Int(), 34567890);
-  EXPECT_EQ(f.F("STID").text, "999121234567890");
-  EXPECT_EQ(f.F("EdRectag").Int(), 3);
-  EXPECT_EQ(f.F("RGRUDI").index, 1);
-  EXPECT_EQ(f.F("RGFlag").index, 1);
-  EXPECT_TRUE(f.F("CBfLock").visible) << "the SIC279 may lock";
-  EXPECT_FALSE(f.F("CBfLock").checked);
-  EXPECT_FALSE(f.F("EdCountryCode").enabled);
+  EXPECT_EQ(f.Field("RGSelAnimal").index, 2);
+  EXPECT_EQ(f.Field("RGSelAnimal").items[2], "豚(12)");
+  EXPECT_EQ(f.Field("EdMakerCode").Int(), 12);
+  EXPECT_EQ(f.Field("EdID0").Int(), 34567890);
+  EXPECT_EQ(f.Field("STID").text, "999121234567890");
+  EXPECT_EQ(f.Field("EdRectag").Int(), 3);
+  EXPECT_EQ(f.Field("RGRUDI").index, 1);
+  EXPECT_EQ(f.Field("RGFlag").index, 1);
+  EXPECT_TRUE(f.Field("CBfLock").visible) << "the SIC279 may lock";
+  EXPECT_FALSE(f.Field("CBfLock").checked);
+  EXPECT_FALSE(f.Field("EdCountryCode").enabled);
   stored.countryCode = 999;
   EXPECT_EQ(AnimalIdCode::FromBytes(rig.app->Settings.ANI_ID), stored)
       << "country 999 even after Cancel, all else as it was";
@@ -72,15 +72,15 @@ TEST(SetAnimalId1, OpensFromTheStoredCodeAndKeepsCountry999WhenCancelled) {
 
 TEST(SetAnimalId1, StidFollowsEveryFieldAndAnUnknownAnimalCodeIsAPet) {
   PromptForm f = MakeSetAnimalID1Dlg(AnimalIdCode::Animal(999, 91500000001).Encode(), false);
-  EXPECT_EQ(f.F("RGSelAnimal").index, 3) << "09 is no item: \"ペット(14)\"";
-  EXPECT_EQ(f.F("STID").text, "999141500000001");
-  EXPECT_FALSE(f.F("CBfLock").visible);
-  ScriptedPrompts::ApplyValue(f, f.F("RGSelAnimal"), "牛(10)");
-  EXPECT_EQ(f.F("STID").text, "999101500000001");
-  ScriptedPrompts::ApplyValue(f, f.F("EdMakerCode"), "7");
-  ScriptedPrompts::ApplyValue(f, f.F("EdID0"), "42");
-  EXPECT_EQ(f.F("STID").text, "999100700000042");
-  f.F("RGSelAnimal").index = -1;  // no item chosen
+  EXPECT_EQ(f.Field("RGSelAnimal").index, 3) << "09 is no item: \"ペット(14)\"";
+  EXPECT_EQ(f.Field("STID").text, "999141500000001");
+  EXPECT_FALSE(f.Field("CBfLock").visible);
+  ScriptedPrompts::ApplyValue(f, f.Field("RGSelAnimal"), "牛(10)");
+  EXPECT_EQ(f.Field("STID").text, "999101500000001");
+  ScriptedPrompts::ApplyValue(f, f.Field("EdMakerCode"), "7");
+  ScriptedPrompts::ApplyValue(f, f.Field("EdID0"), "42");
+  EXPECT_EQ(f.Field("STID").text, "999100700000042");
+  f.Field("RGSelAnimal").index = -1;  // no item chosen
   EXPECT_EQ(ComposeStid(f), "999140700000042");
   EXPECT_EQ(AnimalIdCode::Decode(SetAnimalId1Code(f)).nationalId, 140700000042u);
 }
@@ -101,7 +101,7 @@ TEST(SetAnimalId1, Sic7888WriteComposesEveryFieldWithoutTheConfigurationStep) {
                                      {"RGDataBlockFlag", "1"}})
     rig.prompts.Answer(field, value);
   rig.Run("AnimalIDWrite3");
-  EXPECT_EQ(rig.prompts.shown.at(0).F("STID").text, "999111500000001");
+  EXPECT_EQ(rig.prompts.shown.at(0).Field("STID").text, "999111500000001");
   EXPECT_EQ(rig.Sent(), (Lines{"86 01 01 FB EA F5 D9 F9 8B DF "}));
   EXPECT_EQ(rig.Results(), (Lines{"OK: IDWrite[SIC7888] Command"}));
   EXPECT_EQ(rig.app->Settings.ANI_ID,

@@ -27,7 +27,7 @@ struct FormatRig : ProgRig {
     With<sim::Sic7888Tag>(0, [&](sim::Sic7888Tag& t) { b = t.BlockAt(block); });
     return b;
   }
-  const PromptField& Status(size_t step) { return prompts.seen.at(step).F("PStatus"); }
+  const PromptField& Status(size_t step) { return prompts.seen.at(step).Field("PStatus"); }
 };
 
 TEST(FecavaSetup, WriteLaysTheImageIntoBlocks4To6AndReadsItBack) {
@@ -54,9 +54,9 @@ TEST(FecavaSetup, WriteLaysTheImageIntoBlocks4To6AndReadsItBack) {
             (std::array<uint8_t, 5>{0x7F, 2, 3, 4, 5}));
   rig.prompts.CancelFirst();
   rig.Run("FecavaID1");
-  EXPECT_EQ(rig.prompts.shown.back().F("EdID1").number.Text(), "7F");
-  EXPECT_FALSE(rig.prompts.shown.back().F("CBAutoIncrement").visible);
-  EXPECT_FALSE(rig.prompts.shown.back().F("RGHexDecimal").visible);
+  EXPECT_EQ(rig.prompts.shown.back().Field("EdID1").number.Text(), "7F");
+  EXPECT_FALSE(rig.prompts.shown.back().Field("CBAutoIncrement").visible);
+  EXPECT_FALSE(rig.prompts.shown.back().Field("RGHexDecimal").visible);
 }
 
 TEST(FecavaSetup, FailedBlockWriteStopsAndLeavesTheBlocksBeforeIt) {
@@ -84,20 +84,20 @@ TEST(EmIdSetup, WriteOfTheExampleAndItsIncrementInHexadecimal) {
   rig.prompts.Then("BtReadTag", {{"RGHexDecimal", "0"}});
   rig.prompts.Then("CloseBox");
   rig.Run("EMID1");
-  EXPECT_EQ(rig.prompts.shown.at(0).F("EdIDData_Hex").text, "0504030201");
-  EXPECT_TRUE(rig.prompts.shown.at(0).F("EdIDData_Hex").visible);
-  EXPECT_FALSE(rig.prompts.shown.at(0).F("EdIDData").visible);
+  EXPECT_EQ(rig.prompts.shown.at(0).Field("EdIDData_Hex").text, "0504030201");
+  EXPECT_TRUE(rig.prompts.shown.at(0).Field("EdIDData_Hex").visible);
+  EXPECT_FALSE(rig.prompts.shown.at(0).Field("EdIDData").visible);
   EXPECT_EQ(rig.At(1), (Block{0xC0, 0x34, 0x00, 0x00}));
   EXPECT_EQ(rig.At(4), (Block{0xFF, 0x81, 0x40, 0x48}));
   EXPECT_EQ(rig.At(5), (Block{0x0C, 0x02, 0x80, 0x62}));
   EXPECT_EQ(rig.Status(1).text, "OK: Write Tag");
   EXPECT_EQ(rig.Status(1).color, kGreen);
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdIDData_Hex").text, "0504030202");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdIDData_Hex").text, "0504030202");
   EXPECT_EQ(rig.Status(2).text, "Tag Data: 0504030201");
   EXPECT_EQ(rig.Status(2).color, kNormal);
   EXPECT_EQ(rig.Status(3).text, "Tag Data: 21542142465");
   EXPECT_EQ(rig.Status(3).color, kNormal);
-  EXPECT_EQ(rig.prompts.seen.at(3).F("EdIDData").Int(), 0x0504030202) << "switched to decimal";
+  EXPECT_EQ(rig.prompts.seen.at(3).Field("EdIDData").Int(), 0x0504030202) << "switched to decimal";
   // Taken back however the dialog closed.
   EXPECT_EQ(rig.app->Settings.EMId, 0x0504030202u);
   EXPECT_EQ(rig.app->Settings.EMID_AutoIncrement, 1);
@@ -114,21 +114,21 @@ TEST(EmIdSetup, IncrementAfterTheLargestEmIdGivesOne) {
   rig.prompts.Then("BtWriteTag");
   rig.prompts.Then("CancelBtn");
   rig.Run("EMID1");
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdIDData").Int(), 1);
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdIDData").Int(), 1);
   EXPECT_EQ(rig.app->Settings.EMId, 1u);
 }
 
 TEST(EmIdSetup, FieldsLimitWhatIsTyped) {
   PromptForm f = MakeIDWrite1Dlg({.emId = 5, .autoIncrement = false, .base = 0});
-  ScriptedPrompts::ApplyValue(f, f.F("EdIDData"), "2000000000000");
+  ScriptedPrompts::ApplyValue(f, f.Field("EdIDData"), "2000000000000");
   EXPECT_EQ(EmIdOfFields(f), 1099511627775u) << "set back to the largest EM ID";
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal"), "1");
-  EXPECT_EQ(f.F("EdIDData_Hex").text, "FFFFFFFFFF");
-  ScriptedPrompts::ApplyValue(f, f.F("EdIDData_Hex"), "0G1Zé2345678FFFF");
-  EXPECT_EQ(f.F("EdIDData_Hex").text, "0G1Zé23456") << "ten characters at most";
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal"), "1");
+  EXPECT_EQ(f.Field("EdIDData_Hex").text, "FFFFFFFFFF");
+  ScriptedPrompts::ApplyValue(f, f.Field("EdIDData_Hex"), "0G1Zé2345678FFFF");
+  EXPECT_EQ(f.Field("EdIDData_Hex").text, "0G1Zé23456") << "ten characters at most";
   EXPECT_EQ(EmIdOfFields(f), 0x0010023456u) << "other characters count as 0";
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal"), "0");
-  EXPECT_EQ(f.F("EdIDData").Int(), 0x0010023456);
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal"), "0");
+  EXPECT_EQ(f.Field("EdIDData").Int(), 0x0010023456);
 }
 
 TEST(EmIdSetup, ReadOfAnotherTagTypeFails) {
@@ -155,10 +155,10 @@ TEST(BdeSetup, WriteOfTheExampleIncrementsTheSerialToOne) {
                                "86 01 FF FF FF FF 00 00 40 40 ", "70 01 ", "70 01 "}));
   EXPECT_EQ(rig.Status(1).text, "OK: IDWriteCmd");
   EXPECT_EQ(rig.Status(1).color, kGreen);
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdSerialNumber").Int(), 1);
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdSerialNumber").Int(), 1);
   EXPECT_EQ(rig.Status(2).text, "Tag Data: 0 1 00400000 03FF 3FFFFF");
   EXPECT_EQ(rig.Status(2).color, kNormal);
-  EXPECT_EQ(rig.prompts.seen.at(2).F("EdSerialNumber").number.Text(), "1");
+  EXPECT_EQ(rig.prompts.seen.at(2).Field("EdSerialNumber").number.Text(), "1");
   EXPECT_EQ(rig.Status(3).text, "Tag Data: 0 1 4194304 1023 4194303");
   // "Close" composes the fields: serial 1.
   EXPECT_EQ(rig.app->Settings.BDEId2, 0x40400000FFC00001u);
@@ -179,10 +179,10 @@ TEST(BdeSetup, TheCloseBoxKeepsTheCodeOfTheLastWrite) {
   rig.prompts.Then("CloseBox", {{"EdSerialNumber", "77"}, {"RGHexDecimal", "1"}});
   rig.Run("BDE1");
   const PromptForm& shown = rig.prompts.shown.at(0);
-  EXPECT_EQ(shown.F("EdFlag").Int(), 0);
-  EXPECT_FALSE(shown.F("EdFlag").enabled);
-  EXPECT_EQ(shown.F("EdApplicationCode").Int(), 4194304);
-  EXPECT_FALSE(shown.F("EdApplicationCode").enabled);
+  EXPECT_EQ(shown.Field("EdFlag").Int(), 0);
+  EXPECT_FALSE(shown.Field("EdFlag").enabled);
+  EXPECT_EQ(shown.Field("EdApplicationCode").Int(), 4194304);
+  EXPECT_FALSE(shown.Field("EdApplicationCode").enabled);
   EXPECT_EQ(rig.Sent().back(), "86 01 05 00 C0 FF 00 00 40 40 ");
   EXPECT_EQ(rig.app->Settings.BDEId2, 0x40400000FFC00005u) << "no increment: the written code";
   EXPECT_EQ(rig.app->Settings.fBDEDispHex, 1);
@@ -205,11 +205,11 @@ TEST(BdeSetup, FailedConfigurationStopsBeforeTheWrite) {
 TEST(BdeSetup, FieldsSwitchBaseTogether) {
   PromptForm f =
       MakeBDEIdWrite1Dlg({.code = 0x40400000FFFFFFFF, .autoIncrement = false, .base = 1});
-  EXPECT_EQ(f.F("EdSerialNumber").number.Text(), "3FFFFF");
-  EXPECT_EQ(f.F("EdApplicationCode").number.Text(), "400000");
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal"), "0");
-  EXPECT_EQ(f.F("EdManufacturerCode").number.Text(), "1023");
-  EXPECT_EQ(f.F("EdSerialNumber").number.Text(), "4194303");
+  EXPECT_EQ(f.Field("EdSerialNumber").number.Text(), "3FFFFF");
+  EXPECT_EQ(f.Field("EdApplicationCode").number.Text(), "400000");
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal"), "0");
+  EXPECT_EQ(f.Field("EdManufacturerCode").number.Text(), "1023");
+  EXPECT_EQ(f.Field("EdSerialNumber").number.Text(), "4194303");
   EXPECT_EQ(BdeCodeOfFields(f), 0x40400000FFFFFFFFu);
 }
 

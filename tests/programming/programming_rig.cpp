@@ -18,7 +18,7 @@ std::string StepPrompts::Interact(PromptForm& form) {
       form.activePage = value;
       form.Changed(kPageControl);
     } else {
-      ApplyValue(form, form.F(name), value);
+      ApplyValue(form, form.Field(name), value);
     }
   }
   return step.press;

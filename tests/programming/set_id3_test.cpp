@@ -49,7 +49,7 @@ TEST(SetId3Sic7888, WriteOnAConfiguredChipSkipsTheBlockWrite) {
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite3");
   EXPECT_EQ(rig.Sent(), (Lines{"81 01 01 ", "86 01 " + kDefaultCode}));
-  EXPECT_EQ(rig.prompts.seen.at(1).F("Panel3").text, "OK: Animal ID Write Command");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("Panel3").text, "OK: Animal ID Write Command");
 }
 
 TEST(SetId3Sic7888, DeclinedLockIsAFailedWriteAndSendsNothing) {
@@ -61,7 +61,7 @@ TEST(SetId3Sic7888, DeclinedLockIsAFailedWriteAndSendsNothing) {
   EXPECT_EQ(rig.prompts.confirmations, (Lines{"Can not rewrite data but is good?"}));
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.Results(), (Lines{"NG: Industrial ID Write Command"}));
-  EXPECT_EQ(rig.prompts.seen.at(1).F("Panel3").text, "NG: Industrial ID Write Command");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("Panel3").text, "NG: Industrial ID Write Command");
 }
 
 TEST(SetId3Sic7888, AcceptedLockAddsTheQuestionOnly) {
@@ -85,7 +85,7 @@ TEST(SetId3Sic279, LockIsAskedAndNoSendsNothingAtAll) {
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite1");
   EXPECT_EQ(rig.prompts.confirmations.size(), 2u);
-  EXPECT_EQ(rig.prompts.seen.at(1).F("Panel3").text, "") << "No: nothing logged or shown";
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("Panel3").text, "") << "No: nothing logged or shown";
   EXPECT_EQ(rig.Sent(), (Lines{"59 01 " + kDefaultCode + "01 "}));
   EXPECT_EQ(rig.Results(), (Lines{"OK: Animal ID Write Command"}));
   bool locked = false;
@@ -145,12 +145,12 @@ TEST(SetId3Read, TheTabDecidesWhichCodesAreAccepted) {
   rig.Run("AnimalIDWrite3");
   const auto& seen = rig.prompts.seen;
   ASSERT_EQ(seen.size(), 4u);
-  EXPECT_EQ(seen[1].F("Panel3").text, "NG: Read Tag");
-  EXPECT_EQ(seen[1].F("Panel3").color, 0xFF0000);
-  EXPECT_EQ(seen[2].F("Panel3").text, "ID : 0000000000000000005");
-  EXPECT_EQ(seen[2].F("Panel3").color, -1);
-  EXPECT_EQ(seen[3].F("Panel3").text, "ID : 0000000000000005");
-  EXPECT_EQ(seen[3].F("EdIndustrial").text, "0000000000000001") << "a read changes no field";
+  EXPECT_EQ(seen[1].Field("Panel3").text, "NG: Read Tag");
+  EXPECT_EQ(seen[1].Field("Panel3").color, 0xFF0000);
+  EXPECT_EQ(seen[2].Field("Panel3").text, "ID : 0000000000000000005");
+  EXPECT_EQ(seen[2].Field("Panel3").color, -1);
+  EXPECT_EQ(seen[3].Field("Panel3").text, "ID : 0000000000000005");
+  EXPECT_EQ(seen[3].Field("EdIndustrial").text, "0000000000000001") << "a read changes no field";
   EXPECT_EQ(rig.Sent(), (Lines{"70 01 ", "70 01 ", "70 01 "}));
   EXPECT_TRUE(rig.Results().empty());
 }
@@ -161,8 +161,8 @@ TEST(SetId3Read, AnimalCodeOfASic279ReadsAsReadOnlyTag) {
   rig.prompts.Then("Button1", {{"PageControl1", "TabSheet2"}});
   rig.prompts.Then("CloseBox");
   rig.Run("AnimalIDWrite1");
-  EXPECT_EQ(rig.prompts.seen.at(1).F("Panel3").text, "Tag Data: 999 141500000001");
-  EXPECT_EQ(rig.prompts.seen.at(2).F("Panel3").text, "NG: Read Tag");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("Panel3").text, "Tag Data: 999 141500000001");
+  EXPECT_EQ(rig.prompts.seen.at(2).Field("Panel3").text, "NG: Read Tag");
   EXPECT_EQ(rig.Sent(), (Lines{"71 ", "71 "}));
 }
 
@@ -174,7 +174,7 @@ TEST(SetId3Read, AnIdReadCutShortIsNoCode) {
   rig.prompts.Then("Button1", {{"PageControl1", kAnimalTab}});
   rig.prompts.Then("CloseBox");
   rig.Run("AnimalIDWrite1");
-  EXPECT_EQ(rig.prompts.seen.at(1).F("Panel3").text, "NG: Read Tag");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("Panel3").text, "NG: Read Tag");
 }
 
 TEST(SetId3AutoIncrement, NationalIdBeyond38BitsStartsAgainAtZero) {
@@ -184,7 +184,7 @@ TEST(SetId3AutoIncrement, NationalIdBeyond38BitsStartsAgainAtZero) {
   rig.prompts.Then("OKBtn");
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite1");
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdNationalCode").Int(), 0);
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdNationalCode").Int(), 0);
   EXPECT_EQ(rig.Sent(),
             (Lines{"59 00 FF FF FF FF FF F9 00 80 01 ", "59 00 00 00 00 00 C0 F9 00 80 01 "}));
   EXPECT_EQ(fdx::AnimalIdCode::FromBytes(rig.app->Settings.ANI_ID).nationalId, 1u);
@@ -197,10 +197,10 @@ TEST(SetId3AutoIncrement, IndustrialNumberReachingBit63StartsAgainAtZero) {
   rig.prompts.Then("OKBtn");
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite1");
-  EXPECT_EQ(rig.prompts.shown.at(0).F("EdIndustrial").text, "9223372036854775807");
+  EXPECT_EQ(rig.prompts.shown.at(0).Field("EdIndustrial").text, "9223372036854775807");
   EXPECT_EQ(rig.Sent(), (Lines{"59 00 FF FF FF FF FF FF FF 7F 01 "}));
   EXPECT_EQ(rig.Results(), (Lines{"OK: Industrial ID Write Command"}));
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdIndustrial").text, "0");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdIndustrial").text, "0");
   EXPECT_EQ(rig.app->Settings.IND_ID, (fdx::IdBytes{}));
 }
 
@@ -210,13 +210,13 @@ TEST(SetId3AutoIncrement, FieldsStayAfterAFailedWriteOrWithoutTheCheckBox) {
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite1");
   EXPECT_EQ(rig.Results().back(), "NG: Industrial ID Write Command");
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdIndustrial").text, "1");
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdIndustrial").text, "1");
 
   ProgRig rig2({MakeTag("sic279")});
   rig2.prompts.Then("OKBtn", {{"CBAutoInc", "0"}});
   rig2.prompts.Then("CancelBtn");
   rig2.Run("AnimalIDWrite1");
-  EXPECT_EQ(rig2.prompts.seen.at(1).F("EdIndustrial").text, "1");
+  EXPECT_EQ(rig2.prompts.seen.at(1).Field("EdIndustrial").text, "1");
   EXPECT_EQ(rig2.app->Settings.fIncValue, 0);
 }
 
@@ -224,27 +224,27 @@ TEST(SetId3Industrial, HexadecimalBaseFromDecHexMode) {
   OptionSettings s;
   s.DecHexMode = 1;
   const PromptForm f = MakeSetID3Dlg(SetId3Mode::Em4305, s, 999);
-  EXPECT_EQ(f.F("EdIndustrial").text, "0000000000000001");
-  EXPECT_EQ(f.F("RGHexDecimal2").index, 1);
+  EXPECT_EQ(f.Field("EdIndustrial").text, "0000000000000001");
+  EXPECT_EQ(f.Field("RGHexDecimal2").index, 1);
   EXPECT_EQ(f.activePage, "TabSheet2") << "opens on \"Industrial\"";
-  EXPECT_EQ(f.F("EdCountryCode").Int(), 999);
-  EXPECT_FALSE(f.F("EdCountryCode").enabled);
-  EXPECT_EQ(f.F("EdNationalCode").Int(), 141500000001);
+  EXPECT_EQ(f.Field("EdCountryCode").Int(), 999);
+  EXPECT_FALSE(f.Field("EdCountryCode").enabled);
+  EXPECT_EQ(f.Field("EdNationalCode").Int(), 141500000001);
   EXPECT_EQ(f.caption, "EM4305; Animal ID Write");
 }
 
 TEST(SetId3Industrial, BaseSwitchConvertsTheText) {
   PromptForm f = MakeSetID3Dlg(SetId3Mode::Sic279, OptionSettings{}, 999);
-  f.F("EdIndustrial").text = "255";
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal2"), "1");
-  EXPECT_EQ(f.F("EdIndustrial").text, "00000000000000FF");
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal2"), "1");
-  EXPECT_EQ(f.F("EdIndustrial").text, "00000000000000FF") << "the chosen base again: no change";
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal2"), "0");
-  EXPECT_EQ(f.F("EdIndustrial").text, "255");
-  f.F("EdIndustrial").text = "12a";
-  ScriptedPrompts::ApplyValue(f, f.F("RGHexDecimal2"), "1");
-  EXPECT_EQ(f.F("EdIndustrial").text, "12a") << "no decimal number: left as typed";
+  f.Field("EdIndustrial").text = "255";
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal2"), "1");
+  EXPECT_EQ(f.Field("EdIndustrial").text, "00000000000000FF");
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal2"), "1");
+  EXPECT_EQ(f.Field("EdIndustrial").text, "00000000000000FF") << "the chosen base again: no change";
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal2"), "0");
+  EXPECT_EQ(f.Field("EdIndustrial").text, "255");
+  f.Field("EdIndustrial").text = "12a";
+  ScriptedPrompts::ApplyValue(f, f.Field("RGHexDecimal2"), "1");
+  EXPECT_EQ(f.Field("EdIndustrial").text, "12a") << "no decimal number: left as typed";
 }
 
 TEST(SetId3Industrial, HexadecimalWriteAndIncrementKeepTheBase) {
@@ -254,7 +254,7 @@ TEST(SetId3Industrial, HexadecimalWriteAndIncrementKeepTheBase) {
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite1");
   EXPECT_EQ(rig.Sent(), (Lines{"59 00 FF 00 00 00 00 00 00 00 01 "})) << "bit 63 cleared";
-  EXPECT_EQ(rig.prompts.seen.at(1).F("EdIndustrial").text, "0000000000000000")
+  EXPECT_EQ(rig.prompts.seen.at(1).Field("EdIndustrial").text, "0000000000000000")
       << "the sum has bit 63 set";
   EXPECT_EQ(rig.app->Settings.DecHexMode, 1);
 }

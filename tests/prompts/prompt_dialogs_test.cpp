@@ -33,13 +33,13 @@ TEST(PromptForms, ControlNames) {
 TEST(PromptForms, InputIntDlg2ShowsTheTimeOnlyForLfOn2) {
   PromptForm form = MakeInputIntDlg2();
   auto shown = [&] {
-    return std::vector<bool>{form.F("STTitle").visible, form.F("STTitle2").visible,
-                             form.F("IntEd").visible};
+    return std::vector<bool>{form.Field("STTitle").visible, form.Field("STTitle2").visible,
+                             form.Field("IntEd").visible};
   };
-  EXPECT_EQ(form.F("ComboBox1").index, 0);
+  EXPECT_EQ(form.Field("ComboBox1").index, 0);
   EXPECT_EQ(shown(), (std::vector<bool>{false, false, false}));
   for (int index : {1, 2, 0}) {
-    form.F("ComboBox1").index = index;
+    form.Field("ComboBox1").index = index;
     form.Changed("ComboBox1");
     const bool timed = index == 2;
     EXPECT_EQ(shown(), (std::vector<bool>{timed, timed, timed})) << index;
@@ -48,13 +48,13 @@ TEST(PromptForms, InputIntDlg2ShowsTheTimeOnlyForLfOn2) {
 
 TEST(PromptForms, HanyousettingEnablesTheTagTypeWithFixedReading) {
   PromptForm form = MakeHanyousettingDlg();
-  EXPECT_FALSE(form.F("RG_TagType").enabled);
-  form.F("CB_KoteiMode").checked = true;
+  EXPECT_FALSE(form.Field("RG_TagType").enabled);
+  form.Field("CB_KoteiMode").checked = true;
   form.Changed("CB_KoteiMode");
-  EXPECT_TRUE(form.F("RG_TagType").enabled);
-  form.F("CB_KoteiMode").checked = false;
+  EXPECT_TRUE(form.Field("RG_TagType").enabled);
+  form.Field("CB_KoteiMode").checked = false;
   form.Changed("CB_KoteiMode");
-  EXPECT_FALSE(form.F("RG_TagType").enabled);
+  EXPECT_FALSE(form.Field("RG_TagType").enabled);
 }
 
 TEST(PromptHelpers, InputIntDlgReturnsTheTruncatedValueOrNothing) {
@@ -68,7 +68,7 @@ TEST(PromptHelpers, InputIntDlgReturnsTheTruncatedValueOrNothing) {
   const PromptForm& shown = p.shown.back();
   EXPECT_EQ(shown.dialog, "TInputIntDlg");
   EXPECT_EQ(shown.caption, "Set  LF transmission Level");
-  EXPECT_EQ(shown.F("STTitle").text, "Set the transmission level (MAX: 50)");
+  EXPECT_EQ(shown.Field("STTitle").text, "Set the transmission level (MAX: 50)");
 
   ScriptedPrompts untouched;  // OK at once answers the initial value
   EXPECT_EQ(ShowInputIntDlg(untouched, "GeneralReadPage", {.value = 7, .max = 255}), 7);
@@ -96,14 +96,14 @@ TEST(PromptHelpers, InputIntDlg2ReportsModeAndTime) {
   EXPECT_EQ(r->mode, 2);
   EXPECT_EQ(r->value, 500);
   const PromptForm& shown = p.shown.back();
-  EXPECT_TRUE(shown.F("IntEd").visible);
-  EXPECT_EQ(shown.F("STTitle2").text, "No other commands are accepted in this mode.");
+  EXPECT_TRUE(shown.Field("IntEd").visible);
+  EXPECT_EQ(shown.Field("STTitle2").text, "No other commands are accepted in this mode.");
 
   ScriptedPrompts off;
   auto r2 = ShowInputIntDlg2(off, "LF ON command", {.value = 3000, .max = 10000}, "");
   ASSERT_TRUE(r2);
   EXPECT_EQ(r2->mode, 0);
-  EXPECT_FALSE(off.shown.back().F("IntEd").visible);  // the caller cannot show it for LF_OFF
+  EXPECT_FALSE(off.shown.back().Field("IntEd").visible);  // the caller cannot show it for LF_OFF
 }
 
 TEST(PromptHelpers, Inp3Data1KeepsTheThirdFieldHexAndLimited) {
@@ -133,13 +133,13 @@ TEST(PromptHelpers, Inp3Data1KeepsTheThirdFieldHexAndLimited) {
   EXPECT_EQ(s->IntEd1, 1);
   EXPECT_EQ(s->IntEd3, 20);
   const PromptForm& shown = q.shown.back();
-  EXPECT_FALSE(shown.F("IntEd1").enabled);
-  EXPECT_TRUE(shown.F("STTitle1").visible);
+  EXPECT_FALSE(shown.Field("IntEd1").enabled);
+  EXPECT_TRUE(shown.Field("STTitle1").visible);
 
   PromptForm hidden = MakeInp3Data1Dlg();
   SetNumberField(hidden, "STTitle2", "IntEd2", {.visible = false});
-  EXPECT_FALSE(hidden.F("STTitle2").visible);
-  EXPECT_FALSE(hidden.F("IntEd2").visible);
+  EXPECT_FALSE(hidden.Field("STTitle2").visible);
+  EXPECT_FALSE(hidden.Field("IntEd2").visible);
 }
 
 TEST(PromptHelpers, Inp3Data2SelInp1AndHanyousetting) {
@@ -152,7 +152,7 @@ TEST(PromptHelpers, Inp3Data2SelInp1AndHanyousetting) {
   ASSERT_TRUE(r);
   EXPECT_EQ(r->IntEd2, 43);
   EXPECT_EQ(r->EdString, "00 01 02 03 04 05 06 07");
-  EXPECT_FALSE(p.shown.back().F("CheckBox1").visible);
+  EXPECT_FALSE(p.shown.back().Field("CheckBox1").visible);
 
   ScriptedPrompts sel;
   sel.Answer("ComboBox1", "38.4kbps");
@@ -163,7 +163,7 @@ TEST(PromptHelpers, Inp3Data2SelInp1AndHanyousetting) {
   ScriptedPrompts typed;  // the drop-down is editable: a text that is no item selects none
   typed.Answer("ComboBox1", "230.4kbps");
   EXPECT_EQ(ShowSelInp1Dlg(typed, "Select COM Speed", "COM Speed", speeds, 3), -1);
-  EXPECT_EQ(typed.shown.back().F("ComboBox1").text, "230.4kbps");
+  EXPECT_EQ(typed.shown.back().Field("ComboBox1").text, "230.4kbps");
   ScriptedPrompts byIndex;
   byIndex.Answer("ComboBox1", "4");
   EXPECT_EQ(ShowSelInp1Dlg(byIndex, "Select COM Speed", "COM Speed", speeds, 0), 4);
@@ -173,8 +173,8 @@ TEST(PromptHelpers, Inp3Data2SelInp1AndHanyousetting) {
   auto h = ShowHanyousettingDlg(viewer, HanyouPage::TagData, {.CB_KoteiMode = true}, false);
   ASSERT_TRUE(h);
   const PromptForm& shown = viewer.shown.back();
-  EXPECT_TRUE(shown.F("RG_TagType").enabled);
-  EXPECT_EQ(shown.F("RG_TagType").index, 0);
+  EXPECT_TRUE(shown.Field("RG_TagType").enabled);
+  EXPECT_EQ(shown.Field("RG_TagType").index, 0);
   EXPECT_EQ(shown.hiddenPages, std::vector<std::string>{"TabSheet1"});
   EXPECT_TRUE(h->CB_KoteiMode);
   EXPECT_EQ(h->RG_TagType, 0);
@@ -187,7 +187,7 @@ TEST(PromptHelpers, Inp3Data2SelInp1AndHanyousetting) {
   ASSERT_TRUE(e);
   EXPECT_TRUE(e->CB_Lock_Select);
   EXPECT_FALSE(e->CB_FastMode_MPTDataWrite);
-  EXPECT_FALSE(editor.shown.back().F("CB_FastMode_MPTDataWrite").visible);
+  EXPECT_FALSE(editor.shown.back().Field("CB_FastMode_MPTDataWrite").visible);
   EXPECT_EQ(editor.shown.back().hiddenPages, std::vector<std::string>{"TabSheet2"});
   EXPECT_EQ(e->RG_TagType, 0);  // disabled without fixed reading: the answer did not apply
 }

@@ -175,10 +175,10 @@ TEST(WidgetPrompts, RendersEveryKindAndReadsAnswersBack) {
     Child<QPushButton>(d, "OKBtn")->click();
   });
   ASSERT_TRUE(prompts.Show(form));
-  EXPECT_EQ(form.F("EdName").text, "xyz");
-  EXPECT_EQ(form.F("LBList").index, 2);
-  EXPECT_EQ(form.F("RGFour").index, 0);
-  EXPECT_EQ(form.F("StringGrid1").cells[1][0], "A");
+  EXPECT_EQ(form.Field("EdName").text, "xyz");
+  EXPECT_EQ(form.Field("LBList").index, 2);
+  EXPECT_EQ(form.Field("RGFour").index, 0);
+  EXPECT_EQ(form.Field("StringGrid1").cells[1][0], "A");
 }
 
 TEST(WidgetPrompts, InteractKeepsTheDialogOpenBetweenCalls) {
@@ -191,7 +191,7 @@ TEST(WidgetPrompts, InteractKeepsTheDialogOpenBetweenCalls) {
   form.AddOkCancel();
   int fills = 0;
   form.onAction = [&](PromptForm& f, const std::string& action) {
-    if (action == "FillBtn") f.F("EdFill").text = "filled " + std::to_string(++fills);
+    if (action == "FillBtn") f.Field("EdFill").text = "filled " + std::to_string(++fills);
   };
 
   WidgetPrompts prompts(nullptr);
@@ -210,7 +210,7 @@ TEST(WidgetPrompts, InteractKeepsTheDialogOpenBetweenCalls) {
   EXPECT_TRUE(d->isVisible());
 
   // The handler works: its log reaches the open dialog.
-  form.F("Memo1").lines = {"TX: 02", "RX: 03"};
+  form.Field("Memo1").lines = {"TX: 02", "RX: 03"};
   prompts.Refresh(form);
   EXPECT_EQ(Child<QPlainTextEdit>(d, "Memo1")->toPlainText(), "TX: 02\nRX: 03");
 
@@ -257,7 +257,7 @@ TEST(WidgetPrompts, RegisteredRendererReplacesTheGenericLook) {
     Child<QPushButton>(d, "OKBtn")->click();
   });
   ASSERT_TRUE(prompts.Show(form));
-  EXPECT_TRUE(form.F("CBLock").checked);
+  EXPECT_TRUE(form.Field("CBLock").checked);
 }
 
 TEST(WidgetPrompts, ProgressDialogContinueFlag) {

@@ -180,16 +180,16 @@ TEST(ViewerFdx, Em4305WordsWithTheCarrierOnAroundThem) {
   // the end of the read.
   std::vector<bool> carrier;
   rig.prompts.onRefresh = [&](const PromptForm& f) {
-    const auto& cells = f.F("StringGrid1").cells;
+    const auto& cells = f.Field("StringGrid1").cells;
     if (cells.size() == 17 && cells[0][0] == "ADDR" && !cells[1][0].empty())
       carrier.push_back(rig.CarrierOn());
   };
   rig.prompts.Press("TDispTagDataDlg.OKBtn");
   rig.Run("MnTgaData");
   const PromptForm& f = rig.prompts.refreshed.back();
-  EXPECT_EQ(f.F("EdChip").text, "FDX-B, Animal_ID Format");
-  EXPECT_EQ(f.F("EdManufacturer").text, "EM4305");
-  const auto& cells = f.F("StringGrid1").cells;
+  EXPECT_EQ(f.Field("EdChip").text, "FDX-B, Animal_ID Format");
+  EXPECT_EQ(f.Field("EdManufacturer").text, "EM4305");
+  const auto& cells = f.Field("StringGrid1").cells;
   ASSERT_EQ(cells.size(), 17u);
   EXPECT_EQ(cells[0], (std::vector<std::string>{"ADDR", "Data", "Infomation"}));
   EXPECT_EQ(cells[1], (std::vector<std::string>{"ADDR0", "00 00 01 12 ",
@@ -248,7 +248,7 @@ TEST(ViewerFdx, FixedEmChipTypesAndTheCarrierSwitchedOffAfterAFailedSwitchOn) {
     ViewerRig rig({std::make_shared<sim::Em4305Tag>()});
     bool armed = false;
     rig.prompts.onRefresh = [&](const PromptForm& f) {
-      if (!armed && f.F("StringGrid1").cells[0][0] == "ADDR") {
+      if (!armed && f.Field("StringGrid1").cells[0][0] == "ADDR") {
         armed = true;
         rig.sim->UpdateFaults([](sim::FaultPlan& p) { p.nack = 1; });
       }
@@ -259,7 +259,7 @@ TEST(ViewerFdx, FixedEmChipTypesAndTheCarrierSwitchedOffAfterAFailedSwitchOn) {
     rig.prompts.Press("TDispTagDataDlg.OKBtn");
     rig.Run("MnTgaData");
     EXPECT_EQ(rig.Sent(), (Lines{"E1 00 ", "9E 01 ", "9E 00 "}));
-    const auto& cells = rig.prompts.refreshed.back().F("StringGrid1").cells;
+    const auto& cells = rig.prompts.refreshed.back().Field("StringGrid1").cells;
     EXPECT_EQ(cells[1],
               (std::vector<std::string>{"", "", "Chip Type,Res Cap Customer code/User free"}));
     EXPECT_FALSE(rig.CarrierOn());

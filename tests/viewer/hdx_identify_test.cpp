@@ -204,9 +204,9 @@ TEST(ViewerHdx, FixedSic279ReadsWithoutIdentificationThroughTheSettingsDialog) {
   EXPECT_EQ(settings.hiddenPages, (std::vector<std::string>{"TabSheet1"}));
   EXPECT_EQ(rig.Sent(), (Lines{"57 00 03 ", "57 04 02 ", "57 08 03 ", "57 0C 03 ", "52 "}));
   const PromptForm& last = rig.prompts.refreshed.back();
-  EXPECT_EQ(last.F("EdManufacturer").text, "");
-  EXPECT_EQ(last.F("EdUID").text, "");
-  EXPECT_EQ(last.F("StringGrid1").cells[8][1], "-  -  -  -");
-  EXPECT_EQ(last.F("StringGrid1").cells[16][1], "02 01 00 FF ");
+  EXPECT_EQ(last.Field("EdManufacturer").text, "");
+  EXPECT_EQ(last.Field("EdUID").text, "");
+  EXPECT_EQ(last.Field("StringGrid1").cells[8][1], "-  -  -  -");
+  EXPECT_EQ(last.Field("StringGrid1").cells[16][1], "02 01 00 FF ");
   EXPECT_TRUE(rig.Lines().empty());
 }

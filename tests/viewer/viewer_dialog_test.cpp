@@ -112,9 +112,9 @@ TEST(ViewerCsv, SaveFromTheWindowAfterAWiderTableWritesTheMultipageRowsOnly) {
 
   // What the user typed into the window is what is saved.
   PromptForm& f = dlg.Form();
-  f.F("EdChip").text = "edited";
+  f.Field("EdChip").text = "edited";
   f.Changed("EdChip");
-  f.F("StringGrid1").cells[3][1] = "AA";
+  f.Field("StringGrid1").cells[3][1] = "AA";
   f.Changed("StringGrid1");
   EXPECT_EQ(dlg.Data().EdChip, "edited");
   EXPECT_EQ(dlg.Data().StringGrid1[3][1], "AA");
@@ -211,8 +211,8 @@ TEST(ViewerSettings, SectionDispTagDataIsLoadedAndWrittenAtClose) {
   rig.prompts.Press("TDispTagDataDlg.MnSetting");
   rig.Run("MnTgaData");
   ASSERT_EQ(rig.prompts.shown.size(), 2u);
-  EXPECT_TRUE(rig.prompts.shown[1].F("CB_FastMode_DispTagData").checked);
-  EXPECT_FALSE(rig.prompts.shown[1].F("CB_KoteiMode").checked);
+  EXPECT_TRUE(rig.prompts.shown[1].Field("CB_FastMode_DispTagData").checked);
+  EXPECT_FALSE(rig.prompts.shown[1].Field("CB_KoteiMode").checked);
 
   // A read-only settings file is left alone.
   chmod(rig.config.SettingsPath().c_str(), 0444);
@@ -231,7 +231,7 @@ TEST(ViewerWindow, ConfigurationMenuByReaderLevelAndCtrlClick) {
   rig.Run("MnTgaData");
   ASSERT_EQ(rig.prompts.shown.size(), 1u);
   EXPECT_EQ(rig.prompts.shown[0].caption, "Tag Data");
-  EXPECT_FALSE(rig.prompts.shown[0].A("MnSetting").visible);
+  EXPECT_FALSE(rig.prompts.shown[0].Action("MnSetting").visible);
 
   rig.prompts = ViewerPrompts();
   rig.prompts.SetControlHeld(true);
@@ -249,9 +249,9 @@ TEST(ViewerWindow, SettingsDialogWithAFixedTagTypeOpensCheckedOnMpt) {
   rig.prompts.CancelDialog("THanyousettingDlg");
   dlg.MnSettingClick();
   const PromptForm& f = rig.prompts.shown.back();
-  EXPECT_TRUE(f.F("CB_KoteiMode").checked);
-  EXPECT_TRUE(f.F("RG_TagType").enabled);
-  EXPECT_EQ(f.F("RG_TagType").index, 0);
+  EXPECT_TRUE(f.Field("CB_KoteiMode").checked);
+  EXPECT_TRUE(f.Field("RG_TagType").enabled);
+  EXPECT_EQ(f.Field("RG_TagType").index, 0);
   EXPECT_EQ(dlg.FixedTagType, kFixedSic7888) << "Close changes nothing";
 
   rig.prompts = ViewerPrompts();
@@ -272,10 +272,10 @@ TEST(ViewerWindow, RowsShowWhileTheyAreReadAndTheActionsWait) {
   for (const PromptForm& f : rig.prompts.refreshed) {
     EXPECT_FALSE(Enabled(f, "OKBtn"));
     EXPECT_FALSE(Enabled(f, "MnSavelog"));
-    EXPECT_TRUE(f.F("StringGrid1").readOnly);
-    const auto& cells = f.F("StringGrid1").cells;
+    EXPECT_TRUE(f.Field("StringGrid1").readOnly);
+    const auto& cells = f.Field("StringGrid1").cells;
     if (cells.size() == 45 && !cells[1][1].empty() && cells[44][1].empty()) partial = true;
   }
   EXPECT_TRUE(partial) << "a refresh showed the first blocks before the last was read";
-  EXPECT_EQ(rig.prompts.refreshed.back().F("StringGrid1").cells[44][1], "20 26 01 15 ");
+  EXPECT_EQ(rig.prompts.refreshed.back().Field("StringGrid1").cells[44][1], "20 26 01 15 ");
 }
