@@ -4,6 +4,7 @@
 #include <locale>
 
 #include "core/ini_file.h"
+#include "core/settings_file.h"
 
 namespace {
 
@@ -122,15 +123,7 @@ void StoreOptionSettings(IniFile& ini, const OptionSettings& s, Language lang) {
 }
 
 bool SaveOptionSettings(const std::string& path, const OptionSettings& s, Language lang) {
-  if (IniFile::Exists(path)) {
-    if (IniFile::IsReadOnly(path)) return false;
-  } else if (!IniFile::CreateFolders(IniFile::FolderOf(path))) {
-    return false;
-  }
-  IniFile ini(path);
-  ini.Load();
-  StoreOptionSettings(ini, s, lang);
-  return ini.Save();
+  return UpdateSettingsFile(path, [&](IniFile& ini) { StoreOptionSettings(ini, s, lang); });
 }
 
 OptionSettings LoadOptionSettingsFile(const std::string& path, Language lang) {

@@ -50,7 +50,7 @@ OptionSettings LoadOptionSettings(const IniFile& ini, Language lang);
 // Writes every key except SIC7888Mode1, in table order, into the document (not the disk).
 void StoreOptionSettings(IniFile& ini, const OptionSettings& s, Language lang);
 
-// The write rules of section `Option`: a read-only file is never written; a missing file gets its
-// folders created first. Returns whether the file was written.
+// Writes section `Option` by the settings write rule (core/settings_file.h). Returns whether the
+// file was written.
 bool SaveOptionSettings(const std::string& path, const OptionSettings& s, Language lang);
 OptionSettings LoadOptionSettingsFile(const std::string& path, Language lang);

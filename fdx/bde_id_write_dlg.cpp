@@ -73,39 +73,28 @@ PromptForm MakeBDEIdWrite1Dlg(const BdeDialogValues& in) {
 
 BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
   PromptForm form = MakeBDEIdWrite1Dlg(in);
-  PromptField& status = form.Field("PStatus");
   uint64_t kept = in.code;
-  std::string action;
-  for (;;) {
-    action = app.Prompt().Interact(form);
-    if (action == "BtWriteTag") {
-      ShowStatus(status, "");
-      app.Prompt().Refresh(form);
-      const uint64_t code = BdeCodeOfFields(form);
-      const IdWriteOutcome outcome = WriteBdeCode(app.Link(), code);
-      if (outcome != IdWriteOutcome::ConfigurationFailed) kept = code;
-      const bool ok = outcome == IdWriteOutcome::Written;
-      ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
-      if (ok && form.Field("CBAutoIncrement").checked) {
-        BdeIdCode next = BdeIdCode::Decode(kept);
-        next.serialNumber = (next.serialNumber + 1) % (BdeIdCode::kMaxSerialNumber + 1);
-        kept = next.Encode();
-        // The field skips the serial number 0 after a wrap.
-        form.Field("EdSerialNumber")
-            .number.SetValue(next.serialNumber == 0 ? 1 : next.serialNumber);
-      }
-    } else if (action == "BtReadTag") {
-      ShowStatus(status, "");
-      app.Prompt().Refresh(form);
-      if (const auto code = ReadBdeCode(app.Link()))
-        ShowStatus(status, BdeReadText(*code, HexBase(form)));
-      else
-        ShowStatus(status, "NG: Read Tag", kStatusRed);
-    } else {
-      break;
+  const auto write = [&](PromptField& status) {
+    const uint64_t code = BdeCodeOfFields(form);
+    const IdWriteOutcome outcome = WriteBdeCode(app.Link(), code);
+    if (outcome != IdWriteOutcome::ConfigurationFailed) kept = code;
+    const bool ok = outcome == IdWriteOutcome::Written;
+    ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+    if (ok && form.Field("CBAutoIncrement").checked) {
+      BdeIdCode next = BdeIdCode::Decode(kept);
+      next.serialNumber = (next.serialNumber + 1) % (BdeIdCode::kMaxSerialNumber + 1);
+      kept = next.Encode();
+      // The field skips the serial number 0 after a wrap.
+      form.Field("EdSerialNumber").number.SetValue(next.serialNumber == 0 ? 1 : next.serialNumber);
     }
-    app.Prompt().Refresh(form);
-  }
+  };
+  const auto read = [&](PromptField& status) {
+    if (const auto code = ReadBdeCode(app.Link()))
+      ShowStatus(status, BdeReadText(*code, HexBase(form)));
+    else
+      ShowStatus(status, "NG: Read Tag", kStatusRed);
+  };
+  const std::string action = RunIdFormatDialog(app, form, write, read);
   if (action == "CancelBtn") kept = BdeCodeOfFields(form);  // "Close"
   return {kept, form.Field("CBAutoIncrement").checked, form.Field("RGHexDecimal").index};
 }

@@ -84,28 +84,19 @@ PromptForm MakeIDWrite1Dlg(const EmIdDialogValues& in) {
 
 EmIdDialogValues RunIDWrite1Dlg(AppCore& app, const EmIdDialogValues& in) {
   PromptForm form = MakeIDWrite1Dlg(in);
-  PromptField& status = form.Field("PStatus");
-  for (;;) {
-    const std::string action = app.Prompt().Interact(form);
-    if (action == "BtWriteTag") {
-      ShowStatus(status, "");
-      app.Prompt().Refresh(form);
-      const uint64_t emId = EmIdOfFields(form);
-      const bool ok = WriteEmIdCode(app.Link(), emId);
-      ShowStatus(status, ok ? "OK: Write Tag" : "NG: Write Tag", ok ? kStatusGreen : kStatusRed);
-      if (ok && form.Field("CBAutoIncrement").checked) SetEmIdField(form, NextEmId(emId));
-    } else if (action == "BtReadTag") {
-      ShowStatus(status, "");
-      app.Prompt().Refresh(form);
-      if (const auto bytes = ReadEmIdBytes(app.Link()))
-        ShowStatus(status, EmIdReadText(*bytes, HexBase(form)));
-      else
-        ShowStatus(status, "NG: Read Tag", kStatusRed);
-    } else {
-      break;
-    }
-    app.Prompt().Refresh(form);
-  }
+  const auto write = [&](PromptField& status) {
+    const uint64_t emId = EmIdOfFields(form);
+    const bool ok = WriteEmIdCode(app.Link(), emId);
+    ShowStatus(status, ok ? "OK: Write Tag" : "NG: Write Tag", ok ? kStatusGreen : kStatusRed);
+    if (ok && form.Field("CBAutoIncrement").checked) SetEmIdField(form, NextEmId(emId));
+  };
+  const auto read = [&](PromptField& status) {
+    if (const auto bytes = ReadEmIdBytes(app.Link()))
+      ShowStatus(status, EmIdReadText(*bytes, HexBase(form)));
+    else
+      ShowStatus(status, "NG: Read Tag", kStatusRed);
+  };
+  RunIdFormatDialog(app, form, write, read);
   return {EmIdOfFields(form), form.Field("CBAutoIncrement").checked,
           form.Field("RGHexDecimal").index};
 }

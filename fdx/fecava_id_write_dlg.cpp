@@ -42,26 +42,17 @@ std::array<uint8_t, 5> FecavaFieldValues(const PromptForm& form) {
 
 FecavaDialogValues RunFecavaIDWrite1Dlg(AppCore& app, const FecavaDialogValues& in) {
   PromptForm form = MakeFecavaIDWrite1Dlg(in);
-  PromptField& status = form.Field("PStatus");
-  for (;;) {
-    const std::string action = app.Prompt().Interact(form);
-    if (action == "BtWriteTag") {
-      ShowStatus(status, "");
-      app.Prompt().Refresh(form);
-      const bool ok = WriteFecavaCode(app.Link(), FecavaFieldValues(form));
-      ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
-    } else if (action == "BtReadTag") {
-      ShowStatus(status, "");
-      app.Prompt().Refresh(form);
-      if (const auto values = ReadFecavaValues(app.Link()))
-        ShowStatus(status, FecavaReadText(*values), kStatusGreen);
-      else
-        ShowStatus(status, "NG: IDRead", kStatusRed);
-    } else {
-      break;
-    }
-    app.Prompt().Refresh(form);
-  }
+  const auto write = [&](PromptField& status) {
+    const bool ok = WriteFecavaCode(app.Link(), FecavaFieldValues(form));
+    ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+  };
+  const auto read = [&](PromptField& status) {
+    if (const auto values = ReadFecavaValues(app.Link()))
+      ShowStatus(status, FecavaReadText(*values), kStatusGreen);
+    else
+      ShowStatus(status, "NG: IDRead", kStatusRed);
+  };
+  RunIdFormatDialog(app, form, write, read);
   // However the dialog closes, the five fields are kept.
   FecavaDialogValues out = in;
   out.values = FecavaFieldValues(form);

@@ -4,9 +4,12 @@
 // as Return actions, "Close" (CancelBtn), the check box CBAutoIncrement and the base choice
 // RGHexDecimal. Escape and the window's close box press the hidden CloseBox, which the BDE
 // dialog tells apart from "Close".
+#include <functional>
 #include <string>
 
 #include "prompts/prompt_form.h"
+
+class AppCore;
 
 // The captions in the dialog's language (each dialog has its own translation context).
 struct IdFormatTexts {
@@ -21,13 +24,13 @@ inline int BaseIndexOf(int setting) {
   return setting == 1 ? kBaseHexadecimal : kBaseDecimal;
 }
 
-inline void AddIdFormatControls(PromptForm& form, const IdFormatTexts& t, bool autoIncrement,
-                                int base) {
-  form.AddCheck("CBAutoIncrement", t.autoIncrement, autoIncrement).row = 20;
-  form.AddRadio("RGHexDecimal", "", {t.decimal, t.hexadecimal}, base, 2).row = 20;
-  form.AddPanel("PStatus", "");
-  form.AddAction("BtWriteTag", t.write, ActionKind::Return, true);
-  form.AddAction("BtReadTag", t.read, ActionKind::Return);
-  form.AddAction("CloseBox", "", ActionKind::Cancel).visible = false;
-  form.AddAction("CancelBtn", t.close, ActionKind::Cancel);
-}
+void AddIdFormatControls(PromptForm& form, const IdFormatTexts& t, bool autoIncrement, int base);
+
+// What "Write" and "Read" do: the step writes its outcome into the status panel PStatus.
+using IdFormatStep = std::function<void(PromptField& status)>;
+
+// Runs the dialog until it closes: "Write" and "Read" each empty the status panel, show that,
+// run their step and show its outcome. Returns the action that closed the dialog ("CancelBtn"
+// for "Close", "CloseBox" for Escape and the window's close box).
+std::string RunIdFormatDialog(AppCore& app, PromptForm& form, const IdFormatStep& write,
+                              const IdFormatStep& read);

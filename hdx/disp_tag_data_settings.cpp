@@ -1,6 +1,7 @@
 #include "hdx/disp_tag_data_settings.h"
 
 #include "core/ini_file.h"
+#include "core/settings_file.h"
 
 namespace {
 const char* const kSection = "DispTagData";
@@ -16,14 +17,8 @@ DispTagDataOption LoadDispTagDataOption(const std::string& settingsPath) {
 }
 
 bool SaveDispTagDataOption(const std::string& settingsPath, const DispTagDataOption& o) {
-  if (IniFile::Exists(settingsPath)) {
-    if (IniFile::IsReadOnly(settingsPath)) return false;
-  } else if (!IniFile::CreateFolders(IniFile::FolderOf(settingsPath))) {
-    return false;
-  }
-  IniFile ini(settingsPath);
-  ini.Load();
-  ini.WriteString(kSection, "SaveFileName", o.SaveFileName);
-  ini.WriteInteger(kSection, "FastMode", o.FastMode);
-  return ini.Save();
+  return UpdateSettingsFile(settingsPath, [&](IniFile& ini) {
+    ini.WriteString(kSection, "SaveFileName", o.SaveFileName);
+    ini.WriteInteger(kSection, "FastMode", o.FastMode);
+  });
 }

@@ -1,9 +1,7 @@
 #include "hdx/hanyou_options.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "core/ini_file.h"
+#include "core/settings_file.h"
 
 namespace {
 const char* const kSection = "HanyouDlgOption";
@@ -23,21 +21,12 @@ HanyouDlgOption LoadHanyouDlgOption(const std::string& settingsPath) {
 }
 
 bool SaveHanyouDlgOption(const std::string& settingsPath, const HanyouDlgOption& o) {
-  if (IniFile::Exists(settingsPath)) {
-    if (IniFile::IsReadOnly(settingsPath)) return false;
-  } else {
-    if (!IniFile::CreateFolders(IniFile::FolderOf(settingsPath))) return false;
-    const int fd = ::open(settingsPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    ::close(fd);
-  }
-  IniFile ini(settingsPath);
-  ini.Load();
-  ini.WriteInteger(kSection, "DisplayMode", o.DisplayMode);
-  ini.WriteBool(kSection, "LockSelect", o.LockSelect);
-  ini.WriteBool(kSection, "BitInversion", o.BitInversion);
-  ini.WriteInteger(kSection, "WriteLockNum", o.WriteLockNum);
-  ini.WriteString(kSection, "SaveFileName", o.SaveFileName);
-  ini.WriteInteger(kSection, "FastMode", o.FastMode);
-  return ini.Save();
+  return UpdateSettingsFile(settingsPath, [&](IniFile& ini) {
+    ini.WriteInteger(kSection, "DisplayMode", o.DisplayMode);
+    ini.WriteBool(kSection, "LockSelect", o.LockSelect);
+    ini.WriteBool(kSection, "BitInversion", o.BitInversion);
+    ini.WriteInteger(kSection, "WriteLockNum", o.WriteLockNum);
+    ini.WriteString(kSection, "SaveFileName", o.SaveFileName);
+    ini.WriteInteger(kSection, "FastMode", o.FastMode);
+  });
 }

@@ -63,14 +63,17 @@ void TiHdxCommands::MNWriteAndProgramCmd1Click() {
   LogTiAnswer("WriteAndProgram", ok, out, false);
 }
 
-void TiHdxCommands::MnGeneralReadPageCmdClick() {
-  auto page = ShowInputIntDlg(app_.Prompt(), "GeneralReadPage",
-                              {.label = LoadMessage(Msg::EnterPageNumberMsg),
-                               .value = app_.Settings.TirisPage,
-                               .min = 0,
-                               .max = 255});
-  if (!page) return;
+bool TiHdxCommands::AskPage(const std::string& caption, Msg label) {
+  auto page = ShowInputIntDlg(
+      app_.Prompt(), caption,
+      {.label = LoadMessage(label), .value = app_.Settings.TirisPage, .min = 0, .max = 255});
+  if (!page) return false;
   app_.Settings.TirisPage = static_cast<uint8_t>(*page & 0xFF);
+  return true;
+}
+
+void TiHdxCommands::MnGeneralReadPageCmdClick() {
+  if (!AskPage("GeneralReadPage", Msg::EnterPageNumberMsg)) return;
   Response out{};
   const bool ok = comm_.GeneralReadPage(out, app_.Settings.TirisPage);
   LogTiAnswer("GeneralReadPage", ok, out, true);
@@ -88,13 +91,7 @@ void TiHdxCommands::MnProgramPageCmdClick() {
 }
 
 void TiHdxCommands::MnLockPageCmdClick() {
-  auto page = ShowInputIntDlg(app_.Prompt(), "LockPage",
-                              {.label = LoadMessage(Msg::EnterThePageNumberToLockMsg),
-                               .value = app_.Settings.TirisPage,
-                               .min = 0,
-                               .max = 255});
-  if (!page) return;
-  app_.Settings.TirisPage = static_cast<uint8_t>(*page & 0xFF);
+  if (!AskPage("LockPage", Msg::EnterThePageNumberToLockMsg)) return;
   Response out{};
   const bool ok = comm_.LockPage(out, app_.Settings.TirisPage) && out[0] == 11 && out[1] == 0x14;
   LogTiAnswer("LockPage", ok, out, true);

@@ -4,6 +4,7 @@
 // handler run; the remembered page, write data, BlockNo and BlockNum live in AppCore::Settings.
 #include <string>
 
+#include "core/messages.h"
 #include "link/comm_module.h"
 
 class AppCore;
@@ -22,6 +23,9 @@ class TiHdxCommands {
   void MnWriteAndProgramCmd2Click();
 
  private:
+  // Asks for the page number (0 .. 255) in TInputIntDlg, starting from the remembered page;
+  // false on Cancel, else the page is remembered.
+  bool AskPage(const std::string& caption, Msg label);
   // OK line, tag type line, data line and, for page answers, the page status line.
   void LogTiAnswer(const std::string& name, bool ok, const Response& out, bool pageStatus);
 

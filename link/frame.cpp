@@ -31,13 +31,17 @@ uint16_t RaccessCheck(const uint8_t* bytes, size_t count) {
   return static_cast<uint16_t>(~reg);
 }
 
-std::vector<uint8_t> BuildCommandFrame(std::span<const uint8_t> data, uint8_t kind) {
-  const size_t len = data.size() < kMaxCommandData ? data.size() : kMaxCommandData;
+namespace {
+// STX byte1 byte2 LEN data ETX SUM CR, with at most maxData data bytes: the one layout of command
+// and response frames.
+std::vector<uint8_t> BuildFrame(uint8_t byte1, uint8_t byte2, std::span<const uint8_t> data,
+                                size_t maxData) {
+  const size_t len = data.size() < maxData ? data.size() : maxData;
   std::vector<uint8_t> f;
   f.reserve(len + 7);
   f.push_back(STX);
-  f.push_back(0x00);
-  f.push_back(kind);
+  f.push_back(byte1);
+  f.push_back(byte2);
   f.push_back(static_cast<uint8_t>(len));
   f.insert(f.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(len));
   f.push_back(ETX);
@@ -45,21 +49,15 @@ std::vector<uint8_t> BuildCommandFrame(std::span<const uint8_t> data, uint8_t ki
   f.push_back(CR);
   return f;
 }
+}  // namespace
+
+std::vector<uint8_t> BuildCommandFrame(std::span<const uint8_t> data, uint8_t kind) {
+  return BuildFrame(0x00, kind, data, kMaxCommandData);
+}
 
 std::vector<uint8_t> BuildResponseFrame(uint8_t type, std::span<const uint8_t> data,
                                         uint8_t byte1) {
-  const size_t len = data.size() < 255 ? data.size() : 255;
-  std::vector<uint8_t> f;
-  f.reserve(len + 7);
-  f.push_back(STX);
-  f.push_back(byte1);
-  f.push_back(type);
-  f.push_back(static_cast<uint8_t>(len));
-  f.insert(f.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(len));
-  f.push_back(ETX);
-  f.push_back(FrameSum(f.data()));
-  f.push_back(CR);
-  return f;
+  return BuildFrame(byte1, type, data, 255);
 }
 
 bool ResponseFrameValid(std::span<const uint8_t> f) {

@@ -6,6 +6,7 @@
 #include "core/ini_file.h"
 #include "core/messages.h"
 #include "core/settings.h"
+#include "core/settings_file.h"
 #include "tests/support/temp_config.h"
 
 namespace {
@@ -96,6 +97,31 @@ TEST(Settings, ReadOnlyFileIsNeverWritten) {
   s.TirisPage = 9;
   EXPECT_FALSE(SaveOptionSettings(path, s, Language::English));
   EXPECT_EQ(TempConfig::ReadFile(path), "[Option]\nTirisPage=5\n");
+}
+
+TEST(SettingsWriteRule, FoldersAreMadeAReadOnlyFileIsLeftAndAFailedSaveLeavesNoFile) {
+  // Every section's save goes through this rule (Option, ComDebug, DispTagData, HanyouDlgOption).
+  TempConfig cfg;
+  const std::string path = cfg.Path("a/b/QZH900Tool.ini");
+  int stores = 0;
+  const auto store = [&](IniFile& ini) {
+    ++stores;
+    ini.WriteInteger("ComDebug", "Port", 7);
+  };
+  ASSERT_TRUE(UpdateSettingsFile(path, store));
+  EXPECT_EQ(TempConfig::ReadFile(path), "[ComDebug]\nPort=7\n");
+  ::chmod(path.c_str(), 0444);
+  EXPECT_FALSE(UpdateSettingsFile(path, store));
+  EXPECT_EQ(stores, 1) << "a read-only file is not even prepared for writing";
+  EXPECT_EQ(TempConfig::ReadFile(path), "[ComDebug]\nPort=7\n");
+  // A new file whose save fails (a folder stands where the temporary file goes) is not left
+  // behind empty.
+  const std::string other = cfg.Path("c/QZH900Tool.ini");
+  ASSERT_EQ(::mkdir(cfg.Path("c").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((other + ".tmp").c_str(), 0755), 0);
+  EXPECT_FALSE(UpdateSettingsFile(other, store));
+  struct stat st {};
+  EXPECT_NE(::stat(other.c_str(), &st), 0);
 }
 
 TEST(Settings, UnknownSectionsAndKeysSurviveASave) {
