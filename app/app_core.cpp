@@ -109,11 +109,11 @@ std::string ResponseText(const Response& r, int first, int last) {
 bool AppCore::IdentifyReader() {
   TTirisC1Dlg* comm = Comm();
   if (!comm) return false;
-  const bool tx = comm->LogTxFrames, rx = comm->LogRxFrames();
-  comm->LogTxFrames = false;
+  const bool tx = comm->LogTxFrames(), rx = comm->LogRxFrames();
+  comm->SetLogTxFrames(false);
   comm->SetLogRxFrames(false);
   auto restore = [&] {
-    comm->LogTxFrames = tx;
+    comm->SetLogTxFrames(tx);
     comm->SetLogRxFrames(rx);
   };
   Response out{};

@@ -68,9 +68,9 @@ int main(int argc, char** argv) {
 
   // Every ID frame the receiver verified and handed to the tally.
   uint64_t received = 0;
-  comm.Rx.tally = [&](const std::string& kind, const std::string& id) {
+  comm.Receiver().tally = [&](const std::string& kind, const std::string& id) {
     ++received;
-    comm.Tally.TallyId(kind, id);
+    comm.Tally().TallyId(kind, id);
   };
 
   // A timer posted every 10 ms: how late does it fire while the flood is handled?
@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  const TagTally& t = comm.Tally;
+  const TagTally& t = comm.Tally();
   uint64_t tallied = 0;
   for (int k = 0; k < t.Count(); ++k) tallied += static_cast<uint64_t>(t.Entry(k).count);
   const uint64_t sent = r.idFrames - r.droppedStream;

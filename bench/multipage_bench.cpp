@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
   ScriptedPrompts prompts;
   AppCore app(log, prompts, std::string(dir) + "/QZH900Tool.ini");
   auto comm = std::make_unique<TTirisC1Dlg>(app.SettingsPath(), &log);
-  comm->CommX1.SetBaudRate(TBaudRate::br57600);
+  comm->CommX1().SetBaudRate(TBaudRate::br57600);
   comm->OpenNamedPort(simulator.DevicePath());
   app.SetComm(std::move(comm));
   app.ReaderLevel = 3;

@@ -152,16 +152,16 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
 
   // What reaches the receiver: ACK frames and ID frames.
   uint64_t acksIn = 0, idsIn = 0;
-  const auto log = comm.Rx.log;
-  comm.Rx.log = [&](const std::string& line) {
+  const auto log = comm.Receiver().log;
+  comm.Receiver().log = [&](const std::string& line) {
     // "RX: 02 0n 30 ..." is an ACK frame.
     if (line.size() > 12 && line.compare(0, 4, "RX: ") == 0 && line.compare(10, 2, "30") == 0)
       ++acksIn;
     log(line);
   };
-  comm.Rx.tally = [&](const std::string& kind, const std::string& id) {
+  comm.Receiver().tally = [&](const std::string& kind, const std::string& id) {
     ++idsIn;
-    comm.Tally.TallyId(kind, id);
+    comm.Tally().TallyId(kind, id);
   };
 
   // Samples: live heap, and the cycles of the log view (it empties itself at 5000 lines).
@@ -368,7 +368,7 @@ int HangUps(int count, bool machine, int argc, char** argv) {
   }
   MemoryLogPane log;
   TTirisC1Dlg comm(std::string(dir) + "/bench.ini", &log);
-  comm.CommX1.SetBaudRate(TBaudRate::br57600);
+  comm.CommX1().SetBaudRate(TBaudRate::br57600);
   comm.OpenNamedPort(s.DevicePath());
   std::vector<double> ms;
   int timedOut = 0, failedReopen = 0;
@@ -383,7 +383,7 @@ int HangUps(int count, bool machine, int argc, char** argv) {
     comm.SendCommand({0x90});
     comm.AwaitResponse(out);
     const auto ended = Clock::now();
-    if (hung == Clock::time_point{} || comm.CommX1.Connected()) {
+    if (hung == Clock::time_point{} || comm.CommX1().Connected()) {
       ++timedOut;
     } else {
       ms.push_back(std::chrono::duration<double, std::milli>(ended - hung).count());

@@ -8,6 +8,7 @@
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
+#include "link/memory_link.h"
 
 namespace {
 
@@ -36,16 +37,16 @@ DryRunResult RunDry(const Handler& handler, const std::string& item, const DryRu
   app.ReaderLevel = context.readerLevel;
   app.SetAnimalIdDisplay(context.animalId);
   TTirisC1Dlg& comm = app.CreateComm();
-  comm.LogTxFrames = false;
+  comm.SetLogTxFrames(false);
   comm.SetLogRxFrames(false);
-  comm.TransmitHook = [&](const uint8_t* bytes, size_t count) {
+  MemoryLink& link = comm.UseLink(std::make_unique<MemoryLink>());
+  link.OnWrite = [&](std::span<const uint8_t> bytes) {
     if (r.commands == 0) r.formsBeforeFirstCommand = prompts.shown.size();
     if (++r.commands > kCommandLimit) throw EnoughCommands{};
     std::vector<uint8_t> data;
-    if (count > 4) data.push_back(bytes[4]);
+    if (bytes.size() > 4) data.push_back(bytes[4]);
     data.resize(data.size() + kAnswerBytes, fill);
-    const auto f = frame::BuildResponseFrame(frame::TypeAck, data);
-    comm.Rx.Feed(f.data(), f.size());
+    link.Deliver(frame::BuildResponseFrame(frame::TypeAck, data));
   };
   try {
     handler(app, item);

@@ -238,8 +238,8 @@ Session::Session(const CommonOptions& options)
   }
   app_.CreateComm();
   app_.SetAnimalIdDisplay(options.animalId);
-  if (!options.port.empty()) app_.Comm()->CommX1.SetPort(options.port);
-  if (options.baud) app_.Comm()->CommX1.SetBaudRate(StrToBaudRate(std::to_string(options.baud)));
+  if (!options.port.empty()) app_.Comm()->CommX1().SetPort(options.port);
+  if (options.baud) app_.Comm()->CommX1().SetBaudRate(StrToBaudRate(std::to_string(options.baud)));
 }
 
 Session::~Session() {
@@ -248,14 +248,14 @@ Session::~Session() {
 
 void Session::OpenPort() {
   try {
-    app_.Comm()->OpenNamedPort(app_.Comm()->CommX1.Port());
+    app_.Comm()->OpenNamedPort(app_.Comm()->CommX1().Port());
   } catch (const ComPortError& e) {
     throw UsageError(e.what());
   }
 }
 
 const std::string& Session::PortName() {
-  return app_.Comm()->CommX1.Port();
+  return app_.Comm()->CommX1().Port();
 }
 
 void Session::Identify() {

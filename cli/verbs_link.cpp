@@ -73,7 +73,7 @@ int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
   std::printf("%s\t%s\t%s\t%s\n", LoadMessage(Msg::NoMsg).c_str(),
               LoadMessage(Msg::NumbersMsg).c_str(), LoadMessage(Msg::TagTypeMsg).c_str(),
               LoadMessage(Msg::IDDataMsg).c_str());
-  const TagTally& t = comm.Tally;
+  const TagTally& t = comm.Tally();
   for (int k = 0; k < t.Count(); ++k) {
     const TallyEntry& e = t.Entry(k);
     std::printf("%d\t%d\t%s\t%s\n", k + 1, e.count, TagTally::TagTypeLabel(e.kindText),

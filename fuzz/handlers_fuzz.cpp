@@ -16,6 +16,7 @@
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
+#include "link/memory_link.h"
 #include "prompts/scripted_prompts.h"
 
 namespace {
@@ -65,22 +66,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   app.ReaderLevel = 1 + (data[1] >> 1) % 3;
   TTirisC1Dlg& comm = app.CreateComm();
   int commands = 0;
-  comm.TransmitHook = [&](const uint8_t* bytes, size_t count) {
-    const uint8_t code = count > 4 ? bytes[4] : 0;
+  MemoryLink& link = comm.UseLink(std::make_unique<MemoryLink>());
+  link.OnWrite = [&](std::span<const uint8_t> bytes) {
+    const uint8_t code = bytes.size() > 4 ? bytes[4] : 0;
     std::vector<uint8_t> payload;
     // Out of answers: "No response from tag", so the handler ends quickly.
     const uint8_t shape = (++commands > 64 || !answers.More()) ? 0 : answers.Next();
     if ((shape & 0x0F) == 0) {
       payload.push_back(answers.More() ? answers.Next() : 0x04);
-      const auto f = frame::BuildResponseFrame(frame::TypeNack, payload);
-      comm.Rx.Feed(f.data(), f.size());
+      link.Deliver(frame::BuildResponseFrame(frame::TypeNack, payload));
       return;
     }
     const size_t len = answers.Next();
     if ((shape & 0x30) != 0x30 && len > 0) payload.push_back(code);
     while (payload.size() < len) payload.push_back(answers.Next());
-    const auto f = frame::BuildResponseFrame(frame::TypeAck, payload);
-    comm.Rx.Feed(f.data(), f.size());
+    link.Deliver(frame::BuildResponseFrame(frame::TypeAck, payload));
   };
   world.registry.Run(app, item);
   return 0;

@@ -112,22 +112,6 @@ TDataBits StrToDataBits(const std::string& text) {
   return TDataBits::dbEight;
 }
 
-std::string ComErrorsToStr(TComErrors errors) {
-  if (errors == 0) return "<Ok>";
-  static const char* const kNames[] = {"Frame", "Parity", "Overrun", "Break",
-                                       "IO",    "Mode",   "RxOver",  "TxFull"};
-  std::string s = "<ComError:";
-  bool first = true;
-  for (int i = 0; i < 8; ++i) {
-    if (errors & (1u << i)) {
-      if (!first) s += ",";
-      s += kNames[i];
-      first = false;
-    }
-  }
-  return s + ">";
-}
-
 std::string PortNumberToName(int n) {
   return "COM" + std::to_string(n);
 }
@@ -282,26 +266,45 @@ void TComPort::Close() {
   device_.clear();
 }
 
-size_t TComPort::Write(const uint8_t* bytes, size_t count) {
-  if (!Connected() || count == 0) return 0;
+WriteResult TComPort::Write(const uint8_t* bytes, size_t count) {
+  WriteResult r;
+  if (!Connected()) {
+    r.error = EBADF;
+    return r;
+  }
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(1000 + 100 * count);
-  size_t done = 0;
-  while (done < count) {
-    ssize_t n = ::write(fd_, bytes + done, count - done);
+  // Set when poll reported a hang-up or an error: the write after it tells which, and one that
+  // still cannot go on ends the write as an I/O error.
+  bool lineFailed = false;
+  while (r.written < count) {
+    ssize_t n = ::write(fd_, bytes + r.written, count - r.written);
     if (n > 0) {
-      done += static_cast<size_t>(n);
+      r.written += static_cast<size_t>(n);
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) break;
+    if (n < 0 && errno != EAGAIN) {
+      r.error = errno;
+      break;
+    }
+    if (lineFailed) {
+      r.error = EIO;
+      break;
+    }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) break;
+    if (left.count() <= 0) break;  // the write time-out ran out: error 0
     pollfd p{fd_, POLLOUT, 0};
-    if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-    if (p.revents & (POLLERR | POLLHUP | POLLNVAL)) break;
+    const int ready = ::poll(&p, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) {
+      r.error = errno;
+      break;
+    }
+    if (ready == 0) break;
+    lineFailed = (p.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0;
   }
-  return done;
+  return r;
 }
 
 size_t TComPort::Read(uint8_t* buffer, size_t count) {

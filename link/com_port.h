@@ -1,7 +1,7 @@
 #pragma once
-// TComPort: the serial port service on POSIX termios. A worker thread watches the line and hands
-// every event to the thread that owns the port object (the user-interface thread), waiting until
-// the handler has run before it watches again.
+// TComPort: the serial port service on POSIX termios, the byte link of the real module. A worker
+// thread watches the line and hands every event to the thread that owns the port object (the
+// user-interface thread), waiting until the handler has run before it watches again.
 #include <QObject>
 #include <QSocketNotifier>
 #include <atomic>
@@ -9,9 +9,10 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
-#include <stdexcept>
 #include <string>
 #include <thread>
+
+#include "link/byte_link.h"
 
 enum class TBaudRate {
   brCustom,
@@ -36,38 +37,19 @@ enum class TParityBits { prNone, prOdd, prEven, prMark, prSpace };
 enum class TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
 enum class TFlowControl { fcHardware, fcSoftware, fcNone, fcCustom };
 
-// Line errors, in the order of their text form.
-enum TComError : unsigned {
-  ceFrame = 1u << 0,
-  ceParity = 1u << 1,
-  ceOverrun = 1u << 2,
-  ceBreak = 1u << 3,
-  ceIO = 1u << 4,
-  ceMode = 1u << 5,
-  ceRxOver = 1u << 6,
-  ceTxFull = 1u << 7,
-};
-using TComErrors = unsigned;
-
 // Conversions the tool relies on.
 std::string BaudRateToStr(TBaudRate rate);         // "57600"; brCustom gives "Custom"
 TBaudRate StrToBaudRate(const std::string& text);  // unknown text gives br9600
 int BaudRateValue(TBaudRate rate);                 // 57600; brCustom gives 0
 std::string DataBitsToStr(TDataBits bits);         // "8"
 TDataBits StrToDataBits(const std::string& text);  // unknown text gives dbEight
-std::string ComErrorsToStr(TComErrors errors);     // "<Ok>", "<ComError:Frame,Parity>"
 
 // Port names "COM1".."COM255".
 std::string PortNumberToName(int n);
 // Characters from the fourth on read as a decimal integer; 0 when they are not one.
 int PortNameToNumber(const std::string& name);
 
-class ComPortError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-class TComPort : public QObject {
+class TComPort : public QObject, public ByteLink {
   Q_OBJECT
  public:
   explicit TComPort(QObject* parent = nullptr);
@@ -89,32 +71,28 @@ class TComPort : public QObject {
   TFlowControl FlowControl() const { return flow_; }
   void SetFlowControl(TFlowControl flow);
 
-  bool Connected() const { return fd_ >= 0; }
+  bool Connected() const override { return fd_ >= 0; }
   // Device path of the open port (empty while closed).
   const std::string& DevicePath() const { return device_; }
 
   // Opens the selected port; on failure throws ComPortError naming the port and the reason and
   // leaves the port closed.
-  void Open();
+  void Open() override;
   // Stops the watcher and releases the port. Never throws.
-  void Close();
+  void Close() override;
 
-  // Writes all bytes within the write time-outs (100 ms per byte plus 1000 ms); returns the
-  // number written.
-  size_t Write(const uint8_t* bytes, size_t count);
+  // Writes all bytes within the write time-outs (100 ms per byte plus 1000 ms); the result holds
+  // the number written and, when that is short, the error that stopped the write (0: time-out).
+  WriteResult Write(const uint8_t* bytes, size_t count) override;
   // Copies up to count waiting bytes; never waits.
-  size_t Read(uint8_t* buffer, size_t count);
+  size_t Read(uint8_t* buffer, size_t count) override;
   // Bytes waiting in the input queue.
-  size_t InputCount() const;
+  size_t InputCount() const override;
 
   // Assert or clear RTS/DTR. On a device without modem lines (a pseudo-terminal) this is not
   // supported and quietly does nothing; returns whether the line was set.
   bool SetRTS(bool on);
   bool SetDTR(bool on);
-
-  // Event handlers, run on the owner's thread. OnRxChar gets the count of waiting bytes (> 0).
-  std::function<void(size_t count)> OnRxChar;
-  std::function<void(TComErrors errors)> OnError;
 
  private:
   void ApplySettings();

@@ -1,16 +1,18 @@
 #include "link/comm_module.h"
 
-#include <fcntl.h>
-#include <unistd.h>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
 
+#include <cstring>
+
 #include "core/ini_file.h"
 #include "core/log_pane.h"
 #include "core/messages.h"
+#include "core/settings_file.h"
+#include "core/ui_text.h"
 #include "link/frame.h"
 #include "link/hex.h"
 #include "link/port_registry.h"
@@ -27,23 +29,49 @@ std::string HexLine(const std::string& prefix, const uint8_t* bytes, size_t coun
   return line;
 }
 
+// "送信できませんでした: Input/output error (0/9 バイト送信)": why, and how much went out.
+std::string WriteFailureLine(const WriteResult& r, size_t count) {
+  const std::string reason =
+      r.error != 0 ? std::strerror(r.error) : Tr("TTirisC1Dlg", "書き込みの時間切れ");
+  std::string line = Tr("TTirisC1Dlg", "送信できませんでした: %1 (%2/%3 バイト送信)");
+  const std::string args[] = {reason, std::to_string(r.written), std::to_string(count)};
+  for (size_t i = 0; i < 3; ++i) {
+    const std::string mark = "%" + std::to_string(i + 1);
+    if (const size_t at = line.find(mark); at != std::string::npos) line.replace(at, 2, args[i]);
+  }
+  return line;
+}
+
 }  // namespace
 
 TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent)
-    : QObject(parent), Tally(0), settingsPath_(std::move(settingsPath)), log_(log) {
-  Rx.log = [this](const std::string& line) { CommLog(line); };
-  Rx.tally = [this](const std::string& kind, const std::string& id) { Tally.TallyId(kind, id); };
-  Rx.animalIdDisplay = [this] { return AnimalIdDisplay; };
-  CommX1.OnRxChar = [this](size_t count) { OnRxChar(count); };
-  CommX1.OnError = [this](TComErrors errors) { OnComError(errors); };
+    : QObject(parent), tally_(0), settingsPath_(std::move(settingsPath)), log_(log) {
+  rx_.log = [this](const std::string& line) { CommLog(line); };
+  rx_.tally = [this](const std::string& kind, const std::string& id) { tally_.TallyId(kind, id); };
+  rx_.animalIdDisplay = [this] { return AnimalIdDisplay; };
+  Listen(commX1_);
   LoadLinkSettings();
-  Tally = TagTally(Extras.MAX_REC_NO);
-  Tally.ClearTally();
-  PortList = port_registry::ListNames();
+  tally_ = TagTally(extras_.MAX_REC_NO);
+  tally_.ClearTally();
+  portList_ = port_registry::ListNames();
 }
 
 TTirisC1Dlg::~TTirisC1Dlg() {
-  CommX1.Close();
+  commX1_.Close();
+  if (otherLink_) otherLink_->Close();
+}
+
+void TTirisC1Dlg::Listen(ByteLink& link) {
+  link.OnRxChar = [this](size_t count) { OnRxChar(count); };
+  link.OnError = [this](TComErrors errors) { OnComError(errors); };
+}
+
+void TTirisC1Dlg::AttachLink(std::unique_ptr<ByteLink> link) {
+  link_->OnRxChar = nullptr;
+  link_->OnError = nullptr;
+  otherLink_ = std::move(link);
+  link_ = otherLink_.get();
+  Listen(*link_);
 }
 
 void TTirisC1Dlg::CommLog(const std::string& line) {
@@ -54,73 +82,68 @@ void TTirisC1Dlg::LoadLinkSettings() {
   IniFile ini(settingsPath_);
   ini.Load();
   auto readInt = [&](const char* key, int64_t def) { return ini.ReadInteger(kComDebug, key, def); };
-  CommX1.SetPort(PortNumberToName(static_cast<int>(readInt("Port", 1) & 0xFF)));
-  CommX1.SetBaudRate(StrToBaudRate(std::to_string(readInt("BaudRate", 57600))));
+  commX1_.SetPort(PortNumberToName(static_cast<int>(readInt("Port", 1) & 0xFF)));
+  commX1_.SetBaudRate(StrToBaudRate(std::to_string(readInt("BaudRate", 57600))));
   const int64_t parity = readInt("ParityBits", 0);
-  CommX1.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
-                                              : TParityBits::prNone);
-  CommX1.SetDataBits(StrToDataBits(std::to_string(readInt("ByteSize", 8))));
+  commX1_.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
+                                               : TParityBits::prNone);
+  commX1_.SetDataBits(StrToDataBits(std::to_string(readInt("ByteSize", 8))));
   const int64_t stop = readInt("StopBits", 0);
-  CommX1.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop)
-                                            : TStopBits::sbOneStopBit);
-  CommX1.SetFlowControl(TFlowControl::fcNone);
+  commX1_.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop)
+                                             : TStopBits::sbOneStopBit);
+  commX1_.SetFlowControl(TFlowControl::fcNone);
   const int64_t flow = readInt("FlowCont", 0);
-  if (flow == 1) CommX1.SetFlowControl(TFlowControl::fcHardware);
-  if (flow == 2) CommX1.SetFlowControl(TFlowControl::fcSoftware);
-  Extras.CharWaitTime = static_cast<int>(readInt("CharWaitTime", 80));
-  Extras.RWPower = static_cast<int>(readInt("RWPower", 1));
-  Extras.CardType = static_cast<int>(readInt("CardType", 0));
-  Extras.MAX_REC_NO = static_cast<int>(std::clamp<int64_t>(readInt("MAX_REC_NO", 100), 0, 1000000));
+  if (flow == 1) commX1_.SetFlowControl(TFlowControl::fcHardware);
+  if (flow == 2) commX1_.SetFlowControl(TFlowControl::fcSoftware);
+  extras_.CharWaitTime = static_cast<int>(readInt("CharWaitTime", 80));
+  extras_.RWPower = static_cast<int>(readInt("RWPower", 1));
+  extras_.CardType = static_cast<int>(readInt("CardType", 0));
+  extras_.MAX_REC_NO =
+      static_cast<int>(std::clamp<int64_t>(readInt("MAX_REC_NO", 100), 0, 1000000));
 }
 
 void TTirisC1Dlg::SaveLinkSettings() {
-  if (IniFile::Exists(settingsPath_)) {
-    if (IniFile::IsReadOnly(settingsPath_)) return;
-  } else {
-    if (!IniFile::CreateFolders(IniFile::FolderOf(settingsPath_))) return;
-    int fd = ::open(settingsPath_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    ::close(fd);
-  }
-  IniFile ini(settingsPath_);
-  ini.Load();
+  UpdateSettingsFile(settingsPath_, [this](IniFile& ini) { StoreLinkSettings(ini); });
+}
+
+void TTirisC1Dlg::StoreLinkSettings(IniFile& ini) const {
   auto writeInt = [&](const char* key, int64_t v) { ini.WriteInteger(kComDebug, key, v); };
   // A port given as a device path has no number; the stored number then stays as it was.
-  const int n = PortNameToNumber(CommX1.Port());
-  if (CommX1.Port().rfind("COM", 0) == 0 && n > 0) writeInt("Port", n);
-  writeInt("BaudRate", BaudRateValue(CommX1.BaudRate()) ? BaudRateValue(CommX1.BaudRate()) : 9600);
-  writeInt("ParityBits", static_cast<int>(CommX1.Parity()));
-  writeInt("ByteSize", static_cast<int>(CommX1.DataBits()) + 5);
-  writeInt("StopBits", static_cast<int>(CommX1.StopBits()));
-  writeInt("FlowCont", CommX1.FlowControl() == TFlowControl::fcHardware   ? 1
-                       : CommX1.FlowControl() == TFlowControl::fcSoftware ? 2
-                                                                          : 0);
-  writeInt("CharWaitTime", Extras.CharWaitTime);
-  writeInt("RWPower", Extras.RWPower);
-  writeInt("CardType", Extras.CardType);
-  writeInt("MAX_REC_NO", Extras.MAX_REC_NO);
-  ini.Save();
+  const int n = PortNameToNumber(commX1_.Port());
+  if (commX1_.Port().rfind("COM", 0) == 0 && n > 0) writeInt("Port", n);
+  writeInt("BaudRate",
+           BaudRateValue(commX1_.BaudRate()) ? BaudRateValue(commX1_.BaudRate()) : 9600);
+  writeInt("ParityBits", static_cast<int>(commX1_.Parity()));
+  writeInt("ByteSize", static_cast<int>(commX1_.DataBits()) + 5);
+  writeInt("StopBits", static_cast<int>(commX1_.StopBits()));
+  writeInt("FlowCont", commX1_.FlowControl() == TFlowControl::fcHardware   ? 1
+                       : commX1_.FlowControl() == TFlowControl::fcSoftware ? 2
+                                                                           : 0);
+  writeInt("CharWaitTime", extras_.CharWaitTime);
+  writeInt("RWPower", extras_.RWPower);
+  writeInt("CardType", extras_.CardType);
+  writeInt("MAX_REC_NO", extras_.MAX_REC_NO);
 }
 
 void TTirisC1Dlg::OpenNamedPort(const std::string& name) {
-  CommX1.Close();
-  Rx.Reset();
+  link_->Close();
+  rx_.Reset();
   portLost_ = false;
-  CommX1.SetPort(name);
-  CommX1.Open();
-  if (CommX1.Connected() && CommX1.FlowControl() != TFlowControl::fcHardware) {
-    CommX1.SetRTS(true);
-    CommX1.SetDTR(true);
+  commX1_.SetPort(name);
+  link_->Open();
+  if (commX1_.Connected() && commX1_.FlowControl() != TFlowControl::fcHardware) {
+    commX1_.SetRTS(true);
+    commX1_.SetDTR(true);
   }
 }
 
 void TTirisC1Dlg::CloseModule() {
   SaveLinkSettings();
-  CommX1.Close();
+  link_->Close();
 }
 
 void TTirisC1Dlg::OnRxChar(size_t count) {
-  Rx.OnReceive(count, [this](uint8_t* dst, size_t n) { return CommX1.Read(dst, n); });
+  rx_.OnReceive(count, [this](uint8_t* dst, size_t n) { return link_->Read(dst, n); });
 }
 
 void TTirisC1Dlg::OnComError(TComErrors errors) {
@@ -130,7 +153,7 @@ void TTirisC1Dlg::OnComError(TComErrors errors) {
 
 void TTirisC1Dlg::SendCommand(std::span<const uint8_t> data) {
   const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindM);
-  if (LogTxFrames) CommLog(HexLine("TX: ", f.data(), f.size()));
+  if (logTxFrames_) CommLog(HexLine("TX: ", f.data(), f.size()));
   WriteRaw(f.data(), f.size());
 }
 
@@ -145,14 +168,18 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   // Bytes the port already holds arrived before this command: they are taken in (logged and
   // posted) now, before the state is cleared, so that a duplicate or late answer to an earlier
   // command that the event loop has not handled yet can never satisfy this command's wait.
-  if (!TransmitHook && CommX1.Connected()) {
-    if (const size_t waiting = CommX1.InputCount(); waiting > 0) OnRxChar(waiting);
+  if (link_->Connected()) {
+    if (const size_t waiting = link_->InputCount(); waiting > 0) OnRxChar(waiting);
   }
   if (LogRawBytes()) CommLog(HexLine("TX:", bytes, count));
-  Rx.ClearState();
-  if (TransmitHook) return TransmitHook(bytes, count);
-  if (!CommX1.Connected()) return;
-  CommX1.Write(bytes, count);
+  rx_.ClearState();
+  writeFailed_ = false;
+  // A port that is not open is not written to; the wait then runs into its time-out.
+  if (!link_->Connected()) return;
+  const WriteResult r = link_->Write(bytes, count);
+  if (r.written == count) return;
+  writeFailed_ = true;
+  CommLog(WriteFailureLine(r, count));
 }
 
 void TTirisC1Dlg::ProcessPendingEvents() {
@@ -176,6 +203,8 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
     refusedWrite_ = false;
     return false;
   }
+  // The command never reached the module whole: no answer can come (the reason is logged).
+  if (writeFailed_) return false;
   waitMark_.start();
   lastWaitMs_ = ms;
   ++waitDepth_;
@@ -185,8 +214,8 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
   bool result = false;
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   for (;;) {
-    if (Rx.State() != ResponseState::None) {
-      const uint8_t* f = Rx.FrameBuffer();
+    if (rx_.State() != ResponseState::None) {
+      const uint8_t* f = rx_.FrameBuffer();
       if (f[2] == frame::TypeAck) {
         out.Assign(f + 4, f[3]);
         result = true;
@@ -194,7 +223,7 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
       break;
     }
     // A port that vanished (its "<ComError:IO>" line is written) cannot answer any more.
-    if (portLost_ && !CommX1.Connected()) break;
+    if (portLost_ && !link_->Connected()) break;
     if (waitMark_.expired(ms)) {
       CommLog(LoadMessage(Msg::ResponseTimedOutMsg));
       break;
@@ -221,7 +250,7 @@ void TTirisC1Dlg::SendActionModeSet(uint8_t mode, uint8_t value) {
   std::vector<uint8_t> data{0x00, mode};
   if (mode == 3 || value != 0) data.push_back(value);
   const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindM);
-  if (LogTxFrames) {
+  if (logTxFrames_) {
     CommLog(LoadMessage(Msg::DousaModeSet_CMDMsg));
     CommLog(HexLine("TX: ", f.data(), f.size()));
   }
@@ -235,7 +264,7 @@ bool TTirisC1Dlg::SendLfControl(uint8_t mode, uint16_t durationMs, Response& out
     data.push_back(static_cast<uint8_t>(durationMs >> 8));
   }
   const std::vector<uint8_t> f = frame::BuildCommandFrame(data, frame::KindN);
-  if (LogTxFrames) CommLog(hex::Bytes(f));
+  if (logTxFrames_) CommLog(hex::Bytes(f));
   WriteRaw(f.data(), f.size());
   if (mode == 3) return AwaitResponseFor(out, static_cast<uint16_t>(durationMs + 100u));
   return AwaitResponse(out);
@@ -243,7 +272,7 @@ bool TTirisC1Dlg::SendLfControl(uint8_t mode, uint16_t durationMs, Response& out
 
 void TTirisC1Dlg::SendPassThrough(const uint8_t* bytes, size_t count) {
   CommLog("-------------- " + LoadMessage(Msg::PassThrowMsg) + ": -----------------");
-  if (LogTxFrames) {
+  if (logTxFrames_) {
     CommLog(LoadMessage(Msg::PassThrowMsg) + ": ");
     CommLog(hex::Bytes(bytes, count));
   }
@@ -260,6 +289,8 @@ bool TTirisC1Dlg::ProbeReader() {
 // --- Wrappers ---
 
 namespace {
+// A command's data bytes: the code and its fixed parameters, the variable bytes, then the fixed
+// bytes that follow them.
 std::vector<uint8_t> CommandBytes(std::initializer_list<uint8_t> head,
                                   std::span<const uint8_t> tail = {},
                                   std::initializer_list<uint8_t> after = {}) {

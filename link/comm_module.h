@@ -5,7 +5,6 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -17,6 +16,7 @@
 #include "link/response.h"
 #include "link/tag_tally.h"
 
+class IniFile;
 class LogPane;
 
 // Serial link settings of section ComDebug that the module keeps without using them.
@@ -35,12 +35,26 @@ class TTirisC1Dlg : public QObject {
   TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent = nullptr);
   ~TTirisC1Dlg() override;
 
-  TComPort CommX1;
-  ResponseReceiver Rx;
-  TagTally Tally;
-  LinkExtras Extras;
-  // Port names listed when the module was created, sorted as text.
-  std::vector<std::string> PortList;
+  // The serial port and its settings. The exchange runs over it unless another link is in use.
+  TComPort& CommX1() { return commX1_; }
+  const TComPort& CommX1() const { return commX1_; }
+  // Carries the exchange over `link` instead of CommX1 from now on (tests, fuzzers and
+  // benchmarks play the module through a MemoryLink); the module owns it. Returns it.
+  template <class Link>
+  Link& UseLink(std::unique_ptr<Link> link) {
+    Link& ref = *link;
+    AttachLink(std::move(link));
+    return ref;
+  }
+
+  ResponseReceiver& Receiver() { return rx_; }
+  const ResponseReceiver& Receiver() const { return rx_; }
+  TagTally& Tally() { return tally_; }
+  const TagTally& Tally() const { return tally_; }
+  const LinkExtras& Extras() const { return extras_; }
+  // Port names listed when the module was created, sorted as text (the open-port dialog's list).
+  const std::vector<std::string>& PortList() const { return portList_; }
+  void SetPortList(std::vector<std::string> names) { portList_ = std::move(names); }
 
   void SetLogPane(LogPane* log) { log_ = log; }
   LogPane* CurrentLogPane() const { return log_; }
@@ -50,14 +64,15 @@ class TTirisC1Dlg : public QObject {
   // The main window's "Animal ID" display flag; decorates ID lines.
   bool AnimalIdDisplay = false;
 
-  // Log flags (LogRxFrames lives in the receiver; these forward to it).
-  bool LogTxFrames = true;
-  bool LogRxFrames() const { return Rx.LogRxFrames; }
-  void SetLogRxFrames(bool on) { Rx.LogRxFrames = on; }
-  bool LogRawBytes() const { return Rx.LogRawBytes; }
-  void SetLogRawBytes(bool on) { Rx.LogRawBytes = on; }
+  // Log flags (LogRxFrames and LogRawBytes live in the receiver).
+  bool LogTxFrames() const { return logTxFrames_; }
+  void SetLogTxFrames(bool on) { logTxFrames_ = on; }
+  bool LogRxFrames() const { return rx_.LogRxFrames; }
+  void SetLogRxFrames(bool on) { rx_.LogRxFrames = on; }
+  bool LogRawBytes() const { return rx_.LogRawBytes; }
+  void SetLogRawBytes(bool on) { rx_.LogRawBytes = on; }
 
-  ResponseState State() const { return Rx.State(); }
+  ResponseState State() const { return rx_.State(); }
 
   // ComDebug section.
   void LoadLinkSettings();
@@ -76,6 +91,8 @@ class TTirisC1Dlg : public QObject {
   void SendCommand(std::initializer_list<uint8_t> data) {
     SendCommand(std::span<const uint8_t>(data.begin(), data.size()));
   }
+  // Writes the bytes as they are. A write the link fails, or takes only in part, is logged with
+  // its reason, and every wait until the next write ends at once with false.
   void WriteRaw(const uint8_t* bytes, size_t count);
   bool AwaitResponse(Response& out) { return AwaitResponseFor(out, 2000); }
   bool AwaitResponseFor(Response& out, uint16_t ms);
@@ -86,9 +103,6 @@ class TTirisC1Dlg : public QObject {
   // SendCommand + AwaitResponse.
   bool Exchange(std::initializer_list<uint8_t> data, Response& out);
   bool Exchange(std::span<const uint8_t> data, Response& out);
-  // When set, written bytes go here instead of the port (fuzzers and benchmarks answer from
-  // memory by feeding Rx).
-  std::function<void(const uint8_t* bytes, size_t count)> TransmitHook;
 
   // True while a wait is in progress (a second command is refused then).
   bool Waiting() const { return waitDepth_ > 0; }
@@ -141,14 +155,28 @@ class TTirisC1Dlg : public QObject {
   void Em4305Disable();
 
  private:
+  void AttachLink(std::unique_ptr<ByteLink> link);
+  void StoreLinkSettings(IniFile& ini) const;
+  void Listen(ByteLink& link);
   void OnRxChar(size_t count);
   void OnComError(TComErrors errors);
+
+  TComPort commX1_;
+  // The link the exchange runs over: commX1_, or otherLink_ when one is in use.
+  ByteLink* link_ = &commX1_;
+  std::unique_ptr<ByteLink> otherLink_;
+  ResponseReceiver rx_;
+  TagTally tally_;
+  LinkExtras extras_;
+  std::vector<std::string> portList_;
+  bool logTxFrames_ = true;
 
   std::string settingsPath_;
   LogPane* log_ = nullptr;
   MillisecondTimer waitMark_;
   int waitDepth_ = 0;
   bool refusedWrite_ = false;
-  bool portLost_ = false;
-  uint16_t lastWaitMs_ = 0;  // the open port vanished (hang-up, unplugged adapter)
+  bool writeFailed_ = false;  // the latest write failed or stopped short
+  bool portLost_ = false;     // the open port vanished (hang-up, unplugged adapter)
+  uint16_t lastWaitMs_ = 0;
 };

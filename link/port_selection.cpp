@@ -37,18 +37,18 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
   f.dialog = "TOpenCom1Dlg";
   f.caption = LoadMessage(Msg::OpenCOMPortMsg);
   f.AddLabel("Label1", Tr("TOpenCom1Dlg", "COMポート"));
-  PromptField& list = f.AddChoice("LBComPort", "", comm.PortList, -1);
+  PromptField& list = f.AddChoice("LBComPort", "", comm.PortList(), -1);
   list.choiceStyle = ChoiceStyle::List;
   PromptField& shown = f.AddLabel("STComPort", "");
   if (!list.items.empty()) {
-    auto it = std::find(list.items.begin(), list.items.end(), comm.CommX1.Port());
+    auto it = std::find(list.items.begin(), list.items.end(), comm.CommX1().Port());
     list.index = it == list.items.end() ? 0 : static_cast<int>(it - list.items.begin());
     shown.text = list.items[static_cast<size_t>(list.index)];
   }
   f.AddRadio("RGComSpeed", Tr("TOpenCom1Dlg", "通信スピード"),
              {port_speeds::kTexts.begin(), port_speeds::kTexts.end()},
-             port_speeds::IndexOfRate(comm.CommX1.BaudRate()));
-  const TParityBits parity = comm.CommX1.Parity();
+             port_speeds::IndexOfRate(comm.CommX1().BaudRate()));
+  const TParityBits parity = comm.CommX1().Parity();
   PromptField& rgParity = f.AddRadio(
       "RGParity", Tr("TOpenCom1Dlg", "パリティ"),
       {Tr("TOpenCom1Dlg", "なし"), Tr("TOpenCom1Dlg", "奇数"), Tr("TOpenCom1Dlg", "偶数")},
@@ -166,7 +166,7 @@ bool PortSelection::OpenPort(int n) {
                          "  Please check the port and parameter settings again.\n" + e.what(),
                      LoadMessage(Msg::QZH900ToolMsg));
   }
-  return comm_.CommX1.Connected();
+  return comm_.CommX1().Connected();
 }
 
 bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
@@ -176,18 +176,18 @@ bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
   if (!prompts_.Show(form)) {
     if (firstOpen && closeMainWindow) closeMainWindow();
   } else if (form.Field("CBAutoCheck").checked) {
-    result = ScanPorts(comm_.PortList, form.Field("RGParity").index);
+    result = ScanPorts(comm_.PortList(), form.Field("RGParity").index);
   } else {
     PromptField& list = form.Field("LBComPort");
     // An empty list leaves nothing to open.
     if (!list.items.empty()) {
       if (list.index < 0 || list.index >= static_cast<int>(list.items.size())) list.index = 0;
       const int n = PortNameToNumber(list.items[static_cast<size_t>(list.index)]);
-      comm_.CommX1.SetBaudRate(port_speeds::RateOfIndex(form.Field("RGComSpeed").index));
+      comm_.CommX1().SetBaudRate(port_speeds::RateOfIndex(form.Field("RGComSpeed").index));
       const int parity = form.Field("RGParity").index;
-      comm_.CommX1.SetParity(parity == 0   ? TParityBits::prNone
-                             : parity == 1 ? TParityBits::prOdd
-                                           : TParityBits::prEven);
+      comm_.CommX1().SetParity(parity == 0   ? TParityBits::prNone
+                               : parity == 1 ? TParityBits::prOdd
+                                             : TParityBits::prEven);
       result = OpenPort(n);
     }
   }
@@ -215,10 +215,10 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
     const int n = PortNameToNumber(name);
     comm_.CommLog(LoadMessage(Msg::CheckPORTMsg) + std::to_string(n));
     for (size_t i = 0; i < port_speeds::kRates.size() && !found; ++i) {
-      comm_.CommX1.SetBaudRate(port_speeds::kRates[i]);
+      comm_.CommX1().SetBaudRate(port_speeds::kRates[i]);
       progress->SetLabel(LoadMessage(Msg::CheckPORTMsg) + std::to_string(n) + " " +
                          port_speeds::kTexts[i]);
-      comm_.CommX1.SetParity(parity);
+      comm_.CommX1().SetParity(parity);
       if (OpenPort(n)) {
         TTirisC1Dlg::PumpFor(50);
         found = comm_.ProbeReader();
@@ -233,7 +233,7 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
     comm_.CommLog(LoadMessage(Msg::FindTirisRWMsg));
     comm_.CommLog(LoadMessage(Msg::PORTMsg) + std::to_string(foundPort));
     comm_.CommLog(LoadMessage(Msg::SpeedMsg) +
-                  std::to_string(BaudRateValue(comm_.CommX1.BaudRate())));
+                  std::to_string(BaudRateValue(comm_.CommX1().BaudRate())));
   } else {
     comm_.CommLog(LoadMessage(Msg::NotFindTirisRWMsg));
   }
@@ -242,7 +242,7 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
 }
 
 void PortSelection::ShowPortSettingsDialog() {
-  TComPort& port = comm_.CommX1;
+  TComPort& port = comm_.CommX1();
   port.Close();
   if (port.BaudRate() == TBaudRate::brCustom) port.SetBaudRate(TBaudRate::br9600);
   PromptForm form = PortSettingsForm(port);

@@ -82,7 +82,7 @@ void ReaderCommands::Mnset9600bps1Click(const std::string& sender) {
   }
   MnRestartClick();
   app_.Sleep(500);  // the module comes back at its new speed
-  comm_.CommX1.SetBaudRate(mw::RateOfSpeedCode(code));
+  comm_.CommX1().SetBaudRate(mw::RateOfSpeedCode(code));
   app_.AddLog(std::string("OK") + kSetComSpeed);
 }
 
@@ -112,7 +112,7 @@ void ReaderCommands::COMSpeed1Click() {
   TTirisC1Dlg::ProcessPendingEvents();
   const bool restarted = comm_.Exchange({0x0A}, out);
   TTirisC1Dlg::ProcessPendingEvents();
-  if (restarted) comm_.CommX1.SetBaudRate(mw::RateOfSpeedCode(index));
+  if (restarted) comm_.CommX1().SetBaudRate(mw::RateOfSpeedCode(index));
   app_.LogOkNg(restarted, LoadMessage(Msg::SetCOMSpeedMsg));
 }
 

@@ -69,8 +69,8 @@ void ShellHandlers::Register(HandlerRegistry& r) {
 
 TTirisC1Dlg& ShellHandlers::CreateCommModule() {
   TTirisC1Dlg& comm = app_.CreateComm();
-  comm.Tally.SetGrid(&view_.Grid());
-  comm.Tally.ClearTally();
+  comm.Tally().SetGrid(&view_.Grid());
+  comm.Tally().ClearTally();
   return comm;
 }
 
@@ -137,7 +137,7 @@ void ShellHandlers::RequestClose() {
 
 void ShellHandlers::LogOpenResult(bool ok) {
   const TTirisC1Dlg* comm = app_.Comm();
-  app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + (comm ? comm->CommX1.Port() : std::string()));
+  app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + (comm ? comm->CommX1().Port() : std::string()));
 }
 
 void ShellHandlers::TB_TEST1Click(const std::string& sender) {
@@ -175,7 +175,7 @@ void ShellHandlers::MnSetReadModeClick(const std::string& sender) {
 
 void ShellHandlers::MnGridClearClick() {
   app_.Log().Clear();
-  if (TTirisC1Dlg* comm = app_.Comm()) comm->Tally.ClearTally();
+  if (TTirisC1Dlg* comm = app_.Comm()) comm->Tally().ClearTally();
 }
 
 void ShellHandlers::MnSetCOMClick() {

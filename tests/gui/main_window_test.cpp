@@ -117,7 +117,7 @@ struct Window {
   TTirisC1Dlg& Comm() { return *form->App().Comm(); }
   void Feed(const std::vector<uint8_t>& idData) {
     const auto f = frame::BuildResponseFrame(frame::TypeId, idData);
-    Comm().Rx.Feed(f.data(), f.size());
+    Comm().Receiver().Feed(f.data(), f.size());
   }
 };
 
@@ -306,7 +306,7 @@ TEST(MainWindow, TagTableCountsKindsGrowsAndClears) {
   // Capacity 100: the 101st distinct ID is logged but not counted; known IDs still count.
   for (uint32_t id = 1; id <= 101; ++id) w.Feed(IdData(1, id));
   w.Feed(IdData(1, 1));
-  EXPECT_EQ(w.Comm().Tally.Count(), 100);
+  EXPECT_EQ(w.Comm().Tally().Count(), 100);
   EXPECT_EQ(w.form->StringGrid1->rowCount(), 101);
   EXPECT_EQ(t.Cell(3, 100), "00 00 00 64 ");
   EXPECT_EQ(t.Cell(1, 1), "2");
@@ -326,7 +326,7 @@ TEST(MainWindow, ReadLoopAndCommandModeButtons) {
   EXPECT_FALSE(w.Action("MnCmd3")->isEnabled());
   EXPECT_FALSE(w.form->CBAnimalID->isEnabled());
   EXPECT_EQ(w.Lines()[9], "OK: Read Loop Mode");
-  PumpUntil([&] { return w.Comm().Tally.Count() == 3; });
+  PumpUntil([&] { return w.Comm().Tally().Count() == 3; });
   EXPECT_FALSE(w.form->Table().Cell(3, 3).isEmpty());
 
   loop->trigger();  // pressed again: stays down

@@ -207,7 +207,7 @@ TEST_P(StartUpWithModule, IdentifiesTheModuleAndSetsTheMenus) {
     EXPECT_EQ(s.menus.Visible(n), level == 3 || (level == 2 && n != "EM43051")) << n;
   EXPECT_FALSE(s.shell->FirstOpen);
   EXPECT_EQ(s.view.closeRequests, 0);
-  EXPECT_TRUE(s.Comm().LogTxFrames);
+  EXPECT_TRUE(s.Comm().LogTxFrames());
   EXPECT_TRUE(s.Comm().LogRxFrames());
   // The dialog showed the port list with COM9 and the settings' speed preselected.
   ASSERT_EQ(s.prompts.shown.size(), 1u);
@@ -251,7 +251,7 @@ TEST(StartUp, WithoutAModuleTheMenusStayDisabledAndCommandModeEnablesThem) {
   EXPECT_EQ(s.Lines(), std::vector<std::string>{"NG: Open COM1"});
   EXPECT_FALSE(s.menus.Enabled("MnCmd3"));
   ASSERT_NE(s.app->Comm(), nullptr);  // kept, its port closed
-  EXPECT_FALSE(s.Comm().CommX1.Connected());
+  EXPECT_FALSE(s.Comm().CommX1().Connected());
   EXPECT_TRUE(s.prompts.messages.empty());
   // "Command Mode" enables the menus whatever the module says (here: nothing, the port is shut).
   s.Run("TB_TEST3");
@@ -311,18 +311,18 @@ TEST(PortSelection, DialogPreselectsPortSpeedAndParity) {
   Shell s;
   s.shell->FormCreate();
   TTirisC1Dlg& c = s.Comm();
-  c.PortList = {"COM1", "COM12", "COM3"};
-  c.CommX1.SetPort("COM12");
-  c.CommX1.SetBaudRate(TBaudRate::br4800);
-  c.CommX1.SetParity(TParityBits::prOdd);
+  c.SetPortList({"COM1", "COM12", "COM3"});
+  c.CommX1().SetPort("COM12");
+  c.CommX1().SetBaudRate(TBaudRate::br4800);
+  c.CommX1().SetParity(TParityBits::prOdd);
   PromptForm f = OpenPortForm(c, nullptr);
   EXPECT_EQ(f.Field("LBComPort").index, 1);
   EXPECT_EQ(f.Field("STComPort").text, "COM12");
   EXPECT_EQ(f.Field("RGComSpeed").index, 1);  // 4800 is not offered: 19.2kbps
   EXPECT_EQ(f.Field("RGParity").index, 1);
-  c.CommX1.SetPort("COM7");
-  c.CommX1.SetBaudRate(TBaudRate::br115200);
-  c.CommX1.SetParity(TParityBits::prMark);
+  c.CommX1().SetPort("COM7");
+  c.CommX1().SetBaudRate(TBaudRate::br115200);
+  c.CommX1().SetParity(TParityBits::prMark);
   f = OpenPortForm(c, nullptr);
   EXPECT_EQ(f.Field("LBComPort").index, 0);
   EXPECT_EQ(f.Field("STComPort").text, "COM1");
@@ -358,7 +358,7 @@ TEST(PortSelection, ScanFindsTheModuleOnTheThirdPortAt57600) {
   ASSERT_TRUE(port_registry::Register(2, second.DevicePath()));
   auto sim = StartSimulator(3);
   s.shell->FormCreate();
-  ASSERT_EQ(s.Comm().PortList, (std::vector<std::string>{"COM1", "COM2", "COM3"}));
+  ASSERT_EQ(s.Comm().PortList(), (std::vector<std::string>{"COM1", "COM2", "COM3"}));
   s.prompts.Answer("TOpenCom1Dlg.CBAutoCheck", "1");
   s.shell->FormShow();
 
@@ -392,8 +392,8 @@ TEST(PortSelection, ScanFindsTheModuleOnTheThirdPortAt57600) {
   EXPECT_EQ(p.labels[2], "Check COM Port: 1 19.2kbps");
   EXPECT_EQ(p.labels[5], "Check COM Port: 1 115.2kbps");
   EXPECT_EQ(p.labels[14], "Check COM Port: 3 57.6kbps");
-  EXPECT_EQ(s.Comm().CommX1.BaudRate(), TBaudRate::br57600);
-  EXPECT_TRUE(s.Comm().CommX1.Connected());
+  EXPECT_EQ(s.Comm().CommX1().BaudRate(), TBaudRate::br57600);
+  EXPECT_TRUE(s.Comm().CommX1().Connected());
 }
 
 TEST(PortSelection, ScanOfNoPortsFindsNothing) {
@@ -445,13 +445,13 @@ TEST(PortSelection, ComParameterSavesReopensAndLogs) {
   s.OpenCom9At57600();
   s.shell->FormShow();
   // A custom rate shows as 9600; OK at once keeps what the dialog shows.
-  s.Comm().CommX1.SetBaudRate(TBaudRate::brCustom);
+  s.Comm().CommX1().SetBaudRate(TBaudRate::brCustom);
   s.Run("MnSetComPara");
   EXPECT_EQ(s.prompts.shown.back().dialog, "TComParamDlg");
   EXPECT_EQ(s.prompts.shown.back().Field("CBBaudRate").text, "9600");
   EXPECT_EQ(s.Lines().back(), "OK : Configuration");
-  EXPECT_EQ(s.Comm().CommX1.BaudRate(), TBaudRate::br9600);
-  EXPECT_TRUE(s.Comm().CommX1.Connected());
+  EXPECT_EQ(s.Comm().CommX1().BaudRate(), TBaudRate::br9600);
+  EXPECT_TRUE(s.Comm().CommX1().Connected());
 
   s.prompts.Answer("TComParamDlg.CBBaudRate", "57600");
   s.Run("MnSetComPara");
@@ -466,7 +466,7 @@ TEST(PortSelection, ComParameterSavesReopensAndLogs) {
   s.prompts.CancelDialog("TComParamDlg");
   s.Run("MnSetComPara");
   EXPECT_EQ(s.Lines().size(), lines);
-  EXPECT_TRUE(s.Comm().CommX1.Connected());
+  EXPECT_TRUE(s.Comm().CommX1().Connected());
 }
 
 // --- Read-loop mode and the window's items ---
@@ -492,8 +492,8 @@ TEST(ReadLoop, ButtonsSwitchModesMenusAndTally) {
   EXPECT_EQ(lines[4], "TX: 02 00 4D 02 00 02 03 56 0D ");
   EXPECT_EQ(lines[6], "OK: Read Loop Mode");
 
-  PumpUntil([&] { return s.Comm().Tally.Count() == 3; });
-  ASSERT_EQ(s.Comm().Tally.Count(), 3);
+  PumpUntil([&] { return s.Comm().Tally().Count() == 3; });
+  ASSERT_EQ(s.Comm().Tally().Count(), 3);
   std::set<std::string> labels;
   for (int row = 1; row <= 3; ++row) {
     EXPECT_EQ(s.view.grid.Cell(0, row), std::to_string(row));
@@ -560,10 +560,10 @@ TEST(WindowItems, ComPortReplacesTheModuleAndIdentifiesAgain) {
   s.shell->FormCreate();
   s.OpenCom9At57600();
   s.shell->FormShow();
-  s.Comm().Tally.TallyId("06", "01 ");
+  s.Comm().Tally().TallyId("06", "01 ");
   s.log.Clear();
   s.Run("MnSetCOM");
-  EXPECT_EQ(s.Comm().Tally.Count(), 0);
+  EXPECT_EQ(s.Comm().Tally().Count(), 0);
   EXPECT_EQ(s.view.grid.Cell(3, 1), "");
   EXPECT_EQ(s.Lines(), (std::vector<std::string>{"ROM Version: 1100LFS00", "Model Name : QZH-900",
                                                  "OK: Open COM9"}));
@@ -574,10 +574,10 @@ TEST(WindowItems, ClearEmptiesLogAndTally) {
   Shell s;
   s.shell->FormCreate();
   s.app->AddLog("a line");
-  s.Comm().Tally.TallyId("06", "01 02 ");
+  s.Comm().Tally().TallyId("06", "01 02 ");
   s.Run("MnGridClear");
   EXPECT_TRUE(s.Lines().empty());
-  EXPECT_EQ(s.Comm().Tally.Count(), 0);
+  EXPECT_EQ(s.Comm().Tally().Count(), 0);
   EXPECT_EQ(s.view.grid.Cell(3, 1), "");
   s.Run("MnLastCommand");  // hidden F5 item: does nothing
   EXPECT_TRUE(s.Lines().empty());

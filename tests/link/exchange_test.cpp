@@ -27,7 +27,7 @@ class Exchange : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(sim_->Start(&error)) << error;
     comm_ = std::make_unique<TTirisC1Dlg>(cfg_.SettingsPath(), &log_);
-    comm_->CommX1.SetBaudRate(TBaudRate::br57600);
+    comm_->CommX1().SetBaudRate(TBaudRate::br57600);
     comm_->OpenNamedPort(sim_->DevicePath());
   }
   void TearDown() override {
@@ -148,10 +148,10 @@ TEST_F(Exchange, ALateAckNeverSatisfiesTheNextWait) {
 }
 
 TEST_F(Exchange, WrongSpeedGivesATimeOut) {
-  comm_->CommX1.SetBaudRate(TBaudRate::br9600);
+  comm_->CommX1().SetBaudRate(TBaudRate::br9600);
   EXPECT_FALSE(comm_->ProbeReader());
   EXPECT_EQ(LastLine(), "Response Timed out");
-  comm_->CommX1.SetBaudRate(TBaudRate::br57600);
+  comm_->CommX1().SetBaudRate(TBaudRate::br57600);
   EXPECT_TRUE(comm_->ProbeReader());
 }
 
@@ -195,7 +195,7 @@ TEST_F(Exchange, HangUpInTheMiddleOfAWaitEndsItOnceWithoutSpinning) {
   comm_->SendCommand({0x90});
   EXPECT_FALSE(comm_->AwaitResponse(out));
   EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
-  EXPECT_FALSE(comm_->CommX1.Connected());
+  EXPECT_FALSE(comm_->CommX1().Connected());
   EXPECT_EQ(std::count(Lines().begin(), Lines().end(), "<ComError:IO>"), 1);
   // The closed port costs nothing: a second of waiting uses almost no CPU.
   rusage before{}, after{};

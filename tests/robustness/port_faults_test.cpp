@@ -61,7 +61,7 @@ class PortRobustness : public ::testing::Test {
   }
   void Open(const std::string& device) {
     comm_ = std::make_unique<TTirisC1Dlg>(cfg_.SettingsPath(), &log_);
-    comm_->CommX1.SetBaudRate(TBaudRate::br57600);
+    comm_->CommX1().SetBaudRate(TBaudRate::br57600);
     comm_->OpenNamedPort(device);
   }
 
@@ -74,7 +74,7 @@ class PortRobustness : public ::testing::Test {
   // event loop has not run since).
   bool Queued(size_t n) {
     const auto deadline = Clock::now() + 2s;
-    while (comm_->CommX1.InputCount() < n) {
+    while (comm_->CommX1().InputCount() < n) {
       if (Clock::now() > deadline) return false;
       std::this_thread::sleep_for(1ms);
     }
@@ -141,7 +141,7 @@ std::vector<bool> DeliverStream(TTirisC1Dlg& comm, robust::RawModule& module, co
                                 std::vector<std::string>& strays) {
   std::vector<bool> got(frames, false);
   bool lastSeen = false;
-  comm.Rx.tally = [&](const std::string& kind, const std::string& id) {
+  comm.Receiver().tally = [&](const std::string& kind, const std::string& id) {
     const std::string marker = kIdMarker;
     if (kind != "00" || id.size() != marker.size() + 6 || id.rfind(marker, 0) != 0) {
       strays.push_back(kind + " " + id);
@@ -174,7 +174,7 @@ std::vector<bool> DeliverStream(TTirisC1Dlg& comm, robust::RawModule& module, co
   const bool done = robust::PumpUntil([&] { return lastSeen || failed; }, 120s);
   writer.join();
   EXPECT_TRUE(done && !failed) << "the end of the stream was not received";
-  comm.Rx.tally = nullptr;
+  comm.Receiver().tally = nullptr;
   return got;
 }
 
@@ -259,8 +259,8 @@ TEST_F(PortRobustness, HalfAnAnswerThenSilenceFailsAndTheNextAnswerIsWhole) {
       // The receiver has taken the half frame and is inside it...
       ASSERT_TRUE(robust::PumpUntil(
           [&] {
-            return comm_->Rx.ParserState() != RxState::Hunt && comm_->CommX1.InputCount() == 0 &&
-                   comm_->Rx.Pending() == 0;
+            return comm_->Receiver().ParserState() != RxState::Hunt &&
+                   comm_->CommX1().InputCount() == 0 && comm_->Receiver().Pending() == 0;
           },
           2s));
       // ...and after a silence the next answer arrives whole and is the one taken.
@@ -300,7 +300,7 @@ TEST_F(PortRobustness, AnswersTricklingInAByteAMillisecondAreTakenWhole) {
     if (len == 255) {
       EXPECT_GT(took, 2.0 * ResponseReceiver::kFrameSilenceMs);
     }
-    EXPECT_EQ(comm_->Rx.ParserState(), RxState::Hunt);
+    EXPECT_EQ(comm_->Receiver().ParserState(), RxState::Hunt);
   }
 }
 
@@ -436,7 +436,7 @@ TEST_F(PortRobustness, EveryWrongSpeedTimesOutCleanlyAndTheRightOneWorksAtOnce) 
                              TBaudRate::br128000, TBaudRate::br256000};
   for (TBaudRate rate : rates) {
     SCOPED_TRACE(BaudRateToStr(rate));
-    comm_->CommX1.SetBaudRate(rate);  // on the open port
+    comm_->CommX1().SetBaudRate(rate);  // on the open port
     const uint64_t noise0 = sim_->Counters().module.noiseBytes;
     Response out{};
     comm_->SendCommand({0x90});
@@ -448,8 +448,27 @@ TEST_F(PortRobustness, EveryWrongSpeedTimesOutCleanlyAndTheRightOneWorksAtOnce) 
         << "the module did not hear the command as noise";
   }
   EXPECT_EQ(sim_->Counters().module.commands, 0u);
-  comm_->CommX1.SetBaudRate(TBaudRate::br57600);
+  comm_->CommX1().SetBaudRate(TBaudRate::br57600);
   EXPECT_TRUE(comm_->ProbeReader());
+}
+
+TEST_F(PortRobustness, AWriteToAPortThatHasJustVanishedFailsAtOnceWithItsReason) {
+  // The module's end closes before the host has taken the hang-up event (the event loop has not
+  // run since): the port still counts as open, so the command is written, and the write fails.
+  OpenRaw();
+  ExpectCleanExchange(0x90, 0x11);
+  module_.HangUp();
+  log_.Clear();
+  Response out{};
+  comm_->SendCommand({0x90});
+  EXPECT_FALSE(comm_->AwaitResponse(out));
+  ASSERT_EQ(log_.Lines().size(), 2u);
+  EXPECT_EQ(log_.Lines()[0], "TX: 02 00 4D 01 90 03 E3 0D ");
+  EXPECT_EQ(log_.Lines()[1], "送信できませんでした: Input/output error (0/8 バイト送信)");
+  // The hang-up itself is taken as soon as the event loop runs.
+  ASSERT_TRUE(robust::PumpUntil([&] { return !comm_->CommX1().Connected(); }, 2s));
+  EXPECT_EQ(Count(log_.Lines(), "<ComError:IO>"), 1u);
+  EXPECT_EQ(Count(log_.Lines(), "Response Timed out"), 0u);
 }
 
 TEST_F(PortRobustness, AHundredHangUpsMidExchangeLeaveNoTrace) {
@@ -479,7 +498,7 @@ TEST_F(PortRobustness, AHundredHangUpsMidExchangeLeaveNoTrace) {
     EXPECT_LT(ended.back(), 2000.0) << "the wait ran into its time-out";
     EXPECT_EQ(Count(log_.Lines(), "<ComError:IO>"), 1u);
     EXPECT_EQ(Count(log_.Lines(), "Response Timed out"), 0u);
-    EXPECT_FALSE(comm_->CommX1.Connected());
+    EXPECT_FALSE(comm_->CommX1().Connected());
     EXPECT_TRUE(comm_->PortLost());
     ASSERT_TRUE(robust::PumpUntil([&] { return sim_->DevicePath().empty(); }, 2s));
     if (fdsClosed < 0) {

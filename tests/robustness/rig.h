@@ -35,6 +35,8 @@ class RawModule {
   // Writes every byte (waiting while the pty is full, 10 s at most); false when it could not.
   bool Write(const Bytes& bytes);
   bool Write(const uint8_t* bytes, size_t count);
+  // Closes the module's end: the host's port is hung up, as when a USB adapter is pulled.
+  void HangUp() { link_.Close(); }
 
  private:
   sim::PtyLink link_;

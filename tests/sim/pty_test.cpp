@@ -208,6 +208,6 @@ TEST(SimulatorPty, TheToolsSerialStackTalksToIt) {
   dlg.SendActionModeSet(2, 0);
   ASSERT_TRUE(dlg.AwaitResponse(out));
   const auto deadline = sim::Clock::now() + 5s;
-  while (dlg.Tally.Count() < 3 && sim::Clock::now() < deadline) TTirisC1Dlg::PumpFor(20);
-  EXPECT_EQ(dlg.Tally.Count(), 3);
+  while (dlg.Tally().Count() < 3 && sim::Clock::now() < deadline) TTirisC1Dlg::PumpFor(20);
+  EXPECT_EQ(dlg.Tally().Count(), 3);
 }

@@ -10,6 +10,7 @@
 #include "hdx/tag_viewer.h"
 #include "link/frame.h"
 #include "link/hex.h"
+#include "link/memory_link.h"
 #include "prompts/scripted_prompts.h"
 #include "tests/support/temp_config.h"
 
@@ -29,18 +30,17 @@ void ReadAgainst(const Answers& a, int fixedTagType) {
   AppCore app(log, prompts, cfg.SettingsPath());
   app.ReaderLevel = 3;
   TTirisC1Dlg& comm = app.CreateComm();
-  comm.TransmitHook = [&](const uint8_t* bytes, size_t count) {
-    const uint8_t code = count > 4 ? bytes[4] : 0;
+  MemoryLink& link = comm.UseLink(std::make_unique<MemoryLink>());
+  link.OnWrite = [&](std::span<const uint8_t> bytes) {
+    const uint8_t code = bytes.size() > 4 ? bytes[4] : 0;
     if (code == 0x10 && a.nackChargeOnlyRead) {
-      const auto f = frame::BuildResponseFrame(frame::TypeNack, std::vector<uint8_t>{0x04});
-      comm.Rx.Feed(f.data(), f.size());
+      link.Deliver(frame::BuildResponseFrame(frame::TypeNack, std::vector<uint8_t>{0x04}));
       return;
     }
     std::vector<uint8_t> payload;
     if (a.len > 0) payload.push_back(code);
     payload.resize(static_cast<size_t>(a.len), a.fill);
-    const auto f = frame::BuildResponseFrame(frame::TypeAck, payload);
-    comm.Rx.Feed(f.data(), f.size());
+    link.Deliver(frame::BuildResponseFrame(frame::TypeAck, payload));
   };
   const TagData d = ReadTagData(app, {.fixedTagType = fixedTagType, .fastMode = true});
   const std::string where = "len " + std::to_string(a.len) + " fill " + hex::Byte(a.fill) +
