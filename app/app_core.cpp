@@ -55,35 +55,8 @@ void AppCore::LogOkNg(bool ok, const std::string& text) {
   AddLog((ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + text);
 }
 
-std::string AppCore::TagTypeLabel(int code) {
-  switch (code) {
-    case 0:
-      return LoadMessage(Msg::RWTagMsg);
-    case 1:
-      return LoadMessage(Msg::ReadOnlyTagMsg);
-    case 2:
-      return LoadMessage(Msg::MultiPageTagMsg);
-    case 3:
-      return LoadMessage(Msg::AESTagMsg);
-    case 4:
-      return LoadMessage(Msg::SIC279TagMsg);
-    case 5:
-      return LoadMessage(Msg::EMTagMsg);
-    case 6:
-      return LoadMessage(Msg::FDXBTagMsg);
-    case 7:
-      return LoadMessage(Msg::SIC7888TagMsg);
-    case 8:
-      return "FECAVA Tag";
-    case 9:
-      return "BDE Tag";
-    default:
-      return LoadMessage(Msg::UnkownTagMsg);
-  }
-}
-
-void AppCore::LogTagType(int code) {
-  AddLog("Tag Type: " + TagTypeLabel(code));
+void AppCore::LogTagType(uint8_t typeByte) {
+  AddLog("Tag Type: " + TagTypeLabel(typeByte));
 }
 
 void AppCore::SetAnimalIdDisplay(bool on) {

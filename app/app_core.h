@@ -16,6 +16,7 @@
 #include "core/settings.h"
 #include "link/comm_module.h"
 #include "link/millisecond_timer.h"
+#include "link/tag_type.h"
 
 class Prompts;
 
@@ -55,9 +56,9 @@ class AppCore {
   void AddLog(const std::string& line);
   // "OK: <name> Command" / "NG: <name> Command"; written and returned.
   std::string LogResult(bool ok, const std::string& name);
-  // "Tag Type: " + label of the tag type code.
-  void LogTagType(int code);
-  static std::string TagTypeLabel(int code);
+  // "Tag Type: " + the label of the tag type byte (link/tag_type.h).
+  void LogTagType(uint8_t typeByte);
+  void LogTagType(TagType type) { LogTagType(static_cast<uint8_t>(type)); }
   // "OK: " + text or "NG: " + text.
   void LogOkNg(bool ok, const std::string& text);
 

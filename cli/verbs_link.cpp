@@ -76,8 +76,7 @@ int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
   const TagTally& t = comm.Tally();
   for (int k = 0; k < t.Count(); ++k) {
     const TallyEntry& e = t.Entry(k);
-    std::printf("%d\t%d\t%s\t%s\n", k + 1, e.count, TagTally::TagTypeLabel(e.kindText),
-                e.idText.c_str());
+    std::printf("%d\t%d\t%s\t%s\n", k + 1, e.count, TallyTagLabel(e.kindText), e.idText.c_str());
   }
   return back ? 0 : 1;
 }

@@ -31,7 +31,7 @@ std::span<const uint8_t, N> IdAt(const Response& out) {
 
 // An answer too short to hold the tag type is no EM ID either.
 bool IsEm(const Response& out) {
-  return out[0] >= kTagType && out[kTagType] == 5;
+  return out[0] >= kTagType && out[kTagType] == static_cast<uint8_t>(TagType::Em);
 }
 
 // The ID bytes the tag type calls for.
@@ -59,7 +59,10 @@ void FdxIdRead::IDRead1Click() {
         comm_.Sic7888ReadBlock(block, sic7888::kProtocolMode, sic7888::kConfigBlock) &&
         block[0] >= 5 &&
         std::equal(sic7888::kBdeConfig.begin(), sic7888::kBdeConfig.end(), block.begin() + 2);
-    app_.LogTagType(bde ? 9 : out[kTagType]);
+    if (bde)
+      app_.LogTagType(TagType::Bde);
+    else
+      app_.LogTagType(out[kTagType]);
     app_.AddLog(dump);
     if (bde) app_.AddLog(BdeIdLine(id));
     return;

@@ -5,6 +5,7 @@
 #include "fdx/sic7888_format_config.h"
 #include "link/comm_module.h"
 #include "link/hex.h"
+#include "link/tag_type.h"
 
 namespace fdx {
 
@@ -13,8 +14,8 @@ namespace {
 constexpr uint8_t kFirstIdBlock = 4;
 constexpr int kTagType = 2;
 constexpr int kIdStart = 3;
-constexpr uint8_t kTypeEm = 5;
-constexpr uint8_t kTypeFecava = 8;
+constexpr uint8_t kTypeEm = static_cast<uint8_t>(TagType::Em);
+constexpr uint8_t kTypeFecava = static_cast<uint8_t>(TagType::Fecava);
 
 bool WriteBlock(TTirisC1Dlg& comm, uint8_t block, std::span<const uint8_t, 4> bytes) {
   Response out{};

@@ -10,6 +10,7 @@
 #include "core/messages.h"
 #include "hdx/ti_lines.h"
 #include "link/hex.h"
+#include "link/tag_type.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ bool HoldsIdBytes(const Response& out, int n) {
   return out[0] >= kIdAt - 1 + n;
 }
 bool IsEmId(const Response& out) {
-  return out[kIdTypeAt] == 5;
+  return out[kIdTypeAt] == static_cast<uint8_t>(TagType::Em);
 }
 
 template <size_t N>
@@ -191,12 +192,12 @@ bool TagMemoryReader::IdentifyHdx() {
   }
   app_.LogOkNg(true, kChargeOnlyReadCmd);
   // The wrapper accepted LEN >= 10: the tag type and id0 .. id7 are there.
-  const uint8_t type = out[2];
+  const auto type = static_cast<TagType>(out[2]);
   const std::string uid = BytesLastFirst(out, 3, 10);
   switch (type) {
-    case 0:
-    case 1: {
-      data_.EdChip = LoadMessage(type == 0 ? Msg::RWTagMsg : Msg::ReadOnlyTagMsg);
+    case TagType::ReadWrite:
+    case TagType::ReadOnly: {
+      data_.EdChip = TagTypeLabel(type);
       Response trace{};
       const bool sic279 = comm_.Sic279TraceabilityDataRead(trace);
       data_.EdManufacturer = sic279 ? "SIC279" : "TI";
@@ -204,28 +205,28 @@ bool TagMemoryReader::IdentifyHdx() {
       if (sic279) ReadSic279Blocks();
       break;
     }
-    case 2:
-      data_.EdChip = LoadMessage(Msg::MultiPageTagMsg);
+    case TagType::MultiPage:
+      data_.EdChip = TagTypeLabel(type);
       data_.EdManufacturer = "TI";
       Changed();
       ReadTiPages();
       break;
-    case 3:
-      data_.EdChip = LoadMessage(Msg::AESTagMsg);
+    case TagType::Aes:
+      data_.EdChip = TagTypeLabel(type);
       data_.EdManufacturer = "TI";
       break;
-    case 4:
+    case TagType::Sic279:
       data_.EdManufacturer = "SIC278";
       break;
-    case 5:
-    case 6:
-    case 7:
-    case 8: {
-      static const char* const kMakers[] = {"EM", "", "SIC7888", "FECAVA"};
-      data_.EdChip = LoadMessage(Msg::FDXBTagMsg);
-      data_.EdManufacturer = kMakers[type - 5];
+    case TagType::Em:
+    case TagType::FdxB:
+    case TagType::Sic7888:
+    case TagType::Fecava:
+      // FDX types answering the HDX read all show as FDX-B, with the maker the type names.
+      data_.EdChip = TagTypeLabel(TagType::FdxB);
+      data_.EdManufacturer = TagTypeMaker(type);
       break;
-    }
+    case TagType::Bde:
     default:
       data_.EdChip = LoadMessage(Msg::UnkownTagMsg);
       break;
@@ -233,7 +234,7 @@ bool TagMemoryReader::IdentifyHdx() {
   data_.EdUID = uid;
   app_.AddLog(uid);
   Changed();
-  if (type == 2) return true;
+  if (type == TagType::MultiPage) return true;
   return ReadHdxPlusBlocks();
 }
 
@@ -407,9 +408,9 @@ void TagMemoryReader::IdentifyFdx() {
     ReadSic7888Blocks();
     return;
   }
-  const uint8_t type = out[kIdTypeAt];
+  const auto type = static_cast<TagType>(out[kIdTypeAt]);
   const bool eightBytes = !IsEmId(out);
-  if (type == 5) {
+  if (type == TagType::Em) {
     const auto e = IdBytesAt<5>(out);
     for (const std::string& line : fdx::EmIdLines(e)) app_.AddLog(line);
     data_.EdUID = EmUidText(e);
@@ -417,7 +418,7 @@ void TagMemoryReader::IdentifyFdx() {
   } else {
     const auto id = IdBytesAt<8>(out);
     const uint64_t value = fdx::FromIdBytes(id);
-    if (type == 6) {
+    if (type == TagType::FdxB) {
       if (value & fdx::AnimalIdCode::kAnimalFlag) {
         const fdx::AnimalIdCode code = fdx::AnimalIdCode::Decode(value);
         data_.EdUID = code.CountryText() + " " + code.NationalText();

@@ -6,6 +6,7 @@
 #include "link/frame.h"
 #include "link/hex.h"
 #include "link/millisecond_timer.h"
+#include "link/tag_type.h"
 
 namespace {
 
@@ -220,20 +221,20 @@ std::string ResponseReceiver::IdText(const uint8_t* f, bool decorate) {
   // The decoration reads fixed offsets; bytes past the frame's ID count as zero so that a short
   // frame never reads stale buffer contents.
   auto at = [&](int off) -> uint64_t { return off <= 3 + len ? f[off] : 0; };
-  switch (f[4]) {
-    case 5: {
+  switch (static_cast<TagType>(f[4])) {
+    case TagType::Em: {
       const uint64_t v = at(6) << 24 | at(7) << 16 | at(8) << 8 | at(9);
       text += "[" + ZeroPad(v, 10) + "]";
       break;
     }
-    case 6: {
+    case TagType::FdxB: {
       const uint64_t national =
           at(5) | at(6) << 8 | at(7) << 16 | at(8) << 24 | (at(9) & 0x3F) << 32;
       const unsigned country = static_cast<unsigned>((at(10) << 2) | (at(9) >> 6)) & 0x3FF;
       text += CountryNational(country, national);
       break;
     }
-    case 1: {
+    case TagType::ReadOnly: {
       uint64_t v = 0;
       for (int k = 0; k < 8; ++k) v |= at(5 + k) << (8 * k);
       if (v >> 63) text += CountryNational((v >> 38) & 0x3FF, v & ((uint64_t{1} << 38) - 1));

@@ -1,10 +1,6 @@
 #include "link/tag_tally.h"
 
-const char* TagTally::TagTypeLabel(const std::string& k) {
-  static const char* const kLabels[] = {"RW", "RO", "MPT", "AES", "SIC279", "EM", "FDX-B"};
-  if (k.size() == 2 && k[0] == '0' && k[1] >= '0' && k[1] <= '6') return kLabels[k[1] - '0'];
-  return "??";
-}
+#include "link/tag_type.h"
 
 void TagTally::TallyId(const std::string& kindText, const std::string& idText) {
   for (int k = 0; k < count_; ++k) {
@@ -28,7 +24,7 @@ void TagTally::TallyId(const std::string& kindText, const std::string& idText) {
   lastRow_ = count_;
   if (grid_) {
     grid_->SetCell(3, count_, idText);
-    grid_->SetCell(2, count_, TagTypeLabel(kindText));
+    grid_->SetCell(2, count_, TallyTagLabel(kindText));
     grid_->SetCell(1, count_, "1");
     grid_->SetCell(0, count_, std::to_string(count_));
     if (count_ >= kInitialRows) grid_->SetRowCount(count_ + 1);

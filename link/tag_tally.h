@@ -38,9 +38,6 @@ class TagTally {
   int LastRow() const { return lastRow_; }
   const TallyEntry& Entry(int k) const { return items_[static_cast<size_t>(k)]; }
 
-  // "RW", "RO", "MPT", "AES", "SIC279", "EM", "FDX-B" or "??".
-  static const char* TagTypeLabel(const std::string& kindText);
-
  private:
   int capacity_;
   std::vector<TallyEntry> items_;

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "link/tag_type.h"
 #include "sim/sim_time.h"
 #include "sim/tag_memory.h"
 
@@ -45,18 +46,21 @@ inline constexpr uint8_t kValue = 0x43;
 inline constexpr uint8_t kInvalidCommand = 0x44;
 }  // namespace nack
 
-// Tag type codes (also the kind codes of 'I' frames).
+// Tag type bytes (also the kind codes of 'I' frames), as the tool's link layer names them.
 namespace tag_type {
-inline constexpr uint8_t kReadWrite = 0;
-inline constexpr uint8_t kReadOnly = 1;
-inline constexpr uint8_t kMultiPage = 2;
-inline constexpr uint8_t kAes = 3;
-inline constexpr uint8_t kSic279 = 4;
-inline constexpr uint8_t kEm = 5;
-inline constexpr uint8_t kFdxb = 6;
-inline constexpr uint8_t kSic7888 = 7;
-inline constexpr uint8_t kFecava = 8;
-inline constexpr uint8_t kBde = 9;
+inline constexpr uint8_t Byte(TagType type) {
+  return static_cast<uint8_t>(type);
+}
+inline constexpr uint8_t kReadWrite = Byte(TagType::ReadWrite);
+inline constexpr uint8_t kReadOnly = Byte(TagType::ReadOnly);
+inline constexpr uint8_t kMultiPage = Byte(TagType::MultiPage);
+inline constexpr uint8_t kAes = Byte(TagType::Aes);
+inline constexpr uint8_t kSic279 = Byte(TagType::Sic279);
+inline constexpr uint8_t kEm = Byte(TagType::Em);
+inline constexpr uint8_t kFdxb = Byte(TagType::FdxB);
+inline constexpr uint8_t kSic7888 = Byte(TagType::Sic7888);
+inline constexpr uint8_t kFecava = Byte(TagType::Fecava);
+inline constexpr uint8_t kBde = Byte(TagType::Bde);
 }  // namespace tag_type
 
 enum class AirInterface { Hdx, Fdx };
