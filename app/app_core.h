@@ -82,8 +82,21 @@ class AppCore {
   // Pumps the event loop for ms milliseconds (the wait between commands of long jobs).
   void Sleep(uint32_t ms);
 
-  // Set while a handler runs; a second handler is refused meanwhile.
-  bool Busy = false;
+  // Set while a handler runs, and while the start-up waits for the module: a second handler is
+  // refused meanwhile and the window does not close under it.
+  bool Busy() const { return busy_; }
+  // Holds Busy set for its lifetime; the state before it comes back at its end, however it ends.
+  class BusyScope {
+   public:
+    explicit BusyScope(AppCore& app) : app_(app), was_(app.busy_) { app_.busy_ = true; }
+    ~BusyScope() { app_.busy_ = was_; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+   private:
+    AppCore& app_;
+    bool was_;
+  };
 
  private:
   LogPane& log_;
@@ -92,6 +105,7 @@ class AppCore {
   std::unique_ptr<TTirisC1Dlg> comm_;
   std::map<std::type_index, std::any> memories_;
   bool animalId_ = false;
+  bool busy_ = false;
   MillisecondTimer execTimer_;
 };
 

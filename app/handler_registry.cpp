@@ -23,22 +23,26 @@ std::vector<std::string> HandlerRegistry::Items() const {
 bool HandlerRegistry::Run(AppCore& app, const std::string& item) const {
   const Handler* h = Find(item);
   if (!h) return false;
-  if (app.Busy) {
+  if (app.Busy()) {
     app.AddLog("Busy: " + item + " was not started; another command is still running");
     return false;
   }
-  app.Busy = true;
-  try {
-    (*h)(app, item);
-  } catch (const std::exception& e) {
-    app.Busy = false;
-    app.Prompt().Message(e.what(), "Error");
-    return true;
-  } catch (...) {
-    app.Busy = false;
-    app.Prompt().Message("Unexpected error in " + item, "Error");
-    return true;
-  }
-  app.Busy = false;
+  const AppCore::BusyScope busy(app);
+  RunShowingErrors(app.Prompt(), item, [&] { (*h)(app, item); });
   return true;
+}
+
+bool RunShowingErrors(Prompts& prompts, const std::string& what, const std::function<void()>& work,
+                      const std::string& caption) {
+  std::string text;
+  try {
+    work();
+    return true;
+  } catch (const std::exception& e) {
+    text = e.what();
+  } catch (...) {
+    text = "Unexpected error in " + what;
+  }
+  prompts.Message(text, caption);
+  return false;
 }

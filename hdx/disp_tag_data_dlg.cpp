@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/app_core.h"
+#include "app/handler_registry.h"
 #include "core/ui_text.h"
 #include "hdx/tag_viewer_csv.h"
 #include "prompts/prompt_dialogs.h"
@@ -104,15 +105,15 @@ void TDispTagDataDlg::OKBtnClick() {
       d.Sync();
     }
   } idle{*this};
-  try {
-    // Without a communication module the reader is not made, and the data stay as they are.
-    TagMemoryReader reader(app_, data_, [this] { Refresh(); });
-    reader.Read({.fixedTagType = FixedTagType, .fastMode = options_.FastMode == 1});
-  } catch (const std::exception& e) {
-    // Shown here rather than by the handler registry, so that the window stays open with its
-    // data.
-    app_.Prompt().Message(e.what(), "Tag Data");
-  }
+  // Shown here rather than by the handler registry, so that the window stays open with its data.
+  RunShowingErrors(
+      app_.Prompt(), "Read",
+      [this] {
+        // Without a communication module the reader is not made, and the data stay as they are.
+        TagMemoryReader reader(app_, data_, [this] { Refresh(); });
+        reader.Read({.fixedTagType = FixedTagType, .fastMode = options_.FastMode == 1});
+      },
+      "Tag Data");
 }
 
 void TDispTagDataDlg::MnSettingClick() {

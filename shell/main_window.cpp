@@ -210,17 +210,7 @@ void TTirisAppForm::SyncAll() {
 }
 
 void TTirisAppForm::RunItem(const std::string& name) {
-  if (menus_.Has(name) && menus_.Enabled(name)) {
-    try {
-      registry_.Run(*app_, name);
-    } catch (const std::exception& e) {
-      app_->Busy = false;
-      prompts_->Message(e.what(), "Error");
-    } catch (...) {
-      app_->Busy = false;
-      prompts_->Message("Unexpected error in " + name, "Error");
-    }
-  }
+  if (menus_.Has(name) && menus_.Enabled(name)) registry_.Run(*app_, name);
   // A click toggles a tool button by itself; the handler decides what it shows.
   Sync("TB_TEST2");
   Sync("TB_TEST3");
@@ -240,17 +230,13 @@ void TTirisAppForm::showEvent(QShowEvent* event) {
 }
 
 void TTirisAppForm::FirstShow() {
-  try {
-    shell_->FormShow();
-  } catch (const std::exception& e) {
-    prompts_->Message(e.what(), "Error");
-  }
+  RunShowingErrors(*prompts_, "FormShow", [this] { shell_->FormShow(); });
   CloseIfRequested();
 }
 
 void TTirisAppForm::closeEvent(QCloseEvent* event) {
   memoPane_.Flush();
-  if (app_->Busy) {
+  if (app_->Busy()) {
     // A command is waiting for the module: close once it has finished.
     closePending_ = true;
     event->ignore();
@@ -261,7 +247,7 @@ void TTirisAppForm::closeEvent(QCloseEvent* event) {
 }
 
 void TTirisAppForm::CloseIfRequested() {
-  if (closePending_ && !app_->Busy) {
+  if (closePending_ && !app_->Busy()) {
     closePending_ = false;
     close();
   }

@@ -10,20 +10,6 @@
 
 namespace {
 
-// The identification and the open-port dialog run outside the handler registry; while they wait
-// for the module, no menu handler may start and the window may not close under them.
-class BusyScope {
- public:
-  explicit BusyScope(AppCore& app) : app_(app), was_(app.Busy) { app_.Busy = true; }
-  ~BusyScope() { app_.Busy = was_; }
-  BusyScope(const BusyScope&) = delete;
-  BusyScope& operator=(const BusyScope&) = delete;
-
- private:
-  AppCore& app_;
-  bool was_;
-};
-
 int RadioIndex(int value, int items) {
   return value >= 0 && value < items ? value : -1;
 }
@@ -107,7 +93,9 @@ void ShellHandlers::FormShow() {
   }
   TTirisC1Dlg* comm = app_.Comm();
   if (!comm) return;
-  BusyScope busy(app_);
+  // The identification and the open-port dialog run outside the handler registry; while they
+  // wait for the module, no menu handler may start and the window may not close under them.
+  const AppCore::BusyScope busy(app_);
   PortSelection ports(*comm, app_.Prompt());
   const bool opened = ports.ShowOpenPortDialog(FirstOpen, [this] { RequestClose(); });
   if (closing_) return;

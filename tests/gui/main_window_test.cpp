@@ -100,7 +100,7 @@ struct Window {
   void Show() {
     form->show();
     PumpUntil([&] { return !prompts.shown.empty() || !form->isVisible(); });
-    PumpUntil([&] { return !form->App().Busy; });
+    PumpUntil([&] { return !form->App().Busy(); });
   }
   void Activate() {
     form->activateWindow();
@@ -386,7 +386,7 @@ TEST(MainWindow, FailuresInHandlersAreShownAndTheWindowGoesOn) {
   ASSERT_EQ(w.prompts.messages.size(), 2u);
   EXPECT_EQ(w.prompts.messages[0], "boom");
   EXPECT_EQ(w.prompts.messages[1], "Unexpected error in MnParaSet1");
-  EXPECT_FALSE(w.form->App().Busy);
+  EXPECT_FALSE(w.form->App().Busy());
   w.form->RunItem("MnGetModelName");
   EXPECT_EQ(w.calls["MnGetModelName"], 1);
 }

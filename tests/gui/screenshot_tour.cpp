@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
         }
         break;
       case 1:  // identified; then a short read loop fills the tag table
-        if (form.App().ReaderLevel != 0 && !form.App().Busy) {
+        if (form.App().ReaderLevel != 0 && !form.App().Busy()) {
           step = 2;
           form.FlushLog();
           save(&form, "main_window");
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
         }
         break;
       case 2:
-        if (since.elapsed() > 1500 && !form.App().Busy) {
+        if (since.elapsed() > 1500 && !form.App().Busy()) {
           step = 3;
           later([&] {
             form.RunItem("TB_TEST3");
@@ -159,7 +159,7 @@ int main(int argc, char** argv) {
         }
         break;
       case 6:
-        if (!form.App().Busy && !VisibleTopLevel("TGuage1Dlg")) {
+        if (!form.App().Busy() && !VisibleTopLevel("TGuage1Dlg")) {
           step = 7;
           QApplication::exit(0);
         }

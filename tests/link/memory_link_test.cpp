@@ -132,7 +132,7 @@ TEST_F(MemoryExchange, AHandlerWhoseCommandCannotBeWrittenEndsNgAtOnce) {
   EXPECT_EQ(Lines()[0], "TX: 02 00 4D 01 10 03 63 0D ");
   EXPECT_EQ(Lines()[1], FailureLine(std::strerror(EPIPE), 0, 8));
   EXPECT_EQ(Lines()[2], "NG: ChargeOnlyRead Command");
-  EXPECT_FALSE(app.Busy);
+  EXPECT_FALSE(app.Busy());
 }
 
 TEST_F(MemoryExchange, AClosedLinkIsNotWrittenAndTheWaitRunsIntoItsTimeOut) {
