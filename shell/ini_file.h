@@ -43,6 +43,12 @@ class IniFile {
   // folder is not writable, the disk is full or the rename fails.
   bool Save() const;
 
+  // Called after each piece of a save's temporary file is written, with the bytes written so
+  // far and the whole size. The settings crash test stops its saver there, so that every kill
+  // lands inside a write. Null in the tool.
+  using SaveWriteHook = void (*)(size_t written, size_t total);
+  static void SetSaveWriteHookForTests(SaveWriteHook hook);
+
   // Helpers for the write rules of the settings sections.
   static bool Exists(const std::string& path);
   // A file without the owner's write bit, or one this process cannot write, counts as
