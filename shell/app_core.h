@@ -80,6 +80,9 @@ class AppCore {
 
   // Pumps the event loop for ms milliseconds (the wait between commands of long jobs).
   void Sleep(uint32_t ms);
+  // Replaces what Sleep does (null restores the event-loop wait): the handlers fuzzer, whose
+  // module answers from memory at once, lets the time pass on the link's clock instead.
+  void SetSleeper(std::function<void(uint32_t ms)> sleeper) { sleeper_ = std::move(sleeper); }
 
   // Set while a handler runs; a second handler is refused meanwhile.
   bool Busy = false;
@@ -92,6 +95,7 @@ class AppCore {
   std::map<std::type_index, std::any> memories_;
   bool animalId_ = false;
   MillisecondTimer execTimer_;
+  std::function<void(uint32_t ms)> sleeper_;
 };
 
 // Response bytes as text, one character per byte (ROM version, model name).

@@ -102,6 +102,15 @@ int IniFile::FindSectionEnd(const std::string& section) const {
   return last;
 }
 
+std::vector<std::pair<std::string, std::string>> IniFile::Entries(
+    const std::string& section) const {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const Line& l : lines_)
+    if (!l.isHeader && !l.key.empty() && EqualNoCase(l.section, section))
+      out.emplace_back(l.key, l.value);
+  return out;
+}
+
 bool IniFile::HasKey(const std::string& section, const std::string& key) const {
   return FindKey(section, key) >= 0;
 }

@@ -21,6 +21,10 @@ class IniFile {
   bool HasKey(const std::string& section, const std::string& key) const;
   std::optional<std::string> Value(const std::string& section, const std::string& key) const;
 
+  // Every key of a section with its value, in file order (a repeated key as often as it is
+  // written).
+  std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
+
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) const;
   // Decimal, or hexadecimal with a "0x" or "$" prefix; anything else yields def.
