@@ -123,5 +123,6 @@ void AppCore::LogExecutionTime() {
 }
 
 void AppCore::Sleep(uint32_t ms) {
+  if (sleeper_) return sleeper_(ms);
   TTirisC1Dlg::PumpFor(ms);
 }

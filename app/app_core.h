@@ -81,6 +81,9 @@ class AppCore {
 
   // Pumps the event loop for ms milliseconds (the wait between commands of long jobs).
   void Sleep(uint32_t ms);
+  // Replaces what Sleep does (null restores the event-loop wait): the handlers fuzzer, whose
+  // module answers from memory at once, lets the time pass on the link's clock instead.
+  void SetSleeper(std::function<void(uint32_t ms)> sleeper) { sleeper_ = std::move(sleeper); }
 
   // Set while a handler runs, and while the start-up waits for the module: a second handler is
   // refused meanwhile and the window does not close under it.
@@ -107,6 +110,7 @@ class AppCore {
   bool animalId_ = false;
   bool busy_ = false;
   MillisecondTimer execTimer_;
+  std::function<void(uint32_t ms)> sleeper_;
 };
 
 // Response bytes as text, one character per byte (ROM version, model name).

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -32,15 +33,20 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
+IniFile::SaveWriteHook saveWriteHook = nullptr;
+
+// Writes in pieces of at most 4 KiB so that a test's hook sees the write progress.
 bool WriteAll(int fd, const std::string& data) {
+  constexpr size_t kPiece = 4096;
   size_t done = 0;
   while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    ssize_t n = ::write(fd, data.data() + done, std::min(kPiece, data.size() - done));
     if (n < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     done += static_cast<size_t>(n);
+    if (saveWriteHook) saveWriteHook(done, data.size());
   }
   return true;
 }
@@ -94,6 +100,15 @@ int IniFile::FindSectionEnd(const std::string& section) const {
       last = static_cast<int>(i);
   }
   return last;
+}
+
+std::vector<std::pair<std::string, std::string>> IniFile::Entries(
+    const std::string& section) const {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (const Line& l : lines_)
+    if (!l.isHeader && !l.key.empty() && EqualNoCase(l.section, section))
+      out.emplace_back(l.key, l.value);
+  return out;
 }
 
 bool IniFile::HasKey(const std::string& section, const std::string& key) const {
@@ -206,6 +221,10 @@ bool IniFile::Save() const {
   }
   if (!ok) ::unlink(tmp.c_str());
   return ok;
+}
+
+void IniFile::SetSaveWriteHookForTests(SaveWriteHook hook) {
+  saveWriteHook = hook;
 }
 
 bool IniFile::Exists(const std::string& path) {

@@ -21,6 +21,10 @@ class IniFile {
   bool HasKey(const std::string& section, const std::string& key) const;
   std::optional<std::string> Value(const std::string& section, const std::string& key) const;
 
+  // Every key of a section with its value, in file order (a repeated key as often as it is
+  // written).
+  std::vector<std::pair<std::string, std::string>> Entries(const std::string& section) const;
+
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& def) const;
   // Decimal, or hexadecimal with a "0x" or "$" prefix; anything else yields def.
@@ -42,6 +46,12 @@ class IniFile {
   // Rewrites the file atomically. Returns false (and leaves the old file untouched) when the
   // folder is not writable, the disk is full or the rename fails.
   bool Save() const;
+
+  // Called after each piece of a save's temporary file is written, with the bytes written so
+  // far and the whole size. The settings crash test stops its saver there, so that every kill
+  // lands inside a write. Null in the tool.
+  using SaveWriteHook = void (*)(size_t written, size_t total);
+  static void SetSaveWriteHookForTests(SaveWriteHook hook);
 
   // Helpers for the write rules of the settings sections.
   static bool Exists(const std::string& path);

@@ -17,9 +17,16 @@
 #include "link/comm_module.h"
 #include "link/frame.h"
 #include "link/memory_link.h"
+#include "link/millisecond_timer.h"
+#include "link/port_registry.h"
 #include "prompts/scripted_prompts.h"
 
 namespace {
+
+// The link's clock: the system's plus the time the handlers slept. Sleeping only moves it on, so
+// a speed change's 500 ms or a command test's pause costs no real time, while a wait for an
+// answer still runs on real time.
+uint32_t slept = 0;
 
 struct World {
   QCoreApplication* app = nullptr;
@@ -36,6 +43,13 @@ struct World {
       std::error_code ignored;
       std::filesystem::remove_all(dir, ignored);
     });
+    // Every input creates a communication module, which lists the ports; the machine's serial
+    // devices have nothing to do with the handlers, and walking /sys for them took most of the
+    // time of an input. An empty folder stands for both roots.
+    static const std::string noDevices = dir + "/no-devices";
+    std::filesystem::create_directories(noDevices);
+    port_registry::SetScanRoots(noDevices, noDevices);
+    MillisecondTimer::SetClock([] { return MillisecondTimer::SystemMs() + slept; });
     RegisterAllHandlers(registry);
     items = registry.Items();
   }
@@ -63,6 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   prompts.SetConfirm(data[1] & 1);
   prompts.SetProgressCancelAfter(3);
   AppCore app(log, prompts, std::string(::getenv("XDG_CONFIG_HOME")) + "/fuzz.ini");
+  app.SetSleeper([](uint32_t ms) {
+    slept += ms;
+    TTirisC1Dlg::ProcessPendingEvents();
+  });
   app.ReaderLevel = 1 + (data[1] >> 1) % 3;
   TTirisC1Dlg& comm = app.CreateComm();
   int commands = 0;

@@ -7,10 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <set>
 
 #include "core/app_paths.h"
 #include "core/ini_file.h"
@@ -131,11 +133,21 @@ std::vector<SysDevice> ScanSys() {
   return out;
 }
 
+// The entries COM1..COM255 with a path; of a key written twice the first counts. One pass over
+// the section (the registry is read for every port list).
 std::map<int, std::string> ReadEntries(const IniFile& ini) {
   std::map<int, std::string> entries;
-  for (int n = 1; n <= 255; ++n) {
-    auto v = ini.Value(kSection, PortNumberToName(n));
-    if (v && !v->empty()) entries[n] = *v;
+  std::set<int> seen;
+  for (const auto& [key, value] : ini.Entries(kSection)) {
+    const int n = PortNameToNumber(key);
+    if (n < 1 || n > 255) continue;
+    const std::string name = PortNumberToName(n);
+    if (key.size() != name.size() ||
+        !std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
+          return std::toupper(static_cast<unsigned char>(a)) == b;
+        }))
+      continue;  // "COM09" is not COM9
+    if (seen.insert(n).second && !value.empty()) entries.emplace(n, value);
   }
   return entries;
 }

@@ -252,6 +252,10 @@ void Module::Schedule(TimePoint due, std::vector<uint8_t> bytes, bool restart) {
   outbox_.insert(pos, std::move(p));
 }
 
+void Module::ReleaseLateAnswers(TimePoint now) {
+  for (Pending& p : outbox_) p.due = std::min(p.due, now);
+}
+
 void Module::Restart(TimePoint at) {
   if (auto b = ParameterMemory::BaudOfCode(memory_.SpeedCode())) baud_ = *b;
   const uint8_t saved = static_cast<uint8_t>(memory_.Word(ParameterMemory::kModeWord) >> 8);

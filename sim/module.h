@@ -95,6 +95,8 @@ class Module {
   FaultPlan& Faults() { return faults_; }
   const FaultPlan& Faults() const { return faults_; }
   const ModuleCounters& Counters() const { return counters_; }
+  // Answers held back by a "late" fault go out at `now` instead (a test's moment of choice).
+  void ReleaseLateAnswers(TimePoint now);
   // True once when a hang-up fault has fired.
   bool TakeHangupRequest();
 

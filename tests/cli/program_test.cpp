@@ -10,6 +10,7 @@
 #include "codec/animal_id.h"
 #include "sim/chips/sic7888.h"
 #include "tests/cli/cli_rig.h"
+#include "tests/support/wait.h"
 
 using namespace cli_test;
 using Lines = std::vector<std::string>;
@@ -54,7 +55,7 @@ struct Operator {
 
   Lines Serve(Child& child) {
     Lines seen;
-    while (auto line = child.NextErrorLine(20s)) {
+    while (auto line = child.NextErrorLine(test_support::kPatience)) {
       seen.push_back(*line);
       if (Contains(*line, "waiting for a tag") && rig.field->Size() == 0 && !tray.empty()) {
         rig.field->Insert(tray.front());
@@ -106,7 +107,8 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
   auto child = rig.Start({"program", "--chip", "sic7888", "--country", "392", "--national", "100",
                           "--count", "5", "--poll", "20", "--csv", csv});
   const Lines progress = op.Serve(*child);
-  EXPECT_EQ(child->Wait(10s), 1) << child->err;  // every tag done, one of them NG
+  EXPECT_EQ(child->Wait(test_support::kPatience), 1)
+      << child->err;  // every tag done, one of them NG
   EXPECT_TRUE(op.tray.empty());
 
   // The failed code went to the next tag; no code was verified twice.
@@ -141,7 +143,7 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
   auto resumed = rig.Start(
       {"program", "--chip", "sic7888", "--resume", "--count", "2", "--poll", "20", "--csv", csv});
   const Lines progress2 = again.Serve(*resumed);
-  EXPECT_EQ(resumed->Wait(10s), 0) << resumed->err;
+  EXPECT_EQ(resumed->Wait(test_support::kPatience), 0) << resumed->err;
   EXPECT_TRUE(Contains(resumed->err, "codes from 392 000000000105")) << resumed->err;
   EXPECT_TRUE(Contains(resumed->err, "tag " + Uid(0x78880010) +
                                          " already carries 392 000000000101, verified before"))
@@ -161,7 +163,7 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   auto child = rig.Start({"program", "--chip", "sic7888", "--industrial", "7", "--on-fail", "stop",
                           "--poll", "20", "--csv", csv});
   op.Serve(*child);
-  EXPECT_EQ(child->Wait(10s), 1);
+  EXPECT_EQ(child->Wait(test_support::kPatience), 1);
   EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
   EXPECT_TRUE(Contains(child->err, "0 verified, 1 failed")) << child->err;
 
@@ -170,22 +172,24 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   auto waiting = rig.Start(
       {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
   std::optional<std::string> line;
-  while ((line = waiting->NextErrorLine(10s)) && !Contains(*line, "waiting for a tag")) {
+  while ((line = waiting->NextErrorLine(test_support::kPatience)) &&
+         !Contains(*line, "waiting for a tag")) {
   }
   ASSERT_TRUE(line.has_value()) << waiting->err;
   waiting->Signal(SIGINT);
-  EXPECT_EQ(waiting->Wait(10s), 0) << waiting->err;
+  EXPECT_EQ(waiting->Wait(test_support::kPatience), 0) << waiting->err;
   EXPECT_TRUE(Contains(waiting->err, "0 verified, 0 failed (interrupted)")) << waiting->err;
   EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
 
   // The adapter unplugged while it waits: a port error.
   auto unplugged = rig.Start(
       {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
-  while ((line = unplugged->NextErrorLine(10s)) && !Contains(*line, "waiting for a tag")) {
+  while ((line = unplugged->NextErrorLine(test_support::kPatience)) &&
+         !Contains(*line, "waiting for a tag")) {
   }
   ASSERT_TRUE(line.has_value()) << unplugged->err;
   rig.sim->HangUp();
-  EXPECT_EQ(unplugged->Wait(10s), 2) << unplugged->err;
+  EXPECT_EQ(unplugged->Wait(test_support::kPatience), 2) << unplugged->err;
   EXPECT_TRUE(Contains(unplugged->err, "has vanished")) << unplugged->err;
 }
 

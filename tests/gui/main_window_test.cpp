@@ -25,17 +25,14 @@
 #include "sim/scenario.h"
 #include "sim/simulator.h"
 #include "tests/gui/gui_rig.h"
+#include "tests/support/handler_rig.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/wait.h"
 
 using namespace gui_test;
 using namespace std::chrono_literals;
 
 namespace {
-
-void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done() && std::chrono::steady_clock::now() < end) TTirisC1Dlg::PumpFor(10);
-}
 
 struct WindowSetup {
   // Handlers counting their runs replace the families' for these items.
@@ -99,8 +96,8 @@ struct Window {
   // Shows the window and lets the first showing (dialog and identification) run.
   void Show() {
     form->show();
-    PumpUntil([&] { return !prompts.shown.empty() || !form->isVisible(); });
-    PumpUntil([&] { return !form->App().Busy(); });
+    test_support::PumpUntil([&] { return !prompts.shown.empty() || !form->isVisible(); });
+    test_support::PumpUntil([&] { return !form->App().Busy(); });
   }
   void Activate() {
     form->activateWindow();
@@ -203,7 +200,7 @@ TEST(MainWindow, CancelInTheFirstDialogEndsTheProgram) {
   Window w;
   w.prompts.CancelFirst();
   w.Show();
-  PumpUntil([&] { return !w.form->isVisible(); });
+  test_support::PumpUntil([&] { return !w.form->isVisible(); });
   EXPECT_FALSE(w.form->isVisible());
   EXPECT_EQ(w.form->App().Comm(), nullptr);  // shut down: settings saved, module freed
   EXPECT_TRUE(std::filesystem::exists(w.config.SettingsPath()));
@@ -227,7 +224,7 @@ TEST(MainWindow, LogPaneKeepsTheFiveThousandLineRule) {
             (std::vector<std::string>{"line 5001", "from the module", "from the window"}));
   // Lines waiting for the view are shown without a flush after a moment.
   app.AddLog("later");
-  PumpUntil([&] { return w.form->Memo1->toPlainText().endsWith("later"); }, 1s);
+  test_support::PumpUntil([&] { return w.form->Memo1->toPlainText().endsWith("later"); });
   EXPECT_TRUE(w.form->Memo1->toPlainText().endsWith("\nlater"));
 }
 
@@ -326,13 +323,13 @@ TEST(MainWindow, ReadLoopAndCommandModeButtons) {
   EXPECT_FALSE(w.Action("MnCmd3")->isEnabled());
   EXPECT_FALSE(w.form->CBAnimalID->isEnabled());
   EXPECT_EQ(w.Lines()[9], "OK: Read Loop Mode");
-  PumpUntil([&] { return w.Comm().Tally().Count() == 3; });
+  test_support::PumpUntil([&] { return w.Comm().Tally().Count() == 3; });
   EXPECT_FALSE(w.form->Table().Cell(3, 3).isEmpty());
 
   loop->trigger();  // pressed again: stays down
   EXPECT_TRUE(loop->isChecked());
-  w.sim->TheField().Clear();
-  TTirisC1Dlg::PumpFor(150);
+  ASSERT_TRUE(
+      test_rig::EmptyTheField(*w.sim, [&] { return LinesStarting(w.Lines(), "ID: ").size(); }));
   command->trigger();
   EXPECT_FALSE(loop->isChecked());
   EXPECT_TRUE(command->isChecked());

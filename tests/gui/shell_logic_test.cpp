@@ -16,7 +16,9 @@
 #include "sim/scenario.h"
 #include "sim/simulator.h"
 #include "tests/gui/gui_rig.h"
+#include "tests/support/handler_rig.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/wait.h"
 
 using namespace gui_test;
 using namespace std::chrono_literals;
@@ -67,11 +69,6 @@ struct Shell {
   }
   std::vector<std::string> Lines() const { return log.Lines(); }
 };
-
-void PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-  const auto end = std::chrono::steady_clock::now() + limit;
-  while (!done() && std::chrono::steady_clock::now() < end) TTirisC1Dlg::PumpFor(10);
-}
 
 }  // namespace
 
@@ -492,7 +489,7 @@ TEST(ReadLoop, ButtonsSwitchModesMenusAndTally) {
   EXPECT_EQ(lines[4], "TX: 02 00 4D 02 00 02 03 56 0D ");
   EXPECT_EQ(lines[6], "OK: Read Loop Mode");
 
-  PumpUntil([&] { return s.Comm().Tally().Count() == 3; });
+  test_support::PumpUntil([&] { return s.Comm().Tally().Count() == 3; });
   ASSERT_EQ(s.Comm().Tally().Count(), 3);
   std::set<std::string> labels;
   for (int row = 1; row <= 3; ++row) {
@@ -503,8 +500,8 @@ TEST(ReadLoop, ButtonsSwitchModesMenusAndTally) {
   EXPECT_FALSE(LinesStarting(s.Lines(), "ID: ").empty());
 
   // Quiet field, then back to command mode.
-  sim->TheField().Clear();
-  TTirisC1Dlg::PumpFor(150);
+  ASSERT_TRUE(
+      test_rig::EmptyTheField(*sim, [&] { return LinesStarting(s.Lines(), "ID: ").size(); }));
   s.Run("TB_TEST3");
   EXPECT_EQ(s.Lines().back(), "OK: Command Mode");
   EXPECT_FALSE(s.menus.Checked("TB_TEST2"));

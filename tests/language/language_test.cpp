@@ -17,6 +17,7 @@
 #include "core/messages.h"
 #include "core/ui_text.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/wait.h"
 
 using namespace language;
 namespace fs = std::filesystem;
@@ -62,9 +63,10 @@ class FakeExe {
   const std::string& path() const { return path_; }
   std::string module() const { return EnglishModulePath(path_); }
 
-  // Waits (bounded) for the next start of the fake executable; returns the recorded lines.
+  // Waits for the next start of the fake executable (it writes its record and renames it into
+  // place; the poll only looks for that file); returns the recorded lines.
   std::vector<std::string> WaitForStart() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto deadline = std::chrono::steady_clock::now() + test_support::kPatience;
     while (!fs::exists(record_) && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::vector<std::string> lines;

@@ -11,6 +11,7 @@
 #include "link/frame.h"
 #include "link/hex.h"
 #include "maintenance/register.h"
+#include "tests/support/wait.h"
 
 namespace maint_test {
 
@@ -97,8 +98,8 @@ void MaintenanceTest::SetWord(int address, uint16_t value) {
 }
 
 void MaintenanceTest::WaitForCommands(uint64_t n) {
-  ASSERT_TRUE(
-      sim_->WaitUntil([n](const sim::SimCounters& c) { return c.module.commands >= n; }, 5s));
+  ASSERT_TRUE(sim_->WaitUntil([n](const sim::SimCounters& c) { return c.module.commands >= n; },
+                              test_support::kPatience));
 }
 
 }  // namespace maint_test

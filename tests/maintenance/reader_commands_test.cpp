@@ -5,6 +5,7 @@
 #include "link/frame.h"
 #include "link/hex.h"
 #include "tests/maintenance/maintenance_rig.h"
+#include "tests/support/wait.h"
 
 namespace maint_test {
 namespace {
@@ -67,8 +68,7 @@ TEST_F(ReaderCommandsTest, BuzzerWithoutReplyWritesNoLineEvenWhenTheModuleAnswer
   prompts_.Answer("TInp3Data2Dlg.IntEd1", "0");
   Run("BUZTest1");
   const std::string answer = "RX: " + hex::Bytes(frame::BuildResponseFrame(0x30, {{0x05}}));
-  for (int i = 0; i < 200 && !HasLine(answer); ++i) TTirisC1Dlg::PumpFor(10);
-  ASSERT_TRUE(HasLine(answer)) << "the module answered";
+  ASSERT_TRUE(test_support::PumpUntil([&] { return HasLine(answer); })) << "the module answered";
   Run("MnGetROMVer");
   EXPECT_EQ(HandlerLines(), (Texts{"OK: Get ROM Version Command", "ROM Version: 1100LFS00"}));
   EXPECT_EQ(canned_->Commands().front(), (std::vector<uint8_t>{0x05, 0x00, 0x01}));

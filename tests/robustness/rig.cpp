@@ -11,6 +11,7 @@
 
 #include "link/frame.h"
 #include "link/millisecond_timer.h"
+#include "tests/support/wait.h"
 
 namespace robust {
 
@@ -32,17 +33,6 @@ int MsLeft(Clock::time_point deadline) {
 }
 
 }  // namespace
-
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto deadline = Clock::now() + timeout;
-  QTimer tick;  // wakes the loop for conditions that no event announces
-  tick.start(5);
-  while (!done()) {
-    if (Clock::now() >= deadline) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
 
 int OpenDescriptors() {
   return CountEntries("/proc/self/fd");
@@ -66,7 +56,7 @@ RawModule::RawModule() {
 
 Bytes RawModule::ReadCommand() {
   Bytes got;
-  const auto deadline = Clock::now() + std::chrono::seconds(2);
+  const auto deadline = Clock::now() + test_support::kPatience;
   // Exactly one frame: the header first, then what its LEN announces.
   auto wanted = [&] { return got.size() < 4 ? size_t{4} : size_t{got[3]} + 7; };
   while (got.size() < wanted()) {
@@ -82,7 +72,7 @@ Bytes RawModule::ReadCommand() {
 }
 
 bool RawModule::Write(const uint8_t* bytes, size_t count) {
-  const auto deadline = Clock::now() + std::chrono::seconds(10);
+  const auto deadline = Clock::now() + test_support::kPatience;
   size_t done = 0;
   while (done < count) {
     const ssize_t n = link_.Write(bytes + done, count - done);

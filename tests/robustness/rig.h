@@ -14,10 +14,6 @@ namespace robust {
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 
-// Processes Qt events until done() holds or the time-out passes; returns done(). Never spins: it
-// blocks in the event loop, woken by the port's events and by a short timer.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
-
 // Open file descriptors and threads of this process.
 int OpenDescriptors();
 int Threads();
@@ -30,9 +26,11 @@ class RawModule {
  public:
   RawModule();
   const std::string& Path() const { return link_.SlavePath(); }
-  // One whole command frame the host has written (STX 00 kind LEN ... CR); empty after 2 s.
+  // One whole command frame the host has written (STX 00 kind LEN ... CR); empty when none
+  // comes within the tests' patience.
   Bytes ReadCommand();
-  // Writes every byte (waiting while the pty is full, 10 s at most); false when it could not.
+  // Writes every byte (waiting while the pty is full, within the tests' patience); false when it
+  // could not.
   bool Write(const Bytes& bytes);
   bool Write(const uint8_t* bytes, size_t count);
   // Closes the module's end: the host's port is hung up, as when a USB adapter is pulled.
@@ -55,7 +53,11 @@ class ClockOverride {
   ~ClockOverride();
   ClockOverride(const ClockOverride&) = delete;
   ClockOverride& operator=(const ClockOverride&) = delete;
-  void Advance(uint32_t ms) { offset_ += ms; }
+  // Moves the clock forward, frozen or not.
+  void Advance(uint32_t ms) {
+    offset_ += ms;
+    frozenAt_ += ms;
+  }
   void Freeze(bool on);
 
  private:

@@ -22,7 +22,8 @@ class HostPort {
   void Write(const std::vector<uint8_t>& bytes);
   void Command(std::initializer_list<uint8_t> data, uint8_t kind = frame::KindM);
   // The next whole frame from the module as "02 00 30 ... " text; "" when none comes in time.
-  std::string ReadFrame(sim::Duration timeout = std::chrono::seconds(2));
+  // The default is only how long a test gives up after (tests/support/wait.h).
+  std::string ReadFrame(sim::Duration timeout = std::chrono::seconds(60));
   // Whether a byte is waiting right now.
   bool HasInput();
 

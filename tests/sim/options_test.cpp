@@ -12,6 +12,7 @@
 #include "sim/console.h"
 #include "sim/options.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/wait.h"
 
 using namespace std::chrono_literals;
 
@@ -48,7 +49,8 @@ struct Program {
     ::close(out);
   }
   // Output until `until` shows up (or the pipe closes, or the time is up).
-  std::string ReadUntil(const std::string& until, std::chrono::milliseconds timeout = 5s) {
+  std::string ReadUntil(const std::string& until,
+                        std::chrono::milliseconds timeout = test_support::kPatience) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (text.find(until) == std::string::npos) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

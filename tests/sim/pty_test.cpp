@@ -19,6 +19,7 @@
 #include "sim/simulator.h"
 #include "tests/sim/host_port.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/wait.h"
 
 using namespace std::chrono_literals;
 using sim_test::HostPort;
@@ -59,7 +60,8 @@ TEST(SimulatorPty, IgnoresAHostAtAnotherSpeed) {
   ASSERT_TRUE(s.Start());
   HostPort host(s.DevicePath(), 9600);
   host.Command({0x90});
-  ASSERT_TRUE(s.WaitUntil([](const sim::SimCounters& c) { return c.module.noiseBytes == 8; }, 5s));
+  ASSERT_TRUE(s.WaitUntil([](const sim::SimCounters& c) { return c.module.noiseBytes == 8; },
+                          test_support::kPatience));
   EXPECT_EQ(s.Counters().module.frames, 0u);
   host.SetBaud(57600);
   host.Command({0x90});
@@ -76,7 +78,8 @@ TEST(SimulatorPty, TalksAtTheNewSpeedAfterARestart) {
   host.Command({0x0A});
   EXPECT_EQ(host.ReadFrame(), "02 00 30 01 0A 03 40 0D ");
   host.Command({0x90});
-  ASSERT_TRUE(s.WaitUntil([](const sim::SimCounters& c) { return c.module.noiseBytes == 8; }, 5s));
+  ASSERT_TRUE(s.WaitUntil([](const sim::SimCounters& c) { return c.module.noiseBytes == 8; },
+                          test_support::kPatience));
   host.SetBaud(115200);
   host.Command({0x90});
   EXPECT_EQ(host.ReadFrame(), kAckRom1100);
@@ -128,7 +131,8 @@ TEST(SimulatorPty, HangupFaultComesBackOnANewPty) {
   ASSERT_EQ(::poll(&p, 1, 2000), 1);
   EXPECT_TRUE(p.revents & POLLHUP);
   EXPECT_EQ(s.Counters().module.acks, 1u);
-  ASSERT_TRUE(s.WaitUntil([](const sim::SimCounters& c) { return c.opens == 2; }, 5s));
+  ASSERT_TRUE(
+      s.WaitUntil([](const sim::SimCounters& c) { return c.opens == 2; }, test_support::kPatience));
   EXPECT_EQ(s.Counters().hangups, 1u);
   EXPECT_EQ(Registered(4), s.DevicePath());
   HostPort again(s.DevicePath());
@@ -207,7 +211,6 @@ TEST(SimulatorPty, TheToolsSerialStackTalksToIt) {
   // Read-loop mode: the three default tags land in the tally.
   dlg.SendActionModeSet(2, 0);
   ASSERT_TRUE(dlg.AwaitResponse(out));
-  const auto deadline = sim::Clock::now() + 5s;
-  while (dlg.Tally().Count() < 3 && sim::Clock::now() < deadline) TTirisC1Dlg::PumpFor(20);
+  EXPECT_TRUE(test_support::PumpUntil([&] { return dlg.Tally().Count() >= 3; }));
   EXPECT_EQ(dlg.Tally().Count(), 3);
 }

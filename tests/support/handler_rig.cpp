@@ -1,5 +1,7 @@
 #include "tests/support/handler_rig.h"
 
+#include "tests/support/wait.h"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -81,12 +83,20 @@ std::vector<std::string> RigCore::Sent() const {
 }
 
 bool RigCore::PumpUntilLogged(const std::string& prefix) {
-  for (int i = 0; i < 200; ++i) {
+  return test_support::PumpUntil([&] {
     for (const auto& l : log.Lines())
       if (StartsWith(l, prefix.c_str())) return true;
-    TTirisC1Dlg::PumpFor(10);
-  }
-  return false;
+    return false;
+  });
+}
+
+bool EmptyTheField(sim::Simulator& sim, const std::function<size_t()>& idFramesTaken) {
+  uint64_t streamed = 0;
+  sim.WithModule([&](sim::Module& m) {
+    sim.TheField().Clear();
+    streamed = m.Counters().idFrames;
+  });
+  return test_support::PumpUntil([&] { return idFramesTaken() >= streamed; });
 }
 
 bool RigCore::CarrierOn() {

@@ -26,6 +26,11 @@ namespace test_rig {
 // spec.
 sim::TagPtr MakeTag(const std::string& spec);
 
+// Empties the field and waits until the host has taken every ID frame the module streamed
+// before it (idFramesTaken counts those the host has seen), so that no frame in flight answers
+// the next command. Clearing under the module's lock means no frame is being built meanwhile.
+bool EmptyTheField(sim::Simulator& sim, const std::function<size_t()>& idFramesTaken);
+
 // Everything but the prompts, which the rig's user chooses (a ScriptedPrompts or a subclass).
 class RigCore {
  public:
@@ -44,7 +49,7 @@ class RigCore {
   // The data bytes of every command frame sent, as "81 01 01 " texts.
   std::vector<std::string> Sent() const;
   // Lets the event loop run until a line starting with `prefix` is in the log (an answer nobody
-  // waits for); false after two seconds.
+  // waits for); false when it never comes.
   bool PumpUntilLogged(const std::string& prefix);
   // Whether the module's LF carrier is on now.
   bool CarrierOn();
