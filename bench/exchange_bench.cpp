@@ -1,5 +1,7 @@
 // Exchange round trip over a pty to the simulator (wire time off) beside a bare write/read
-// round trip over a pty measured in the same run, and the CPU a silent 2 s wait costs.
+// round trip over a pty measured in the same run, the same exchange over the in-memory link (the
+// tool's own share: framing, logging, receiver and wait, without a pty or a thread), and the CPU
+// a silent 2 s wait costs.
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
@@ -16,6 +18,8 @@
 #include "bench/measure.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
+#include "link/frame.h"
+#include "link/memory_link.h"
 #include "sim/pty_link.h"
 #include "sim/simulator.h"
 
@@ -68,6 +72,26 @@ Stats BarePty(int rounds) {
   stop = true;
   echo.join();
   ::close(host);
+  return Percentiles(us);
+}
+
+// The exchange against a MemoryLink that answers every command at once with the module's answer
+// to 0x90.
+Stats InMemory(int rounds, int* failures) {
+  MemoryLogPane log;
+  TTirisC1Dlg comm("/tmp/qzh-bench-config/bench.ini", &log);
+  MemoryLink& link = comm.UseLink(std::make_unique<MemoryLink>());
+  const std::vector<uint8_t> answer = frame::BuildResponseFrame(
+      frame::TypeAck, std::vector<uint8_t>{0x90, '1', '1', '0', '0', 'L', 'F', 'S', '0', '0'});
+  link.OnWrite = [&](std::span<const uint8_t>) { link.Deliver(answer); };
+  Response out{};
+  std::vector<double> us;
+  for (int i = 0; i < rounds; ++i) {
+    const auto t0 = Clock::now();
+    comm.SendCommand({0x90});
+    if (!comm.AwaitResponse(out)) ++*failures;
+    us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+  }
   return Percentiles(us);
 }
 
@@ -129,6 +153,7 @@ int main(int argc, char** argv) {
     us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
   }
   const Stats ex = Percentiles(us);
+  const Stats memory = InMemory(rounds, &failures);
 
   sim.UpdateFaults([](sim::FaultPlan& f) { f.missing = 1; });
   const double cpu0 = measure::CpuSeconds();
@@ -144,6 +169,7 @@ int main(int argc, char** argv) {
               ex.p50, ex.p99, rounds, failures);
   std::printf("ratio exchange / bare      p50 %7.2f      p99 %7.2f       (target <= 5)\n",
               ex.p50 / bare.p50, ex.p99 / bare.p99);
+  std::printf("in-memory link exchange    p50 %7.1f us   p99 %7.1f us\n", memory.p50, memory.p99);
   std::printf(
       "silent wait                %.2f s wall, %.1f ms CPU = %.2f %% of a core (target < 1 %%)\n",
       wall, cpu * 1000, 100 * cpu / wall);

@@ -139,6 +139,7 @@ rx_logged=$(awk '/with RX: lines/ && !/without/ { for (i = 1; i < NF; i++) if ($
 bare50=$(after "$E" "^bare pty" p50) bare99=$(after "$E" "^bare pty" p99)
 sim50=$(after "$E" "^simulator alone" p50) sim99=$(after "$E" "^simulator alone" p99)
 ex50=$(after "$E" "^exchange round trip" p50) ex99=$(after "$E" "^exchange round trip" p99)
+mem50=$(after "$E" "^in-memory link" p50) mem99=$(after "$E" "^in-memory link" p99)
 wait_cpu=$(after "$E" "^silent wait" "=")
 fl_sent=$(after "$F" "frames sent" sent) fl_recv=$(after "$F" "frames received" received)
 fl_rate=$(awk '/frames sent/ { gsub(/[(]/, ""); for (i = 1; i <= NF; i++) if ($i ~ /\/s$/) { sub(/\/s$/, "", $i); print $i; exit } }' "$F")
@@ -169,6 +170,7 @@ report() {
   echo "| Exchange round trip p50 (0x90 over a pty, wire time off) | $ex50 µs | bare pty round trip $bare50 µs | $(ratio "$ex50" "$bare50") |"
   echo "| Exchange round trip p99 | $ex99 µs | bare pty round trip $bare99 µs | $(ratio "$ex99" "$bare99") |"
   echo "| Simulator alone, raw descriptor, p50 / p99 | $sim50 / $sim99 µs | bare pty $bare50 / $bare99 µs | $(ratio "$sim50" "$bare50") / $(ratio "$sim99" "$bare99") |"
+  echo "| Exchange over the in-memory link (the tool's own share, no pty), p50 / p99 | $mem50 / $mem99 µs | exchange over the pty $ex50 / $ex99 µs | $(ratio "$mem50" "$ex50") / $(ratio "$mem99" "$ex99") |"
   echo "| CPU while a command waits 2 s for an answer that never comes | $wait_cpu % of a core | | |"
   echo "| Receiver throughput, no RX: lines | $rx_plain MB/s | with RX: lines $rx_logged MB/s | $(ratio "$rx_plain" "$rx_logged") |"
   echo "| Read-loop flood at 115200 bit/s ($FLOOD_SECONDS s), ID frames received | $fl_recv | sent by the module $fl_sent ($fl_rate/s) | $(ratio "$fl_recv" "$fl_sent") |"

@@ -5,7 +5,6 @@
 #include <QTimer>
 
 #include <algorithm>
-
 #include <cstring>
 
 #include "core/ini_file.h"

@@ -1,7 +1,8 @@
 #pragma once
 // TTirisC1Dlg, the communication module: owns the serial port CommX1, the receiver, the
 // send-and-wait exchange with its command wrappers and the tag tally. One exists at a time; the
-// main window replaces it when the user picks another port.
+// main window replaces it when the user picks another port. The exchange reaches the module
+// through a ByteLink (link/byte_link.h): CommX1, or a MemoryLink where a test plays the module.
 #include <QObject>
 #include <array>
 #include <cstdint>

@@ -6,8 +6,8 @@
 // short, as a broken line or a full output queue would.
 //
 //   MemoryLink& link = comm.UseLink(std::make_unique<MemoryLink>());
-//   link.OnWrite = [&](std::span<const uint8_t> frame) {
-//     link.Deliver(frame::BuildResponseFrame(frame::TypeAck, {frame[4]}));
+//   link.OnWrite = [&](std::span<const uint8_t> bytes) {  // an ACK echoing the command code
+//     link.Deliver(frame::BuildResponseFrame(frame::TypeAck, std::vector<uint8_t>{bytes[4]}));
 //   };
 #include <cstddef>
 #include <cstdint>
