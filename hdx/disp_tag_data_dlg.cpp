@@ -135,9 +135,9 @@ void TDispTagDataDlg::MnSavelogClick() {
   std::string error;
   // The table stays as it is; only the file could not be written.
   if (!AppendTagDataCsv(path, data_, std::time(nullptr), &error))
-    app_.Prompt().Message(
+    app_.ReportMessage(
         Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" + error + ")",
-        "Save");
+        "Save", false);
 }
 
 void TDispTagDataDlg::Label3Click() {
