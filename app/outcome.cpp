@@ -113,9 +113,8 @@ int OutcomeRecorder::Verdict() const {
 }
 
 size_t OutcomeRecorder::ResultCount() const {
-  return static_cast<size_t>(std::count_if(events_.begin(), events_.end(), [](const auto& e) {
-    return !e.probe && e.ok.has_value();
-  }));
+  return static_cast<size_t>(std::count_if(
+      events_.begin(), events_.end(), [](const auto& e) { return !e.probe && e.ok.has_value(); }));
 }
 
 size_t OutcomeRecorder::FailureCount() const {

@@ -58,8 +58,7 @@ class OutcomeRecorder {
   void InputError(const std::string& text);
   void Status(const std::string& dialog, const std::string& panel, const std::string& text,
               std::optional<bool> ok);
-  void Counter(const std::string& dialog, const std::string& field, int64_t value,
-               bool failures);
+  void Counter(const std::string& dialog, const std::string& field, int64_t value, bool failures);
   void DialogLine(const std::string& dialog, const std::string& field, const std::string& line);
   void Conclusion(bool ok, const std::string& text);
 

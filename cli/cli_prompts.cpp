@@ -174,9 +174,9 @@ bool CliPrompts::Confirm(const std::string& text, const std::string& caption, Co
 void CliPrompts::Message(const std::string& text, const std::string& caption) {
   ScriptedPrompts::Message(text, caption);
   if (echo_)
-    Output::Get().Note("message: " + caption + (caption.empty() ? "" : ": ") + text, "message",
-                       {{"caption", QString::fromStdString(caption)},
-                        {"message", QString::fromStdString(text)}});
+    Output::Get().Note(
+        "message: " + caption + (caption.empty() ? "" : ": ") + text, "message",
+        {{"caption", QString::fromStdString(caption)}, {"message", QString::fromStdString(text)}});
 }
 
 std::optional<std::string> CliPrompts::SaveFileName(const std::string& initial,

@@ -48,8 +48,8 @@ void Install() {
   installed = true;
   if (::pipe2(gPipe, O_CLOEXEC | O_NONBLOCK) == 0 && QCoreApplication::instance()) {
     // The notifier wakes a wait blocked in the event loop; the flag is already set by then.
-    auto* notifier = new QSocketNotifier(gPipe[0], QSocketNotifier::Read,
-                                         QCoreApplication::instance());
+    auto* notifier =
+        new QSocketNotifier(gPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, [] {
       char buf[16];
       while (::read(gPipe[0], buf, sizeof buf) > 0) {

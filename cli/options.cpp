@@ -84,11 +84,11 @@ std::string OptionsHelp(const std::vector<OptionDef>& defs) {
 }
 
 int64_t NumberValue(const OptionDef& def, const std::string& text) {
-  const bool hex = def.kind == ValueKind::Number && (text.rfind("0x", 0) == 0 ||
-                                                     text.rfind("0X", 0) == 0);
+  const bool hex =
+      def.kind == ValueKind::Number && (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0);
   const std::string digits = hex ? text.substr(2) : text;
-  const char* takes = def.kind == ValueKind::Number ? "a decimal or 0x hexadecimal number"
-                                                    : "a decimal number";
+  const char* takes =
+      def.kind == ValueKind::Number ? "a decimal or 0x hexadecimal number" : "a decimal number";
   if (hex ? !AllHexDigits(digits) : !AllDigits(digits)) Refuse(def, text, takes);
   // Leading zeros aside, more digits than 2^63 has cannot be in any range here.
   size_t first = digits.find_first_not_of('0');

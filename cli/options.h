@@ -15,13 +15,13 @@ enum class ValueKind {
 };
 
 struct OptionDef {
-  const char* name;        // "--repeat"
-  const char* alias;       // "-a", or nullptr
-  const char* value;       // "N", "KEY=VALUE" (shown in the help); nullptr for a flag
+  const char* name;   // "--repeat"
+  const char* alias;  // "-a", or nullptr
+  const char* value;  // "N", "KEY=VALUE" (shown in the help); nullptr for a flag
   ValueKind kind;
-  int64_t min;             // numbers
+  int64_t min;  // numbers
   int64_t max;
-  const char* help;        // "{range}" stands for "min-max"
+  const char* help;  // "{range}" stands for "min-max"
 };
 
 // The option among `defs` that `arg` names ("--repeat", "-a", "--repeat=3"); nullptr if none.

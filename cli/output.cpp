@@ -35,9 +35,9 @@ void Output::Start(const std::string& verb, bool json) {
   json_ = json;
   finished_ = false;
   clock_.start();
-  Event("start", {{"verb", Q(verb)},
-                  {"version", version::kFileVersion},
-                  {"schema_version", kSchemaVersion}});
+  Event(
+      "start",
+      {{"verb", Q(verb)}, {"version", version::kFileVersion}, {"schema_version", kSchemaVersion}});
 }
 
 void Output::Write(const char* event, QJsonObject fields) {
@@ -112,10 +112,8 @@ void Output::Error(const std::string& reason) {
 int Output::Finish(int verdict, int exitCode, bool interrupted, const OutcomeRecorder* outcome) {
   if (finished_) return exitCode;
   finished_ = true;
-  QJsonObject o{{"verb", Q(verb_)},
-                {"verdict", verdict},
-                {"exit", exitCode},
-                {"interrupted", interrupted}};
+  QJsonObject o{
+      {"verb", Q(verb_)}, {"verdict", verdict}, {"exit", exitCode}, {"interrupted", interrupted}};
   if (outcome) {
     o.insert("results", static_cast<qint64>(outcome->ResultCount()));
     o.insert("failures", static_cast<qint64>(outcome->FailureCount()));

@@ -6,8 +6,8 @@
 // Lines instead, one object per event, each with "event", a monotonic "t_ms" since the start and
 // the wall-clock "time" (ISO 8601, UTC), ending with a "summary" object that holds the verdict and
 // the exit status (docs/qzh900ctl.schema.json); standard error keeps its lines.
-#include <QJsonObject>
 #include <QElapsedTimer>
+#include <QJsonObject>
 #include <string>
 
 #include "app/outcome.h"

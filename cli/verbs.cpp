@@ -172,8 +172,8 @@ bool WantsJson(const std::vector<std::string>& args) {
 }  // namespace
 
 std::string VerbHelp(const Verb& v) {
-  std::string text = std::string("usage: qzh900ctl ") + v.synopsis + " [options]\n  " + v.help +
-                     "\n\n" + v.intro;
+  std::string text =
+      std::string("usage: qzh900ctl ") + v.synopsis + " [options]\n  " + v.help + "\n\n" + v.intro;
   if (!v.options->empty()) text += "\n" + OptionsHelp(*v.options);
   if (*v.outro) text += std::string("\n") + v.outro;
   text += std::string("\n") + kVerdictRule;

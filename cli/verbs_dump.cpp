@@ -114,8 +114,8 @@ int RunDump(const CommonOptions& o, std::vector<std::string>& args) {
   DispTagDataOption options = LoadDispTagDataOption(s.App().SettingsPath());
   if (d.fast) options.FastMode = *d.fast ? 1 : 0;
   s.Outcome().Clear();
-  const TagData data = ReadTagData(
-      s.App(), {.fixedTagType = d.fixedTagType, .fastMode = options.FastMode == 1});
+  const TagData data =
+      ReadTagData(s.App(), {.fixedTagType = d.fixedTagType, .fastMode = options.FastMode == 1});
   s.CheckPort();
   PrintTable(data);
 

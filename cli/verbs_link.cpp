@@ -50,8 +50,7 @@ void PrintTally(const TagTally& t) {
   for (int k = 0; k < t.Count(); ++k) {
     const TallyEntry& e = t.Entry(k);
     const std::string label = TallyTagLabel(e.kindText);
-    o.Data(std::to_string(k + 1) + "\t" + std::to_string(e.count) + "\t" + label + "\t" +
-               e.idText,
+    o.Data(std::to_string(k + 1) + "\t" + std::to_string(e.count) + "\t" + label + "\t" + e.idText,
            "tally",
            {{"no", k + 1}, {"count", e.count}, {"tag_type", Q(label)}, {"id", Q(e.idText)}});
   }

@@ -80,7 +80,6 @@ void PrintForm(const PromptForm& f, bool afterCommand) {
   }
 }
 
-
 QJsonObject FormJson(const PromptForm& f, bool afterCommand) {
   QJsonArray fields;
   for (const PromptField& field : f.fields) {
@@ -98,12 +97,16 @@ QJsonObject FormJson(const PromptForm& f, bool afterCommand) {
   if (CliPrompts::IsInteractive(f))
     for (const PromptAction& a : f.actions)
       if (a.visible && a.kind != ActionKind::Local)
-        actions.append(QJsonObject{
-            {"name", Q(a.name)}, {"caption", Q(a.caption)}, {"default", a.isDefault}});
+        actions.append(
+            QJsonObject{{"name", Q(a.name)}, {"caption", Q(a.caption)}, {"default", a.isDefault}});
   QJsonArray pages;
   for (const std::string& p : f.pages) pages.append(Q(p));
-  return {{"dialog", Q(f.dialog)},    {"caption", Q(f.caption)}, {"after_answer", afterCommand},
-          {"fields", fields},         {"pages", pages},          {"actions", actions},
+  return {{"dialog", Q(f.dialog)},
+          {"caption", Q(f.caption)},
+          {"after_answer", afterCommand},
+          {"fields", fields},
+          {"pages", pages},
+          {"actions", actions},
           {"stays_open", CliPrompts::IsInteractive(f)}};
 }
 

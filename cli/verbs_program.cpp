@@ -344,9 +344,8 @@ int SeriesRun::Run() {
       break;
   }
   s_.CheckPort();
-  Output::Get().Note("program: " + std::to_string(done_) + " verified, " +
-                         std::to_string(failed_) + " failed" +
-                         (interrupt::Requested() ? " (interrupted)" : ""),
+  Output::Get().Note("program: " + std::to_string(done_) + " verified, " + std::to_string(failed_) +
+                         " failed" + (interrupt::Requested() ? " (interrupted)" : ""),
                      "progress");
   if (fileError_) return 2;
   return failed_ ? 1 : 0;

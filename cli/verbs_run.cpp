@@ -95,8 +95,8 @@ void CheckScript(const RunnableItem& item, const RunArgs& r, const DryRunResult&
           if (a.visible) actions.insert(f.dialog + "." + a.name);
     std::string names;
     for (const std::string& a : actions) names += (names.empty() ? "" : ", ") + a;
-    throw UsageError("unknown action " + unknown.front() + " for " + item.name + " (actions: " +
-                     names + ")");
+    throw UsageError("unknown action " + unknown.front() + " for " + item.name +
+                     " (actions: " + names + ")");
   }
   if (dry.unansweredConfirmation && !r.script.confirm && !r.script.cancel)
     throw UsageError(item.name + " asks \"" + dry.confirmations.front() +

@@ -79,7 +79,8 @@ BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
     const IdWriteOutcome outcome = WriteBdeCode(app.Link(), code);
     if (outcome != IdWriteOutcome::ConfigurationFailed) kept = code;
     const bool ok = outcome == IdWriteOutcome::Written;
-    ShowStatus(app, form, status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+    ShowStatus(app, form, status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd",
+               ok ? kStatusGreen : kStatusRed);
     if (ok && form.Field("CBAutoIncrement").checked) {
       BdeIdCode next = BdeIdCode::Decode(kept);
       next.serialNumber = (next.serialNumber + 1) % (BdeIdCode::kMaxSerialNumber + 1);

@@ -87,7 +87,8 @@ EmIdDialogValues RunIDWrite1Dlg(AppCore& app, const EmIdDialogValues& in) {
   const auto write = [&](PromptField& status) {
     const uint64_t emId = EmIdOfFields(form);
     const bool ok = WriteEmIdCode(app.Link(), emId);
-    ShowStatus(app, form, status, ok ? "OK: Write Tag" : "NG: Write Tag", ok ? kStatusGreen : kStatusRed);
+    ShowStatus(app, form, status, ok ? "OK: Write Tag" : "NG: Write Tag",
+               ok ? kStatusGreen : kStatusRed);
     if (ok && form.Field("CBAutoIncrement").checked) SetEmIdField(form, NextEmId(emId));
   };
   const auto read = [&](PromptField& status) {

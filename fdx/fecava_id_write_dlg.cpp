@@ -44,7 +44,8 @@ FecavaDialogValues RunFecavaIDWrite1Dlg(AppCore& app, const FecavaDialogValues& 
   PromptForm form = MakeFecavaIDWrite1Dlg(in);
   const auto write = [&](PromptField& status) {
     const bool ok = WriteFecavaCode(app.Link(), FecavaFieldValues(form));
-    ShowStatus(app, form, status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+    ShowStatus(app, form, status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd",
+               ok ? kStatusGreen : kStatusRed);
   };
   const auto read = [&](PromptField& status) {
     if (const auto values = ReadFecavaValues(app.Link()))

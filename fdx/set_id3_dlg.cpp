@@ -139,8 +139,9 @@ class SetId3Dialog {
       ShowStatus(app_, form_, panel, "Tag Data: " + c.CountryText() + " " + c.NationalText());
     } else {
       const uint64_t number = NonAnimalNumber(*code);
-      ShowStatus(app_, form_, panel, "ID : " + (HexBase(form_) ? FormatId(number, true)
-                                                  : FormatPaddedDecimal(19, number)));
+      ShowStatus(
+          app_, form_, panel,
+          "ID : " + (HexBase(form_) ? FormatId(number, true) : FormatPaddedDecimal(19, number)));
     }
     SetBusy(false);
   }

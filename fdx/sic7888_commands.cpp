@@ -219,8 +219,8 @@ void Sic7888Commands::SIC7888WriteBlock21Click() {
   app_.StartExecutionTimer();
   Response out{};
   const bool ok = comm_.Sic7888WriteBlock2(out, kProtocolMode, s.BlockNo, s.BlockNum, bytes);
-  app_.LogResultLine(ok, (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) +
-                             " : SIC7888: WRITE BLOCK Command");
+  app_.LogResultLine(
+      ok, (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + " : SIC7888: WRITE BLOCK Command");
   app_.LogExecutionTime();
 }
 

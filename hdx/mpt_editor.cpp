@@ -254,7 +254,8 @@ void TMPTDataWriteDlg::ScanSBtClick() {
   }
   state_ = readOk_ ? MptEditState::esRead : MptEditState::esEmpty;
   Sync();
-  if (!readOk_) app_.ReportMessage(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg), false);
+  if (!readOk_)
+    app_.ReportMessage(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg), false);
 }
 
 void TMPTDataWriteDlg::ReadPages() {
@@ -392,9 +393,8 @@ bool TMPTDataWriteDlg::LockPages() {
   }
   EndJob(*progress);
   if (!ok)
-    app_.ReportMessage(
-        LoadMessage(Msg::LockErrorMsg) + "\r\n" + "Page : " + std::to_string(failed),
-        LoadMessage(Msg::WriteMsg), false);
+    app_.ReportMessage(LoadMessage(Msg::LockErrorMsg) + "\r\n" + "Page : " + std::to_string(failed),
+                       LoadMessage(Msg::WriteMsg), false);
   return ok;
 }
 
@@ -447,8 +447,8 @@ void TMPTDataWriteDlg::SavelogSBtClick() {
   const std::string reason = AppendWhole(path.string(), text);
   // The grid stays as it is; only the file could not be written, and the message says why.
   if (!reason.empty())
-    app_.ReportMessage(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") +
-                           path.string() + " (" + reason + ")",
+    app_.ReportMessage(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") + path.string() +
+                           " (" + reason + ")",
                        "SAVE LOG", false);
 }
 

@@ -5,8 +5,8 @@
 // through a ByteLink (link/byte_link.h): CommX1, or a MemoryLink where a test plays the module.
 #include <QObject>
 #include <array>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>

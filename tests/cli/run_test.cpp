@@ -96,8 +96,9 @@ TEST(CliRun, TheIdWriteDialogWritesRepeatTimesWithItsIncrement) {
   std::array<uint8_t, 8> id{};
   rig.field->With(0, [&](sim::Transponder& t) { id = static_cast<sim::Sic279Tag&>(t).Id(); });
   EXPECT_EQ(id, (std::array<uint8_t, 8>{0x11, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80}));
-  // The dialog was closed with its own "Close": the last ID written is remembered.
-  EXPECT_TRUE(Contains(rig.Settings(), "ANI_ID0=17\n")) << rig.Settings();
+  // The dialog was closed with its own "Close"; --save keeps the ID it would write next, so that
+  // the next run does not issue 0x11 again.
+  EXPECT_TRUE(Contains(rig.Settings(), "ANI_ID0=18\n")) << rig.Settings();
 }
 
 TEST(CliRun, RememberedValuesStayInTheRunUnlessSaved) {

@@ -15,6 +15,9 @@ namespace {
 // model name): the faults of a case begin after them.
 constexpr int kIdentification = 3;
 
+// A SIC7888 configured to send an FDX-B code.
+constexpr const char* kSendingSic7888 = "sic7888:uid:11223344:fdxb:8000F9E0F20EA701";
+
 struct Case {
   const char* form;  // the failure's form, for the messages
   std::vector<std::string> tags;
@@ -76,8 +79,7 @@ TEST(CliVerdict, EveryFormOfAFailureIsExitOneInBothLanguages) {
       {"\"Input Error!! [NO Hex Data]\"",
        {},
        {},
-       {"run", "MnWriteAndProgramCmd2", "-a", "IntEd1=1", "-a", "IntEd2=2", "-a",
-        "EdString=0102"}},
+       {"run", "MnWriteAndProgramCmd2", "-a", "IntEd1=1", "-a", "IntEd2=2", "-a", "EdString=0102"}},
       {"\"Invalid value\"",
        {},
        {},
@@ -138,8 +140,9 @@ TEST(CliVerdict, ProbesThatEndInAResultAreNoFailure) {
       // The FDX read finds nothing, the FECAVA read does.
       {"IDRead(FDX) of a FECAVA tag", {"fecava:1:2:3:4:5"}, {"run", "IDRead1"}},
       // The viewer asks the tag whether it is an HDX one first.
-      {"the tag viewer on a SIC7888", {"sic7888:uid:11223344"}, {"run", "MnTgaData"}},
-      {"dump of a SIC7888", {"sic7888:uid:11223344"}, {"dump"}},
+      // (A SIC7888 answers only once it is configured to send a code.)
+      {"the tag viewer on a SIC7888", {kSendingSic7888}, {"run", "MnTgaData"}},
+      {"dump of a SIC7888", {kSendingSic7888}, {"dump"}},
       {"the command test dialog with a tag", {"ti-rw"}, {"run", "MnCmdTest", "--repeat", "2"}},
       {"IDWrite with every write OK",
        {"sic279:0000000000000001"},
@@ -150,4 +153,34 @@ TEST(CliVerdict, ProbesThatEndInAResultAreNoFailure) {
     const Result r = rig.Run(c.args);
     EXPECT_EQ(r.status, 0) << c.what << "\nout:\n" << r.out << "err:\n" << r.err;
   }
+}
+
+TEST(CliLevel, ItemsAboveTheModulesLevelAreRefusedUnlessAnyLevel) {
+  CliRig rig({MakeTag("em4305")}, "1010LFS00");
+  const Result refused = rig.Run({"run", "ReadWord1", "-a", "EdAddr=1"});
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(Contains(refused.err, "needs reader level 3")) << refused.err;
+  EXPECT_TRUE(Contains(refused.err, "at level 1")) << refused.err;
+  EXPECT_EQ(refused.out, "");
+  // Only the identification reached the module.
+  EXPECT_EQ(rig.Commands(), 3u);
+
+  const Result page = rig.Run({"run", "MnGeneralReadPageCmd2"});
+  EXPECT_EQ(page.status, 2);
+  EXPECT_TRUE(Contains(page.err, "needs reader level 2")) << page.err;
+
+  // --any-level runs it: the level-1 firmware takes the command for an unknown one.
+  const Result forced = rig.Run({"run", "ReadWord1", "-a", "EdAddr=1", "--any-level"});
+  EXPECT_EQ(forced.status, 1) << forced.err;
+  EXPECT_TRUE(Contains(forced.out, "NG: ReadWord Command")) << forced.out;
+
+  // Items the window keeps hidden are runnable at every level.
+  const Result hidden = rig.Run({"run", "READMULTIPLEBLOCKS1"});
+  EXPECT_FALSE(Contains(hidden.err, "reader level")) << hidden.err;
+  EXPECT_NE(hidden.status, 2) << hidden.err;
+
+  // At the level the item needs it runs without --any-level.
+  CliRig level3({MakeTag("em4305")});
+  const Result ok = level3.Run({"run", "ReadWord1", "-a", "EdAddr=1"});
+  EXPECT_EQ(ok.status, 0) << ok.err;
 }
