@@ -109,11 +109,13 @@ int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
   TTirisC1Dlg& comm = s.Comm();
   Response out{};
   // The "Read Loop Mode" button: command mode first, then continuous (or animal-ID) reading.
+  // Both answers are awaited past ID frames: the module may still be reading from an earlier
+  // run, and the first ID frames follow the second answer at once, often in the same read.
   comm.SendActionModeSet(4, 0);
-  bool ok = comm.AwaitResponse(out);
+  bool ok = comm.AwaitAnswerAmidIdFrames(out, kCommandModeWaitMs);
   if (ok) {
     comm.SendActionModeSet(o.animalId ? 6 : 2, 0);
-    ok = comm.AwaitResponse(out);
+    ok = comm.AwaitAnswerAmidIdFrames(out, kCommandModeWaitMs);
     s.App().LogOkNg(ok, LoadMessage(Msg::ReadLoopModeMsg));
   }
   s.CheckPort();

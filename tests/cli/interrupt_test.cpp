@@ -102,6 +102,8 @@ TEST(CliInterrupt, ListenGoesBackToCommandModePrintsTheTallyAndExitsOne) {
     auto child = rig.Start({"listen", "600"});
     // Reading, and ID frames arriving: now the signal.
     ASSERT_TRUE(AwaitOutput(*child, "ID: ")) << child->out << child->err;
+    // One private folder for the settings copy while it runs.
+    EXPECT_EQ(tmp.Leftovers().size(), 1u);
     const auto sent = std::chrono::steady_clock::now();
     child->Signal(sig);
     EXPECT_EQ(child->Wait(test_support::kPatience), 1) << child->err;
@@ -130,6 +132,10 @@ TEST(CliInterrupt, AnInterruptedRepeatSavesTheNextIdSoNoIdIsWrittenTwice) {
   const std::string settings = rig.Settings();
   EXPECT_EQ(SavedId(settings), written + 1) << settings;
   EXPECT_TRUE(Contains(settings, "fIncValue=1\n")) << settings;
+  EXPECT_EQ(tmp.Leftovers(), std::vector<std::string>{});
+
+  // list runs every item's dialogs against its one scratch copy, and leaves nothing either.
+  EXPECT_EQ(rig.Run({"list", "IDWrite1", "SIC7888READBLOCK1", "MnCmdTest"}).status, 0);
   EXPECT_EQ(tmp.Leftovers(), std::vector<std::string>{});
 
   // The next run goes on after the last ID written.
