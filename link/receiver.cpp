@@ -64,6 +64,9 @@ size_t ResponseReceiver::OnReceive(size_t count,
   }
   if (head_ >= kRingSize) head_ = 0;
   ParseReceived();
+  // The time the parse took is no silence on the line: bytes that arrived meanwhile wait in the
+  // port for the next event, so the silence is counted from here.
+  lastBytesMs_ = MillisecondTimer::Now();
   rxEventFree_ = true;
   return got;
 }
