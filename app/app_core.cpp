@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/ini_file.h"
+#include "core/ui_text.h"
 #include "link/hex.h"
 
 AppCore::AppCore(LogPane& log, Prompts& prompts, std::string settingsPath)
@@ -25,7 +26,9 @@ TTirisC1Dlg& AppCore::CreateComm() {
 }
 
 TTirisC1Dlg& AppCore::Link() {
-  if (!comm_) throw std::runtime_error("No communication module: open a port first (COM Port...)");
+  if (!comm_)
+    throw std::runtime_error(
+        Tr("AppCore", "ポートが開いていません。「COM Port...」でポートを開いてください"));
   return *comm_;
 }
 

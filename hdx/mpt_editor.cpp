@@ -248,13 +248,13 @@ void TMPTDataWriteDlg::ScanSBtClick() {
   Response out{};
   if (app_.Link().ChargeOnlyRead(out, 1)) {
     if (out[2] != 2)
-      app_.Prompt().Message(LoadMessage(Msg::NotMPTTgaMsg), LoadMessage(Msg::ReadMsg));
+      app_.Prompt().Warning(LoadMessage(Msg::NotMPTTgaMsg), LoadMessage(Msg::ReadMsg));
     else
       ReadPages();
   }
   state_ = readOk_ ? MptEditState::esRead : MptEditState::esEmpty;
   Sync();
-  if (!readOk_) app_.Prompt().Message(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg));
+  if (!readOk_) app_.Prompt().Warning(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg));
 }
 
 void TMPTDataWriteDlg::ReadPages() {
@@ -308,7 +308,7 @@ void TMPTDataWriteDlg::EditSBtClick() {
     } else {
       state_ = MptEditState::esRead;
       Sync();
-      app_.Prompt().Message(LoadMessage(Msg::InvalidValueMsg), LoadMessage(Msg::WriteDataMsg));
+      app_.Prompt().Warning(LoadMessage(Msg::InvalidValueMsg), LoadMessage(Msg::WriteDataMsg));
     }
   }
   Sync();
@@ -326,12 +326,12 @@ void TMPTDataWriteDlg::ApplySBtClick() {
   // Cells are checked again before any byte goes out: nothing is written from a cell that has
   // no byte.
   if (!grid_.AllByteCellsValid(Display())) {
-    app_.Prompt().Message(LoadMessage(Msg::InvalidValueMsg), LoadMessage(Msg::WriteDataMsg));
+    app_.Prompt().Warning(LoadMessage(Msg::InvalidValueMsg), LoadMessage(Msg::WriteDataMsg));
     return;
   }
   std::string error = LoadMessage(Msg::WriteErrorMsg) + "\r\n" + "Page : ";
   bool ok = WritePages(error);
-  if (!ok) app_.Prompt().Message(error, LoadMessage(Msg::WriteMsg));
+  if (!ok) app_.Prompt().Error(error, LoadMessage(Msg::WriteMsg));
   if (ok && options_.LockSelect &&
       app_.Prompt().Confirm(LoadMessage(Msg::MPTLockMsg), LoadMessage(Msg::WriteMsg),
                             ConfirmButtons::OkCancel))
@@ -386,7 +386,7 @@ bool TMPTDataWriteDlg::LockPages() {
   }
   EndJob(*progress);
   if (!ok)
-    app_.Prompt().Message(
+    app_.Prompt().Error(
         LoadMessage(Msg::LockErrorMsg) + "\r\n" + "Page : " + std::to_string(failed),
         LoadMessage(Msg::WriteMsg));
   return ok;
