@@ -78,12 +78,19 @@ TTirisAppForm::~TTirisAppForm() {
 }
 
 void TTirisAppForm::BuildComponents() {
-  // No larger than the screen, a window manager's frame around it.
+  // No larger than the screen and in its middle, a window manager's frame around it.
   QSize size(760, 540);
-  if (const QScreen* screen = QGuiApplication::primaryScreen())
-    size = size.boundedTo(screen->availableGeometry().size() -
-                          QSize(2 * kWindowFrameSide, kWindowFrameTop + kWindowFrameSide));
-  resize(size);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    const QSize room =
+        avail.size() - QSize(2 * kWindowFrameSide, kWindowFrameTop + kWindowFrameSide);
+    size = size.boundedTo(room);
+    setGeometry(avail.left() + kWindowFrameSide + (room.width() - size.width()) / 2,
+                avail.top() + kWindowFrameTop + (room.height() - size.height()) / 2, size.width(),
+                size.height());
+  } else {
+    resize(size);
+  }
   if (QFile::exists(":/icons/qzh900.png")) setWindowIcon(QIcon(":/icons/qzh900.png"));
 
   Memo1 = new QPlainTextEdit;

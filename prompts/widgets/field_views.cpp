@@ -84,10 +84,12 @@ class TextView : public FieldView {
     return edit_;
   }
   void Sync(const PromptField& f) override {
-    if (edit_->text() != ToQString(f.text)) edit_->setText(ToQString(f.text));
+    // A text set by the form shows its start; the user's own typing keeps its cursor.
+    if (edit_->text() != ToQString(f.text)) {
+      edit_->setText(ToQString(f.text));
+      edit_->setCursorPosition(0);
+    }
     edit_->setReadOnly(f.readOnly);
-    // The start of a long text stays in view.
-    if (!edit_->hasFocus()) edit_->setCursorPosition(0);
   }
   bool CaptionBeside() const override { return true; }
 

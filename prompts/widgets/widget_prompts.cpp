@@ -193,11 +193,12 @@ void WidgetPrompts::Place(PromptDialog* dialog, bool onMainWindow) const {
   // Wholly on the screen, the frame of a window manager included.
   at.setX(std::clamp(at.x(), avail.left() + kWindowFrameSide,
                      std::max(avail.left() + kWindowFrameSide,
-                              avail.right() - dialog->width() - kWindowFrameSide)));
+                              avail.x() + avail.width() - dialog->width() - kWindowFrameSide)));
   at.setY(std::clamp(at.y(), avail.top() + kWindowFrameTop,
                      std::max(avail.top() + kWindowFrameTop,
-                              avail.bottom() - dialog->height() - kWindowFrameSide)));
-  dialog->move(at);
+                              avail.y() + avail.height() - dialog->height() - kWindowFrameSide)));
+  // The client area, where the frame goes is the window manager's (move() would place the frame).
+  dialog->setGeometry(QRect(at, dialog->size()));
 }
 
 std::unique_ptr<PromptDialog> WidgetPrompts::Create(PromptForm& form) {

@@ -141,6 +141,18 @@ std::vector<Mark> MarksOf(const PromptForm& form) {
   return marks;
 }
 
+// Whether any numeric field of the row, page and group of `field` is shown.
+bool RowShown(const QWidget& window, const PromptForm& form, const PromptField& field) {
+  for (const PromptField& f : form.fields) {
+    if (f.kind != FieldKind::Number || f.row != field.row || f.page != field.page ||
+        f.group != field.group)
+      continue;
+    const auto* w = window.findChild<QWidget*>(QString::fromStdString(f.name));
+    if (w && Shown(w, window)) return true;
+  }
+  return false;
+}
+
 void CheckMarks(const QWidget& window, const PromptForm& form, std::vector<std::string>& out) {
   static const QRegularExpression msb("\\bMSB\\b"), lsb("\\bLSB\\b");
   for (const Mark& m : MarksOf(form)) {
@@ -155,7 +167,10 @@ void CheckMarks(const QWidget& window, const PromptForm& form, std::vector<std::
     }
     const auto* target = window.findChild<QWidget*>(QString::fromStdString(m.target->name));
     if (!target || !Shown(target, window)) {
-      out.push_back(what + " stands over " + m.target->name + ", which is not shown");
+      // Marks kept over a row whose every field is hidden (a dialog that only asks for an
+      // address) stand where the row would be; over one hidden field of a shown row they lie.
+      if (RowShown(window, form, *m.target))
+        out.push_back(what + " stands over " + m.target->name + ", which is not shown");
       continue;
     }
     const QRect c = In(window, caption), t = In(window, target);

@@ -75,6 +75,12 @@ TEST(DialogChecks, MarksOverTheWrongBytesAreFound) {
   hidden.Field("EdData3").visible = false;
   Shown shownHidden(hidden);
   EXPECT_TRUE(Mentions(shownHidden.Check(), "which is not shown")) << All(shownHidden.Check());
+
+  // With the whole row hidden the marks only stand where it would be.
+  PromptForm noRow = ByteRow("EdData3", "EdData0");
+  for (int i = 0; i < 4; ++i) noRow.Field("EdData" + std::to_string(i)).visible = false;
+  Shown shownNoRow(noRow);
+  EXPECT_TRUE(shownNoRow.Check().empty()) << All(shownNoRow.Check());
 }
 
 TEST(DialogChecks, CutTextsAndTitlesAreFound) {

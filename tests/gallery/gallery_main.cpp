@@ -126,11 +126,17 @@ class Gallery {
 
   // Takes the modal window in front, once.
   void Tick() {
+    // A window shown again (the About box of the second pass) is a new sight; one hidden at
+    // once by Dismiss is reset there, before a handler can show it again.
+    for (QWidget* top : QApplication::topLevelWidgets())
+      if (!top->isVisible() && top->property("galleryTaken").toBool())
+        top->setProperty("galleryTaken", false);
     QWidget* w = QApplication::activeModalWidget();
     if (!w || !w->isVisible() || w->property("galleryTaken").toBool()) return;
     w->setProperty("galleryTaken", true);
     Take(w, DialogName(w));
     Dismiss(w);
+    if (!w->isVisible()) w->setProperty("galleryTaken", false);
   }
 
   // Checks and saves a window (every visible tab page of it).
@@ -353,6 +359,7 @@ int main(int argc, char** argv) {
   SetCommandMenusEnabled(form.Menus(), true);
   for (const std::string& item : form.Registry().Items()) {
     if (Skipped(item)) continue;
+    std::fprintf(stderr, "%s\n", item.c_str());  // where a window that did not close stands
     gallery.SetItem(item);
     for (uint8_t fill : {uint8_t{0x00}, uint8_t{0xFF}}) {
       if (!form.App().Comm()) form.Shell().CreateCommModule();

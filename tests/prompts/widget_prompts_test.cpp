@@ -408,7 +408,7 @@ TEST(WidgetPrompts, ATallDialogOpensOnTheScreenAndScrollsWithItsButtonsInView) {
     EXPECT_TRUE(screen.contains(d->frameGeometry())) << d->height() << " on " << screen.height();
     auto* area = d->findChild<QScrollArea*>();
     ASSERT_NE(area, nullptr);
-    EXPECT_TRUE(area->verticalScrollBar()->isVisible());
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0) << "the fields scroll";
     auto* ok = Child<QPushButton>(d, "OKBtn");
     EXPECT_TRUE(
         QRect(QPoint(0, 0), d->size()).contains(QRect(ok->mapTo(d, QPoint(0, 0)), ok->size())))
