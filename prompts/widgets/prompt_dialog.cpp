@@ -289,6 +289,30 @@ void PromptDialog::FitTo(const QScreen* screen) {
   resize(want.boundedTo(room).expandedTo(QSize(minimumWidth(), 0)));
 }
 
+void PromptDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (grown_) return;
+  grown_ = true;
+  // Shown widgets may ask for more than their hints did before (a group box polished with its
+  // title font): grow once to what the shown page needs, within the screen, and stay on it.
+  if (layout()) layout()->activate();
+  QSize more(0, 0);
+  for (const auto* scroll : findChildren<ContentScroll*>()) {
+    const QWidget* content = scroll->widget();
+    if (!content || !scroll->isVisible()) continue;
+    const QSize need = content->sizeHint().expandedTo(content->minimumSizeHint());
+    more = more.expandedTo(need - scroll->viewport()->size());
+  }
+  const QScreen* where = screen();
+  if ((more.width() <= 0 && more.height() <= 0) || !where) return;
+  const QRect avail = where->availableGeometry().adjusted(kWindowFrameSide, kWindowFrameTop,
+                                                          -kWindowFrameSide, -kWindowFrameSide);
+  QRect g(geometry().topLeft(), (size() + more.expandedTo(QSize(0, 0))).boundedTo(avail.size()));
+  g.moveRight(std::min(g.right(), avail.right()));
+  g.moveBottom(std::min(g.bottom(), avail.bottom()));
+  setGeometry(g);
+}
+
 void PromptDialog::SyncCaptionsOver() {
   for (const PromptField& f : form_.fields)
     if (!f.over.empty() && f.kind == FieldKind::Label && fields_.count(f.name))

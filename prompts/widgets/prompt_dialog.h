@@ -73,6 +73,7 @@ class PromptDialog : public QDialog, private FieldHost {
 
   void reject() override;
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   struct Placed {
@@ -113,6 +114,7 @@ class PromptDialog : public QDialog, private FieldHost {
   QBoxLayout* main_ = nullptr;
   QTabWidget* tabs_ = nullptr;
   bool syncing_ = false;
+  bool grown_ = false;  // grown once to what the shown widgets need
 };
 
 // The width a window needs for its title in a title bar: the text and the window buttons.
