@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/ini_file.h"
+#include "core/ui_text.h"
 #include "link/hex.h"
 #include "prompts/prompts.h"
 
@@ -25,7 +26,9 @@ TTirisC1Dlg& AppCore::CreateComm() {
 }
 
 TTirisC1Dlg& AppCore::Link() {
-  if (!comm_) throw std::runtime_error("No communication module: open a port first (COM Port...)");
+  if (!comm_)
+    throw std::runtime_error(
+        Tr("AppCore", "ポートが開いていません。「COM Port...」でポートを開いてください"));
   return *comm_;
 }
 
@@ -79,9 +82,20 @@ void AppCore::ReportStatus(const std::string& dialog, const std::string& panel,
   outcome_.Status(dialog, panel, text, ok);
 }
 
-void AppCore::ReportMessage(const std::string& text, const std::string& caption, bool ok) {
+void AppCore::ReportMessage(const std::string& text, const std::string& caption, bool ok,
+                            MessageIcon icon) {
   outcome_.Result(ok, text);
-  prompts_.Message(text, caption);
+  switch (icon) {
+    case MessageIcon::Information:
+      prompts_.Message(text, caption);
+      return;
+    case MessageIcon::Warning:
+      prompts_.Warning(text, caption);
+      return;
+    case MessageIcon::Error:
+      prompts_.Error(text, caption);
+      return;
+  }
 }
 
 void AppCore::LogTagType(uint8_t typeByte) {

@@ -21,6 +21,9 @@
 
 class Prompts;
 
+// The icon of a message box: warnings for what the user can retry, errors for failed writes.
+enum class MessageIcon { Information, Warning, Error };
+
 class AppCore {
  public:
   AppCore(LogPane& log, Prompts& prompts, std::string settingsPath);
@@ -78,7 +81,8 @@ class AppCore {
   void ReportStatus(const std::string& dialog, const std::string& panel, const std::string& text,
                     std::optional<bool> ok);
   // A message box that reports a result: shown, and recorded as an OK or NG result.
-  void ReportMessage(const std::string& text, const std::string& caption, bool ok);
+  void ReportMessage(const std::string& text, const std::string& caption, bool ok,
+                     MessageIcon icon = MessageIcon::Information);
   // While the returned object lives the handler probes: its failures are answers (outcome.h).
   [[nodiscard]] OutcomeRecorder::Probe Probing() { return OutcomeRecorder::Probe(outcome_); }
 

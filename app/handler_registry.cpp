@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "app/app_core.h"
+#include "core/ui_text.h"
 #include "prompts/prompts.h"
 
 void HandlerRegistry::Add(const std::string& item, Handler handler) {
@@ -24,7 +25,7 @@ bool HandlerRegistry::Run(AppCore& app, const std::string& item) const {
   const Handler* h = Find(item);
   if (!h) return false;
   if (app.Busy()) {
-    app.AddLog("Busy: " + item + " was not started; another command is still running");
+    app.AddLog(Tr("HandlerRegistry", "別のコマンドの実行中のため、開始しませんでした"));
     return false;
   }
   const AppCore::BusyScope busy(app);
@@ -41,7 +42,9 @@ bool RunShowingErrors(Prompts& prompts, const std::string& what, const std::func
   } catch (const std::exception& e) {
     text = e.what();
   } catch (...) {
-    text = "Unexpected error in " + what;
+    // `what` names the program's part, which means nothing to the user.
+    static_cast<void>(what);
+    text = Tr("HandlerRegistry", "予期しないエラーが発生しました");
   }
   prompts.Message(text, caption);
   return false;

@@ -11,6 +11,7 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLibraryInfo>
 #include <QTranslator>
 #include <cerrno>
 #include <charconv>
@@ -362,8 +363,20 @@ void InstallLanguage(QCoreApplication& app, bool english) {
   InstallLanguage(app, english, ExecutablePath());
 }
 
+bool InstallQtCatalogue(QCoreApplication& app, bool english) {
+  if (english) return false;  // Qt speaks English by itself
+  auto* translator = new QTranslator(&app);
+  if (!translator->load("qtbase_ja", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+      !app.installTranslator(translator)) {
+    delete translator;
+    return false;
+  }
+  return true;
+}
+
 bool InstallLanguage(QCoreApplication& app, bool english, const std::string& exePath) {
   SetMessageLanguage(english ? Language::English : Language::Japanese);
+  InstallQtCatalogue(app, english);
   if (!english) return false;
   auto* translator = new ModuleTranslator(&app);
   bool loaded = EnglishModuleIsCurrent(exePath) &&

@@ -79,6 +79,10 @@ std::string EmbeddedEnglishModule();
 // installed.
 void InstallLanguage(QCoreApplication& app, bool english);
 bool InstallLanguage(QCoreApplication& app, bool english, const std::string& exePath);
+// Qt's own texts (file dialog, standard buttons) in Japanese: Qt's catalogue qtbase_ja from Qt's
+// translations folder (Debian qt6-translations-l10n). Part of InstallLanguage; returns whether
+// it was installed (never for English, which Qt speaks by itself).
+bool InstallQtCatalogue(QCoreApplication& app, bool english);
 
 // What the module check at program entry or the language check decided.
 struct EntryDecision {

@@ -15,23 +15,24 @@ std::string WrData1_4Field(int row, int col) {
 PromptForm MakeWrData1_4Dlg() {
   PromptForm form;
   form.dialog = "TWrData1_4Dlg";
-  auto inPanel = [](PromptField& f, int row) -> PromptField& {
-    f.group = "Panel1";
+  // The controls stand on a plain panel (Panel1), which has no caption of its own.
+  auto at = [](PromptField& f, int row) -> PromptField& {
     f.row = row;
     return f;
   };
-  inPanel(form.AddLabel("Label1", "Block"), 0);
-  inPanel(form.AddLabel("AddrStr", ""), 0);
-  inPanel(form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), 0), 0);
-  inPanel(form.AddLabel("Label2", "Data(HEX)"), 1);
-  inPanel(form.AddLabel("Label3", "MSB"), 2);
-  inPanel(form.AddLabel("Label4", "LSB"), 2);
+  at(form.AddLabel("Label1", "Block"), 0);
+  at(form.AddLabel("AddrStr", ""), 0);
+  at(form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), 0), 0);
+  at(form.AddLabel("Label2", "Data(HEX)"), 1);
+  // In every row the first field is the block's first byte, under "MSB".
+  form.AddLabel("Label3", "MSB").over = WrData1_4Field(0, 0);
+  form.AddLabel("Label4", "LSB").over = WrData1_4Field(0, kCols - 1);
   for (int r = 0; r < kRows; ++r)
     for (int c = 0; c < kCols; ++c)
-      inPanel(form.AddNumber(WrData1_4Field(r, c), "", HexSpec(0, 255, true, 2), 0), 3 + r);
-  inPanel(form.AddLabel("Label5", Tr("TWrData1_4Dlg", "読取モード")), 7);
+      at(form.AddNumber(WrData1_4Field(r, c), "", HexSpec(0, 255, true, 2), 0), 3 + r);
+  at(form.AddLabel("Label5", Tr("TWrData1_4Dlg", "読取モード")), 7);
   // "Fast Advanced" carries a no-break space.
-  inPanel(form.AddChoice("CBMode", "", {"Standard", "Advanced", "Fast\u00A0Advanced"}, 1), 7);
+  at(form.AddChoice("CBMode", "", {"Standard", "Advanced", "Fast\u00A0Advanced"}, 1), 7);
   form.AddOkCancel("OK", "Close");
   return form;
 }

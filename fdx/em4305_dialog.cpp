@@ -25,12 +25,13 @@ PromptForm MakeWrData1_5Dlg() {
   at(form.AddLabel("StaticText1", ""), 0);
   at(form.AddCheck("CB_LoginEn", "Login", false), 1);
   at(form.AddLabel("ST_Data", "Data"), 2);
-  // Each row of edits stands under its row of labels; the password row comes last.
+  // Each edit has its label over it; the password row, with its caption, comes last.
   for (int r = 0; r <= kPasswordRow; ++r) {
     if (r == kPasswordRow) at(form.AddLabel("ST_SubData", "SubData"), 3 + 2 * r);
-    for (int c = 0; c < kCols; ++c) at(form.AddLabel(WrData1_5Label(4 * r + c), ""), 3 + 2 * r);
-    for (int c = 0; c < kCols; ++c)
+    for (int c = 0; c < kCols; ++c) {
       at(form.AddNumber(WrData1_5Field(r, c), "", HexSpec(0, 255, true, 2), 0), 4 + 2 * r);
+      form.AddLabel(WrData1_5Label(4 * r + c), "").over = WrData1_5Field(r, c);
+    }
   }
   form.AddOkCancel("OK", "Close");
   form.onChange = [](PromptForm& f, const std::string& field) {

@@ -19,3 +19,9 @@ void WriteByteFields(PromptForm& form, const ByteFieldRow& row, std::span<const 
   for (int i = 0; i < row.count && static_cast<size_t>(i) < values.size(); ++i)
     form.Field(row.Name(i)).number.SetValue(values[static_cast<size_t>(i)]);
 }
+
+void MarkByteRowEnds(PromptForm& form, const ByteFieldRow& row, const std::string& msb,
+                     const std::string& lsb) {
+  form.Field(msb).over = row.Name(row.count - 1);
+  form.Field(lsb).over = row.Name(0);
+}

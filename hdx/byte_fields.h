@@ -26,3 +26,7 @@ void AddByteFields(PromptForm& form, const ByteFieldRow& row, std::span<const ui
 // The fields' values, byte 0 first (low 8 bits of each).
 std::vector<uint8_t> ReadByteFields(const PromptForm& form, const ByteFieldRow& row);
 void WriteByteFields(PromptForm& form, const ByteFieldRow& row, std::span<const uint8_t> values);
+// The labels that stand over the row's ends: `msb` over the leftmost field (the most significant
+// byte), `lsb` over the rightmost.
+void MarkByteRowEnds(PromptForm& form, const ByteFieldRow& row, const std::string& msb,
+                     const std::string& lsb);

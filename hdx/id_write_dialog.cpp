@@ -90,9 +90,10 @@ PromptForm MakeWrData1_3Dlg(IdWriteMode mode, const std::array<uint8_t, 8>& id, 
   form.dialog = "TWrData1_3Dlg";
   form.caption = IdWriteCaption(mode);
   form.AddLabel("Label2", "Data(HEX)").row = 0;
-  form.AddLabel("Label3", "MSB").row = 1;
-  form.AddLabel("Label4", "LSB").row = 1;
+  form.AddLabel("Label3", "MSB");
+  form.AddLabel("Label4", "LSB");
   AddByteFields(form, kIdFields, id);
+  MarkByteRowEnds(form, kIdFields, "Label3", "Label4");
   form.AddCheck("CBAutoInc", "Auto: Addition of data", fIncValue != 0).row = 3;
   form.AddLabel("StaticText1", "Addition value").row = 3;
   form.AddNumber("EdIncValue", "", DecimalSpec(0, 255, true), IncValue).row = 3;

@@ -248,14 +248,16 @@ void TMPTDataWriteDlg::ScanSBtClick() {
   Response out{};
   if (app_.Link().ChargeOnlyRead(out, 1)) {
     if (out[2] != 2)
-      app_.ReportMessage(LoadMessage(Msg::NotMPTTgaMsg), LoadMessage(Msg::ReadMsg), false);
+      app_.ReportMessage(LoadMessage(Msg::NotMPTTgaMsg), LoadMessage(Msg::ReadMsg), false,
+                         MessageIcon::Warning);
     else
       ReadPages();
   }
   state_ = readOk_ ? MptEditState::esRead : MptEditState::esEmpty;
   Sync();
   if (!readOk_)
-    app_.ReportMessage(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg), false);
+    app_.ReportMessage(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg), false,
+                       MessageIcon::Warning);
 }
 
 void TMPTDataWriteDlg::ReadPages() {
@@ -325,7 +327,7 @@ void TMPTDataWriteDlg::StringGrid_HanyouSetEditText(int col, int row, const std:
 void TMPTDataWriteDlg::RefuseInvalidCells() {
   const std::string text = LoadMessage(Msg::InvalidValueMsg);
   app_.Outcome().InputError(text);
-  app_.Prompt().Message(text, LoadMessage(Msg::WriteDataMsg));
+  app_.Prompt().Warning(text, LoadMessage(Msg::WriteDataMsg));
 }
 
 void TMPTDataWriteDlg::ApplySBtClick() {
@@ -338,7 +340,7 @@ void TMPTDataWriteDlg::ApplySBtClick() {
   }
   std::string error = LoadMessage(Msg::WriteErrorMsg) + "\r\n" + "Page : ";
   bool ok = WritePages(error);
-  if (!ok) app_.ReportMessage(error, LoadMessage(Msg::WriteMsg), false);
+  if (!ok) app_.ReportMessage(error, LoadMessage(Msg::WriteMsg), false, MessageIcon::Error);
   if (ok && options_.LockSelect &&
       app_.Prompt().Confirm(LoadMessage(Msg::MPTLockMsg), LoadMessage(Msg::WriteMsg),
                             ConfirmButtons::OkCancel))
@@ -394,7 +396,7 @@ bool TMPTDataWriteDlg::LockPages() {
   EndJob(*progress);
   if (!ok)
     app_.ReportMessage(LoadMessage(Msg::LockErrorMsg) + "\r\n" + "Page : " + std::to_string(failed),
-                       LoadMessage(Msg::WriteMsg), false);
+                       LoadMessage(Msg::WriteMsg), false, MessageIcon::Error);
   return ok;
 }
 

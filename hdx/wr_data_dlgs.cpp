@@ -25,9 +25,10 @@ PromptForm MakeWrData1Dlg(const std::string& caption, int block,
   form.caption = caption;
   AddBlockField(form, block, true);
   form.AddLabel("Label2", "Data(HEX)").row = 1;
-  form.AddLabel("Label3", "MSB").row = 2;
-  form.AddLabel("Label4", "LSB").row = 2;
+  form.AddLabel("Label3", "MSB");
+  form.AddLabel("Label4", "LSB");
   AddByteFields(form, kBlockBytes, bytes);
+  MarkByteRowEnds(form, kBlockBytes, "Label3", "Label4");
   form.AddCheck("CBLock", "Lock", false);
   form.AddOkCancel("OK", "Cancel");
   return form;
@@ -51,9 +52,10 @@ PromptForm MakeWrData1_2Dlg(const std::array<uint8_t, 8>& id) {
   form.caption = "ID Write";
   AddBlockField(form, 0, false);
   form.AddLabel("Label2", "データ(HEX)").row = 1;
-  form.AddLabel("Label3", "MSB").row = 2;
-  form.AddLabel("Label4", "LSB").row = 2;
+  form.AddLabel("Label3", "MSB");
+  form.AddLabel("Label4", "LSB");
   AddByteFields(form, kIdBytes, id);
+  MarkByteRowEnds(form, kIdBytes, "Label3", "Label4");
   form.AddRadio("RGTagType", "Tag Type", {"Read/Write", "Read Only"}, 0).visible = false;
   form.AddCheck("CBLock", "ロック", false);
   form.AddOkCancel("書込み", "キャンセル");

@@ -21,7 +21,9 @@ PromptForm MakeWriteData2Dlg(const std::string& caption, const std::array<uint8_
     std::string label = std::to_string(i);
     if (i == 7) label = "(MSB)7";
     if (i == 0) label = "0(LSB)";
-    form.Field(kBytes.Name(i)).label = label;
+    PromptField& byte = form.Field(kBytes.Name(i));
+    byte.label = label;
+    byte.labelOver = true;
   }
   // The byte count travels in a hidden field; the callers always write 8 bytes.
   form.AddLabel("StaticText1", "Size of Program Data(8 fix)").visible = false;

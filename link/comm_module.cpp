@@ -20,8 +20,6 @@
 namespace {
 
 constexpr const char* kComDebug = "ComDebug";
-constexpr const char* kRefusedLine =
-    "Busy: a command is still waiting for its response; the new command was not sent";
 
 std::string HexLine(const std::string& prefix, const uint8_t* bytes, size_t count) {
   std::string line = prefix;
@@ -151,6 +149,7 @@ void TTirisC1Dlg::OpenNamedPort(const std::string& name) {
   link_->Close();
   rx_.Reset();
   portLost_ = false;
+  lossExplained_ = false;
   commX1_.SetPort(name);
   link_->Open();
   if (commX1_.Connected() && commX1_.FlowControl() != TFlowControl::fcHardware) {
@@ -183,7 +182,9 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   if (waitDepth_ > 0) {
     // A second command started from the event processing of a wait would share the posted state
     // and the frame buffer with the first: it is refused.
-    CommFault(LinkFault::Refused, kRefusedLine);
+    CommFault(
+        LinkFault::Refused,
+        Tr("TTirisC1Dlg", "応答待ちのコマンドがあるため、新しいコマンドは送信しませんでした"));
     refusedWrite_ = true;
     return;
   }
@@ -196,8 +197,17 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   if (LogRawBytes()) CommLog(HexLine("TX:", bytes, count));
   rx_.ClearState();
   writeFailed_ = false;
-  // A port that is not open is not written to; the wait then runs into its time-out.
-  if (!link_->Connected()) return;
+  // A port that is not open is not written to; the wait then runs into its time-out, or ends at
+  // once when the port was lost, and the first command after the loss says why.
+  if (!link_->Connected()) {
+    if (portLost_ && !lossExplained_) {
+      lossExplained_ = true;
+      CommLog(Tr("TTirisC1Dlg",
+                 "ポートが閉じられたため送信できません（デバイスが切断されました）。"
+                 "「COM Port...」でポートを開き直してください"));
+    }
+    return;
+  }
   const WriteResult r = link_->Write(bytes, count);
   if (r.written == count) return;
   writeFailed_ = true;

@@ -194,7 +194,8 @@ class TTirisC1Dlg : public QObject {
   MillisecondTimer waitMark_;
   int waitDepth_ = 0;
   bool refusedWrite_ = false;
-  bool writeFailed_ = false;  // the latest write failed or stopped short
-  bool portLost_ = false;     // the open port vanished (hang-up, unplugged adapter)
+  bool writeFailed_ = false;    // the latest write failed or stopped short
+  bool portLost_ = false;       // the open port vanished (hang-up, unplugged adapter)
+  bool lossExplained_ = false;  // the first command after the loss has said why it was not sent
   uint16_t lastWaitMs_ = 0;
 };

@@ -82,7 +82,6 @@ PromptForm PortCheckForm(const std::vector<PortInfo>& ports,
   grid.cells[0] = {Tr("TPortCheckDlg", "COMポート"), Tr("TPortCheckDlg", "デバイス"),
                    Tr("TPortCheckDlg", "ドライバ"), Tr("TPortCheckDlg", "USB ベンダー:製品"),
                    Tr("TPortCheckDlg", "使用中")};
-  grid.columnWidths = {70, 330, 90, 130, 60};
   const std::string yes = Tr("TPortCheckDlg", "はい");
   const std::string no = Tr("TPortCheckDlg", "いいえ");
   for (size_t i = 0; i < ports.size(); ++i) {

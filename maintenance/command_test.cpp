@@ -2,10 +2,12 @@
 
 #include <QTimer>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/ui_text.h"
 #include "link/hex.h"
 #include "link/millisecond_timer.h"
 #include "maintenance/cmd_outp_dlg.h"
@@ -26,13 +28,12 @@ int64_t FieldInt(const PromptForm& form, const char* name) {
 }
 
 // The pause between continuous commands, in short slices so that the window stays live and
-// Cancel ends even a 65-second pause at once.
-void PauseUnlessCancelled(AppCore& app, const ProgressDialog& progress, uint32_t ms) {
+// Cancel or Close ends even a 65-second pause at once.
+void PauseUnless(AppCore& app, const std::function<bool()>& stop, uint32_t ms) {
   constexpr uint32_t kSliceMs = 20;
   MillisecondTimer clock;
   clock.start();
-  while (!clock.expired(ms) && progress.Continue())
-    app.Sleep(std::min(kSliceMs, ms - clock.elapsed()));
+  while (!clock.expired(ms) && !stop()) app.Sleep(std::min(kSliceMs, ms - clock.elapsed()));
 }
 
 // Points the communication module's log at the dialog's log while the dialog is open, and back
@@ -84,7 +85,15 @@ bool CommandTest::SendSelected(PromptForm& form) {
   return false;  // no command selected
 }
 
-void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane& log) {
+bool CommandTest::CloseAsked(PromptForm& form) {
+  Prompts& prompts = app_.Prompt();
+  const PromptAction* a = form.FindAction(prompts.TakePress(form));
+  if (!a || a->kind != ActionKind::Cancel) return false;
+  return prompts.Confirm(Tr("TCoomandDlg1", "連続実行中です。実行を中止して閉じますか？"),
+                         form.caption, ConfirmButtons::YesNo);
+}
+
+bool CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane& log) {
   Prompts& prompts = app_.Prompt();
   state.continuous = form.Field("CBfLoop").checked;
   state.executions = 0;
@@ -108,13 +117,17 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     m.SetValue(static_cast<double>(m.IntValue() + 1));
     app_.Outcome().Counter(form.dialog, counter, m.IntValue(), counter == std::string("EdNg"));
   };
+  bool closing = false;
+  auto stop = [&] {
+    closing = closing || CloseAsked(form);
+    return closing || !progress->Continue();
+  };
   for (;;) {
     ++state.executions;
     TTirisC1Dlg::ProcessPendingEvents();
     // Fields are read afresh each round: the user may change them between commands.
     if (state.continuous &&
-        (!progress->Continue() ||
-         (form.Field("CBErrorStop").checked && FieldInt(form, "EdNg") >= 1) ||
+        (stop() || (form.Field("CBErrorStop").checked && FieldInt(form, "EdNg") >= 1) ||
          (form.Field("CBCheckMaxNum").checked && FieldInt(form, "EdMaxNum") < state.executions))) {
       progress->Close();
       break;
@@ -129,10 +142,11 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     prompts.Refresh(form);
     if (!state.continuous) break;
     if (const int64_t wait = FieldInt(form, "EdWaitTime1"); wait > 0)
-      PauseUnlessCancelled(app_, *progress, static_cast<uint32_t>(wait));
+      PauseUnless(app_, stop, static_cast<uint32_t>(wait));
   }
   form.Action("OKBtn").enabled = true;
   prompts.Refresh(form);
+  return closing;
 }
 
 void CommandTest::MnCmdTestClick() {
@@ -155,7 +169,12 @@ void CommandTest::MnCmdTestClick() {
     if (Timer1Timer(state, form)) prompts.Refresh(form);
   });
   timer1.start();
-  while (prompts.Interact(form) == "OKBtn") OKBtnClick(form, state, log);
+  while (prompts.Interact(form) == "OKBtn") {
+    if (OKBtnClick(form, state, log)) {  // Close during the run: the dialog goes too
+      prompts.Close(form);
+      break;
+    }
+  }
   timer1.stop();
 
   memory.address = static_cast<int>(FieldInt(form, "EdAddr"));

@@ -28,9 +28,14 @@ class CommandTest {
   void MnChkCmdClick();
 
   // Start: one run, single or continuous, against the dialog's fields. Its lines go to `log`.
-  void OKBtnClick(PromptForm& form, CommandTestState& state, LogPane& log);
+  // Returns true when the user closed the dialog during a continuous run and agreed to stop it:
+  // the dialog is then to close.
+  bool OKBtnClick(PromptForm& form, CommandTestState& state, LogPane& log);
 
  private:
+  // Close (the button or the close box) pressed while a continuous run goes on: asks whether to
+  // stop the run and close.
+  bool CloseAsked(PromptForm& form);
   // Sends the selected command with the fields' values; true when its success check holds.
   bool SendSelected(PromptForm& form);
 

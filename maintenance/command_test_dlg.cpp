@@ -10,7 +10,6 @@ enum Row {
   kRowCommand,
   kRowAddress,
   kRowBlockNumber,
-  kRowDataTitle,
   kRowData,
   kRowLoop,
   kRowStop,
@@ -45,10 +44,12 @@ void SetBlockAddress(PromptForm& form) {
 }
 
 // The first `count` data bytes (EdData0 upward) with the "Data(HEX)" title and the MSB and LSB
-// marks as asked.
+// marks as asked; "MSB" stands over the leftmost field shown, "LSB" over EdData0.
 void ShowData(PromptForm& form, int count, bool msb, bool lsb) {
   form.Field("Label4").visible = true;
-  form.Field("Label5").visible = msb;
+  PromptField& msbMark = form.Field("Label5");
+  msbMark.visible = msb;
+  msbMark.over = DataName(count - 1);
   form.Field("Label7").visible = lsb;
   for (int i = 0; i < count; ++i) form.Field(DataName(i)).visible = true;
 }
@@ -94,11 +95,11 @@ PromptForm MakeCoomandDlg1() {
   row(form.AddNumber("EdBlockNum", "", DecimalSpec(0, 3, true), 0), kRowBlockNumber);
   row(form.AddLabel("Label9", "(0-3)"), kRowBlockNumber);
 
-  row(form.AddLabel("Label4", Tr("TCoomandDlg1", "データ(HEX)")), kRowDataTitle);
-  row(form.AddLabel("Label5", "MSB"), kRowData);
+  row(form.AddLabel("Label4", Tr("TCoomandDlg1", "データ(HEX)")), kRowData);
   for (int i = 7; i >= 0; --i)  // EdData7 leftmost, EdData0 rightmost
     row(form.AddNumber(DataName(i), "", HexSpec(0, 0xFF, true, 2), 0), kRowData);
-  row(form.AddLabel("Label7", "LSB"), kRowData);
+  form.AddLabel("Label5", "MSB").over = DataName(7);
+  form.AddLabel("Label7", "LSB").over = DataName(0);
 
   row(form.AddCheck("CBfLoop", Tr("TCoomandDlg1", "連続実行"), false), kRowLoop);
   row(form.AddLabel("Label3", Tr("TCoomandDlg1", "ループ間隔")), kRowLoop);
@@ -111,18 +112,20 @@ PromptForm MakeCoomandDlg1() {
   row(form.AddCheck("CBCheckMaxNum", Tr("TCoomandDlg1", "実行数の制限"), false), kRowStop);
   row(form.AddNumber("EdMaxNum", "", counter, 0), kRowStop);
 
-  row(form.AddNumber("EdOK", "OK", counter, 0), kRowCounters);
-  row(form.AddNumber("EdNg", "NG", counter, 0), kRowCounters);
-
-  row(form.AddLabel("Label10", Tr("TCoomandDlg1", "状態")), kRowStatus);
+  // The counters and the status panel stay in view while a run goes on.
+  row(form.AddNumber("EdOK", "OK", counter, 0), kRowCounters).watched = true;
+  row(form.AddNumber("EdNg", "NG", counter, 0), kRowCounters).watched = true;
+  row(form.AddLabel("Label10", Tr("TCoomandDlg1", "状態")), kRowStatus).watched = true;
   PromptField& panel =
       row(form.AddPanel("Panel_OKNG", Tr("TCoomandDlg1", "読み取り状態")), kRowStatus);
   panel.color = kPanelBlack;
+  panel.watched = true;
 
   form.AddMemo("Memo1").readOnly = true;
 
-  form.AddAction("BTClear", Tr("TCoomandDlg1", "クリア"), ActionKind::Local);
-  form.AddAction("MNClear1", Tr("TCoomandDlg1", "クリア"), ActionKind::Local);
+  // "Clear" beside the counters empties them; "Clear" in the log's pop-up menu empties the log.
+  form.AddAction("BTClear", Tr("TCoomandDlg1", "クリア"), ActionKind::Local).row = kRowCounters;
+  form.AddAction("MNClear1", Tr("TCoomandDlg1", "クリア"), ActionKind::Local).menuOf = "Memo1";
   form.AddAction("OKBtn", Tr("TCoomandDlg1", "スタート"), ActionKind::Return, true);
   form.AddAction("CancelBtn", Tr("TCoomandDlg1", "閉じる"), ActionKind::Cancel);
 

@@ -104,14 +104,18 @@ NumberSpec FieldSpec(const WordField& f) {
   return f.hex ? HexSpec(0, max, true, 2) : DecimalSpec(0, max, true);
 }
 
-void AddWordField(PromptForm& form, const WordField& f, const char* page, int row) {
+// A field with its caption and unit; `column` >= 0 puts the three in columns of a grid.
+void AddWordField(PromptForm& form, const WordField& f, const char* page, int row,
+                  int column = -1) {
   PromptField& edit = form.AddNumber(f.name, ParameterLabel(f.name), FieldSpec(f), 0);
   edit.page = page;
   edit.row = row;
+  edit.column = column;
   if (*f.unit) {
     PromptField& unit = form.AddLabel(std::string("Unit") + f.name, f.unit);
     unit.page = page;
     unit.row = row;
+    unit.column = column < 0 ? -1 : column + 2;
   }
 }
 
@@ -143,10 +147,15 @@ std::string BitName(int bit) {
   return "RG_Bit" + std::to_string(bit);
 }
 
+// The flags stand in three columns, each with its two items side by side.
+constexpr int kFlagColumns = 3;
+
 void AddFlag(PromptForm& form, int bit, const std::string& label, const std::string& item0,
              const std::string& item1) {
   PromptField& rg = form.AddRadio(BitName(bit), label, {item0, item1}, 0, 2);
   rg.page = kSystemPage;
+  rg.row = bit / kFlagColumns;
+  rg.column = bit % kFlagColumns;
 }
 
 void SetKey(PromptForm& form, const IdKey& key) {
@@ -192,10 +201,17 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
       form.AddChoice("CBRWSpeed", "", std::vector<std::string>(speeds.begin(), speeds.end()), 0);
   speed.page = kSystemPage;
   speed.row = 100;
+  // Bank and page on one line, the two address bytes on the next.
   int row = 101;
-  for (const WordField& f : ReadSettingFields()) AddWordField(form, f, kSystemPage, row++);
+  for (const WordField& f : ReadSettingFields())
+    AddWordField(form, f, kSystemPage, row + (f.word == 22 ? 1 : 0));
 
-  for (const WordField& f : ParameterFields()) AddWordField(form, f, kParameterPage, row++);
+  // The timing words in two halves side by side: caption, field and unit in columns.
+  const auto& words = ParameterFields();
+  const int half = static_cast<int>(words.size() + 1) / 2;
+  for (int i = 0; i < static_cast<int>(words.size()); ++i)
+    AddWordField(form, words[static_cast<size_t>(i)], kParameterPage, 110 + i % half,
+                 i < half ? 0 : 3);
 
   for (int i = 1; i <= 16; ++i) {
     PromptField& key =
@@ -204,9 +220,9 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
     key.row = i <= 8 ? 200 : 201;  // two rows of eight bytes
   }
   SetKey(form, kSecondFixedKey);
-  form.AddAction("Button1", "設定１", ActionKind::Local);
-  form.AddAction("Button2", "設定２", ActionKind::Local);
-  form.AddAction("Button3", "設定３", ActionKind::Local);
+  form.AddAction("Button1", "設定１", ActionKind::Local).page = kKeyPage;
+  form.AddAction("Button2", "設定２", ActionKind::Local).page = kKeyPage;
+  form.AddAction("Button3", "設定３", ActionKind::Local).page = kKeyPage;
   form.onAction = [settingsKey](PromptForm& f, const std::string& action) {
     if (action == "Button1") SetKey(f, kFirstFixedKey);
     if (action == "Button2") SetKey(f, kSecondFixedKey);

@@ -36,12 +36,28 @@ struct PromptField {
   bool visible = true;
   bool enabled = true;
   bool readOnly = false;
-  // Layout hints for the window: the tab page the field sits on (empty: no tabs), fields that
-  // share a row number >= 0 stand on one line, and a caption for a group box around fields that
-  // share it. The look is the window's business; names and behaviour are the form's.
+  // Layout facts for the window; the look is the window's business, names and behaviour are the
+  // form's.
+  //   page    the tab page the field sits on (empty: no tabs)
+  //   group   the caption of a group box around the fields that share it (empty: no box)
+  //   row     fields that share a row number >= 0 stand on one line, in the order added
+  //   column  a row may place its fields in columns instead, shared by every row of its page or
+  //           group that uses columns (a grid); a field whose caption stands beside it takes two
+  //           columns, the caption's and its own. -1: the next place of the row's line.
+  //   span    the columns the field takes in a grid
+  //   over    a Label that stands over that field, aligned with it (the "MSB" and "LSB" marks of
+  //           a byte row); its own row is then not used
+  //   labelOver  the field's own caption stands over it rather than beside it
+  //   watched the user watches the field while the handler works (counters, a status panel): a
+  //           progress window keeps clear of it
   std::string page;
-  int row = -1;
   std::string group;
+  int row = -1;
+  int column = -1;
+  int span = 1;
+  std::string over;
+  bool labelOver = false;
+  bool watched = false;
   std::string hint;  // tool tip
 
   NumberEditModel number;  // Number
@@ -76,6 +92,12 @@ struct PromptAction {
   bool visible = true;
   bool enabled = true;
   bool isDefault = false;
+  // Where the window puts it (layout facts, as for fields): by default with the dialog's
+  // buttons; on a tab page; in the line of a row of fields (on `page`); or as an item of the
+  // pop-up menu of a field.
+  std::string page;
+  int row = -1;
+  std::string menuOf;
 };
 
 struct PromptForm {

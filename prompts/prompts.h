@@ -39,12 +39,27 @@ class Prompts {
   // Pushes the form's current state to an open interactive dialog (counters, grid, log).
   virtual void Refresh(PromptForm& form) = 0;
   virtual void Close(PromptForm& form) = 0;
+  // An action pressed on an open interactive dialog while its handler worked, taken from the
+  // queue ("" when none): a long job that asks this between its commands reacts to Close at
+  // once instead of after it has ended.
+  virtual std::string TakePress(PromptForm& form) {
+    (void)form;
+    return "";
+  }
 
   // Yes/No or OK/Cancel; true for Yes or OK.
   virtual bool Confirm(const std::string& text, const std::string& caption,
                        ConfirmButtons buttons) = 0;
   // A message box with OK.
   virtual void Message(const std::string& text, const std::string& caption) = 0;
+  // A message box with OK and a warning icon ("Not MPT", "Read error").
+  virtual void Warning(const std::string& text, const std::string& caption) {
+    Message(text, caption);
+  }
+  // A message box with OK and an error icon ("Write error").
+  virtual void Error(const std::string& text, const std::string& caption) {
+    Message(text, caption);
+  }
   // File-save dialog; nullopt when cancelled.
   virtual std::optional<std::string> SaveFileName(const std::string& initial,
                                                   const std::string& filter) = 0;

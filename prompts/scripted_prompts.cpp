@@ -202,6 +202,28 @@ void ScriptedPrompts::Message(const std::string& text, const std::string&) {
   messages.push_back(text);
 }
 
+void ScriptedPrompts::Warning(const std::string& text, const std::string& caption) {
+  warnings.push_back(text);
+  Message(text, caption);
+}
+
+void ScriptedPrompts::PressWhileWorking(const std::string& key, int afterPolls) {
+  workPresses_.push_back({key, afterPolls});
+}
+
+std::string ScriptedPrompts::TakePress(PromptForm& form) {
+  for (auto it = workPresses_.begin(); it != workPresses_.end(); ++it) {
+    const PromptAction* action = nullptr;
+    for (const auto& a : form.actions)
+      if (KeyMatches(it->key, form, a.name)) action = &a;
+    if (!action) continue;
+    if (it->polls-- > 0) return "";
+    workPresses_.erase(it);
+    return action->name;
+  }
+  return "";
+}
+
 std::optional<std::string> ScriptedPrompts::SaveFileName(const std::string& initial,
                                                          const std::string&) {
   if (saveFileName_) return saveFileName_;

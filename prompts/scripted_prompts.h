@@ -33,6 +33,9 @@ class ScriptedPrompts : public Prompts {
   // Queues an action press for an interactive dialog ("Dialog.Action" or "Action"); when the
   // queue of a dialog is empty, Interact answers with its Cancel action.
   void Press(const std::string& key);
+  // Queues an action pressed while the handler works ("Dialog.Action" or "Action"): TakePress
+  // hands it out at the handler's `afterPolls`+1-th question for that dialog.
+  void PressWhileWorking(const std::string& key, int afterPolls = 0);
   // File name answered by SaveFileName (nullopt: cancelled).
   void SetSaveFileName(std::optional<std::string> name) { saveFileName_ = std::move(name); }
   void SetControlHeld(bool held) { control_ = held; }
@@ -43,6 +46,7 @@ class ScriptedPrompts : public Prompts {
   std::vector<PromptForm> shown;
   std::vector<std::string> messages;
   std::vector<std::string> confirmations;
+  std::vector<std::string> warnings;  // the Warning boxes among `messages`
 
   // Answer keys that matched no field of any form shown (unknown fields).
   std::vector<std::string> UnusedAnswers() const;
@@ -53,6 +57,8 @@ class ScriptedPrompts : public Prompts {
   void Close(PromptForm& form) override;
   bool Confirm(const std::string& text, const std::string& caption, ConfirmButtons b) override;
   void Message(const std::string& text, const std::string& caption) override;
+  void Warning(const std::string& text, const std::string& caption) override;
+  std::string TakePress(PromptForm& form) override;
   std::optional<std::string> SaveFileName(const std::string& initial,
                                           const std::string& filter) override;
   std::unique_ptr<ProgressDialog> CreateProgress() override;
@@ -66,6 +72,11 @@ class ScriptedPrompts : public Prompts {
   std::vector<std::pair<std::string, std::string>> answers_;
   std::set<std::string> used_;
   std::deque<std::string> presses_;
+  struct WorkPress {
+    std::string key;
+    int polls = 0;  // questions still answered with ""
+  };
+  std::deque<WorkPress> workPresses_;
   std::set<const PromptForm*> open_;
   bool confirm_ = true;
   std::deque<bool> confirmQueue_;

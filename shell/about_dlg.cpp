@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/messages.h"
+#include "prompts/widgets/prompt_dialog.h"
 #include "version.h"
 
 AboutTexts MakeAboutTexts() {
@@ -66,6 +67,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(buttons);
+  setMinimumWidth(TitleBarWidth(windowTitle()));  // the title is never cut
 }
 
 bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {

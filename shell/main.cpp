@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/language.h"
-#include "hdx/widgets/mpt_dialog.h"
+#include "hdx/widgets/hdx_renderers.h"
 #include "prompts/scripted_prompts.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"

@@ -4,8 +4,10 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -18,6 +20,7 @@
 #include "core/app_paths.h"
 #include "core/ui_text.h"
 #include "prompts/prompts.h"
+#include "prompts/widgets/prompt_dialog.h"
 #include "prompts/widgets/qt_text.h"
 #include "shell/about_dlg.h"
 
@@ -75,7 +78,19 @@ TTirisAppForm::~TTirisAppForm() {
 }
 
 void TTirisAppForm::BuildComponents() {
-  resize(760, 540);
+  // No larger than the screen and in its middle, a window manager's frame around it.
+  QSize size(760, 540);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect avail = screen->availableGeometry();
+    const QSize room =
+        avail.size() - QSize(2 * kWindowFrameSide, kWindowFrameTop + kWindowFrameSide);
+    size = size.boundedTo(room);
+    setGeometry(avail.left() + kWindowFrameSide + (room.width() - size.width()) / 2,
+                avail.top() + kWindowFrameTop + (room.height() - size.height()) / 2, size.width(),
+                size.height());
+  } else {
+    resize(size);
+  }
   if (QFile::exists(":/icons/qzh900.png")) setWindowIcon(QIcon(":/icons/qzh900.png"));
 
   Memo1 = new QPlainTextEdit;
@@ -135,8 +150,8 @@ void TTirisAppForm::BuildMenus() {
       case MenuKind::Root:
         break;
       case MenuKind::Menu: {
-        QMenu* menu = container ? container->addMenu(ToQString(s.caption))
-                                : menuBar()->addMenu(ToQString(s.caption));
+        const QString text = ToQString(MenuText(d, s.caption));
+        QMenu* menu = container ? container->addMenu(text) : menuBar()->addMenu(text);
         menu->setObjectName(ToQString(name));
         menu->menuAction()->setObjectName(ToQString(name));
         menuWidgets_[name] = menu;
@@ -198,7 +213,7 @@ void TTirisAppForm::Sync(const std::string& name) {
   QAction* a = actions_.at(name);
   a->setVisible(s.visible);
   if (kind == MenuKind::Separator) return;
-  a->setText(ToQString(s.caption));
+  a->setText(ToQString(MenuText(*s.def, s.caption)));
   a->setEnabled(menus_.Enabled(name));
   a->setStatusTip(ToQString(menus_.Hint(name)));
   if (kind == MenuKind::ToolButton) a->setToolTip(ToQString(menus_.Hint(name)));
@@ -237,8 +252,10 @@ void TTirisAppForm::FirstShow() {
 void TTirisAppForm::closeEvent(QCloseEvent* event) {
   memoPane_.Flush();
   if (app_->Busy()) {
-    // A command is waiting for the module: close once it has finished.
+    // A command is waiting for the module: close once it has finished, and say so.
     closePending_ = true;
+    StatusBar->showMessage(
+        ToQString(Tr("TTirisAppForm", "コマンドの実行中です。終了するとウィンドウを閉じます。")));
     event->ignore();
     return;
   }

@@ -13,10 +13,10 @@ namespace {
 // clang-format off
 const std::vector<MenuItemDef> kTable = {
     {.name = "MainMenu1", .parent = "", .kind = MenuKind::Root},
-    {.name = "File1", .parent = "MainMenu1", .caption = "File", .kind = MenuKind::Menu},
+    {.name = "File1", .parent = "MainMenu1", .caption = "File", .kind = MenuKind::Menu, .mnemonic = 'I'},
     {.name = "FileExitItem", .parent = "File1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "終了(&X)"), .translate = true},
 
-    {.name = "MnHDXTag", .parent = "MainMenu1", .caption = "HDX Tag", .kind = MenuKind::Menu},
+    {.name = "MnHDXTag", .parent = "MainMenu1", .caption = "HDX Tag", .kind = MenuKind::Menu, .mnemonic = 'H'},
     {.name = "IDRead3", .parent = "MnHDXTag", .caption = "IDRead(HDX+FDX)"},
     {.name = "MnTIRIS1", .parent = "MnHDXTag", .caption = "TIRIS", .kind = MenuKind::Menu},
     {.name = "MnChargeOnlyReadCmd1", .parent = "MnTIRIS1", .caption = "ChargeOnlyReadCmd", .shortcut = "Ctrl+F1"},
@@ -54,7 +54,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "LOCKBLOCK1", .parent = "ISO142231", .caption = "LOCK BLOCK", .hidden = true},
     {.name = "AnimalIDWrite2", .parent = "ISO142231", .caption = "Animal ID Write..."},
 
-    {.name = "FDX1", .parent = "MainMenu1", .caption = "FDX Tag", .kind = MenuKind::Menu},
+    {.name = "FDX1", .parent = "MainMenu1", .caption = "FDX Tag", .kind = MenuKind::Menu, .mnemonic = 'F'},
     {.name = "IDRead1", .parent = "FDX1", .caption = "IDRead(FDX)"},
     {.name = "FecavaIDread1", .parent = "FDX1", .caption = "IDRead(FECAVA)"},
     {.name = "SIC78881", .parent = "FDX1", .caption = "SIC7888", .kind = MenuKind::Menu},
@@ -87,14 +87,14 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "ON1", .parent = "LFONOFF1", .caption = "ON"},
     {.name = "OFF1", .parent = "LFONOFF1", .caption = "OFF"},
 
-    {.name = "MnAnimalID", .parent = "MainMenu1", .caption = "Animal ID", .kind = MenuKind::Menu},
+    {.name = "MnAnimalID", .parent = "MainMenu1", .caption = "Animal ID", .kind = MenuKind::Menu, .mnemonic = 'A'},
     {.name = "IDRead2", .parent = "MnAnimalID", .caption = "IDRead"},
     {.name = "IDWrite2", .parent = "MnAnimalID", .caption = "IDWrite...", .kind = MenuKind::Menu},
     {.name = "AnimalIDWrite1", .parent = "IDWrite2", .caption = "SIC279..."},
     {.name = "AnimalIDWrite3", .parent = "IDWrite2", .caption = "SIC7888..."},
     {.name = "EM43052", .parent = "IDWrite2", .caption = "EM4305"},
 
-    {.name = "MnCmd3", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "コマンド"), .translate = true, .kind = MenuKind::Menu},
+    {.name = "MnCmd3", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "コマンド"), .translate = true, .kind = MenuKind::Menu, .mnemonic = 'C'},
     {.name = "MnSetMode", .parent = "MnCmd3", .caption = "モードの選択", .kind = MenuKind::Menu},
     {.name = "MnSetTestMode3", .parent = "MnSetMode", .caption = "Command Mode"},
     {.name = "MnSetTestMode1", .parent = "MnSetMode", .caption = "Read Loop Mode"},
@@ -139,7 +139,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "MnChkCmd", .parent = "MnCmd3", .caption = "コマンドテスト", .hidden = true},
     {.name = "MnTgaData", .parent = "MnCmd3", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "タグデータの表示..."), .translate = true},
 
-    {.name = "MnConfiguration", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "設定"), .translate = true, .kind = MenuKind::Menu},
+    {.name = "MnConfiguration", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "設定"), .translate = true, .kind = MenuKind::Menu, .mnemonic = 'O'},
     {.name = "MnSetCOM", .parent = "MnConfiguration", .caption = "COM Port..."},
     {.name = "MnSetComPara", .parent = "MnConfiguration", .caption = "COM Parameter..."},
     {.name = "COMSpeed1", .parent = "MnConfiguration", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "COM通信スピード..."), .translate = true},
@@ -147,7 +147,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "PWMDuty1", .parent = "MnConfiguration", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "LF送信出力..."), .translate = true},
     {.name = "SystemParameter1", .parent = "MnConfiguration", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "システムパラメータ..."), .translate = true},
 
-    {.name = "Help1", .parent = "MainMenu1", .caption = "Help", .kind = MenuKind::Menu},
+    {.name = "Help1", .parent = "MainMenu1", .caption = "Help", .kind = MenuKind::Menu, .mnemonic = 'P'},
     {.name = "HelpAboutItem", .parent = "Help1", .caption = "Version(&A)..."},
     {.name = "Language1", .parent = "Help1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "言語"), .translate = true, .kind = MenuKind::Menu},
     {.name = "MnSetLanguage_JPN", .parent = "Language1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "日本語"), .translate = true, .checkable = true},
@@ -215,6 +215,15 @@ const std::vector<MenuItemDef>& MenuTable() {
 
 std::string MenuCaption(const MenuItemDef& def) {
   return def.translate ? Tr("TTirisAppForm", def.caption) : std::string(def.caption);
+}
+
+std::string MenuText(const MenuItemDef& def, const std::string& caption) {
+  if (def.mnemonic == 0) return caption;
+  const char upper = def.mnemonic;
+  const char lower = static_cast<char>(upper >= 'A' && upper <= 'Z' ? upper - 'A' + 'a' : upper);
+  const size_t at = caption.find_first_of(std::string{upper, lower});
+  if (at != std::string::npos) return caption.substr(0, at) + "&" + caption.substr(at);
+  return caption + "(&" + upper + ")";
 }
 
 MenuModel::MenuModel() {

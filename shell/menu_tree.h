@@ -28,6 +28,9 @@ struct MenuItemDef {
   MenuKind kind = MenuKind::Item;
   bool hidden = false;     // hidden by the window's design, before any rule runs
   bool checkable = false;  // shows a tick (language items, tool buttons)
+  // The key that opens a menu of the menu bar with Alt (0: none); the caption itself stays
+  // without the mark, MenuText adds it.
+  char mnemonic = 0;
 };
 
 // Every component in display order; parents come before their children.
@@ -35,6 +38,9 @@ const std::vector<MenuItemDef>& MenuTable();
 
 // The caption as shown in the running language.
 std::string MenuCaption(const MenuItemDef& def);
+// A caption with the item's mnemonic marked: "&" before the letter where the caption holds it
+// ("&HDX Tag", "C&onfiguration"), else "(&X)" after it ("コマンド(&C)").
+std::string MenuText(const MenuItemDef& def, const std::string& caption);
 
 class MenuModel {
  public:

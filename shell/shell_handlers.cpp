@@ -20,10 +20,13 @@ PromptForm SetConfig2Form(const OptionSettings& settings) {
   PromptForm f;
   f.dialog = "TSetConfig2Dlg";
   f.caption = "Debug Menu";
+  f.AddPage("TabSheet1", "Debug");
   f.AddRadio("RGFReadID", "Disply Animal ID", {"ID Only", "ID+個別情報", "デバッグ表示"},
-             RadioIndex(settings.fReadAnimalID, 3));
+             RadioIndex(settings.fReadAnimalID, 3))
+      .page = "TabSheet1";
   f.AddRadio("RGFWriteID", "Write Animal ID", {"ID Only", "ID+詳細情報"},
-             RadioIndex(settings.fWriteAnimalID, 2));
+             RadioIndex(settings.fWriteAnimalID, 2))
+      .page = "TabSheet1";
   f.AddOkCancel("OK", "Cancel");
   return f;
 }

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
@@ -14,7 +15,6 @@
 #include "hdx/mpt_grid.h"
 #include "hdx/widgets/group_check_box_widget.h"
 #include "prompts/widgets/qt_text.h"
-#include "prompts/widgets/widget_prompts.h"
 
 namespace {
 
@@ -41,6 +41,34 @@ class CellDelegate : public QStyledItemDelegate {
 
  private:
   std::function<bool()> hex_;
+};
+
+// The grid with a caption in its corner, over the page names and left of the column numbers.
+class CornerTable : public QTableWidget {
+ public:
+  CornerTable(int rows, int columns, QWidget* parent)
+      : QTableWidget(rows, columns, parent), corner_(new QLabel(this)) {
+    corner_->setObjectName("CornerLabel");
+    corner_->setAlignment(Qt::AlignCenter);
+  }
+  void SetCorner(const QString& text) { corner_->setText(text); }
+  // Room for every page; on a small screen the grid scrolls instead.
+  QSize sizeHint() const override {
+    const QSize base = QTableWidget::sizeHint();
+    return {base.width(), horizontalHeader()->sizeHint().height() + 2 * frameWidth() +
+                              rowCount() * verticalHeader()->defaultSectionSize()};
+  }
+
+ protected:
+  void updateGeometries() override {
+    QTableWidget::updateGeometries();
+    corner_->setGeometry(frameWidth(), frameWidth(), verticalHeader()->width(),
+                         horizontalHeader()->height());
+    corner_->raise();
+  }
+
+ private:
+  QLabel* corner_;
 };
 
 }  // namespace
@@ -70,8 +98,8 @@ void TMptDataWriteDialog::Build() {
   setObjectName(ToQString(Form().dialog));
   auto* main = new QVBoxLayout(this);
   auto* menu = new QMenuBar(this);
-  QMenu* configuration = menu->addMenu("Configuration");
-  setting_ = configuration->addAction("Setting");
+  QMenu* configuration = menu->addMenu("&Configuration");
+  setting_ = configuration->addAction("&Setting");
   setting_->setObjectName("MnSetting");
   connect(setting_, &QAction::triggered, this, [this] { Press("MnSetting"); });
   main->setMenuBar(menu);
@@ -106,7 +134,7 @@ void TMptDataWriteDialog::Build() {
   left->addStretch();
   left->addWidget(AddButton("ExitBBt", this));
 
-  grid_ = new QTableWidget(kPages, MptGrid::kColumns, this);
+  grid_ = new CornerTable(kPages, MptGrid::kColumns, this);
   grid_->setObjectName(kGrid);
   grid_->setItemDelegate(new CellDelegate(grid_, [this] { return HexDisplay(); }));
   grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -121,7 +149,6 @@ void TMptDataWriteDialog::Build() {
   connect(grid_, &QTableWidget::itemChanged, this,
           [this](QTableWidgetItem* item) { GridEdited(item->row(), item->column()); });
   grid_->setMinimumWidth(40 * MptGrid::kColumns + 80);
-  grid_->setMinimumHeight(kPages * 24 + 32);
   body->addWidget(grid_, 1);
 
   auto* right = new QVBoxLayout;
@@ -174,6 +201,8 @@ void TMptDataWriteDialog::SyncFromForm() {
   for (int c = 0; c < MptGrid::kColumns; ++c)
     header << (c < columns ? ToQString(f.cells[0][static_cast<size_t>(c + 1)]) : QString("Lock"));
   grid_->setHorizontalHeaderLabels(header);
+  static_cast<CornerTable*>(grid_)->SetCorner(f.cells.empty() ? QString()
+                                                              : ToQString(f.cells[0][0]));
   for (int r = 0; r < kPages; ++r) side << ToQString(f.cells[static_cast<size_t>(r + 1)][0]);
   grid_->setVerticalHeaderLabels(side);
   grid_->setColumnHidden(MptGrid::kLockColumn, columns <= MptGrid::kLockColumn);
@@ -198,10 +227,4 @@ void TMptDataWriteDialog::SyncFromForm() {
   model.Enabled = form.Field("GroupCheckBox1_0").enabled;
   lockGroup_->SyncFromModel();
   syncing_ = was;
-}
-
-void RegisterHdxDialogRenderers() {
-  RegisterDialogRenderer("TMPTDataWriteDlg", [](PromptForm& form, QWidget* parent) {
-    return std::unique_ptr<PromptDialog>(new TMptDataWriteDialog(form, parent));
-  });
 }

@@ -39,6 +39,3 @@ class TMptDataWriteDialog : public PromptDialog {
   class QAction* setting_ = nullptr;
   bool syncing_ = false;
 };
-
-// Registers the HDX family's bespoke dialog renderers with the window's prompts.
-void RegisterHdxDialogRenderers();

@@ -1,10 +1,12 @@
 #include "prompts/widgets/number_edit.h"
 
 #include <QFocusEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
 
 #include "core/ui_text.h"
 
@@ -180,6 +182,21 @@ void TNumberEdit::focusOutEvent(QFocusEvent* event) {
     Commit();
 }
 
+QSize TNumberEdit::sizeHint() const {
+  QSize size = QLineEdit::sizeHint();
+  const QFontMetrics fm(font());
+  // Unlimited counters have no meaningful maximum: room for six digits.
+  const NumberSpec& spec = model_.Spec();
+  qsizetype chars = spec.Min == 0 && spec.Max == 0 ? 6 : 2;
+  for (double bound : {spec.Min, spec.Max})
+    chars = std::max<qsizetype>(chars, QString::fromStdString(model_.Format(bound)).size());
+  chars = std::max(chars, text().size()) + 1;
+  // QLineEdit asks for 17 'x'; the digits of the range replace them.
+  size.setWidth(size.width() - 17 * fm.horizontalAdvance(QLatin1Char('x')) +
+                fm.horizontalAdvance(QString(chars, QLatin1Char('0'))));
+  return size;
+}
+
 TUpdownNumberEdit::TUpdownNumberEdit(QWidget* parent)
     : TNumberEdit(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
   const std::pair<QToolButton*, int> buttons[] = {{up_, 1}, {down_, -1}};
@@ -196,7 +213,8 @@ TUpdownNumberEdit::TUpdownNumberEdit(QWidget* parent)
 
 QSize TUpdownNumberEdit::sizeHint() const {
   QSize size = TNumberEdit::sizeHint();
-  size.setWidth(size.width() + size.height() / 2 + 2);
+  // The text margin is the buttons' room once the field has been laid out; counted once.
+  size.setWidth(size.width() - textMargins().right() + std::max(12, size.height() * 2 / 3));
   return size;
 }
 

@@ -63,6 +63,9 @@ class TNumberEdit : public QLineEdit {
   bool Wrap() const { return model_.Spec().Wrap; }
   void SetWrap(bool on) { model_.SetWrap(on); }
 
+  // Room for the longest text of the range (or of the current value), not a fixed 17 characters.
+  QSize sizeHint() const override;
+
   // One Increment up (direction > 0) or down.
   void Step(int direction);
   // What leaving the field does: the text is read again and rewritten from the value.
@@ -93,6 +96,8 @@ class TUpdownNumberEdit : public TNumberEdit {
  public:
   explicit TUpdownNumberEdit(QWidget* parent = nullptr);
   QSize sizeHint() const override;
+  // A layout never squeezes the field below its digits.
+  QSize minimumSizeHint() const override { return sizeHint(); }
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -1,410 +1,340 @@
 #include "prompts/widgets/prompt_dialog.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QBoxLayout>
-#include <QButtonGroup>
-#include <QCheckBox>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QScrollBar>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTabWidget>
-#include <QTableWidget>
 #include <algorithm>
-#include <tuple>
 
-#include "prompts/widgets/number_edit.h"
 #include "prompts/widgets/qt_text.h"
 
 namespace {
 
-bool SameItems(const QComboBox* combo, const std::vector<std::string>& items) {
-  if (combo->count() != static_cast<int>(items.size())) return false;
-  for (int i = 0; i < combo->count(); ++i)
-    if (combo->itemText(i) != ToQString(items[static_cast<size_t>(i)])) return false;
-  return true;
+// A scroll area that asks for the whole size of its content (QScrollArea caps its wish at a
+// few hundred pixels); the dialog then fits itself to the screen.
+class ContentScroll : public QScrollArea {
+ public:
+  explicit ContentScroll(QWidget* parent) : QScrollArea(parent) {
+    setWidgetResizable(true);
+    setFrameShape(QFrame::NoFrame);
+  }
+  QSize sizeHint() const override {
+    const QSize content =
+        widget() ? widget()->sizeHint().expandedTo(widget()->minimumSizeHint()) : QSize(0, 0);
+    return content + QSize(2 * frameWidth(), 2 * frameWidth());
+  }
+};
+
+// Fields that take the height they are given: a page holding one needs no stretch below.
+bool GrowsTall(const PromptField& f) {
+  return f.kind == FieldKind::Memo || f.kind == FieldKind::Table ||
+         (f.kind == FieldKind::Choice && f.choiceStyle == ChoiceStyle::List);
 }
 
-bool SameItems(const QListWidget* list, const std::vector<std::string>& items) {
-  if (list->count() != static_cast<int>(items.size())) return false;
-  for (int i = 0; i < list->count(); ++i)
-    if (list->item(i)->text() != ToQString(items[static_cast<size_t>(i)])) return false;
-  return true;
+// Fields that take the width of their line: a line holding one needs no stretch at its end.
+bool GrowsWide(const PromptField& f) {
+  return f.kind == FieldKind::Text || f.kind == FieldKind::Memo || f.kind == FieldKind::Table ||
+         f.kind == FieldKind::Panel || f.kind == FieldKind::Choice;
 }
 
-QColor Rgb(int rgb) {
-  return QColor((rgb >> 16) & 0xff, (rgb >> 8) & 0xff, rgb & 0xff);
-}
-
-// Fields whose caption stands in a label of its own beside the control.
-bool HasCaptionLabel(const PromptField& f) {
-  return !f.label.empty() &&
-         (f.kind == FieldKind::Number || f.kind == FieldKind::Text || f.kind == FieldKind::Choice ||
-          f.kind == FieldKind::Table || f.kind == FieldKind::Memo);
+QBoxLayout* NewCell() {
+  auto* cell = new QVBoxLayout;
+  cell->setContentsMargins(0, 0, 0, 0);
+  cell->setSpacing(1);
+  return cell;
 }
 
 }  // namespace
 
+int TitleBarWidth(const QString& title) {
+  QFont font = QApplication::font();
+  font.setBold(true);
+  const QFontMetrics fm(font);
+  // The icon at the left and three window buttons at the right of the text.
+  return fm.horizontalAdvance(title) + 4 * fm.height() + 48;
+}
+
 PromptDialog::PromptDialog(PromptForm& form, QWidget* parent) : QDialog(parent), form_(form) {}
+
+PromptDialog::~PromptDialog() {
+  // The widgets go before the views that their signals reach.
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) delete child;
+}
+
+std::unique_ptr<FieldView> PromptDialog::MakeView(const PromptField& field) {
+  return MakeFieldView(field);
+}
+
+QWidget* PromptDialog::CreateFieldWidget(PromptField& f, QWidget* parent, QLabel** caption) {
+  Placed& placed = fields_[f.name];
+  placed.view = MakeView(f);
+  placed.widget = placed.view->Create(f, parent, *this);
+  placed.widget->setObjectName(ToQString(f.name));
+  if (!f.hint.empty()) placed.widget->setToolTip(ToQString(f.hint));
+  if (placed.view->CaptionBeside() && !f.label.empty()) {
+    placed.caption = new QLabel(ToQString(f.label), parent);
+    placed.caption->setObjectName(ToQString(f.name + "Label"));
+  }
+  if (caption) *caption = placed.caption;
+  return placed.widget;
+}
+
+QPushButton* PromptDialog::CreateActionButton(const PromptAction& a, QWidget* parent) {
+  auto* b = new QPushButton(ToQString(a.caption), parent);
+  b->setObjectName(ToQString(a.name));
+  const std::string name = a.name;
+  connect(b, &QPushButton::clicked, this, [this, name] { Press(name); });
+  actions_[a.name] = b;
+  return b;
+}
+
+QWidget* PromptDialog::PageWidget(const std::string& page) {
+  if (!tabs_) {  // the tabs stand where the first paged field does
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName(kPageControl);
+    main_->addWidget(tabs_, 1);
+    for (size_t i = 0; i < form_.pages.size(); ++i) {
+      auto* sheet = new QWidget(tabs_);
+      sheet->setObjectName(ToQString(form_.pages[i]));
+      auto* layout = new QVBoxLayout(sheet);
+      layout->setContentsMargins(0, 0, 0, 0);
+      auto* scroll = new ContentScroll(sheet);
+      auto* content = new QWidget;
+      scroll->setWidget(content);
+      layout->addWidget(scroll);
+      const std::string caption = i < form_.pageCaptions.size() && !form_.pageCaptions[i].empty()
+                                      ? form_.pageCaptions[i]
+                                      : form_.pages[i];
+      tabs_->addTab(sheet, ToQString(caption));
+      pages_[form_.pages[i]] = content;
+    }
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+      if (syncing_ || index < 0) return;
+      form_.activePage = tabs_->widget(index)->objectName().toStdString();
+      FieldEdited(kPageControl);
+    });
+  }
+  return pages_.at(page);
+}
+
+PromptDialog::Container& PromptDialog::ContainerOf(const PromptField& f) {
+  const bool paged = std::find(form_.pages.begin(), form_.pages.end(), f.page) != form_.pages.end();
+  const std::string page = paged ? f.page : "";
+  Container& c = containers_[{page, f.group}];
+  if (c.widget) return c;
+  if (!f.group.empty()) {
+    PromptField pageOnly;
+    pageOnly.page = page;
+    Container& outer = ContainerOf(pageOnly);
+    auto* box = new QGroupBox(ToQString(f.group), outer.widget);
+    outer.grid->addWidget(box, outer.nextRow++, 0, 1, -1);
+    c.widget = box;
+  } else if (paged) {
+    c.widget = PageWidget(page);
+  } else {
+    auto* scroll = new ContentScroll(this);
+    c.widget = new QWidget;
+    scroll->setWidget(c.widget);
+    main_->addWidget(scroll, 1);
+  }
+  c.grid = new QGridLayout(c.widget);
+  return c;
+}
+
+void PromptDialog::PlaceField(PromptField& f, Container& c) {
+  QLabel* caption = nullptr;
+  QWidget* w = CreateFieldWidget(f, c.widget, &caption);
+  QBoxLayout* cell = NewCell();
+  cell->addWidget(w);
+  fields_[f.name].cell = cell;
+  if (GrowsTall(f)) c.growsTall = true;
+  if (caption && f.labelOver) {
+    cell->insertWidget(0, caption, 0, Qt::AlignHCenter | Qt::AlignBottom);
+    caption = nullptr;
+  }
+  if (f.row < 0) {
+    if (caption) c.grid->addWidget(caption, c.nextRow++, 0, 1, -1);
+    c.grid->addLayout(cell, c.nextRow++, 0, 1, -1);
+    return;
+  }
+  auto [it, added] = c.gridRows.try_emplace(f.row, c.nextRow);
+  if (added) ++c.nextRow;
+  const int gridRow = it->second;
+  if (f.column >= 0) {
+    int column = f.column;
+    if (caption) c.grid->addWidget(caption, gridRow, column++);
+    const int span = std::max(1, f.span);
+    c.grid->addLayout(cell, gridRow, column, 1, span);
+    c.columns = std::max(c.columns, column + span);
+    return;
+  }
+  Line& line = c.lines[f.row];
+  if (!line.layout) {
+    line.layout = new QHBoxLayout;
+    c.grid->addLayout(line.layout, gridRow, 0, 1, -1);
+  }
+  if (GrowsWide(f)) line.growsWide = true;
+  if (caption) line.layout->addWidget(caption);
+  line.layout->addLayout(cell);
+}
+
+void PromptDialog::PlaceCaptionOver(const std::string& name, const std::string& target) {
+  Placed& caption = fields_.at(name);
+  auto it = fields_.find(target);
+  if (it == fields_.end() || !it->second.cell || caption.over == target) return;
+  if (!caption.over.empty())
+    if (auto old = fields_.find(caption.over); old != fields_.end() && old->second.cell)
+      old->second.cell->removeWidget(caption.widget);
+  it->second.cell->insertWidget(0, caption.widget, 0, Qt::AlignHCenter | Qt::AlignBottom);
+  caption.over = target;
+}
 
 void PromptDialog::Build() {
   setObjectName(ToQString(form_.dialog));
-  auto* main = new QVBoxLayout(this);
-  std::map<std::string, QWidget*> pages;
-  std::map<std::pair<std::string, std::string>, QGroupBox*> groups;
-  std::map<std::tuple<std::string, std::string, int>, QHBoxLayout*> rows;
-
+  main_ = new QVBoxLayout(this);
+  std::vector<PromptField*> captionsOver;
   for (PromptField& f : form_.fields) {
-    QWidget* owner = this;
-    QBoxLayout* layout = main;
-    const bool paged = !f.page.empty() && std::find(form_.pages.begin(), form_.pages.end(),
-                                                    f.page) != form_.pages.end();
-    if (paged) {
-      if (!tabs_) {  // the tabs stand where the first paged field does
-        tabs_ = new QTabWidget(this);
-        tabs_->setObjectName("PageControl1");
-        main->addWidget(tabs_);
-        for (size_t i = 0; i < form_.pages.size(); ++i) {
-          auto* page = new QWidget(tabs_);
-          page->setObjectName(ToQString(form_.pages[i]));
-          new QVBoxLayout(page);
-          const std::string caption =
-              i < form_.pageCaptions.size() && !form_.pageCaptions[i].empty()
-                  ? form_.pageCaptions[i]
-                  : form_.pages[i];
-          tabs_->addTab(page, ToQString(caption));
-          pages[form_.pages[i]] = page;
-        }
-        connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-          if (syncing_ || index < 0) return;
-          form_.activePage = tabs_->widget(index)->objectName().toStdString();
-          FieldEdited(kPageControl);
-        });
-      }
-      owner = pages[f.page];
-      layout = static_cast<QBoxLayout*>(owner->layout());
+    if (!f.over.empty() && f.kind == FieldKind::Label) {
+      captionsOver.push_back(&f);
+      continue;
     }
-    if (!f.group.empty()) {
-      QGroupBox*& box = groups[{f.page, f.group}];
-      if (!box) {
-        box = new QGroupBox(ToQString(f.group), owner);
-        new QVBoxLayout(box);
-        layout->addWidget(box);
-      }
-      owner = box;
-      layout = static_cast<QBoxLayout*>(box->layout());
+    PlaceField(f, ContainerOf(f));
+  }
+  for (PromptField* f : captionsOver) {
+    const auto target = fields_.find(f->over);
+    QWidget* parent = target != fields_.end() ? target->second.widget->parentWidget() : this;
+    CreateFieldWidget(*f, parent);
+    PlaceCaptionOver(f->name, f->over);
+  }
+
+  // Buttons of a page stand at its foot, those of a row at the end of its line; the others are
+  // the dialog's own children, where Enter in a numeric field looks for the default.
+  auto* buttons = new QHBoxLayout;
+  std::map<std::string, QHBoxLayout*> pageButtons;
+  int local = 0;
+  for (PromptAction& a : form_.actions) {
+    if (!a.menuOf.empty()) {
+      auto it = fields_.find(a.menuOf);
+      if (it == fields_.end()) continue;
+      QWidget* owner = it->second.widget;
+      auto* action = new QAction(ToQString(a.caption), owner);
+      action->setObjectName(ToQString(a.name));
+      const std::string name = a.name;
+      connect(action, &QAction::triggered, this, [this, name] { Press(name); });
+      owner->addAction(action);
+      owner->setContextMenuPolicy(Qt::ActionsContextMenu);
+      menuActions_[a.name] = action;
+      continue;
     }
-    if (f.row >= 0) {
-      QHBoxLayout*& row = rows[{f.page, f.group, f.row}];
+    PromptField where;
+    where.page = a.page;
+    if (a.row >= 0) {
+      Container& c = ContainerOf(where);
+      auto line = c.lines.find(a.row);
+      if (line != c.lines.end()) {
+        line->second.layout->addWidget(CreateActionButton(a, c.widget));
+        continue;
+      }
+    }
+    if (!a.page.empty() && pages_.count(a.page)) {
+      Container& c = ContainerOf(where);
+      QHBoxLayout*& row = pageButtons[a.page];
       if (!row) {
         row = new QHBoxLayout;
-        layout->addLayout(row);
+        c.grid->addLayout(row, c.nextRow++, 0, 1, -1);
       }
-      layout = row;
+      row->addWidget(CreateActionButton(a, c.widget));
+      continue;
     }
-    AddField(f, owner, layout);
+    // Local actions (fill buttons) at the left, the closing ones at the right.
+    if (a.kind == ActionKind::Local)
+      buttons->insertWidget(local++, CreateActionButton(a, this));
+    else
+      buttons->addWidget(CreateActionButton(a, this));
   }
-  if (tabs_)
-    for (auto& [name, page] : pages) static_cast<QBoxLayout*>(page->layout())->addStretch();
+  for (auto& [page, row] : pageButtons) row->addStretch();
+  buttons->insertStretch(local);
+  main_->addLayout(buttons);
 
-  // Buttons are the dialog's own children, where Enter in a numeric field looks for the default.
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch();
-  for (PromptAction& a : form_.actions) {
-    auto* b = new QPushButton(ToQString(a.caption), this);
-    b->setObjectName(ToQString(a.name));
-    const std::string name = a.name;
-    connect(b, &QPushButton::clicked, this, [this, name] { Press(name); });
-    buttons->addWidget(b);
-    actions_[a.name] = b;
+  for (auto& [key, c] : containers_) {
+    for (auto& [row, line] : c.lines)
+      if (!line.growsWide) line.layout->addStretch();
+    if (c.columns > 0) c.grid->setColumnStretch(c.columns, 1);
+    const bool box = qobject_cast<QGroupBox*>(c.widget) != nullptr;
+    if (!c.growsTall && !box) c.grid->setRowStretch(c.nextRow, 1);
   }
-  main->addLayout(buttons);
   SyncFromForm();
 }
 
-void PromptDialog::AddField(PromptField& f, QWidget* owner, QBoxLayout* layout) {
-  if (HasCaptionLabel(f)) {
-    auto* caption = new QLabel(ToQString(f.label), owner);
-    caption->setObjectName(ToQString(f.name + "Label"));
-    layout->addWidget(caption);
-    captions_[f.name] = caption;
-  }
-  QWidget* w = CreateField(f, owner);
-  w->setObjectName(ToQString(f.name));
-  if (!f.hint.empty()) w->setToolTip(ToQString(f.hint));
-  layout->addWidget(w);
-  fields_[f.name] = w;
+void PromptDialog::FitTo(const QScreen* screen) {
+  if (layout()) layout()->activate();
+  const QRect avail = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+  const QSize room = avail.size() - QSize(2 * kWindowFrameSide, kWindowFrameTop + kWindowFrameSide);
+  QSize want = sizeHint().expandedTo(minimumSizeHint());
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+  if (want.height() > room.height()) want.rwidth() += bar;
+  if (want.width() > room.width()) want.rheight() += bar;
+  const int least =
+      std::max(layout() ? layout()->minimumSize().width() : 0, TitleBarWidth(windowTitle()));
+  setMinimumWidth(std::min(least, room.width()));
+  if (minimumHeight() > room.height()) setMinimumHeight(room.height());
+  resize(want.boundedTo(room).expandedTo(QSize(minimumWidth(), 0)));
 }
 
-QWidget* PromptDialog::CreateField(PromptField& f, QWidget* parent) {
-  const std::string name = f.name;
-  // Every handler looks the field up again: a behaviour callback may have added fields.
-  auto field = [this, name]() -> PromptField& { return form_.Field(name); };
-  switch (f.kind) {
-    case FieldKind::Label:
-      return new QLabel(parent);
-    case FieldKind::Number: {
-      auto* edit = new TUpdownNumberEdit(parent);
-      connect(edit, &TNumberEdit::OnChange, this, [this, edit, field, name] {
-        if (Syncing()) return;
-        field().number = edit->Model();
-        FieldEdited(name);
-      });
-      return edit;
-    }
-    case FieldKind::Text: {
-      auto* edit = new QLineEdit(parent);
-      connect(edit, &QLineEdit::textEdited, this, [this, field, name](const QString& text) {
-        field().text = text.toStdString();
-        FieldEdited(name);
-      });
-      return edit;
-    }
-    case FieldKind::Choice: {
-      if (f.choiceStyle == ChoiceStyle::List) {
-        auto* list = new QListWidget(parent);
-        connect(list, &QListWidget::currentRowChanged, this, [this, field, name](int row) {
-          if (Syncing()) return;
-          field().index = row;
-          FieldEdited(name);
-        });
-        return list;
-      }
-      auto* combo = new QComboBox(parent);
-      if (f.choiceStyle == ChoiceStyle::DropDown) {
-        combo->setEditable(true);
-        combo->setInsertPolicy(QComboBox::NoInsert);
-        // Typing selects the item of that exact text, or none.
-        connect(combo, &QComboBox::editTextChanged, this,
-                [this, combo, field, name](const QString& t) {
-                  if (Syncing()) return;
-                  PromptField& fl = field();
-                  fl.text = t.toStdString();
-                  fl.index = combo->findText(t, Qt::MatchExactly);
-                  FieldEdited(name);
-                });
-      }
-      connect(combo, &QComboBox::activated, this, [this, combo, field, name](int index) {
-        PromptField& fl = field();
-        fl.index = index;
-        fl.text = combo->itemText(index).toStdString();
-        FieldEdited(name);
-      });
-      return combo;
-    }
-    case FieldKind::Radio: {
-      auto* box = new QGroupBox(ToQString(f.label), parent);
-      auto* grid = new QGridLayout(box);
-      auto* group = new QButtonGroup(box);
-      const int columns = std::max(1, f.columns);
-      const int count = static_cast<int>(f.items.size());
-      const int perColumn = std::max(1, (count + columns - 1) / columns);
-      for (int i = 0; i < count; ++i) {  // filled column by column
-        auto* radio = new QRadioButton(ToQString(f.items[static_cast<size_t>(i)]), box);
-        radio->setObjectName(ToQString(f.name + "_" + std::to_string(i)));
-        group->addButton(radio, i);
-        grid->addWidget(radio, i % perColumn, i / perColumn);
-      }
-      connect(group, &QButtonGroup::idClicked, this, [this, field, name](int id) {
-        field().index = id;
-        FieldEdited(name);
-      });
-      return box;
-    }
-    case FieldKind::Check: {
-      auto* check = new QCheckBox(ToQString(f.label), parent);
-      connect(check, &QCheckBox::toggled, this, [this, field, name](bool on) {
-        if (Syncing()) return;
-        field().checked = on;
-        FieldEdited(name);
-      });
-      return check;
-    }
-    case FieldKind::Table: {
-      auto* table = new QTableWidget(parent);
-      connect(table, &QTableWidget::itemChanged, this, [this, field, name](QTableWidgetItem* item) {
-        if (Syncing()) return;
-        PromptField& fl = field();
-        const auto r = static_cast<size_t>(item->row() + fl.fixedRows);
-        const auto c = static_cast<size_t>(item->column() + fl.fixedCols);
-        if (r >= fl.cells.size() || c >= fl.cells[r].size()) return;
-        fl.cells[r][c] = item->text().toStdString();
-        FieldEdited(name);
-      });
-      return table;
-    }
-    case FieldKind::Memo: {
-      auto* memo = new QPlainTextEdit(parent);
-      connect(memo, &QPlainTextEdit::textChanged, this, [this, memo, field, name] {
-        if (Syncing() || memo->isReadOnly()) return;
-        PromptField& fl = field();
-        fl.lines.clear();
-        for (const QString& line : memo->toPlainText().split('\n'))
-          fl.lines.push_back(line.toStdString());
-        memoShown_[name] = fl.lines.size();
-        FieldEdited(name);
-      });
-      return memo;
-    }
-    case FieldKind::Panel: {
-      auto* panel = new QLabel(parent);
-      panel->setAlignment(Qt::AlignCenter);
-      panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-      panel->setAutoFillBackground(true);
-      panel->setMinimumHeight(24);
-      return panel;
-    }
+void PromptDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (grown_) return;
+  grown_ = true;
+  // Shown widgets may ask for more than their hints did before (a group box polished with its
+  // title font): grow once to what the shown page needs, within the screen, and stay on it.
+  if (layout()) layout()->activate();
+  QSize more(0, 0);
+  for (const auto* scroll : findChildren<ContentScroll*>()) {
+    const QWidget* content = scroll->widget();
+    if (!content || !scroll->isVisible()) continue;
+    const QSize need = content->sizeHint().expandedTo(content->minimumSizeHint());
+    more = more.expandedTo(need - scroll->viewport()->size());
   }
-  return new QWidget(parent);
+  const QScreen* where = screen();
+  if ((more.width() <= 0 && more.height() <= 0) || !where) return;
+  const QRect avail = where->availableGeometry().adjusted(kWindowFrameSide, kWindowFrameTop,
+                                                          -kWindowFrameSide, -kWindowFrameSide);
+  QRect g(geometry().topLeft(), (size() + more.expandedTo(QSize(0, 0))).boundedTo(avail.size()));
+  g.moveRight(std::min(g.right(), avail.right()));
+  g.moveBottom(std::min(g.bottom(), avail.bottom()));
+  setGeometry(g);
 }
 
-void PromptDialog::SyncField(const PromptField& f, QWidget* w) {
-  switch (f.kind) {
-    case FieldKind::Label:
-      static_cast<QLabel*>(w)->setText(ToQString(f.text));
-      break;
-    case FieldKind::Number: {
-      auto* edit = static_cast<TNumberEdit*>(w);
-      edit->SetModel(f.number);
-      edit->setReadOnly(f.readOnly);
-      break;
-    }
-    case FieldKind::Text: {
-      auto* edit = static_cast<QLineEdit*>(w);
-      if (edit->text() != ToQString(f.text)) edit->setText(ToQString(f.text));
-      edit->setReadOnly(f.readOnly);
-      break;
-    }
-    case FieldKind::Choice: {
-      if (auto* list = qobject_cast<QListWidget*>(w)) {
-        if (!SameItems(list, f.items)) {
-          list->clear();
-          for (const auto& item : f.items) list->addItem(ToQString(item));
-        }
-        list->setCurrentRow(f.index);
-        break;
-      }
-      auto* combo = static_cast<QComboBox*>(w);
-      if (!SameItems(combo, f.items)) {
-        combo->clear();
-        for (const auto& item : f.items) combo->addItem(ToQString(item));
-      }
-      if (combo->currentIndex() != f.index) combo->setCurrentIndex(f.index);
-      if (combo->isEditable() && combo->currentText() != ToQString(f.text))
-        combo->setEditText(ToQString(f.text));
-      break;
-    }
-    case FieldKind::Radio: {
-      auto* box = static_cast<QGroupBox*>(w);
-      box->setTitle(ToQString(f.label));
-      const auto radios = box->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly);
-      auto* group = radios.isEmpty() ? nullptr : radios.front()->group();
-      if (group) group->setExclusive(false);  // lets index -1 clear every button
-      for (int i = 0; i < radios.size(); ++i) radios[i]->setChecked(i == f.index);
-      if (group) group->setExclusive(true);
-      break;
-    }
-    case FieldKind::Check: {
-      auto* check = static_cast<QCheckBox*>(w);
-      check->setText(ToQString(f.label));
-      check->setChecked(f.checked);
-      break;
-    }
-    case FieldKind::Table: {
-      auto* table = static_cast<QTableWidget*>(w);
-      const int rows = std::max(0, static_cast<int>(f.cells.size()) - f.fixedRows);
-      const int cols =
-          f.cells.empty() ? 0 : std::max(0, static_cast<int>(f.cells[0].size()) - f.fixedCols);
-      if (table->rowCount() != rows) table->setRowCount(rows);
-      if (table->columnCount() != cols) table->setColumnCount(cols);
-      table->horizontalHeader()->setVisible(f.fixedRows > 0);
-      table->verticalHeader()->setVisible(f.fixedCols > 0);
-      table->setEditTriggers(f.readOnly ? QAbstractItemView::NoEditTriggers
-                                        : QAbstractItemView::AllEditTriggers);
-      QStringList header, side;
-      for (int c = 0; c < cols && f.fixedRows > 0; ++c)
-        header << ToQString(f.cells[0][static_cast<size_t>(c + f.fixedCols)]);
-      for (int r = 0; r < rows && f.fixedCols > 0; ++r)
-        side << ToQString(f.cells[static_cast<size_t>(r + f.fixedRows)][0]);
-      if (f.fixedRows > 0) table->setHorizontalHeaderLabels(header);
-      if (f.fixedCols > 0) table->setVerticalHeaderLabels(side);
-      for (int r = 0; r < rows; ++r) {
-        const auto fr = static_cast<size_t>(r + f.fixedRows);
-        for (int c = 0; c < cols; ++c) {
-          const auto fc = static_cast<size_t>(c + f.fixedCols);
-          const QString text = fc < f.cells[fr].size() ? ToQString(f.cells[fr][fc]) : QString();
-          const int color =
-              fr < f.cellColors.size() && fc < f.cellColors[fr].size() ? f.cellColors[fr][fc] : -1;
-          QTableWidgetItem* item = table->item(r, c);
-          if (!item) {
-            item = new QTableWidgetItem;
-            table->setItem(r, c, item);
-          }
-          if (item->text() != text) item->setText(text);
-          item->setForeground(color >= 0 ? QBrush(Rgb(color)) : QBrush());
-        }
-      }
-      for (size_t c = static_cast<size_t>(f.fixedCols); c < f.columnWidths.size(); ++c)
-        table->setColumnWidth(static_cast<int>(c) - f.fixedCols, f.columnWidths[c]);
-      break;
-    }
-    case FieldKind::Memo: {
-      auto* memo = static_cast<QPlainTextEdit*>(w);
-      memo->setReadOnly(f.readOnly);
-      size_t& shown = memoShown_[f.name];
-      // A log grows at its end: append the new lines only, rewrite when it was emptied.
-      if (f.lines.size() < shown || memo->blockCount() < static_cast<int>(shown)) {
-        memo->clear();
-        shown = 0;
-      }
-      if (f.lines.size() > shown) {
-        QStringList add;
-        for (size_t i = shown; i < f.lines.size(); ++i) add << ToQString(f.lines[i]);
-        memo->appendPlainText(add.join('\n'));
-        shown = f.lines.size();
-        memo->verticalScrollBar()->setValue(memo->verticalScrollBar()->maximum());
-      }
-      break;
-    }
-    case FieldKind::Panel: {
-      auto* panel = static_cast<QLabel*>(w);
-      panel->setText(ToQString(f.text));
-      QPalette palette = panel->palette();
-      if (f.color >= 0) {
-        const QColor back = Rgb(f.color);
-        palette.setColor(QPalette::Window, back);
-        palette.setColor(QPalette::WindowText, back.lightness() < 128 ? Qt::white : Qt::black);
-      } else {
-        palette = QPalette();
-      }
-      panel->setPalette(palette);
-      break;
-    }
-  }
+void PromptDialog::SyncCaptionsOver() {
+  for (const PromptField& f : form_.fields)
+    if (!f.over.empty() && f.kind == FieldKind::Label && fields_.count(f.name))
+      PlaceCaptionOver(f.name, f.over);
 }
 
 void PromptDialog::SyncFromForm() {
   const bool wasSyncing = syncing_;
   syncing_ = true;
   setWindowTitle(ToQString(form_.caption));
+  SyncCaptionsOver();
   for (const PromptField& f : form_.fields) {
     auto it = fields_.find(f.name);
     if (it == fields_.end()) continue;
-    QWidget* w = it->second;
-    SyncField(f, w);
-    w->setHidden(!f.visible);
-    w->setEnabled(f.enabled);
-    if (auto c = captions_.find(f.name); c != captions_.end()) {
-      c->second->setText(ToQString(f.label));
-      c->second->setHidden(!f.visible);
-      c->second->setEnabled(f.enabled);
+    Placed& p = it->second;
+    p.view->Sync(f);
+    p.widget->setHidden(!f.visible);
+    p.widget->setEnabled(f.enabled);
+    if (p.caption) {
+      p.caption->setText(ToQString(f.label));
+      p.caption->setHidden(!f.visible || f.label.empty());
+      p.caption->setEnabled(f.enabled);
     }
   }
   if (tabs_) {
@@ -431,6 +361,12 @@ void PromptDialog::SyncFromForm() {
   for (const PromptAction& a : form_.actions) anyDefault = anyDefault || a.isDefault;
   bool defaultSet = false;
   for (const PromptAction& a : form_.actions) {
+    if (auto m = menuActions_.find(a.name); m != menuActions_.end()) {
+      m->second->setText(ToQString(a.caption));
+      m->second->setVisible(a.visible);
+      m->second->setEnabled(a.enabled);
+      continue;
+    }
     auto it = actions_.find(a.name);
     if (it == actions_.end()) continue;
     QPushButton* b = it->second;
@@ -448,7 +384,7 @@ void PromptDialog::SyncFromForm() {
 
 QWidget* PromptDialog::FieldWidget(const std::string& name) const {
   auto it = fields_.find(name);
-  return it == fields_.end() ? nullptr : it->second;
+  return it == fields_.end() ? nullptr : it->second.widget;
 }
 
 QPushButton* PromptDialog::ActionButton(const std::string& name) const {
@@ -456,10 +392,28 @@ QPushButton* PromptDialog::ActionButton(const std::string& name) const {
   return it == actions_.end() ? nullptr : it->second;
 }
 
+QAction* PromptDialog::MenuAction(const std::string& name) const {
+  auto it = menuActions_.find(name);
+  return it == menuActions_.end() ? nullptr : it->second;
+}
+
 std::string PromptDialog::CancelName() const {
   for (const PromptAction& a : form_.actions)
     if (a.kind == ActionKind::Cancel) return a.name;
   return "";
+}
+
+std::vector<QRect> PromptDialog::WatchedAreas() const {
+  std::vector<QRect> areas;
+  for (const PromptField& f : form_.fields) {
+    if (!f.watched) continue;
+    auto it = fields_.find(f.name);
+    if (it == fields_.end()) continue;
+    for (const QWidget* w : {static_cast<const QWidget*>(it->second.widget),
+                             static_cast<const QWidget*>(it->second.caption)})
+      if (w && w->isVisible()) areas.emplace_back(w->mapToGlobal(QPoint(0, 0)), w->size());
+  }
+  return areas;
 }
 
 void PromptDialog::FieldEdited(const std::string& name) {

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -12,6 +14,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
 
 #include "core/ui_text.h"
 #include "prompts/widgets/qt_text.h"
@@ -72,6 +78,32 @@ void RegisterDialogRenderer(const std::string& dialogClass, DialogRenderer facto
   Renderers()[dialogClass] = std::move(factory);
 }
 
+QPoint ClearSpot(const QSize& size, const QRect& owner, const std::vector<QRect>& avoid,
+                 const QRect& screen) {
+  const QPoint centre = owner.center() - QPoint(size.width() / 2, size.height() / 2);
+  auto clear = [&](const QRect& r) {
+    if (!screen.contains(r)) return false;
+    for (const QRect& a : avoid)
+      if (r.intersects(a)) return false;
+    return true;
+  };
+  if (clear(QRect(centre, size))) return centre;
+  // The nearest clear place on a coarse grid over the screen.
+  constexpr int kStep = 8;
+  std::optional<QPoint> best;
+  int bestDistance = 0;
+  for (int y = screen.top(); y + size.height() <= screen.bottom() + 1; y += kStep)
+    for (int x = screen.left(); x + size.width() <= screen.right() + 1; x += kStep) {
+      const QPoint p(x, y);
+      const int d = (p - centre).manhattanLength();
+      if ((!best || d < bestDistance) && clear(QRect(p, size))) {
+        best = p;
+        bestDistance = d;
+      }
+    }
+  return best.value_or(centre);
+}
+
 TGuage1Dlg::TGuage1Dlg(QWidget* parent) : QDialog(parent) {
   setObjectName("TGuage1Dlg");
   setWindowTitle(ToQString(Tr("TGuage1Dlg", "しばらくお待ちください")));
@@ -102,9 +134,31 @@ TGuage1Dlg::TGuage1Dlg(QWidget* parent) : QDialog(parent) {
 
 void TGuage1Dlg::ShowNonModal() {
   continue_ = true;
+  adjustSize();
+  if (auto* owner = qobject_cast<PromptDialog*>(parentWidget())) {
+    const QScreen* screen = owner->screen();
+    const QRect area = screen ? screen->availableGeometry() : owner->frameGeometry();
+    move(ClearSpot(frameGeometry().size(), owner->frameGeometry(), owner->WatchedAreas(), area));
+  }
   show();
   raise();
   activateWindow();
+  // A click into the dialog below must not bury Cancel.
+  if (parentWidget()) qApp->installEventFilter(this);
+}
+
+bool TGuage1Dlg::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease || event->type() == QEvent::WindowActivate) {
+    auto* w = qobject_cast<QWidget*>(watched);
+    if (w && w->window() == parentWidget() && isVisible())
+      QTimer::singleShot(0, this, [this] { raise(); });
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TGuage1Dlg::hideEvent(QHideEvent* event) {
+  qApp->removeEventFilter(this);
+  QDialog::hideEvent(event);
 }
 
 void TGuage1Dlg::reject() {
@@ -126,17 +180,25 @@ QWidget* WidgetPrompts::Parent() const {
   return main_.data();
 }
 
-void WidgetPrompts::Place(QWidget* dialog, bool onMainWindow) const {
-  dialog->adjustSize();
-  QRect area;
-  if (onMainWindow && main_ && main_->isVisible()) {
-    area = main_->frameGeometry();
-  } else {
-    QScreen* screen = main_ ? main_->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    area = screen->availableGeometry();
-  }
-  dialog->move(area.center() - QPoint(dialog->width() / 2, dialog->height() / 2));
+void WidgetPrompts::Place(PromptDialog* dialog, bool onMainWindow) const {
+  // On the screen of the window it belongs to.
+  const QWidget* owner = dialog->parentWidget() ? dialog->parentWidget() : main_.data();
+  const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  dialog->FitTo(screen);
+  if (!screen) return;
+  const QRect avail = screen->availableGeometry();
+  const QRect around = onMainWindow && main_ && main_->isVisible() ? main_->frameGeometry() : avail;
+  QPoint at = around.center() - QPoint(dialog->width() / 2, dialog->height() / 2);
+  // Wholly on the screen, the frame of a window manager included.
+  at.setX(std::clamp(at.x(), avail.left() + kWindowFrameSide,
+                     std::max(avail.left() + kWindowFrameSide,
+                              avail.x() + avail.width() - dialog->width() - kWindowFrameSide)));
+  at.setY(std::clamp(at.y(), avail.top() + kWindowFrameTop,
+                     std::max(avail.top() + kWindowFrameTop,
+                              avail.y() + avail.height() - dialog->height() - kWindowFrameSide)));
+  // The client area, where the frame goes is the window manager's (move() would place the frame).
+  dialog->setGeometry(QRect(at, dialog->size()));
 }
 
 std::unique_ptr<PromptDialog> WidgetPrompts::Create(PromptForm& form) {
@@ -166,11 +228,21 @@ std::string WidgetPrompts::Interact(PromptForm& form) {
     it = open_.emplace(&form, Open{}).first;
     Open* open = &it->second;
     open->dialog = Create(form);
-    QObject::connect(open->dialog.get(), &PromptDialog::ActionPressed, open->dialog.get(),
-                     [open](const QString& name) {
-                       open->presses.push_back(name.toStdString());
-                       if (open->loop) open->loop->quit();
-                     });
+    QObject::connect(
+        open->dialog.get(), &PromptDialog::ActionPressed, open->dialog.get(),
+        [open, &form](const QString& name) {
+          open->presses.push_back(name.toStdString());
+          if (open->loop) {
+            open->loop->quit();
+            return;
+          }
+          // The handler works and will only see the press when it is done.
+          const PromptAction* a = form.FindAction(name.toStdString());
+          if (a && a->kind == ActionKind::Cancel && !open->polled && !open->noticeShown) {
+            open->noticeShown = true;
+            ShowClosingNotice(open->dialog.get());
+          }
+        });
     open->dialog->setWindowModality(Qt::ApplicationModal);
     open->dialog->show();
   }
@@ -184,9 +256,33 @@ std::string WidgetPrompts::Interact(PromptForm& form) {
   }
   const std::string name = open.presses.front();
   open.presses.pop_front();
+  open.polled = false;  // a new stretch of the handler's work begins
+  open.noticeShown = false;
   const PromptAction* a = form.FindAction(name);
   if (!a || a->kind == ActionKind::Accept || a->kind == ActionKind::Cancel) open_.erase(it);
   return name;
+}
+
+std::string WidgetPrompts::TakePress(PromptForm& form) {
+  auto it = open_.find(&form);
+  if (it == open_.end()) return "";
+  Open& open = it->second;
+  open.polled = true;
+  if (open.presses.empty()) return "";
+  const std::string name = open.presses.front();
+  open.presses.pop_front();
+  return name;
+}
+
+void WidgetPrompts::ShowClosingNotice(QWidget* dialog) {
+  auto* box = new QMessageBox(
+      QMessageBox::Information, dialog->windowTitle(),
+      ToQString(Tr("WidgetPrompts", "コマンドの実行中です。終了するとウィンドウを閉じます。")),
+      QMessageBox::Ok, dialog);
+  box->setObjectName("ClosingNotice");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);  // the job goes on, its Cancel stays reachable
+  box->show();
 }
 
 void WidgetPrompts::Refresh(PromptForm& form) {
@@ -213,17 +309,40 @@ bool WidgetPrompts::Confirm(const std::string& text, const std::string& caption,
   return answer == QMessageBox::Yes || answer == QMessageBox::Ok;
 }
 
-void WidgetPrompts::Message(const std::string& text, const std::string& caption) {
-  QMessageBox box(QMessageBox::Information, ToQString(caption), ToQString(text), QMessageBox::Ok,
-                  Parent());
+void WidgetPrompts::Box(QMessageBox::Icon icon, const std::string& text,
+                        const std::string& caption) {
+  QMessageBox box(icon, ToQString(caption), ToQString(text), QMessageBox::Ok, Parent());
   box.exec();
+}
+
+void WidgetPrompts::Message(const std::string& text, const std::string& caption) {
+  Box(QMessageBox::Information, text, caption);
+}
+
+void WidgetPrompts::Warning(const std::string& text, const std::string& caption) {
+  Box(QMessageBox::Warning, text, caption);
+}
+
+void WidgetPrompts::Error(const std::string& text, const std::string& caption) {
+  Box(QMessageBox::Critical, text, caption);
 }
 
 std::optional<std::string> WidgetPrompts::SaveFileName(const std::string& initial,
                                                        const std::string& filter) {
-  const QString name =
-      QFileDialog::getSaveFileName(Parent(), QString(), ToQString(initial), QtFilter(filter));
+  // A name with a folder that exists is the last file used; a bare name starts in the folder
+  // of the last save, or in the user's documents.
+  const QFileInfo given(ToQString(initial));
+  QString start = ToQString(initial);
+  if (!given.isAbsolute() || !given.absoluteDir().exists()) {
+    QString folder = lastSaveFolder_;
+    if (folder.isEmpty())
+      folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+    start = QDir(folder).filePath(given.fileName());
+  }
+  const QString name = QFileDialog::getSaveFileName(Parent(), QString(), start, QtFilter(filter));
   if (name.isEmpty()) return std::nullopt;
+  lastSaveFolder_ = QFileInfo(name).absolutePath();
   return name.toStdString();
 }
 

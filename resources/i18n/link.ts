@@ -12,5 +12,13 @@
         <source>書き込みの時間切れ</source>
         <translation>write time-out</translation>
     </message>
+    <message>
+        <source>ポートが閉じられたため送信できません（デバイスが切断されました）。「COM Port...」でポートを開き直してください</source>
+        <translation>Not sent: the port was closed (the device was disconnected). Reopen it with "COM Port..."</translation>
+    </message>
+    <message>
+        <source>応答待ちのコマンドがあるため、新しいコマンドは送信しませんでした</source>
+        <translation>Busy: a command is still waiting for its response; the new command was not sent</translation>
+    </message>
 </context>
 </TS>

@@ -9,6 +9,10 @@
         <translation>Command</translation>
     </message>
     <message>
+        <source>コマンドの実行中です。終了するとウィンドウを閉じます。</source>
+        <translation>A command is running. The window will close when it has finished.</translation>
+    </message>
+    <message>
         <source>LFキャリアON...</source>
         <translation>LF ON...</translation>
     </message>

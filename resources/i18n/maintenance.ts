@@ -56,6 +56,10 @@
         <translation>Start</translation>
     </message>
     <message>
+        <source>連続実行中です。実行を中止して閉じますか？</source>
+        <translation>A continuous run is going on. Stop it and close?</translation>
+    </message>
+    <message>
         <source>閉じる</source>
         <translation>Close</translation>
     </message>

@@ -68,6 +68,14 @@
         <translation>Error</translation>
     </message>
 </context>
+<!-- Close pressed on a dialog whose command is still running. -->
+<context>
+    <name>WidgetPrompts</name>
+    <message>
+        <source>コマンドの実行中です。終了するとウィンドウを閉じます。</source>
+        <translation>A command is running. The window will close when it has finished.</translation>
+    </message>
+</context>
 <context>
     <name>TSelInp1Dlg</name>
     <message>

@@ -6,10 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
@@ -149,7 +152,7 @@ TEST(MainWindow, ComponentsAreBuiltFromTheTableAndMirrorIt) {
         if (s.visible) {
           EXPECT_EQ(a->isEnabled(), f.Menus().Enabled(name)) << name;
         }
-        EXPECT_EQ(a->text(), ToQString(s.caption)) << name;
+        EXPECT_EQ(a->text(), ToQString(MenuText(*s.def, s.caption))) << name;
         if (s.def->kind == MenuKind::Menu) {
           EXPECT_NE(f.findChild<QMenu*>(ToQString(name)), nullptr);
         }
@@ -382,20 +385,23 @@ TEST(MainWindow, FailuresInHandlersAreShownAndTheWindowGoesOn) {
   w.form->RunItem("MnParaSet1");
   ASSERT_EQ(w.prompts.messages.size(), 2u);
   EXPECT_EQ(w.prompts.messages[0], "boom");
-  EXPECT_EQ(w.prompts.messages[1], "Unexpected error in MnParaSet1");
+  // The user is told what happened, not which part of the program failed.
+  EXPECT_EQ(w.prompts.messages[1], "予期しないエラーが発生しました");
   EXPECT_FALSE(w.form->App().Busy());
   w.form->RunItem("MnGetModelName");
   EXPECT_EQ(w.calls["MnGetModelName"], 1);
 }
 
-TEST(MainWindow, ClosingWhileAHandlerWaitsWaitsForIt) {
+TEST(MainWindow, ClosingWhileAHandlerWaitsWaitsForItAndSaysSo) {
   bool commDuringWait = false;
+  QString notice;
   Window* self = nullptr;
   Window w(WindowSetup().More([&](HandlerRegistry& r) {
     r.Add("MnGetROMVer", [&](AppCore& app, const std::string&) {
       QTimer::singleShot(0, self->form.get(), [&] { self->form->close(); });
       TTirisC1Dlg::PumpFor(50);
       commDuringWait = app.Comm() != nullptr;
+      notice = self->form->StatusBar->currentMessage();
     });
   }));
   self = &w;
@@ -403,6 +409,35 @@ TEST(MainWindow, ClosingWhileAHandlerWaitsWaitsForIt) {
   SetCommandMenusEnabled(w.form->Menus(), true);
   w.form->RunItem("MnGetROMVer");
   EXPECT_TRUE(commDuringWait);
+  EXPECT_EQ(notice, "コマンドの実行中です。終了するとウィンドウを閉じます。");
   EXPECT_FALSE(w.form->isVisible());
   EXPECT_EQ(w.form->App().Comm(), nullptr);
+}
+
+TEST(MainWindow, EveryTopMenuOpensWithAltAndItsUnderlinedKey) {
+  Window w;
+  w.form->show();
+  SetCommandMenusEnabled(w.form->Menus(), true);
+  w.Activate();
+  QStringList keys;
+  for (const QAction* a : w.form->menuBar()->actions()) {
+    if (!a->isVisible()) continue;
+    const QString key = QKeySequence::mnemonic(a->text()).toString();
+    EXPECT_FALSE(key.isEmpty()) << a->text().toStdString();
+    EXPECT_FALSE(keys.contains(key)) << key.toStdString();
+    keys << key;
+  }
+  EXPECT_EQ(w.Action("MnHDXTag")->text(), "&HDX Tag");
+  EXPECT_EQ(w.Action("FDX1")->text(), "&FDX Tag");
+  EXPECT_EQ(w.Action("MnCmd3")->text(), "コマンド(&C)");
+  EXPECT_TRUE(QApplication::style()->styleHint(QStyle::SH_UnderlineShortcut));
+  // The model's captions stay without the mark (hints, the command runner's item names).
+  EXPECT_EQ(w.form->Menus().Get("MnHDXTag").caption, "HDX Tag");
+  for (auto [key, menu] : {std::pair{Qt::Key_H, "MnHDXTag"}, std::pair{Qt::Key_F, "FDX1"}}) {
+    QTest::keyClick(w.form.get(), key, Qt::AltModifier);
+    auto* opened = w.form->findChild<QMenu*>(menu);
+    ASSERT_NE(opened, nullptr);
+    EXPECT_TRUE(test_support::PumpUntil([&] { return opened->isVisible(); })) << menu;
+    opened->close();
+  }
 }

@@ -567,6 +567,44 @@ TEST(WindowItems, ComPortReplacesTheModuleAndIdentifiesAgain) {
   EXPECT_EQ(s.view.closeRequests, 0);
 }
 
+TEST(WindowItems, ALostPortIsExplainedAndTheDialogOffersTheDeviceAgainOnceBack) {
+  Shell s;
+  auto sim = StartSimulator(9);
+  s.shell->FormCreate();
+  s.OpenCom9At57600();
+  s.shell->FormShow();
+  SetCommandMenusEnabled(s.menus, true);
+  // The device vanishes while the tool waits for nothing.
+  sim->HangUp();
+  ASSERT_TRUE(test_support::PumpUntil([&] { return s.Comm().PortLost(); }));
+  s.log.Clear();
+  Response out{};
+  s.Comm().SendCommand({0x90});
+  EXPECT_FALSE(s.Comm().AwaitResponse(out));
+  const std::string why =
+      "ポートが閉じられたため送信できません（デバイスが切断されました）。"
+      "「COM Port...」でポートを開き直してください";
+  EXPECT_EQ(s.Lines(), (std::vector<std::string>{"TX: 02 00 4D 01 90 03 E3 0D ", why}));
+  // Said once: the next command fails as quickly, without repeating it.
+  s.log.Clear();
+  s.Comm().SendCommand({0x93});
+  EXPECT_FALSE(s.Comm().AwaitResponse(out));
+  EXPECT_EQ(s.Lines(), (std::vector<std::string>{"TX: 02 00 4D 01 93 03 E6 0D "}));
+
+  // Back again (a new pseudo-terminal under the same COM number): the port dialog offers it,
+  // selected, and it opens.
+  std::string error;
+  ASSERT_TRUE(sim->Reopen(&error)) << error;
+  s.log.Clear();
+  s.prompts.shown.clear();
+  s.Run("MnSetCOM");
+  ASSERT_EQ(s.prompts.shown.size(), 1u);
+  const PromptField& list = s.prompts.shown[0].Field("LBComPort");
+  ASSERT_GE(list.index, 0);
+  EXPECT_EQ(list.items[static_cast<size_t>(list.index)], "COM9");
+  EXPECT_EQ(s.Lines().back(), "OK: Open COM9");
+}
+
 TEST(WindowItems, ClearEmptiesLogAndTally) {
   Shell s;
   s.shell->FormCreate();
@@ -586,6 +624,9 @@ TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   st.fWriteAnimalID = 1;
   PromptForm f = SetConfig2Form(st);
   EXPECT_EQ(f.caption, "Debug Menu");
+  EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"Debug"});  // its one tab
+  EXPECT_EQ(f.Field("RGFReadID").page, f.pages[0]);
+  EXPECT_EQ(f.Field("RGFWriteID").page, f.pages[0]);
   EXPECT_EQ(f.Field("RGFReadID").label, "Disply Animal ID");
   EXPECT_EQ(f.Field("RGFReadID").items,
             (std::vector<std::string>{"ID Only", "ID+個別情報", "デバッグ表示"}));

@@ -11,6 +11,7 @@
 
 #include "hdx/mpt_editor.h"
 #include "hdx/widgets/group_check_box_widget.h"
+#include "hdx/widgets/hdx_renderers.h"
 #include "hdx/widgets/mpt_dialog.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "sim/chips/ti_hdx.h"

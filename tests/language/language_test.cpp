@@ -288,4 +288,22 @@ TEST(InstallLanguage, EnglishComesFromTheCurrentModuleFileElseTheEmbeddedCopy) {
   EXPECT_FALSE(InstallLanguage(app, false, exe.path()));
   EXPECT_EQ(Tr("TTirisAppForm", "言語"), "言語");
   EXPECT_EQ(MessageLanguage(), Language::Japanese);
+  reset();
+}
+
+TEST(InstallLanguage, QtsOwnTextsFollowTheWindowsLanguage) {
+  // The standard buttons and the file dialog are Qt's: its Japanese catalogue comes with the
+  // Japanese window, and nothing of it with the English one.
+  TempConfig tc;
+  FakeExe exe(tc, "app");
+  QCoreApplication& app = *QCoreApplication::instance();
+  auto reset = [&] { qDeleteAll(app.findChildren<QTranslator*>()); };
+  InstallLanguage(app, false, exe.path());
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "キャンセル");
+  EXPECT_NE(QCoreApplication::translate("QFileDialog", "File &name:"), "File &name:");
+  reset();
+  InstallLanguage(app, true, exe.path());
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Cancel");
+  EXPECT_FALSE(InstallQtCatalogue(app, true));
+  reset();
 }

@@ -191,9 +191,12 @@ TEST_F(Exchange, ASecondCommandIsRefusedWhileOneWaits) {
   EXPECT_TRUE(comm_->AwaitResponseFor(out, 65535));
   EXPECT_FALSE(innerResult);
   EXPECT_EQ(out[1], 0x90);
-  EXPECT_NE(std::find_if(Lines().begin(), Lines().end(),
-                         [](const std::string& l) { return l.rfind("Busy:", 0) == 0; }),
-            Lines().end());
+  EXPECT_NE(
+      std::find_if(Lines().begin(), Lines().end(),
+                   [](const std::string& l) {
+                     return l == "応答待ちのコマンドがあるため、新しいコマンドは送信しませんでした";
+                   }),
+      Lines().end());
   EXPECT_EQ(sim_->Counters().module.commands, 1u);
 }
 

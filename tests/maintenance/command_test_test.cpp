@@ -81,6 +81,13 @@ TEST(CommandTestLayout, FamiliesFillTheListAndCommandsShowTheirFields) {
   Choose(form, "CBCommand", 1);    // WriteWord
   EXPECT_EQ(Visible(form), (Texts{"Label6", "EdAddr", "AddrStr", "Label4", "Label5", "Label7",
                                   "EdData3", "EdData2", "EdData1", "EdData0"}));
+  // The marks stand over the ends of the bytes shown: "MSB" over the leftmost one.
+  EXPECT_EQ(form.Field("Label5").over, "EdData3");
+  EXPECT_EQ(form.Field("Label7").over, "EdData0");
+  Choose(form, "RadioGroup1", 0);  // RW
+  Choose(form, "CBCommand", 1);    // WriteAndProgramCmd: all eight
+  EXPECT_EQ(form.Field("Label5").over, "EdData7");
+  EXPECT_EQ(form.Field("Label7").over, "EdData0");
 }
 
 TEST(CommandTestPanel, ColoursOnlyAfterContinuousResults) {
@@ -194,6 +201,48 @@ TEST_F(CommandTestDialog, CancelEndsALongPauseBetweenCommands) {
   Run("MnCmdTest");
   EXPECT_EQ(SimCommands(), 1u);
   EXPECT_EQ(Field("EdOK"), 1);
+}
+
+TEST_F(CommandTestDialog, CloseDuringARunAsksToStopItAndThenCloses) {
+  // Close comes while the second command runs; the user agrees to stop. A second Start queued
+  // behind it is never seen: the dialog is gone.
+  prompts_.Answer("TCoomandDlg1.CBfLoop", "1");
+  prompts_.Press("TCoomandDlg1.OKBtn");
+  prompts_.Press("TCoomandDlg1.OKBtn");
+  prompts_.PressWhileWorking("TCoomandDlg1.CancelBtn", 2);
+  Run("MnCmdTest");
+  EXPECT_EQ(SimCommands(), 2u);
+  EXPECT_EQ(prompts_.confirmations, Texts{"連続実行中です。実行を中止して閉じますか？"});
+  ASSERT_EQ(prompts_.closed.size(), 1u);
+  EXPECT_EQ(Field("EdOK"), 2);
+  const auto& actions = Closed().actions;
+  EXPECT_TRUE(std::any_of(actions.begin(), actions.end(), [](const PromptAction& a) {
+    return a.name == "OKBtn" && a.enabled;
+  })) << "Start is enabled again";
+}
+
+TEST_F(CommandTestDialog, CloseDuringARunThatTheUserKeepsGoingChangesNothing) {
+  prompts_.Answer("TCoomandDlg1.CBfLoop", "1");
+  prompts_.Answer("TCoomandDlg1.CBCheckMaxNum", "1");
+  prompts_.Answer("TCoomandDlg1.EdMaxNum", "4");
+  prompts_.Press("TCoomandDlg1.OKBtn");
+  prompts_.PressWhileWorking("TCoomandDlg1.CancelBtn", 1);
+  prompts_.QueueConfirm(false);
+  Run("MnCmdTest");
+  EXPECT_EQ(SimCommands(), 4u) << "the run went on to its limit";
+  EXPECT_EQ(prompts_.confirmations.size(), 1u);
+}
+
+TEST_F(CommandTestDialog, CloseEndsALongPauseBetweenCommands) {
+  // The second question comes during the first 65-second pause.
+  prompts_.Answer("TCoomandDlg1.CBfLoop", "1");
+  prompts_.Answer("TCoomandDlg1.EdWaitTime1", "65000");
+  prompts_.Press("TCoomandDlg1.OKBtn");
+  prompts_.PressWhileWorking("TCoomandDlg1.CancelBtn", 1);
+  Run("MnCmdTest");
+  EXPECT_EQ(SimCommands(), 1u);
+  EXPECT_EQ(prompts_.confirmations.size(), 1u);
+  EXPECT_EQ(prompts_.closed.size(), 1u);
 }
 
 TEST_F(CommandTestDialog, EachCommandSendsItsFields) {

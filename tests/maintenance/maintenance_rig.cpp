@@ -36,6 +36,11 @@ void TestPrompts::Refresh(PromptForm& form) {
   if (onRefresh) onRefresh(form);
 }
 
+void TestPrompts::Close(PromptForm& form) {
+  closed.push_back(form);
+  ScriptedPrompts::Close(form);
+}
+
 void MaintenanceTest::SetUp() {
   SetMessageLanguage(Language::English);
   sim::SimulatorOptions o;

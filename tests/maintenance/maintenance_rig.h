@@ -35,6 +35,7 @@ class TestPrompts : public ScriptedPrompts {
  public:
   std::string Interact(PromptForm& form) override;
   void Refresh(PromptForm& form) override;
+  void Close(PromptForm& form) override;
   std::vector<PromptForm> closed;
   std::function<void(PromptForm&)> onRefresh;
 };

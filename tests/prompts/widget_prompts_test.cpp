@@ -4,6 +4,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
@@ -12,11 +14,17 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <functional>
+
+#include <unistd.h>
 
 #include "prompts/prompt_dialogs.h"
 #include "prompts/widgets/number_edit.h"
@@ -224,17 +232,23 @@ TEST(WidgetPrompts, InteractKeepsTheDialogOpenBetweenCalls) {
 
 namespace {
 
+// A grid drawn by the renderer itself: one view of its own, the other fields generic.
+class OwnerDrawnView : public FieldView {
+ public:
+  QWidget* Create(const PromptField&, QWidget* parent, FieldHost&) override {
+    return new QLabel("owner-drawn", parent);
+  }
+  void Sync(const PromptField&) override {}
+};
+
 class LabelGridDialog : public PromptDialog {
  public:
   using PromptDialog::PromptDialog;
 
  protected:
-  QWidget* CreateField(PromptField& field, QWidget* parent) override {
-    if (field.name != "StringGrid1") return PromptDialog::CreateField(field, parent);
-    return new QLabel("owner-drawn", parent);
-  }
-  void SyncField(const PromptField& field, QWidget* widget) override {
-    if (field.name != "StringGrid1") PromptDialog::SyncField(field, widget);
+  std::unique_ptr<FieldView> MakeView(const PromptField& field) override {
+    if (field.name != "StringGrid1") return PromptDialog::MakeView(field);
+    return std::make_unique<OwnerDrawnView>();
   }
 };
 
@@ -302,4 +316,268 @@ TEST(WidgetPrompts, MessageAndConfirmBoxes) {
   EXPECT_FALSE(prompts.Confirm("Write?", "Confirm", ConfirmButtons::YesNo));
   OnModal([](QWidget* d) { qobject_cast<QMessageBox*>(d)->button(QMessageBox::Ok)->click(); });
   EXPECT_TRUE(prompts.Confirm("Write?", "Confirm", ConfirmButtons::OkCancel));
+}
+
+namespace {
+
+// The rectangle of a widget in global coordinates.
+QRect Global(const QWidget* w) {
+  return QRect(w->mapToGlobal(QPoint(0, 0)), w->size());
+}
+
+bool StandsOver(const QWidget* caption, const QWidget* field) {
+  const QRect c = Global(caption), f = Global(field);
+  return c.center().x() >= f.left() && c.center().x() <= f.right() && c.bottom() <= f.top();
+}
+
+PromptForm ByteRowForm() {
+  PromptForm form;
+  form.dialog = "TRowDlg";
+  form.caption = "Row";
+  form.AddLabel("Label2", "Data(HEX)").row = 0;
+  for (int i = 3; i >= 0; --i)
+    form.AddNumber("EdData" + std::to_string(i), "", HexSpec(0, 255, true, 2), 0).row = 1;
+  form.AddLabel("Label3", "MSB").over = "EdData3";
+  form.AddLabel("Label4", "LSB").over = "EdData0";
+  form.AddOkCancel();
+  return form;
+}
+
+}  // namespace
+
+TEST(WidgetPrompts, MarksStandOverTheFieldsTheyNameAndFollowTheForm) {
+  PromptForm form = ByteRowForm();
+  PromptDialog d(form, nullptr);
+  d.Build();
+  d.show();
+  QApplication::processEvents();
+  auto* msb = Child<QLabel>(&d, "Label3");
+  auto* lsb = Child<QLabel>(&d, "Label4");
+  EXPECT_TRUE(StandsOver(msb, d.FieldWidget("EdData3")));
+  EXPECT_TRUE(StandsOver(lsb, d.FieldWidget("EdData0")));
+  EXPECT_FALSE(StandsOver(lsb, d.FieldWidget("EdData1")));
+
+  // Fewer bytes shown: the form moves its mark, the dialog follows.
+  form.Field("EdData3").visible = false;
+  form.Field("Label3").over = "EdData2";
+  d.SyncFromForm();
+  QApplication::processEvents();
+  EXPECT_TRUE(StandsOver(msb, d.FieldWidget("EdData2")));
+  EXPECT_TRUE(msb->isVisible());
+}
+
+TEST(WidgetPrompts, FieldsInColumnsLineUpAcrossRows) {
+  PromptForm form;
+  form.dialog = "TGridDlg";
+  form.caption = "Grid";
+  const char* captions[] = {"A", "A much longer caption", "Mid"};
+  for (int r = 0; r < 3; ++r) {
+    PromptField& f =
+        form.AddNumber("Ed" + std::to_string(r), captions[r], DecimalSpec(0, 9, true), 0);
+    f.row = r;
+    f.column = 0;
+    PromptField& unit = form.AddLabel("Unit" + std::to_string(r), "ms");
+    unit.row = r;
+    unit.column = 2;
+  }
+  form.AddOkCancel();
+  PromptDialog d(form, nullptr);
+  d.Build();
+  d.show();
+  QApplication::processEvents();
+  for (int r = 1; r < 3; ++r) {
+    EXPECT_EQ(Global(d.FieldWidget("Ed" + std::to_string(r))).left(),
+              Global(d.FieldWidget("Ed0")).left());
+    EXPECT_EQ(Global(d.FieldWidget("Unit" + std::to_string(r))).left(),
+              Global(d.FieldWidget("Unit0")).left());
+  }
+  EXPECT_GT(Global(d.FieldWidget("Ed0")).left(), Global(Child<QLabel>(&d, "Ed1Label")).right());
+}
+
+TEST(WidgetPrompts, ATallDialogOpensOnTheScreenAndScrollsWithItsButtonsInView) {
+  PromptForm form;
+  form.dialog = "TTallDlg";
+  form.caption = "Tall";
+  for (int i = 0; i < 60; ++i)
+    form.AddNumber("Ed" + std::to_string(i), "Field " + std::to_string(i), DecimalSpec(0, 9, true),
+                   0);
+  form.AddOkCancel();
+  WidgetPrompts prompts(nullptr);
+  OnModal([](QWidget* d) {
+    const QRect screen = d->screen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(d->frameGeometry())) << d->height() << " on " << screen.height();
+    auto* area = d->findChild<QScrollArea*>();
+    ASSERT_NE(area, nullptr);
+    EXPECT_GT(area->verticalScrollBar()->maximum(), 0) << "the fields scroll";
+    auto* ok = Child<QPushButton>(d, "OKBtn");
+    EXPECT_TRUE(
+        QRect(QPoint(0, 0), d->size()).contains(QRect(ok->mapTo(d, QPoint(0, 0)), ok->size())))
+        << "the buttons stay below the scrolled fields";
+    // It can be made smaller than its content, and no smaller than its title.
+    EXPECT_LT(d->minimumHeight(), d->height());
+    ok->click();
+  });
+  EXPECT_TRUE(prompts.Show(form));
+}
+
+TEST(WidgetPrompts, ADialogIsAtLeastAsWideAsItsTitle) {
+  WidgetPrompts prompts(nullptr);
+  int width = 0, needed = 0;
+  OnModal([&](QWidget* d) {
+    width = d->width();
+    needed = TitleBarWidth(d->windowTitle());
+    d->close();
+  });
+  ShowInputIntDlg(prompts, "GeneralReadPageCmd2 with a long caption", {.label = "Page"});
+  EXPECT_GE(width, needed);
+}
+
+TEST(WidgetPrompts, RowButtonsAndPopUpItemsStandWithTheirFields) {
+  PromptForm form;
+  form.dialog = "TCountDlg";
+  form.AddNumber("EdOK", "OK", DecimalSpec(0, 0, false), 5).row = 0;
+  form.AddMemo("Memo1").lines = {"a"};
+  form.AddAction("BTClear", "Clear", ActionKind::Local).row = 0;
+  form.AddAction("MNClear1", "Clear", ActionKind::Local).menuOf = "Memo1";
+  form.AddOkCancel();
+  form.onAction = [](PromptForm& f, const std::string& a) {
+    if (a == "BTClear") f.Field("EdOK").number.SetValue(0);
+    if (a == "MNClear1") f.Field("Memo1").lines.clear();
+  };
+  PromptDialog d(form, nullptr);
+  d.Build();
+  d.show();
+  QApplication::processEvents();
+  QPushButton* clear = d.ActionButton("BTClear");
+  ASSERT_NE(clear, nullptr);
+  // Beside the counter, not among the dialog's buttons.
+  EXPECT_LT(std::abs(Global(clear).center().y() - Global(d.FieldWidget("EdOK")).center().y()), 8);
+  EXPECT_EQ(d.ActionButton("MNClear1"), nullptr);
+  QAction* item = d.MenuAction("MNClear1");
+  ASSERT_NE(item, nullptr);
+  EXPECT_TRUE(d.FieldWidget("Memo1")->actions().contains(item));
+  item->trigger();
+  EXPECT_TRUE(form.Field("Memo1").lines.empty());
+  EXPECT_EQ(form.Field("EdOK").Int(), 5);
+  clear->click();
+  EXPECT_EQ(form.Field("EdOK").Int(), 0);
+}
+
+TEST(WidgetPrompts, CloseWhileTheHandlerWorksSaysWhenTheDialogWillClose) {
+  PromptForm form;
+  form.dialog = "TScanDlg";
+  form.AddAction("ScanSBt", "Scan", ActionKind::Return);
+  form.AddAction("CancelBtn", "Close", ActionKind::Cancel);
+  WidgetPrompts prompts(nullptr);
+  QTimer::singleShot(0, [&] { prompts.OpenDialog(form)->ActionButton("ScanSBt")->click(); });
+  ASSERT_EQ(prompts.Interact(form), "ScanSBt");
+  // The handler works: Close is held back, and the user is told.
+  PromptDialog* d = prompts.OpenDialog(form);
+  d->close();
+  auto* notice = d->findChild<QMessageBox*>("ClosingNotice");
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isVisible());
+  EXPECT_FALSE(notice->isModal()) << "the job and its Cancel stay reachable";
+  EXPECT_EQ(prompts.Interact(form), "CancelBtn");
+  EXPECT_EQ(prompts.OpenDialog(form), nullptr);
+}
+
+TEST(WidgetPrompts, AHandlerThatAsksForPressesGetsCloseAtOnceWithoutANotice) {
+  PromptForm form;
+  form.dialog = "TCoomandDlg1";
+  form.AddAction("OKBtn", "Start", ActionKind::Return);
+  form.AddAction("CancelBtn", "Close", ActionKind::Cancel);
+  WidgetPrompts prompts(nullptr);
+  QTimer::singleShot(0, [&] { prompts.OpenDialog(form)->ActionButton("OKBtn")->click(); });
+  ASSERT_EQ(prompts.Interact(form), "OKBtn");
+  EXPECT_EQ(prompts.TakePress(form), "");
+  PromptDialog* d = prompts.OpenDialog(form);
+  d->close();
+  EXPECT_EQ(d->findChild<QMessageBox*>("ClosingNotice"), nullptr);
+  EXPECT_EQ(prompts.TakePress(form), "CancelBtn");
+  EXPECT_EQ(prompts.TakePress(form), "");
+  prompts.Close(form);
+}
+
+TEST(WidgetPrompts, TheProgressDialogStandsClearOfWatchedFieldsAboveItsOwner) {
+  PromptForm form;
+  form.dialog = "TCoomandDlg1";
+  form.caption = "Command Test";
+  form.AddNumber("EdData0", "", HexSpec(0, 255, true, 2), 0);
+  PromptField& ok = form.AddNumber("EdOK", "OK", DecimalSpec(0, 0, false), 0);
+  ok.row = 0;
+  ok.watched = true;
+  PromptField& panel = form.AddPanel("Panel_OKNG", "Read Status");
+  panel.watched = true;
+  form.AddMemo("Memo1");
+  form.AddAction("OKBtn", "Start", ActionKind::Return);
+  form.AddAction("CancelBtn", "Close", ActionKind::Cancel);
+  WidgetPrompts prompts(nullptr);
+  QTimer::singleShot(0, [&] {
+    PromptDialog* d = prompts.OpenDialog(form);
+    auto progress = prompts.CreateProgress();
+    progress->SetCancelVisible(true);
+    progress->Show();
+    QApplication::processEvents();
+    auto* g = d->findChild<TGuage1Dlg*>();
+    ASSERT_NE(g, nullptr) << "the progress dialog belongs to the dialog it reports on";
+    EXPECT_TRUE(g->isVisible());
+    EXPECT_TRUE(g->Button1->isVisible());
+    const QRect shown = g->frameGeometry();
+    for (const QRect& watched : d->WatchedAreas()) EXPECT_FALSE(shown.intersects(watched));
+    EXPECT_EQ(d->WatchedAreas().size(), 3u);  // OK's field and caption, the panel
+    EXPECT_TRUE(d->screen()->availableGeometry().contains(shown));
+    progress->Close();
+    d->ActionButton("CancelBtn")->click();
+  });
+  EXPECT_EQ(prompts.Interact(form), "CancelBtn");
+}
+
+TEST(WidgetPrompts, WarningsAndErrorsCarryTheirIcons) {
+  WidgetPrompts prompts(nullptr);
+  std::vector<QMessageBox::Icon> icons;
+  auto take = [&](QWidget* d) {
+    auto* box = qobject_cast<QMessageBox*>(d);
+    ASSERT_NE(box, nullptr);
+    icons.push_back(box->icon());
+    box->button(QMessageBox::Ok)->click();
+  };
+  OnModal(take);
+  prompts.Warning("Not MPT", "Read");
+  OnModal(take);
+  prompts.Error("Write error", "Write");
+  OnModal(take);
+  prompts.Message("OK!", "Write");
+  EXPECT_EQ(icons, (std::vector<QMessageBox::Icon>{QMessageBox::Warning, QMessageBox::Critical,
+                                                   QMessageBox::Information}));
+}
+
+TEST(WidgetPrompts, SavingStartsInTheDocumentsThenInTheLastFolderUsed) {
+  const QString home = QDir::temp().filePath("qzh-save-home-" + QString::number(::getpid()));
+  QDir(home).mkpath("Documents");
+  QDir(home).mkpath("elsewhere");
+  const QByteArray oldHome = qgetenv("HOME");
+  qputenv("HOME", home.toUtf8());
+  qunsetenv("XDG_DOCUMENTS_DIR");
+  WidgetPrompts prompts(nullptr);
+  QString first, second;
+  OnModal([&](QWidget* d) {
+    auto* dialog = qobject_cast<QFileDialog*>(d);
+    ASSERT_NE(dialog, nullptr);
+    first = dialog->directory().absolutePath();
+    dialog->selectFile(QDir(home).filePath("elsewhere/tags.csv"));
+    static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, public in QDialog
+  });
+  auto chosen = prompts.SaveFileName("DispTagData.csv", "CSVFiles|*.csv");
+  OnModal([&](QWidget* d) {
+    second = qobject_cast<QFileDialog*>(d)->directory().absolutePath();
+    qobject_cast<QDialog*>(d)->reject();
+  });
+  EXPECT_EQ(prompts.SaveFileName("datalist.csv", "CSVFiles|*.csv"), std::nullopt);
+  qputenv("HOME", oldHome);
+  EXPECT_EQ(first, QDir(home).filePath("Documents"));
+  ASSERT_TRUE(chosen);
+  EXPECT_EQ(QString::fromStdString(*chosen), QDir(home).filePath("elsewhere/tags.csv"));
+  EXPECT_EQ(second, QDir(home).filePath("elsewhere"));
+  QDir(home).removeRecursively();
 }

@@ -154,7 +154,8 @@ TEST(ViewerCsv, ReadWithoutAModuleKeepsTheWindowAndItsData) {
   rig.prompts.SetSaveFileName(rig.config.Path("kept"));
   dlg.Run();
   ASSERT_EQ(rig.prompts.messages.size(), 1u);
-  EXPECT_NE(rig.prompts.messages[0].find("No communication module"), std::string::npos);
+  EXPECT_EQ(rig.prompts.messages[0],
+            "ポートが開いていません。「COM Port...」でポートを開いてください");
   EXPECT_EQ(dlg.Data().StringGrid1, before.StringGrid1);
   EXPECT_EQ(dlg.Data().EdUID, "01 02 03 04 05 06 07 08 ");
   EXPECT_NE(TempConfig::ReadFile(rig.config.Path("kept.csv")).find("1,01 02 03 04 05 06 07 08 ,0"),
