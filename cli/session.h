@@ -12,6 +12,7 @@
 
 #include "app/app_core.h"
 #include "cli/cli_prompts.h"
+#include "core/files.h"
 #include "core/log_pane.h"
 
 // Usage or port error: the runner prints the one-line reason on standard error and exits 2.
@@ -76,9 +77,12 @@ class SettingsSandbox {
   // Writes the working copy over the real file (atomically); false with the reason when the real
   // file is read-only or cannot be written.
   bool SaveBack(std::string* error);
+  // Why the real file could not be read (it is then never written).
+  const files::Error& RealFileError() const { return realError_; }
 
  private:
   std::string real_;
+  files::Error realError_;
   std::string dir_;
   std::string work_;
   std::vector<std::string> scratch_;

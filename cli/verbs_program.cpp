@@ -188,7 +188,7 @@ class SeriesRun {
   std::optional<Tag> Probe(bool withCode);
   // Polls until `until` holds; false when interrupted or the port has gone.
   bool Poll(const std::function<bool()>& until);
-  bool Stopped() const { return gStop || s_.PortLost(); }
+  bool Stopped() const { return gStop || seriesEnded_ || s_.PortLost(); }
   // One tag: write, read back, row. False when the run must end (results file).
   bool Program(const Tag& tag);
 
@@ -203,6 +203,7 @@ class SeriesRun {
   int failed_ = 0;
   int slot_ = 1;  // the number of the tag in hand, as progress shows it
   bool fileError_ = false;
+  bool seriesEnded_ = false;  // the last code of the series is verified
 };
 
 std::optional<SeriesRun::Tag> SeriesRun::Probe(bool withCode) {
@@ -285,7 +286,7 @@ bool SeriesRun::Program(const Tag& tag) {
       const auto next = series::Next(plan_, plan_.number);
       if (!next) {
         std::fprintf(stderr, "program: the series ends with %s\n", text.c_str());
-        gStop = 1;
+        seriesEnded_ = true;
       } else {
         plan_.number = *next;
       }
@@ -336,7 +337,7 @@ int SeriesRun::Run() {
         s_.Log().SetSink(StdoutLogPane::Sink::Stdout);
       }
     }
-    if (gStop || (args_.count && done_ >= args_.count)) break;
+    if (gStop || seriesEnded_ || (args_.count && done_ >= args_.count)) break;
     Progress("remove the tag");
     if (!Poll([&] {
           const auto now = Probe(false);
@@ -354,18 +355,31 @@ int SeriesRun::Run() {
   return failed_ ? 1 : 0;
 }
 
+// The results file once every check has passed and the module answers: only now does the run
+// write to it (the header of a new file; a last row cut short by a crash taken out).
+void BeginResults(series::ResultsFile& results, const std::string& csv) {
+  std::string error, dropped;
+  if (!results.Begin(&error, &dropped)) throw UsageError(error);
+  if (!dropped.empty())
+    std::fprintf(stderr,
+                 "program: %s: the last row was cut short and carries no result; taken out: %s\n",
+                 csv.c_str(), dropped.c_str());
+}
+
 }  // namespace
 
 int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   ProgramArgs p = ParseProgramArgs(args);
   series::ResultsFile results;
   std::string error;
-  // An unusable results file is refused before anything is written to a tag.
+  // An unusable results file, or one another run holds, is refused before anything is written to
+  // a tag or to the file.
   if (!results.Open(p.csv, &error)) throw UsageError(error);
   PlanFromResults(p, results);
   Session s(o);
   s.OpenPort();
   s.Identify();
+  BeginResults(results, p.csv);
   gStop = 0;
   struct sigaction sa {};
   sa.sa_handler = OnInterrupt;

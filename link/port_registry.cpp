@@ -250,6 +250,12 @@ bool Unregister(int n, const std::string& path) {
   return ini.Save();
 }
 
+std::string ReadProblem() {
+  IniFile ini(app_paths::PortRegistryPath());
+  ini.Load();
+  return ini.LoadError() ? ini.LoadError().Text() : std::string();
+}
+
 bool InUse(const std::string& device) {
   // Looks for any process holding the device open, without opening it (opening a serial port
   // raises DTR, which resets some devices).
