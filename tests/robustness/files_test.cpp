@@ -158,6 +158,9 @@ TEST(FileRobustness, LinksPlantedWhereTemporaryFilesWentAreNeverFollowed) {
     for (const std::string& planted : {f + ".tmp", hidden + ".tmp"})
       ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
   }
+  // The registry's lock file: a link to a file not made yet would make it.
+  const std::string madeByLink = cfg.Path("made-by-link");
+  ASSERT_EQ(::symlink(madeByLink.c_str(), (app_paths::NorvikDir() + "/ports.lock").c_str()), 0);
   OptionSettings s;
   s.TirisPage = 7;
   ASSERT_TRUE(SaveOptionSettings(app_paths::SettingsPath(), s, Language::English));
@@ -165,6 +168,7 @@ TEST(FileRobustness, LinksPlantedWhereTemporaryFilesWentAreNeverFollowed) {
   ASSERT_TRUE(language::WriteLocaleOverride("/opt/QZH900Tool", "ENU"));
 
   EXPECT_EQ(TempConfig::ReadFile(victim), "private\n");
+  EXPECT_FALSE(fs::exists(madeByLink));
   struct stat st {};
   ASSERT_EQ(::stat(victim.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
