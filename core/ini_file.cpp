@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -15,9 +16,16 @@ namespace {
 
 constexpr uint32_t kRemoved = UINT32_MAX - 1;
 
+// ASCII lower case of every byte, by table: names are compared and hashed byte by byte.
+constexpr std::array<unsigned char, 256> kLower = [] {
+  std::array<unsigned char, 256> t{};
+  for (int i = 0; i < 256; ++i)
+    t[static_cast<size_t>(i)] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+  return t;
+}();
+
 unsigned char Lower(char c) {
-  const unsigned char x = static_cast<unsigned char>(c);
-  return x >= 'A' && x <= 'Z' ? static_cast<unsigned char>(x + 32) : x;
+  return kLower[static_cast<unsigned char>(c)];
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
@@ -48,17 +56,21 @@ std::string Trim(const std::string& s) {
   return std::string(TrimView(s));
 }
 
-// FNV-1a over the lower-case section, a separator and the lower-case key.
-uint64_t HashOf(std::string_view section, std::string_view key) {
-  uint64_t h = 1469598103934665603ull;
-  auto mix = [&](unsigned char c) {
-    h ^= c;
-    h *= 1099511628211ull;
-  };
-  for (char c : section) mix(Lower(c));
-  mix(0xFF);  // no byte of a name: "ab"+"c" and "a"+"bc" differ
-  for (char c : key) mix(Lower(c));
+// FNV-1a over the lower-case section, a separator and the lower-case key, in two steps: the
+// section's part is taken once per section, so that a long section name with many keys costs its
+// length once, not once per key.
+uint64_t Mix(uint64_t h, std::string_view text) {
+  for (char c : text) h = (h ^ Lower(c)) * 1099511628211ull;
   return h;
+}
+
+uint64_t SectionHash(std::string_view section) {
+  // The separator is no byte of a name: "ab"+"c" and "a"+"bc" differ.
+  return (Mix(1469598103934665603ull, section) ^ 0xFF) * 1099511628211ull;
+}
+
+uint64_t KeyHash(uint64_t sectionHash, std::string_view key) {
+  return Mix(sectionHash, key);
 }
 
 // What a line is: a section header ("[name]", blanks around allowed), a key line ("key=value"
@@ -96,6 +108,7 @@ void IniFile::LoadText(std::string text) {
   items_.clear();
   owned_.clear();
   slots_.clear();
+  slotHashes_.clear();
   sectionEnd_.clear();
   indexed_ = 0;
   head_ = tail_ = kNone;
@@ -103,6 +116,7 @@ void IniFile::LoadText(std::string text) {
   // Offsets are 32-bit; the file unit never reads anything near that size.
   if (text_.size() >= kRemoved) text_.clear();
   uint32_t header = kNone;
+  uint64_t headerHash = SectionHash({});
   size_t runStart = std::string::npos;
   auto endRun = [&](size_t at) {
     if (runStart == std::string::npos) return;
@@ -139,10 +153,14 @@ void IniFile::LoadText(std::string text) {
       item.end = static_cast<uint32_t>(contentEnd);
       item.kind = kind.header ? Kind::Header : Kind::Key;
       const uint32_t index = static_cast<uint32_t>(items_.size());
-      if (kind.header) header = index;
-      item.header = header;
+      item.header = kind.header ? index : header;
       Append(item, tail_);
-      if (kind.key) IndexKey(index);
+      if (kind.header) {
+        header = index;
+        headerHash = SectionHash(SectionOf(items_[index]));
+      } else {
+        IndexKey(index, KeyHash(headerHash, KeyOf(items_[index])));
+      }
     } else if (runStart == std::string::npos) {
       runStart = pos;
     }
@@ -187,8 +205,9 @@ std::string_view IniFile::ValueOf(const Item& item) const {
   if (item.owned != kNone) return owned_[item.owned].value;
   std::string_view line = Line(item);
   line.remove_prefix(line.find('=') + 1);
-  // A line end of "\r\r\n" leaves one '\r' in the line; the value never keeps it.
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  // A line end of "\r\r\n" leaves a '\r' in the line; the value never keeps one, so that a
+  // value reads the same after any number of saves.
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
   return line;
 }
 
@@ -197,45 +216,52 @@ bool IniFile::Matches(const Item& item, std::string_view section, std::string_vi
          EqualNoCase(SectionOf(item), section);
 }
 
-const uint32_t* IniFile::Slot(std::string_view section, std::string_view key) const {
+const uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) const {
   if (slots_.empty()) return nullptr;
   const size_t mask = slots_.size() - 1;
-  for (size_t i = HashOf(section, key) & mask;; i = (i + 1) & mask) {
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const uint32_t s = slots_[i];
     if (s == kNone) return nullptr;
-    if (s != kRemoved && Matches(items_[s], section, key)) return &slots_[i];
+    if (s != kRemoved && slotHashes_[i] == hash && Matches(items_[s], section, key))
+      return &slots_[i];
   }
 }
 
-uint32_t* IniFile::Slot(std::string_view section, std::string_view key) {
-  return const_cast<uint32_t*>(std::as_const(*this).Slot(section, key));
+uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) {
+  return const_cast<uint32_t*>(std::as_const(*this).Slot(section, key, hash));
 }
 
-void IniFile::IndexKey(uint32_t item) {
-  const std::string_view section = SectionOf(items_[item]), key = KeyOf(items_[item]);
-  if (Slot(section, key)) return;  // of a key written twice the first counts
-  // At most half full (removed entries count), so that every probe ends soon.
+void IniFile::IndexKey(uint32_t item, uint64_t hash) {
+  if (Slot(SectionOf(items_[item]), KeyOf(items_[item]), hash)) return;  // the first counts
+  // At most half full (removed entries count), so that every probe ends soon. The hashes are
+  // kept: growing reads no name again.
   if ((indexed_ + 1) * 2 > slots_.size()) {
     std::vector<uint32_t> old = std::move(slots_);
+    std::vector<uint64_t> oldHashes = std::move(slotHashes_);
     slots_.assign(std::max<size_t>(16, old.size() * 2), kNone);
+    slotHashes_.assign(slots_.size(), 0);
     indexed_ = 0;
-    for (uint32_t s : old)
-      if (s != kNone && s != kRemoved) IndexKey(s);
+    for (size_t k = 0; k < old.size(); ++k)
+      if (old[k] != kNone && old[k] != kRemoved) Place(old[k], oldHashes[k]);
   }
+  Place(item, hash);
+}
+
+void IniFile::Place(uint32_t item, uint64_t hash) {
   const size_t mask = slots_.size() - 1;
-  size_t i = HashOf(section, key) & mask;
+  size_t i = hash & mask;
   while (slots_[i] != kNone) i = (i + 1) & mask;
   slots_[i] = item;
+  slotHashes_[i] = hash;
   ++indexed_;
 }
 
 uint32_t IniFile::FindKey(std::string_view section, std::string_view key) const {
-  const uint32_t* slot = Slot(section, key);
+  const uint32_t* slot = Slot(section, key, KeyHash(SectionHash(section), key));
   return slot ? *slot : kNone;
 }
 
-uint32_t IniFile::FindSectionEnd(const std::string& section) const {
-  const std::string name = LowerCopy(section);
+uint32_t IniFile::FindSectionEnd(const std::string& section, const std::string& name) const {
   auto it = sectionEnd_.find(name);
   if (it != sectionEnd_.end()) return it->second;
   uint32_t last = kNone;
@@ -308,8 +334,10 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   std::string v = value;
   for (char& c : v)
     if (c == '\n' || c == '\r') c = ' ';
-  const uint32_t found = FindKey(section, key);
-  if (found != kNone) {
+  const uint64_t hash = KeyHash(SectionHash(section), key);
+  const uint32_t* slot = Slot(section, key, hash);
+  if (slot) {
+    const uint32_t found = *slot;
     Item& item = items_[found];
     if (item.owned == kNone) {
       // The key as the file writes it; read before the item owns its text.
@@ -321,7 +349,8 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
     }
     return;
   }
-  uint32_t end = FindSectionEnd(section);
+  const std::string lowerSection = LowerCopy(section);
+  uint32_t end = FindSectionEnd(section, lowerSection);
   Item line;
   line.kind = Kind::Key;
   line.owned = static_cast<uint32_t>(owned_.size());
@@ -337,8 +366,8 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   }
   line.header = items_[end].header;
   const uint32_t added = Append(line, end);
-  sectionEnd_[LowerCopy(section)] = added;
-  IndexKey(added);
+  sectionEnd_[lowerSection] = added;
+  IndexKey(added, hash);
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int64_t value) {
@@ -350,7 +379,7 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
-  uint32_t* slot = Slot(section, key);
+  uint32_t* slot = Slot(section, key, KeyHash(SectionHash(section), key));
   if (!slot) return;
   const uint32_t gone = *slot;
   items_[gone].kind = Kind::Deleted;
@@ -375,7 +404,8 @@ std::string IniFile::Text() const {
         out.append(KeyOf(item)).append("=").append(ValueOf(item)).append("\n");
         break;
       case Kind::Raw: {
-        // Each line as it was, without a '\r' before its line end.
+        // Each line as it was, without the '\r's before its line end (a save of the saved text
+        // then writes the same text).
         std::string_view run = Line(item);
         if (run.find('\r') == std::string_view::npos) {
           out.append(run);
@@ -385,7 +415,7 @@ std::string IniFile::Text() const {
         while (!run.empty()) {
           const size_t nl = run.find('\n');
           std::string_view line = run.substr(0, nl);
-          if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+          while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
           out.append(line).append("\n");
           if (nl == std::string_view::npos) break;
           run.remove_prefix(nl + 1);

@@ -92,11 +92,14 @@ class IniFile {
   bool Matches(const Item& item, std::string_view section, std::string_view key) const;
   uint32_t Append(Item item, uint32_t after);
   uint32_t FindKey(std::string_view section, std::string_view key) const;
-  uint32_t FindSectionEnd(const std::string& section) const;
-  // The hash index of the first key line of each section and key.
-  void IndexKey(uint32_t item);
-  uint32_t* Slot(std::string_view section, std::string_view key);
-  const uint32_t* Slot(std::string_view section, std::string_view key) const;
+  // The last header or key line of a section; `lower` is its name in lower case.
+  uint32_t FindSectionEnd(const std::string& section, const std::string& lower) const;
+  // The hash index of the first key line of each section and key; `hash` is the hash of the
+  // item's section and key.
+  void IndexKey(uint32_t item, uint64_t hash);
+  void Place(uint32_t item, uint64_t hash);
+  uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash);
+  const uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash) const;
 
   std::string path_;
   files::Error loadError_;
@@ -104,7 +107,8 @@ class IniFile {
   std::vector<Item> items_;
   std::vector<Owned> owned_;
   uint32_t head_ = kNone, tail_ = kNone;
-  std::vector<uint32_t> slots_;  // item indices; kNone empty, kNone - 1 a removed entry
+  std::vector<uint32_t> slots_;       // item indices; kNone empty, kNone - 1 a removed entry
+  std::vector<uint64_t> slotHashes_;  // the hash of each slot's section and key
   size_t indexed_ = 0;
   // Where each section (lower case) ends: its last header or key line; kept for the writes.
   mutable std::unordered_map<std::string, uint32_t> sectionEnd_;

@@ -240,6 +240,17 @@ TEST(IniFile, EditsFindTheFirstOfARepeatedKeyAndKeepEveryOtherLine) {
             "[ALPHA]\nz=4\nv=5\n; tail of alpha\n\n=no key\nno equals\n[Gamma]\ng=line break\n");
 }
 
+TEST(IniFile, CarriageReturnsBeforeALineEndGoAtTheFirstSaveAndTheNextSaveChangesNothing) {
+  IniFile ini("");
+  ini.LoadText("[A]\r\r\nk=v\r\r\r\n; note\r\r\nlast\r\r");
+  EXPECT_EQ(ini.Value("A", "k"), "v");
+  const std::string saved = ini.Text();
+  EXPECT_EQ(saved, "[A]\nk=v\n; note\nlast\n");
+  IniFile again("");
+  again.LoadText(saved);
+  EXPECT_EQ(again.Text(), saved);
+}
+
 TEST(Catalogue, HoldsBothLanguagesExactly) {
   EXPECT_EQ(static_cast<int>(Msg::Count_), 124);
   EXPECT_EQ(MessageText(Msg::PageMsg, Language::English), "Pege");
