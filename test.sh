@@ -2,7 +2,7 @@
 # Installs what is missing (Debian 12, as root), builds and runs every test.
 #
 # Stages (all of them by default, as CI runs it):
-#   1. release build with debug info, every test (ctest)
+#   1. release build with debug info, every test (ctest), the Debian package built and checked
 #   2. the whole test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   3. the port, exchange and simulator tests under ThreadSanitizer
 #   4. every fuzz target for a short bounded time (clang + libFuzzer)
@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev desktop-file-utils)
+  libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -33,6 +33,7 @@ BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$JOBS"
 ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --timeout 300
+scripts/check-package.sh "$BUILD"
 
 [ "${QZH_QUICK:-0}" = 1 ] && exit 0
 

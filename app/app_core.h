@@ -52,6 +52,8 @@ class AppCore {
   void CloseComm();
   // Replaces the module with one created elsewhere (tests).
   void SetComm(std::unique_ptr<TTirisC1Dlg> comm);
+  // Hands the module back without closing it (the handlers fuzzer keeps one for every input).
+  std::unique_ptr<TTirisC1Dlg> ReleaseComm() { return std::move(comm_); }
 
   // --- Log writers ---
   LogPane& Log() { return log_; }

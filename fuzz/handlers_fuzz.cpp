@@ -2,12 +2,17 @@
 // at once with an ACK (its code echoed, most of the time) of arbitrary length and content, or a
 // NACK. In sanitizer and fuzz builds a handler that indexes a response past its LEN aborts
 // (link/response.h), so this finds every read past the response.
-#include <unistd.h>
-
+//
+// Speed: one communication module serves every input (StartAfresh puts it back where a new one
+// starts), the configuration lives nowhere and sleeping moves the link's clock instead of
+// waiting. Built as the corpus replay (QZH_FUZZ_REPLAY), every input also runs on a module
+// created for it alone and the two logs must be the same, so a state that leaks from one input
+// into the next cannot go unnoticed.
 #include <QCoreApplication>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -28,30 +33,29 @@ namespace {
 // answer still runs on real time.
 uint32_t slept = 0;
 
+// The configuration folder, the settings file and the device trees are paths below a file,
+// which can never exist: every settings read finds nothing and every save fails at once, so no
+// input leaves a file that changes what the next one does, and no input spends its time on the
+// disk or in /sys.
+constexpr const char* kNowhere = "/dev/null/qzh-handlers-fuzz";
+const std::string kSettings = std::string(kNowhere) + "/fuzz.ini";
+
 struct World {
   QCoreApplication* app = nullptr;
   HandlerRegistry registry;
   std::vector<std::string> items;
+  std::unique_ptr<TTirisC1Dlg> comm;  // the module every input runs on
   World() {
     static int argc = 1;
     static char name[] = "handlers_fuzz";
     static char* argv[] = {name, nullptr};
     app = new QCoreApplication(argc, argv);
-    static const std::string dir = "/tmp/qzh-handlers-fuzz-" + std::to_string(::getpid());
-    ::setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
-    std::atexit([] {
-      std::error_code ignored;
-      std::filesystem::remove_all(dir, ignored);
-    });
-    // Every input creates a communication module, which lists the ports; the machine's serial
-    // devices have nothing to do with the handlers, and walking /sys for them took most of the
-    // time of an input. An empty folder stands for both roots.
-    static const std::string noDevices = dir + "/no-devices";
-    std::filesystem::create_directories(noDevices);
-    port_registry::SetScanRoots(noDevices, noDevices);
+    ::setenv("XDG_CONFIG_HOME", kNowhere, 1);
+    port_registry::SetScanRoots(kNowhere, kNowhere);
     MillisecondTimer::SetClock([] { return MillisecondTimer::SystemMs() + slept; });
     RegisterAllHandlers(registry);
     items = registry.Items();
+    comm = std::make_unique<TTirisC1Dlg>(kSettings, nullptr);
   }
 };
 
@@ -64,28 +68,10 @@ struct Answerer {
   bool More() const { return pos < size; }
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static World world;
-  if (size < 2 || world.items.empty()) return 0;
-  const std::string item = world.items[data[0] % world.items.size()];
-  Answerer answers{data + 2, size - 2};
-
-  MemoryLogPane log;
-  ScriptedPrompts prompts;
-  prompts.SetConfirm(data[1] & 1);
-  prompts.SetProgressCancelAfter(3);
-  AppCore app(log, prompts, std::string(::getenv("XDG_CONFIG_HOME")) + "/fuzz.ini");
-  app.SetSleeper([](uint32_t ms) {
-    slept += ms;
-    TTirisC1Dlg::ProcessPendingEvents();
-  });
-  app.ReaderLevel = 1 + (data[1] >> 1) % 3;
-  TTirisC1Dlg& comm = app.CreateComm();
-  int commands = 0;
-  MemoryLink& link = comm.UseLink(std::make_unique<MemoryLink>());
-  link.OnWrite = [&](std::span<const uint8_t> bytes) {
+// Answers every command the module is sent from the input's bytes.
+void AnswerFrom(MemoryLink& link, const uint8_t* data, size_t size) {
+  link.OnWrite = [&link, answers = Answerer{data, size},
+                  commands = 0](std::span<const uint8_t> bytes) mutable {
     const uint8_t code = bytes.size() > 4 ? bytes[4] : 0;
     std::vector<uint8_t> payload;
     // Out of answers: "No response from tag", so the handler ends quickly.
@@ -100,6 +86,49 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     while (payload.size() < len) payload.push_back(answers.Next());
     link.Deliver(frame::BuildResponseFrame(frame::TypeAck, payload));
   };
+}
+
+// Runs one input's handler on `comm` (made afresh, or new) and returns its log.
+std::vector<std::string> RunInput(World& world, std::unique_ptr<TTirisC1Dlg>& comm,
+                                  const uint8_t* data, size_t size) {
+  const std::string& item = world.items[data[0] % world.items.size()];
+  MemoryLogPane log;
+  ScriptedPrompts prompts;
+  prompts.SetConfirm(data[1] & 1);
+  prompts.SetProgressCancelAfter(3);
+  AppCore app(log, prompts, kSettings);
+  app.SetSleeper([](uint32_t ms) {
+    slept += ms;
+    TTirisC1Dlg::ProcessPendingEvents();
+  });
+  app.ReaderLevel = 1 + (data[1] >> 1) % 3;
+  comm->SetLogPane(&log);
+  AnswerFrom(comm->UseLink(std::make_unique<MemoryLink>()), data + 2, size - 2);
+  app.SetComm(std::move(comm));
   world.registry.Run(app, item);
+  comm = app.ReleaseComm();
+  if (comm) comm->SetLogPane(nullptr);
+  return log.Lines();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static World world;
+  if (size < 2 || world.items.empty()) return 0;
+  if (!world.comm) world.comm = std::make_unique<TTirisC1Dlg>(kSettings, nullptr);
+  world.comm->StartAfresh();
+  const auto lines = RunInput(world, world.comm, data, size);
+#ifdef QZH_FUZZ_REPLAY
+  auto own = std::make_unique<TTirisC1Dlg>(kSettings, nullptr);
+  if (RunInput(world, own, data, size) != lines) {
+    std::fprintf(stderr,
+                 "an input's log differs on a module of its own: state leaked from an "
+                 "earlier input into the shared module\n");
+    std::abort();
+  }
+#else
+  (void)lines;
+#endif
   return 0;
 }

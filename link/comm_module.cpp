@@ -55,6 +55,20 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   portList_ = port_registry::ListNames();
 }
 
+void TTirisC1Dlg::StartAfresh() {
+  rx_.Reset();
+  rx_.LogRxFrames = true;  // the receiver's defaults
+  rx_.LogRawBytes = false;
+  logTxFrames_ = true;
+  AnimalIdDisplay = false;
+  waitDepth_ = 0;
+  refusedWrite_ = writeFailed_ = portLost_ = false;
+  lastWaitMs_ = 0;
+  LoadLinkSettings();
+  tally_ = TagTally(extras_.MAX_REC_NO);
+  tally_.ClearTally();
+}
+
 TTirisC1Dlg::~TTirisC1Dlg() {
   commX1_.Close();
   if (otherLink_) otherLink_->Close();

@@ -75,6 +75,11 @@ class TTirisC1Dlg : public QObject {
 
   ResponseState State() const { return rx_.State(); }
 
+  // Back to the state of a newly created module (receiver, tally, log flags, wait flags, the link
+  // settings of ComDebug), keeping the link in use and the port list. The handlers fuzzer runs
+  // every input on one module, for speed, and needs each to start where a new module would.
+  void StartAfresh();
+
   // ComDebug section.
   void LoadLinkSettings();
   void SaveLinkSettings();
