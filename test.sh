@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
   libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang libclang-rt-14-dev
-  libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian)
+  libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian python3-jsonschema)
 missing=()
 for p in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -4,6 +4,7 @@
 
 #include "core/ini_file.h"
 #include "link/hex.h"
+#include "prompts/prompts.h"
 
 AppCore::AppCore(LogPane& log, Prompts& prompts, std::string settingsPath)
     : log_(log), prompts_(prompts), settingsPath_(std::move(settingsPath)) {}
@@ -21,8 +22,7 @@ bool AppCore::SaveSettings() {
 }
 
 TTirisC1Dlg& AppCore::CreateComm() {
-  comm_ = std::make_unique<TTirisC1Dlg>(settingsPath_, &log_);
-  comm_->AnimalIdDisplay = animalId_;
+  SetComm(std::make_unique<TTirisC1Dlg>(settingsPath_, &log_));
   return *comm_;
 }
 
@@ -39,7 +39,11 @@ void AppCore::CloseComm() {
 
 void AppCore::SetComm(std::unique_ptr<TTirisC1Dlg> comm) {
   comm_ = std::move(comm);
-  if (comm_) comm_->AnimalIdDisplay = animalId_;
+  if (!comm_) return;
+  comm_->AnimalIdDisplay = animalId_;
+  comm_->OnFault = [this](LinkFault fault, const std::string& line) {
+    outcome_.Fault(fault, line);
+  };
 }
 
 void AppCore::AddLog(const std::string& line) {
@@ -49,12 +53,37 @@ void AppCore::AddLog(const std::string& line) {
 std::string AppCore::LogResult(bool ok, const std::string& name) {
   const std::string text = (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + name + " " +
                            LoadMessage(Msg::commandMsg);
-  AddLog(text);
+  LogResultLine(ok, text);
   return text;
 }
 
 void AppCore::LogOkNg(bool ok, const std::string& text) {
-  AddLog((ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + text);
+  LogResultLine(ok, (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + text);
+}
+
+void AppCore::LogResultLine(bool ok, const std::string& line) {
+  AddLog(line);
+  outcome_.Result(ok, line);
+}
+
+void AppCore::LogFailure(const std::string& line) {
+  AddLog(line);
+  outcome_.Result(false, line);
+}
+
+void AppCore::LogInputError(const std::string& line) {
+  AddLog(line);
+  outcome_.InputError(line);
+}
+
+void AppCore::ReportStatus(const std::string& dialog, const std::string& panel,
+                           const std::string& text, std::optional<bool> ok) {
+  outcome_.Status(dialog, panel, text, ok);
+}
+
+void AppCore::ReportMessage(const std::string& text, const std::string& caption, bool ok) {
+  outcome_.Result(ok, text);
+  prompts_.Message(text, caption);
 }
 
 void AppCore::LogTagType(uint8_t typeByte) {

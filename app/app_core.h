@@ -11,6 +11,7 @@
 #include <string>
 #include <typeindex>
 
+#include "app/outcome.h"
 #include "core/log_pane.h"
 #include "core/messages.h"
 #include "core/settings.h"
@@ -65,6 +66,23 @@ class AppCore {
   void LogTagType(TagType type) { LogTagType(static_cast<uint8_t>(type)); }
   // "OK: " + text or "NG: " + text.
   void LogOkNg(bool ok, const std::string& text);
+  // Result lines of the other forms, written exactly as given: "OK : Set Buzzer",
+  // "ブザー用テストコマンド : NG", "NG : GeneralReadPageCmd".
+  void LogResultLine(bool ok, const std::string& line);
+  // A failure line that is no OK/NG line ("Error: Write", a short answer's format error).
+  void LogFailure(const std::string& line);
+  // A line refusing what was entered ("Input Error!! [NO Hex Data]", "Invalid value").
+  void LogInputError(const std::string& line);
+
+  // --- Outcome of the running handler (app/outcome.h) ---
+  OutcomeRecorder& Outcome() { return outcome_; }
+  // A status panel of a dialog shows `text`; ok when the text is a result.
+  void ReportStatus(const std::string& dialog, const std::string& panel, const std::string& text,
+                    std::optional<bool> ok);
+  // A message box that reports a result: shown, and recorded as an OK or NG result.
+  void ReportMessage(const std::string& text, const std::string& caption, bool ok);
+  // While the returned object lives the handler probes: its failures are answers (outcome.h).
+  [[nodiscard]] OutcomeRecorder::Probe Probing() { return OutcomeRecorder::Probe(outcome_); }
 
   // --- Reader ---
   int ReaderLevel = 0;
@@ -110,6 +128,7 @@ class AppCore {
   Prompts& prompts_;
   std::string settingsPath_;
   std::unique_ptr<TTirisC1Dlg> comm_;
+  OutcomeRecorder outcome_;
   std::map<std::type_index, std::any> memories_;
   bool animalId_ = false;
   bool busy_ = false;

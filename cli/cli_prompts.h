@@ -4,8 +4,10 @@
 // when it opens, before the handler can send anything for it; dialogs that stay open (the ID
 // write dialogs, the tag viewer, the command test dialog) get N presses of their default action
 // and are then closed with their own close button, as a user would; confirmations and message
-// boxes are echoed on standard error.
-#include <cstdio>
+// boxes are echoed on standard error (and as events with --json). When the run must stop (a
+// signal, a vanished port) every dialog ends the way a user would end it: a dialog that stays
+// open is closed with its own close button, a modal one cancelled, a progress dialog cancelled.
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -30,8 +32,14 @@ class CliPrompts : public ScriptedPrompts {
   void Configure(const PromptScript& script);
   // A pass whose effects must not count: file-save dialogs are cancelled.
   void SetDry(bool dry) { dry_ = dry; }
-  // Where confirmations and message boxes are echoed (nullptr: nowhere).
-  void SetEcho(std::FILE* echo) { echo_ = echo; }
+  // Whether confirmations and message boxes are echoed (cli/output.h).
+  void SetEcho(bool echo) { echo_ = echo; }
+  // The run must stop when this holds (cli/session.h).
+  void SetStop(std::function<bool()> stop) { stop_ = std::move(stop); }
+  // The dialog closed by a stop, if one was (its form as it was then).
+  bool StoppedADialog() const { return stoppedDialog_; }
+  // Interactive forms as they were when they closed, in order (what the fields held then).
+  const std::vector<PromptForm>& ClosedForms() const { return closed_; }
 
   // A confirmation was asked although the script gave neither --yes nor --no (answered No).
   bool UnansweredConfirmation() const { return unansweredConfirm_; }
@@ -52,13 +60,25 @@ class CliPrompts : public ScriptedPrompts {
   void Message(const std::string& text, const std::string& caption) override;
   std::optional<std::string> SaveFileName(const std::string& initial,
                                           const std::string& filter) override;
+  std::unique_ptr<ProgressDialog> CreateProgress() override;
+
+  // Press names the script gives that name no action of these forms; empty when all do.
+  static std::vector<std::string> UnknownPresses(const std::vector<std::string>& presses,
+                                                 const std::vector<PromptForm>& forms);
 
  private:
   void Opening(const PromptForm& form);
+  bool Stopping() const { return stop_ && stop_(); }
+  // The action a user closes the dialog with: its visible close button, else its Cancel.
+  static std::string CloseAction(const PromptForm& form);
+  void Closed(const PromptForm& form);
   PromptScript script_;
   std::set<const PromptForm*> open_;
   bool dry_ = false;
-  std::FILE* echo_ = nullptr;
+  bool echo_ = false;
+  std::function<bool()> stop_;
+  bool stoppedDialog_ = false;
+  std::vector<PromptForm> closed_;
   bool cancelPending_ = false;
   bool cancelled_ = false;
   bool unansweredConfirm_ = false;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/app_core.h"
+#include "cli/session.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
@@ -23,6 +24,15 @@ constexpr int kCommandLimit = 300;
 constexpr size_t kAnswerBytes = 64;
 
 }  // namespace
+
+DryRunContext DryContextOf(Session& s, int level) {
+  DryRunContext c;
+  c.settingsPath = s.Settings().ScratchCopy();
+  c.settings = s.App().Settings;
+  c.readerLevel = level;
+  c.animalId = s.Options().animalId;
+  return c;
+}
 
 DryRunResult RunDry(const Handler& handler, const std::string& item, const DryRunContext& context,
                     const PromptScript& script, uint8_t fill) {

@@ -35,6 +35,12 @@ struct DryRunResult {
   std::optional<std::string> error;        // anything else the handler threw
 };
 
+class Session;
+
+// The context of the run's session: its remembered values in its scratch settings copy, at a
+// reader level.
+DryRunContext DryContextOf(Session& session, int level);
+
 // One pass with answers filled with `fill`.
 DryRunResult RunDry(const Handler& handler, const std::string& item, const DryRunContext& context,
                     const PromptScript& script, uint8_t fill);

@@ -64,23 +64,33 @@ bool Reachable(const MenuModel& m, const std::string& name) {
   return Visible(m, name) || (*m.Get(name).def->shortcut && m.ShortcutLive(name));
 }
 
+bool ReachableAt(const std::string& name, int fHDXP, int level, bool animalBox) {
+  MenuModel m;
+  ApplyCreationRules(m, fHDXP);
+  SetCommandMenusEnabled(m, true);
+  ApplyReaderLevel(m, level);
+  if (animalBox) ApplyAnimalIdBox(m, true, fHDXP);
+  for (const auto& s : m.All())
+    if (s.def->kind == MenuKind::Item) m.SetHandlerPresent(s.def->name, true);
+  return Reachable(m, name);
+}
+
 // How the window offers an item, at each reader level.
 std::string Availability(const std::string& name, int fHDXP) {
-  auto reachableAt = [&](int level, bool animalBox) {
-    MenuModel m;
-    ApplyCreationRules(m, fHDXP);
-    SetCommandMenusEnabled(m, true);
-    ApplyReaderLevel(m, level);
-    if (animalBox) ApplyAnimalIdBox(m, true, fHDXP);
-    for (const auto& s : m.All())
-      if (s.def->kind == MenuKind::Item) m.SetHandlerPresent(s.def->name, true);
-    return Reachable(m, name);
-  };
-  if (reachableAt(1, false)) return "";
-  if (reachableAt(2, false)) return "reader level 2+";
-  if (reachableAt(3, false)) return "reader level 3";
-  if (reachableAt(3, true)) return "animal-ID mode";
+  if (ReachableAt(name, fHDXP, 1, false)) return "";
+  if (ReachableAt(name, fHDXP, 2, false)) return "reader level 2+";
+  if (ReachableAt(name, fHDXP, 3, false)) return "reader level 3";
+  if (ReachableAt(name, fHDXP, 3, true)) return "animal-ID mode";
   return "hidden";
+}
+
+// The lowest reader level at which the window offers the item, with or without the "Animal ID"
+// box; 0 when it offers it at every level or at none.
+int MinimumLevel(const std::string& name, int fHDXP) {
+  for (int level = 1; level <= 3; ++level)
+    if (ReachableAt(name, fHDXP, level, false) || ReachableAt(name, fHDXP, level, true))
+      return level == 1 ? 0 : level;
+  return 0;
 }
 
 }  // namespace
@@ -147,6 +157,7 @@ ItemCatalog::ItemCatalog(const HandlerRegistry& registry, int fHDXP) {
       p = parent->parent;
     }
     it.availability = Availability(d.name, fHDXP);
+    it.minLevel = MinimumLevel(d.name, fHDXP);
     placed[d.name] = true;
     items_.push_back(std::move(it));
   }

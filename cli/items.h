@@ -17,6 +17,9 @@ struct RunnableItem {
   // How the window offers it: "" (a menu item), "hidden", "reader level 2+", "reader level 3",
   // "animal-ID mode".
   std::string availability;
+  // The reader level the window needs before it offers the item (0: any; hidden items, which
+  // the window offers at no level, are runnable at every level).
+  int minLevel = 0;
   std::string Path() const;  // "FDX Tag > SIC7888 > GetUID"
 };
 

@@ -1,15 +1,18 @@
 #include "cli/session.h"
-#include "cli/arg_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
+#include "cli/interrupt.h"
+#include "cli/output.h"
 #include "core/app_paths.h"
 #include "core/files.h"
 #include "core/ini_file.h"
@@ -17,83 +20,105 @@
 #include "core/messages.h"
 #include "core/settings.h"
 #include "link/com_port.h"
+#include "link/millisecond_timer.h"
 
-const char* const kCommonOptionsHelp =
-    "  --port COMn|PATH   port to open (default: the one of the settings file)\n"
-    "  --baud N           speed in bit/s (default: the one of the settings file)\n"
-    "  --lang en|ja       language of the log lines (default: the settings file's)\n"
-    "  --animal-id        decorate ID lines with country and national ID\n"
-    "  --verbose          show the module's identification lines on standard error\n"
-    "  --save             write the remembered values back to the settings file at the end\n"
-    "                     (without it the settings file is read, never written)\n"
-    "  --help             this text\n";
-
-void StdoutLogPane::Append(const std::string& line) {
-  std::FILE* out = sink_ == Sink::Stdout ? stdout : sink_ == Sink::Stderr ? stderr : nullptr;
-  if (out) {
-    std::fwrite(line.data(), 1, line.size(), out);
-    std::fputc('\n', out);
-    std::fflush(out);
-  }
-  ++count_;
-  recent_.push_back(line);
+const std::vector<OptionDef>& CommonOptionDefs() {
+  static const std::vector<OptionDef> defs = {
+      {"--port", nullptr, "COMn|PATH", ValueKind::Text, 0, 0,
+       "port to open (default: the one of the settings file)"},
+      {"--baud", nullptr, "N", ValueKind::Text, 0, 0,
+       "speed in bit/s, one of the port's standard speeds (default: the one of the settings "
+       "file)"},
+      {"--lang", nullptr, "en|ja", ValueKind::Text, 0, 0,
+       "language of the log lines and of the remembered values (default: the settings file's)"},
+      {"--animal-id", nullptr, nullptr, ValueKind::Flag, 0, 0,
+       "decorate ID lines with country and national ID"},
+      {"--verbose", "-v", nullptr, ValueKind::Flag, 0, 0,
+       "show the module's identification lines on standard error"},
+      {"--save", nullptr, nullptr, ValueKind::Flag, 0, 0,
+       "write the remembered values back to the settings file at the end (without it the "
+       "settings file is read, never written)"},
+      {"--json", nullptr, nullptr, ValueKind::Flag, 0, 0,
+       "JSON Lines on standard output instead of the lines: one object per event and a final "
+       "summary (docs/qzh900ctl.schema.json)"},
+      {"--help", "-h", nullptr, ValueKind::Flag, 0, 0, "this text"},
+  };
+  return defs;
 }
 
-std::optional<bool> ResultOfLines(const std::vector<std::string>& lines) {
-  for (auto it = lines.rbegin(); it != lines.rend(); ++it) {
-    const std::string& l = *it;
-    if (l.size() < 3) continue;
-    const std::string head = l.substr(0, 2);
-    if (head != "OK" && head != "NG") continue;
-    if (l[2] == ':' || (l[2] == ' ' && l.size() > 3 && l[3] == ':')) return head == "OK";
+void StdoutLogPane::Append(const std::string& line) {
+  if (sink_ == Sink::Stdout) {
+    Output::Get().LogLine(line);
+  } else if (sink_ == Sink::Stderr) {
+    std::fwrite(line.data(), 1, line.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
   }
-  return std::nullopt;
+  ++count_;
 }
 
 CommonOptions ParseCommonOptions(std::vector<std::string>& args) {
   CommonOptions o;
   std::vector<std::string> rest;
-  for (ArgReader arg(args); arg.Next();) {
-    const std::string& a = arg.Arg();
-    auto value = [&] { return arg.Value(); };
-    auto is = [&](const char* n) { return arg.Is(n); };
-    if (is("--port")) {
+  const std::vector<OptionDef>& defs = CommonOptionDefs();
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    const OptionDef* d = FindOption(defs, a);
+    if (!d) {
+      rest.push_back(a);
+      continue;
+    }
+    const size_t eq = a.rfind("--", 0) == 0 ? a.find('=') : std::string::npos;
+    auto value = [&] {
+      if (eq != std::string::npos) return a.substr(eq + 1);
+      if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+      return args[++i];
+    };
+    if (!d->value && eq != std::string::npos)
+      throw UsageError(std::string(d->name) + " takes no value");
+    const std::string name = d->name;
+    if (name == "--port") {
       o.port = value();
       if (o.port.empty()) throw UsageError("--port needs a port name");
-    } else if (is("--baud")) {
+    } else if (name == "--baud") {
       const std::string v = value();
-      auto n = ParseInteger(v);
+      const bool digits = !v.empty() && v.find_first_not_of("0123456789") == std::string::npos;
+      const auto n = digits && v.size() <= 7 ? ParseInteger(v) : std::nullopt;
       if (!n || BaudRateValue(StrToBaudRate(std::to_string(*n))) != *n)
         throw UsageError("unsupported speed: " + v);
       o.baud = static_cast<int>(*n);
-    } else if (is("--lang")) {
+    } else if (name == "--lang") {
       o.lang = value();
       if (o.lang != "en" && o.lang != "ja") throw UsageError("--lang takes en or ja");
-    } else if (a == "--animal-id") {
+    } else if (name == "--animal-id") {
       o.animalId = true;
-    } else if (a == "--verbose" || a == "-v") {
+    } else if (name == "--verbose") {
       o.verbose = true;
-    } else if (a == "--save") {
+    } else if (name == "--save") {
       o.save = true;
-    } else if (a == "--help" || a == "-h") {
+    } else if (name == "--json") {
+      o.json = true;
+    } else if (name == "--help") {
       o.help = true;
-    } else {
-      rest.push_back(a);
     }
   }
   args = rest;
   return o;
 }
 
-int64_t ParseNumberOption(const std::string& option, const std::string& text, int64_t min,
-                          int64_t max) {
-  const std::optional<int64_t> n = ParseInteger(text);
-  if (!n || text.empty() || text.find_first_of(" \t") != std::string::npos)
-    throw UsageError(option + " takes a number: \"" + text + "\"");
-  if (*n < min || *n > max)
-    throw UsageError(option + " " + text + " is out of range " + std::to_string(min) + ".." +
-                     std::to_string(max));
-  return *n;
+bool PumpUnless(uint32_t ms, const std::function<bool()>& stop) {
+  MillisecondTimer clock;
+  clock.start();
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  while (!clock.expired(ms)) {
+    if (stop()) return false;
+    if (!deadline.isActive()) deadline.start(static_cast<int>(ms - clock.elapsed()) + 1);
+    // Woken by the port, the deadline and the signal pipe (cli/interrupt.h).
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  return !stop();
 }
 
 // --- Settings sandbox ---
@@ -122,21 +147,22 @@ SettingsSandbox::SettingsSandbox(std::string realPath) : real_(std::move(realPat
   if (!::mkdtemp(dir.data())) throw UsageError("cannot create a temporary folder in " + TempRoot());
   dir_ = dir;
   work_ = dir_ + "/" + app_paths::kExeBase + ".ini";
+  scratch_ = dir_ + "/scratch.ini";
+  // The files before the folder: a second Ctrl+C removes them in this order.
+  for (const std::string& p : {work_, scratch_, dir_}) interrupt::RegisterTemporary(p);
   realError_ = CopyIfExists(real_, work_);
 }
 
 SettingsSandbox::~SettingsSandbox() {
-  ::unlink(work_.c_str());
-  for (const std::string& s : scratch_) ::unlink(s.c_str());
+  for (const std::string& p : {work_, scratch_}) ::unlink(p.c_str());
   ::rmdir(dir_.c_str());
+  for (const std::string& p : {work_, scratch_, dir_}) interrupt::ForgetTemporary(p);
 }
 
 std::string SettingsSandbox::ScratchCopy() {
-  const std::string path = dir_ + "/scratch" + std::to_string(scratch_.size()) + ".ini";
-  ::unlink(path.c_str());
-  CopyIfExists(work_, path);
-  scratch_.push_back(path);
-  return path;
+  ::unlink(scratch_.c_str());
+  CopyIfExists(work_, scratch_);
+  return scratch_;
 }
 
 bool SettingsSandbox::SaveBack(std::string* error) {
@@ -180,25 +206,28 @@ Language FileLanguageOf(const std::string& settingsPath) {
                                                                                : Language::English;
 }
 
+Language RunLanguage(const CommonOptions& o) {
+  if (o.lang == "ja") return Language::Japanese;
+  if (o.lang == "en") return Language::English;
+  return FileLanguageOf(app_paths::SettingsPath());
+}
+
 }  // namespace
 
 Session::Session(const CommonOptions& options)
     : options_(options),
-      fileLanguage_(FileLanguageOf(app_paths::SettingsPath())),
+      language_(RunLanguage(options)),
       sandbox_(app_paths::SettingsPath()),
       app_(log_, prompts_, sandbox_.WorkPath()) {
   if (sandbox_.RealFileError())
     std::fprintf(stderr,
                  "qzh900ctl: the settings file %s cannot be read (%s); working on defaults\n",
                  sandbox_.RealPath().c_str(), sandbox_.RealFileError().Text().c_str());
-  // The remembered values are read in the file's language (it names the write-data keys).
-  SetMessageLanguage(fileLanguage_);
+  // The window of the run's language: its texts, and the remembered values under its key names
+  // (the write-data bytes are keyed by a text of the language).
+  SetMessageLanguage(language_);
   app_.LoadSettings();
-  const Language display = options.lang == "ja"   ? Language::Japanese
-                           : options.lang == "en" ? Language::English
-                                                  : fileLanguage_;
-  SetMessageLanguage(display);
-  if (display == Language::English && QCoreApplication::instance()) {
+  if (language_ == Language::English && QCoreApplication::instance()) {
     englishModule_ = QByteArray::fromStdString(language::EmbeddedEnglishModule());
     auto t = std::make_unique<QTranslator>();
     if (!englishModule_.isEmpty() &&
@@ -207,6 +236,10 @@ Session::Session(const CommonOptions& options)
         QCoreApplication::installTranslator(t.get()))
       translator_ = std::move(t);
   }
+  app_.Outcome().OnEvent = [this](const OutcomeEvent& e) {
+    if (log_.CurrentSink() != StdoutLogPane::Sink::None) Output::Get().Outcome(e);
+  };
+  prompts_.SetStop([this] { return StopRequested(); });
   app_.CreateComm();
   app_.SetAnimalIdDisplay(options.animalId);
   if (!options.port.empty()) app_.Comm()->CommX1().SetPort(options.port);
@@ -229,26 +262,48 @@ const std::string& Session::PortName() {
   return app_.Comm()->CommX1().Port();
 }
 
+void Session::CheckPort() {
+  if (PortLost()) throw UsageError("the port " + PortName() + " has vanished");
+}
+
+bool Session::StopRequested() {
+  return interrupt::Requested() || PortLost();
+}
+
 void Session::Identify() {
+  const size_t mark = app_.Outcome().Events().size();
   log_.SetSink(options_.verbose ? StdoutLogPane::Sink::Stderr : StdoutLogPane::Sink::None);
   const bool ok = app_.IdentifyReader();
   app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + PortName());
   log_.SetSink(StdoutLogPane::Sink::Stdout);
-  if (PortLost()) throw UsageError("the port " + PortName() + " has vanished");
-  if (!ok) throw UsageError("no answer from the module on " + PortName());
+  // Why it failed, from the exchange's own report: a refusal names its reason.
+  std::string refusal;
+  bool timedOut = false;
+  for (size_t i = mark; i < app_.Outcome().Events().size(); ++i) {
+    const OutcomeEvent& e = app_.Outcome().Events()[i];
+    if (e.kind != OutcomeKind::Fault) continue;
+    if (e.fault == LinkFault::Nack && refusal.empty()) refusal = e.text.empty() ? "NACK" : e.text;
+    if (e.fault == LinkFault::TimedOut) timedOut = true;
+  }
+  app_.Outcome().Truncate(mark);
+  CheckPort();
+  if (ok) return;
+  if (!refusal.empty())
+    throw UsageError("the module on " + PortName() + " refuses the identification (" + refusal +
+                     ")");
+  if (timedOut) throw UsageError("no answer from the module on " + PortName());
+  throw UsageError("the module on " + PortName() + " could not be identified");
 }
 
 bool Session::Finish() {
   if (!options_.save) return true;
-  // What the window does at shut-down, into the copy, then the copy over the real file.
-  const Language display = MessageLanguage();
-  SetMessageLanguage(fileLanguage_);
+  // What the window of the run's language does at shut-down, into the copy, then the copy over
+  // the real file.
   const bool stored = app_.SaveSettings();
-  SetMessageLanguage(display);
   std::string error;
   if (!stored) error = "the settings could not be written";
   if (stored && sandbox_.SaveBack(&error)) return true;
-  std::fprintf(stderr, "qzh900ctl: --save: %s\n", error.c_str());
+  Output::Get().Error("--save: " + error);
   return false;
 }
 

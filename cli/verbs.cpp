@@ -1,162 +1,263 @@
 // The verb table with every verb's help, and the entry that dispatches to the verbs.
+#include "cli/verbs.h"
+
 #include <cstdio>
 #include <cstring>
 
-#include "cli/verbs.h"
+#include "cli/interrupt.h"
+#include "cli/output.h"
 #include "version.h"
+
+const char* const kVerdictRule =
+    "Exit status, the verdict of the run: 0 when every result it reported was OK; 1 when a step\n"
+    "failed (an NG result line in any of its forms, a NACK or time-out, an input error, an NG\n"
+    "status panel or failure counter of a dialog), was cancelled, or the run was interrupted\n"
+    "(Ctrl+C, SIGTERM); 2 on usage and port errors, with a one-line reason on standard error.\n";
+
+const std::vector<OptionDef> kNoOptions = {};
+
+const std::vector<OptionDef> kRunOptions = {
+    {"--answer", "-a", "KEY=VALUE", ValueKind::Text, 0, 0,
+     "fill a dialog field: KEY is the control name (IntEd1, EdData0, CBLock, RGHexDecimal, "
+     "PageControl1 for the tab in front), prefixed with the dialog class where a handler shows "
+     "several dialogs with that name (TInp3Data1Dlg.IntEd2=4). Numbers are typed into the field "
+     "(hex fields take hex digits), choices and radio groups take the item text or its index, "
+     "check boxes 1/0. A field without an answer keeps the value the dialog shows (the "
+     "remembered one), as pressing OK at once would."},
+    {"--yes", "-y", nullptr, ValueKind::Flag, 0, 0,
+     "answer the confirmations (\"Can not rewrite data but is good?\") with Yes; a handler that "
+     "asks one refuses to run without --yes or --no"},
+    {"--no", "-n", nullptr, ValueKind::Flag, 0, 0, "answer the confirmations with No"},
+    {"--cancel", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "answer the first dialog with Cancel: the port is not opened and nothing is sent"},
+    {"--repeat", nullptr, "N", ValueKind::Decimal, 0, 100000,
+     "dialogs that stay open (ID write, tag data, command test): press their default button N "
+     "times ({range}, default 1), then close them"},
+    {"--press", nullptr, "ACTION", ValueKind::Text, 0, 0,
+     "press that button of a dialog that stays open instead (repeatable, in order: --press "
+     "ScanSBt --press ApplySBt); close it yourself. An ACTION no dialog of the item has is a "
+     "usage error"},
+    {"--file", nullptr, "PATH", ValueKind::Text, 0, 0,
+     "the file name answered by file-save dialogs"},
+    {"--ctrl", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "the Control key is held (Ctrl-click behaviours)"},
+    {"--any-level", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "run an item the window offers only at a higher reader level than the module's (without "
+     "it such an item is refused, naming the level it needs)"},
+};
+
+const std::vector<OptionDef> kListOptions = {};
+
+const std::vector<OptionDef> kDumpOptions = {
+    {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
+     "append the export to FILE (\".csv\" is put on the name), as \"Save\"; with --save the "
+     "viewer's SaveFileName becomes FILE"},
+    {"--type", nullptr, "T", ValueKind::Text, 0, 0,
+     "auto (default), multipage, sic279, sic7888 or em4305 (the viewer's fixed tag type)"},
+    {"--fast", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "read TI pages and SIC7888 blocks with one command (reader level 2+); default: the "
+     "viewer's setting, which --save stores"},
+    {"--no-fast", nullptr, nullptr, ValueKind::Flag, 0, 0, "one command per page or block"},
+};
+
+const std::vector<OptionDef> kProgramOptions = {
+    {"--chip", nullptr, "C", ValueKind::Text, 0, 0, "sic279, sic7888, em4305 or hdxplus"},
+    {"--country", nullptr, "N", ValueKind::Decimal, 0, 999,
+     "ISO 11784 animal codes: the country code, {range}"},
+    {"--national", nullptr, "N", ValueKind::Decimal, 0, 274877906943,
+     "the first national ID, {range}"},
+    {"--industrial", nullptr, "N", ValueKind::Number, 0, 9223372036854775807,
+     "industrial codes instead: the first number, {range} (0x.. for hexadecimal)"},
+    {"--increment", nullptr, "N", ValueKind::Decimal, 1, 1000000,
+     "added after every verified tag, {range} (default 1)"},
+    {"--count", nullptr, "N", ValueKind::Decimal, 1, 1000000,
+     "stop after N verified tags, {range} (default: until interrupted)"},
+    {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
+     "the results CSV, appended to: time, port, chip, code written, code read back, OK/NG, UID "
+     "or traceability data"},
+    {"--resume", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "go on after the last verified code of the results CSV"},
+    {"--poll", nullptr, "MS", ValueKind::Decimal, 20, 5000,
+     "interval of the presence polling, {range} ms (default 200)"},
+    {"--on-fail", nullptr, "wait|stop", ValueKind::Text, 0, 0,
+     "after a failed write or verification: wait for the next tag and write the same code to "
+     "it (default), or stop"},
+    {"--lock", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "lock every code for good (sic279 and hdxplus; needs --yes)"},
+    {"--yes", "-y", nullptr, ValueKind::Flag, 0, 0, "confirm --lock"},
+};
+
+// The positional of listen, as a definition: its range and parsing are the parser's.
+const std::vector<OptionDef> kListenOptions = {
+    {"SECONDS", nullptr, nullptr, ValueKind::Seconds, 0, 86400,
+     "how long to read, {range} s, a decimal number with an optional fraction (0.5)"},
+};
 
 namespace {
 
-const char* const kRunDetails =
+const char* const kRunIntro =
     "Runs the handler of one menu item headless, exactly as the window would, and prints the\n"
     "log lines the log pane would show. ITEM is the component name (SIC7888READBLOCK1) or the\n"
     "caption (\"ReadBlock...\"; captions shared by several menus take the menus in front:\n"
-    "\"SIC7888>IDWrite\"). \"qzh900ctl list ITEM\" shows the dialogs, fields and initial values.\n"
-    "\n"
-    "  --answer KEY=VALUE, -a KEY=VALUE\n"
-    "                     fill a dialog field: KEY is the control name (IntEd1, EdData0, CBLock,\n"
-    "                     RGHexDecimal, PageControl1 for the tab in front), prefixed with the\n"
-    "                     dialog class where a handler shows several dialogs with that name\n"
-    "                     (TInp3Data1Dlg.IntEd2=4). Numbers are typed into the field (hex fields\n"
-    "                     take hex digits), choices and radio groups take the item text or its\n"
-    "                     index, check boxes 1/0. A field without an answer keeps the value the\n"
-    "                     dialog shows (the remembered one), as pressing OK at once would.\n"
-    "  --yes, --no        answer the confirmations (\"Can not rewrite data but is good?\"); a\n"
-    "                     handler that asks one refuses to run without either\n"
-    "  --cancel           answer the first dialog with Cancel (nothing is sent)\n"
-    "  --repeat N         dialogs that stay open (ID write, tag data, command test): press their\n"
-    "                     default button N times (default 1), then close them\n"
-    "  --press ACTION     press that button of a dialog that stays open instead (repeatable, in\n"
-    "                     order: --press ScanSBt --press ApplySBt); close it yourself\n"
-    "  --file PATH        the file name answered by file-save dialogs\n"
-    "  --ctrl             the Control key is held (Ctrl-click behaviours)\n"
-    "\n"
-    "The module is identified first, as at the window's start-up (quietly; --verbose shows its\n"
-    "lines on standard error). Every answer is checked against the handler's dialogs before\n"
-    "anything is sent: an unknown field, a bad value or a missing --yes/--no is a usage error.\n"
-    "Confirmations and message boxes are echoed on standard error.\n"
-    "Exit status: 0 when the handler's last result line is OK (or it writes none), 1 when it is\n"
-    "NG, when the run was cancelled or the handler failed; 2 on usage and port errors.\n";
+    "\"SIC7888>IDWrite\"). \"qzh900ctl list ITEM\" shows the dialogs, fields and initial values.\n";
 
-const char* const kListDetails =
+const char* const kRunOutro =
+    "Every answer is checked against the handler's dialogs before anything is sent: an unknown\n"
+    "field or --press action, a bad value or a missing --yes/--no is a usage error. Then the\n"
+    "module is identified (quietly; --verbose shows its lines on standard error), and an item\n"
+    "the window offers only at a higher reader level is refused unless --any-level is given.\n"
+    "Status panels, a dialog's own log and its counters, confirmations and message boxes go to\n"
+    "standard error. Ctrl+C closes a dialog that stays open with its own close button; with\n"
+    "--save what the finished writes changed is saved (the ID write dialog's next ID).\n";
+
+const char* const kListIntro =
     "Prints every item that \"run\" can start: component name, English caption, menu path and\n"
     "how the window offers it (hidden, reader level, animal-ID mode), then the dialogs its\n"
     "handler shows with their fields: kind, range, initial value (the remembered one from the\n"
     "settings file) and caption. Nothing is sent: the handlers run against a module that\n"
     "answers from memory. With ITEM arguments, only those items.\n";
 
-const char* const kDumpDetails =
+const char* const kDumpIntro =
     "The tag memory viewer's \"Read\": identifies the tag in the field and reads its whole\n"
     "memory. Prints the viewer's log lines, then the three fields and the table as the CSV\n"
-    "export writes them (\"ID(Hex),...\", \"Tag Type,...\", \"Chip/Manufacture,...\", the rows).\n"
-    "\n"
-    "  --csv FILE         append the export to FILE (\".csv\" is put on the name), as \"Save\"\n"
-    "  --type T           auto (default), multipage, sic279, sic7888 or em4305 (the viewer's\n"
-    "                     fixed tag type)\n"
-    "  --fast, --no-fast  read TI pages and SIC7888 blocks with one command (reader level 2+);\n"
-    "                     default: the viewer's setting\n"
-    "\n"
-    "Exit status: 0 when a tag was identified, 1 when none answered, 2 on usage and port errors\n"
-    "(an unwritable FILE is refused before anything is sent).\n";
+    "export writes them (\"ID(Hex),...\", \"Tag Type,...\", \"Chip/Manufacture,...\", the rows).\n";
 
-const char* const kProgramDetails =
+const char* const kDumpOutro =
+    "The verdict is 1 when no tag was identified or a read of its memory failed; an unwritable\n"
+    "FILE is refused before anything is sent. With --save the viewer's settings are stored as\n"
+    "it stores them when it closes (SaveFileName, FastMode).\n";
+
+const char* const kProgramIntro =
     "Series programming: waits for a tag, writes the next code with the chip family's\n"
     "configuration step, reads it back through the ID read, appends a row to the results CSV,\n"
-    "waits for the tag to leave the field, and goes on with the next code.\n"
-    "\n"
-    "  --chip C           sic279, sic7888, em4305 or hdxplus\n"
-    "  --country N --national N\n"
-    "                     ISO 11784 animal codes: country code 0-1023 and the first national\n"
-    "                     ID 0-274877906943\n"
-    "  --industrial N     industrial codes: the first number, 0-9223372036854775807 (0x.. for\n"
-    "                     hexadecimal)\n"
-    "  --increment N      added after every verified tag (default 1)\n"
-    "  --count N          stop after N verified tags (default: until interrupted)\n"
-    "  --csv FILE         the results CSV, appended to: time, port, chip, code written, code\n"
-    "                     read back, OK/NG, UID or traceability data\n"
-    "  --resume           go on after the last verified code of the results CSV\n"
-    "  --poll MS          interval of the presence polling, 20-5000 ms (default 200)\n"
-    "  --on-fail wait|stop\n"
-    "                     after a failed write or verification: wait for the next tag and write\n"
-    "                     the same code to it (default), or stop\n"
-    "\n"
+    "waits for the tag to leave the field, and goes on with the next code.\n";
+
+const char* const kProgramOutro =
     "A code is given to the next tag only after the previous one was verified, a verified code\n"
     "is never written again, and a tag that already carries a code of the results file is not\n"
     "written. Interrupting (Ctrl+C) finishes the tag in hand, writes its row and stops.\n"
-    "Progress goes to standard error; the handler's log lines to standard output.\n"
-    "Exit status: 0 when every tag was verified, 1 when some failed, 2 on usage and port errors\n"
-    "(an unwritable results file is refused before anything is written to a tag).\n";
+    "Progress goes to standard error; the handler's log lines to standard output. The verdict\n"
+    "is 1 when a tag failed, and when a run with --count was interrupted before its count; 2 on\n"
+    "usage and port errors (also when a row could not be written).\n";
 
-const char* const kListenDetails =
+const char* const kListenIntro =
     "Read-loop mode for SECONDS: the ID lines as they come, then command mode again and the tag\n"
-    "tally (number, count, tag type, ID).\n";
+    "tally (number, count, tag type, ID). The switch back waits for the module's answer while ID\n"
+    "frames still arrive. Ctrl+C ends the reading early: the module goes back to command mode\n"
+    "and the tally is printed (verdict 1, interrupted).\n";
 
-const char* const kSendDetails =
-    "Sends one command frame with the data bytes given (command code first) and awaits the\n"
-    "answer; prints the TX, RX and result lines. Exit status 1 on NACK or time-out.\n";
+const char* const kSendIntro =
+    "Sends one command frame with the data bytes given (command code first, at most 249) and\n"
+    "awaits the answer; prints the TX, RX and result lines. The verdict is 1 on NACK or\n"
+    "time-out.\n";
 
 void Usage(FILE* out) {
   std::fprintf(out, "usage: qzh900ctl VERB [options]\n\nverbs:\n");
   for (const Verb& v : AllVerbs()) std::fprintf(out, "  %-30s %s\n", v.synopsis, v.help);
-  std::fprintf(out, "\ncommon options:\n%s", kCommonOptionsHelp);
+  std::fprintf(out, "\ncommon options:\n%s", OptionsHelp(CommonOptionDefs()).c_str());
   std::fprintf(out,
                "\n\"qzh900ctl VERB --help\" describes a verb. Standard output carries exactly the\n"
-               "log lines the tool's log pane would show. Exit status: 0 success, 1 NG or\n"
-               "time-out, 2 usage or port error.\n"
-               "%s %s\n",
-               version::kProductName, version::kFileVersion);
+               "log lines the tool's log pane would show (JSON Lines with --json).\n%s%s %s\n",
+               kVerdictRule, version::kProductName, version::kFileVersion);
+}
+
+// "--json" anywhere among the arguments: known before the common options are parsed, so that a
+// usage error in them is reported in JSON too.
+bool WantsJson(const std::vector<std::string>& args) {
+  for (const std::string& a : args)
+    if (a == "--json") return true;
+  return false;
 }
 
 }  // namespace
+
+std::string VerbHelp(const Verb& v) {
+  std::string text =
+      std::string("usage: qzh900ctl ") + v.synopsis + " [options]\n  " + v.help + "\n\n" + v.intro;
+  if (!v.options->empty()) text += "\n" + OptionsHelp(*v.options);
+  if (*v.outro) text += std::string("\n") + v.outro;
+  text += std::string("\n") + kVerdictRule;
+  text += "\ncommon options:\n" + OptionsHelp(CommonOptionDefs());
+  return text;
+}
 
 const std::vector<Verb>& AllVerbs() {
   static const std::vector<Verb> verbs = {
       {.name = "ports",
        .synopsis = "ports",
        .help = "list the serial ports: COMn, device, description",
-       .details = "Lists the serial ports as the window's port list does: COMn, device, "
-                  "description.\n",
+       .intro = "Lists the serial ports as the window's port list does: COMn, device, "
+                "description.\n",
+       .options = &kNoOptions,
+       .outro = "",
        .run = RunPorts},
       {.name = "identify",
        .synopsis = "identify",
        .help = "command mode, ROM version and model name, as at start-up",
-       .details = "Opens the port and identifies the module as the window's start-up does.\n",
+       .intro = "Opens the port and identifies the module as the window's start-up does.\n",
+       .options = &kNoOptions,
+       .outro = "",
        .run = RunIdentify},
       {.name = "send",
        .synopsis = "send HEX...",
        .help = "send one command (data bytes, code first) and await the answer",
-       .details = kSendDetails,
+       .intro = kSendIntro,
+       .options = &kNoOptions,
+       .outro = "",
        .run = RunSend},
       {.name = "listen",
        .synopsis = "listen SECONDS",
        .help = "read-loop mode: ID lines, then the tally",
-       .details = kListenDetails,
+       .intro = kListenIntro,
+       .options = &kListenOptions,
+       .outro = "",
        .run = RunListen},
       {.name = "run",
        .synopsis = "run ITEM [--answer K=V]...",
        .help = "run a menu item's handler with scripted answers",
-       .details = kRunDetails,
+       .intro = kRunIntro,
+       .options = &kRunOptions,
+       .outro = kRunOutro,
        .run = RunRun},
       {.name = "list",
        .synopsis = "list [ITEM...]",
        .help = "the runnable items with their dialogs and fields",
-       .details = kListDetails,
+       .intro = kListIntro,
+       .options = &kListOptions,
+       .outro = "",
        .run = RunList},
       {.name = "dump",
        .synopsis = "dump [--csv FILE]",
        .help = "the tag memory viewer's Read, fields and table",
-       .details = kDumpDetails,
+       .intro = kDumpIntro,
+       .options = &kDumpOptions,
+       .outro = kDumpOutro,
        .run = RunDump},
       {.name = "program",
        .synopsis = "program --chip C ...",
        .help = "series programming of ID codes with verification",
-       .details = kProgramDetails,
+       .intro = kProgramIntro,
+       .options = &kProgramOptions,
+       .outro = kProgramOutro,
        .run = RunProgram},
   };
   return verbs;
 }
 
+int VerdictOf(int verdict) {
+  return interrupt::Requested() ? 1 : verdict;
+}
+
+int EndRun(Session& s, int verdict) {
+  s.CheckPort();
+  const int v = VerdictOf(verdict);
+  const int rc = s.Finish() ? v : 2;
+  return Output::Get().Finish(v, rc, interrupt::Requested(), &s.Outcome());
+}
+
 int CliMain(std::vector<std::string> args) {
+  interrupt::Install();
+  interrupt::Reset();
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     if (args.size() >= 2 && args[0] == "help") {
       args = {args[1], "--help"};
@@ -171,21 +272,25 @@ int CliMain(std::vector<std::string> args) {
   }
   const std::string verbName = args[0];
   args.erase(args.begin());
+  Output& out = Output::Get();
   for (const Verb& v : AllVerbs()) {
     if (verbName != v.name) continue;
+    out.Start(verbName, WantsJson(args));
     try {
       CommonOptions o = ParseCommonOptions(args);
       if (o.help) {
-        std::printf("usage: qzh900ctl %s [options]\n  %s\n\n%s\ncommon options:\n%s", v.synopsis,
-                    v.help, v.details, kCommonOptionsHelp);
+        std::printf("%s", VerbHelp(v).c_str());
         return 0;
       }
-      return v.run(o, args);
+      const int rc = v.run(o, args);
+      // Verbs that end with EndRun have written the summary; this one is for the others.
+      return out.Finish(rc, rc, interrupt::Requested(), nullptr);
     } catch (const std::exception& e) {
-      std::fprintf(stderr, "qzh900ctl %s: %s\n", verbName.c_str(), e.what());
-      return 2;
+      out.Error(e.what());
+      return out.Finish(2, 2, interrupt::Requested(), nullptr);
     }
   }
-  std::fprintf(stderr, "qzh900ctl: unknown verb \"%s\" (see qzh900ctl --help)\n", verbName.c_str());
-  return 2;
+  out.Start("", WantsJson(args));
+  out.Error("unknown verb \"" + verbName + "\" (see qzh900ctl --help)");
+  return out.Finish(2, 2, false, nullptr);
 }

@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <ctime>
 
-#include "cli/arg_reader.h"
+#include <QJsonArray>
+#include <QJsonObject>
+
+#include "cli/output.h"
 #include "cli/verbs.h"
 #include "core/files.h"
 #include "hdx/disp_tag_data_settings.h"
@@ -11,6 +14,10 @@
 #include "hdx/tag_viewer_csv.h"
 
 namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
 
 struct DumpArgs {
   std::string csv;
@@ -20,15 +27,14 @@ struct DumpArgs {
 
 DumpArgs ParseDumpArgs(const std::vector<std::string>& args) {
   DumpArgs d;
-  for (ArgReader arg(args); arg.Next();) {
-    const std::string& a = arg.Arg();
-    const std::string& name = arg.Name();
-    auto value = [&] { return arg.Value(); };
-    if (name == "--csv") {
-      d.csv = value();
+  for (OptionReader arg(args, kDumpOptions); arg.Next();) {
+    if (!arg.Option()) {
+      throw UsageError("unexpected argument: " + arg.Arg());
+    } else if (arg.Is("--csv")) {
+      d.csv = arg.Text();
       if (d.csv.empty()) throw UsageError("--csv needs a file name");
-    } else if (name == "--type") {
-      const std::string t = value();
+    } else if (arg.Is("--type")) {
+      const std::string t = arg.Text();
       if (t == "auto")
         d.fixedTagType = kIdentifyTag;
       else if (t == "multipage")
@@ -41,14 +47,10 @@ DumpArgs ParseDumpArgs(const std::vector<std::string>& args) {
         d.fixedTagType = kFixedEm4305;
       else
         throw UsageError("--type takes auto, multipage, sic279, sic7888 or em4305: \"" + t + "\"");
-    } else if (name == "--fast") {
+    } else if (arg.Is("--fast")) {
       d.fast = true;
-    } else if (name == "--no-fast") {
+    } else if (arg.Is("--no-fast")) {
       d.fast = false;
-    } else if (a.size() > 1 && a[0] == '-') {
-      throw UsageError("unknown option " + a);
-    } else {
-      throw UsageError("unexpected argument: " + a);
     }
   }
   return d;
@@ -57,6 +59,38 @@ DumpArgs ParseDumpArgs(const std::vector<std::string>& args) {
 // The file can be appended to (created when missing, as the export would); nothing is written.
 void CheckAppendable(const std::string& path) {
   if (const files::Error e = files::CheckAppendable(path)) throw UsageError(path + ": " + e.Text());
+}
+
+// The fields and the table as the export writes them, without its blank and date lines; with
+// --json a "field" event per field and a "row" event per table row.
+void PrintTable(const TagData& data) {
+  Output& out = Output::Get();
+  if (!out.Json()) {
+    const std::string text = TagDataCsvText(data, "");
+    size_t pos = 0;
+    for (int line = 0; pos < text.size(); ++line) {
+      size_t end = text.find('\n', pos);
+      if (end == std::string::npos) end = text.size();
+      std::string l = text.substr(pos, end - pos);
+      if (!l.empty() && l.back() == '\r') l.pop_back();
+      pos = end + 1;
+      if (line >= 2) out.LogLine(l);
+    }
+    return;
+  }
+  const std::pair<const char*, const std::string*> fields[] = {
+      {"ID(Hex)", &data.EdUID},
+      {"Tag Type", &data.EdChip},
+      {"Chip/Manufacture", &data.EdManufacturer}};
+  for (const auto& [name, value] : fields)
+    out.Event("field", {{"name", name}, {"value", Q(*value)}});
+  bool header = true;
+  for (const TagData::Row& row : data.StringGrid1) {
+    QJsonArray cells;
+    for (const std::string& cell : row) cells.append(Q(cell));
+    out.Event("row", {{"cells", cells}, {"header", header}});
+    header = false;
+  }
 }
 
 }  // namespace
@@ -68,35 +102,26 @@ int RunDump(const CommonOptions& o, std::vector<std::string>& args) {
   Session s(o);
   s.OpenPort();
   s.Identify();
-  const DispTagDataOption options = LoadDispTagDataOption(s.App().SettingsPath());
-  s.Log().Mark();
-  const TagData data = ReadTagData(s.App(), {.fixedTagType = d.fixedTagType,
-                                             .fastMode = d.fast.value_or(options.FastMode == 1)});
-  if (s.PortLost()) throw UsageError("the port " + s.PortName() + " has vanished");
+  // The viewer's settings as it loads them when it opens.
+  DispTagDataOption options = LoadDispTagDataOption(s.App().SettingsPath());
+  if (d.fast) options.FastMode = *d.fast ? 1 : 0;
+  s.Outcome().Clear();
+  const TagData data =
+      ReadTagData(s.App(), {.fixedTagType = d.fixedTagType, .fastMode = options.FastMode == 1});
+  s.CheckPort();
+  PrintTable(data);
 
-  // The fields and the table as the export writes them, without its blank and date lines.
-  const std::string text = TagDataCsvText(data, "");
-  size_t pos = 0;
-  int line = 0;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    if (end == std::string::npos) end = text.size();
-    std::string l = text.substr(pos, end - pos);
-    if (!l.empty() && l.back() == '\r') l.pop_back();
-    pos = end + 1;
-    if (line++ < 2) continue;
-    std::printf("%s\n", l.c_str());
-  }
-  std::fflush(stdout);
-
-  int rc = data.EdUID.empty() && data.EdChip.empty() ? 1 : 0;
+  int verdict = s.Outcome().Verdict();
   if (!csv.empty()) {
     files::Error error;
     if (!AppendTagDataCsv(csv, data, std::time(nullptr), &error)) {
-      std::fprintf(stderr, "qzh900ctl dump: %s: %s\n", csv.c_str(), error.Text().c_str());
-      rc = 2;
+      Output::Get().Error(csv + ": " + error.Text());
+      s.Finish();
+      return Output::Get().Finish(2, 2, false, &s.Outcome());
     }
+    options.SaveFileName = csv;
   }
-  if (!s.Finish()) rc = 2;
-  return rc;
+  // What the viewer stores when it closes, into the run's copy (--save writes it back).
+  SaveDispTagDataOption(s.App().SettingsPath(), options);
+  return EndRun(s, verdict);
 }

@@ -4,12 +4,13 @@
 // file, wait until the tag has left, go on. Presence is polled with the chip's UID read (the
 // traceability read of a SIC279, the ID read of an HDX+), quietly; the write and the read back
 // print their log lines as the window's log pane would.
-#include <csignal>
+#include <QJsonObject>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 
-#include "cli/arg_reader.h"
+#include "cli/interrupt.h"
+#include "cli/output.h"
 #include "cli/series.h"
 #include "cli/verbs.h"
 #include "codec/animal_id.h"
@@ -20,14 +21,8 @@ namespace {
 using series::CodeKind;
 using series::Plan;
 
-volatile std::sig_atomic_t gStop = 0;
-
-extern "C" void OnInterrupt(int) {
-  gStop = 1;
-  // A second Ctrl+C ends the program at once.
-  std::signal(SIGINT, SIG_DFL);
-  std::signal(SIGTERM, SIG_DFL);
-}
+// The series has ended (its last code was verified).
+bool gStop = false;
 
 struct ProgramArgs {
   Plan plan;
@@ -46,49 +41,40 @@ struct ProgramArgs {
 
 ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
   ProgramArgs p;
-  for (ArgReader arg(args); arg.Next();) {
-    const std::string& a = arg.Arg();
-    const std::string& name = arg.Name();
-    auto value = [&] { return arg.Value(); };
-    if (name == "--chip") {
-      const std::string c = value();
+  for (OptionReader arg(args, kProgramOptions); arg.Next();) {
+    if (!arg.Option()) {
+      throw UsageError("unexpected argument: " + arg.Arg());
+    } else if (arg.Is("--chip")) {
+      const std::string c = arg.Text();
       const auto chip = series::ChipOfName(c);
       if (!chip) throw UsageError("--chip takes sic279, sic7888, em4305 or hdxplus: \"" + c + "\"");
       p.plan.chip = *chip;
       p.haveChip = true;
-    } else if (name == "--country") {
-      p.country = static_cast<unsigned>(ParseNumberOption("--country", value(), 0, 999));
-    } else if (name == "--national") {
-      p.national = static_cast<uint64_t>(ParseNumberOption(
-          "--national", value(), 0, static_cast<int64_t>(fdx::AnimalIdCode::kMaxNationalId)));
-    } else if (name == "--industrial") {
-      p.industrial = static_cast<uint64_t>(
-          ParseNumberOption("--industrial", value(), 0,
-                            static_cast<int64_t>(series::MaxNumber(CodeKind::Industrial))));
-    } else if (name == "--increment") {
-      p.plan.increment =
-          static_cast<uint64_t>(ParseNumberOption("--increment", value(), 1, 1000000));
-    } else if (name == "--count") {
-      p.count = static_cast<int>(ParseNumberOption("--count", value(), 1, 1000000));
-    } else if (name == "--csv") {
-      p.csv = value();
+    } else if (arg.Is("--country")) {
+      p.country = static_cast<unsigned>(arg.Number());
+    } else if (arg.Is("--national")) {
+      p.national = static_cast<uint64_t>(arg.Number());
+    } else if (arg.Is("--industrial")) {
+      p.industrial = static_cast<uint64_t>(arg.Number());
+    } else if (arg.Is("--increment")) {
+      p.plan.increment = static_cast<uint64_t>(arg.Number());
+    } else if (arg.Is("--count")) {
+      p.count = static_cast<int>(arg.Number());
+    } else if (arg.Is("--csv")) {
+      p.csv = arg.Text();
       if (p.csv.empty()) throw UsageError("--csv needs a file name");
-    } else if (name == "--resume") {
+    } else if (arg.Is("--resume")) {
       p.resume = true;
-    } else if (name == "--poll") {
-      p.pollMs = static_cast<int>(ParseNumberOption("--poll", value(), 20, 5000));
-    } else if (name == "--on-fail") {
-      const std::string v = value();
+    } else if (arg.Is("--poll")) {
+      p.pollMs = static_cast<int>(arg.Number());
+    } else if (arg.Is("--on-fail")) {
+      const std::string v = arg.Text();
       if (v != "wait" && v != "stop") throw UsageError("--on-fail takes wait or stop");
       p.stopOnFail = v == "stop";
-    } else if (name == "--lock") {
+    } else if (arg.Is("--lock")) {
       p.lock = true;
-    } else if (name == "--yes" || name == "-y") {
+    } else if (arg.Is("--yes")) {
       p.yes = true;
-    } else if (a.size() > 1 && a[0] == '-') {
-      throw UsageError("unknown option " + a);
-    } else {
-      throw UsageError("unexpected argument: " + a);
     }
   }
   if (!p.haveChip) throw UsageError("program needs --chip sic279|sic7888|em4305|hdxplus");
@@ -162,6 +148,18 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
+// A row of the results file as an event of the JSON stream.
+void ReportRow(const series::Row& row) {
+  auto q = [](const std::string& t) { return QString::fromStdString(t); };
+  Output::Get().Event("program_row", {{"row_time", q(row.time)},
+                                      {"port", q(row.port)},
+                                      {"chip", q(row.chip)},
+                                      {"written", q(row.written)},
+                                      {"read_back", q(row.readBack)},
+                                      {"ok", row.ok},
+                                      {"uid", q(row.uid)}});
+}
+
 class SeriesRun {
  public:
   SeriesRun(Session& s, const ProgramArgs& args, series::ResultsFile& results)
@@ -181,14 +179,13 @@ class SeriesRun {
 
   void Progress(const std::string& text) {
     const std::string n = args_.count ? std::to_string(args_.count) : "-";
-    std::fprintf(stderr, "program: [%d/%s] %s\n", slot_, n.c_str(), text.c_str());
-    std::fflush(stderr);
+    Output::Get().Note("program: [" + std::to_string(slot_) + "/" + n + "] " + text, "progress");
   }
   // The chip's identity read, without log lines; nullopt when no tag of the family answers.
   std::optional<Tag> Probe(bool withCode);
   // Polls until `until` holds; false when interrupted or the port has gone.
   bool Poll(const std::function<bool()>& until);
-  bool Stopped() const { return gStop || seriesEnded_ || s_.PortLost(); }
+  bool Stopped() const { return gStop || s_.StopRequested(); }
   // One tag: write, read back, row. False when the run must end (results file).
   bool Program(const Tag& tag);
 
@@ -203,7 +200,6 @@ class SeriesRun {
   int failed_ = 0;
   int slot_ = 1;  // the number of the tag in hand, as progress shows it
   bool fileError_ = false;
-  bool seriesEnded_ = false;  // the last code of the series is verified
 };
 
 std::optional<SeriesRun::Tag> SeriesRun::Probe(bool withCode) {
@@ -251,7 +247,7 @@ bool SeriesRun::Program(const Tag& tag) {
   const std::string text = series::CodeText(code);
   if (verified_.count(code)) {
     // Only reachable through a results file changed behind the run's back.
-    std::fprintf(stderr, "program: %s was verified before; stopping\n", text.c_str());
+    Output::Get().Note("program: " + text + " was verified before; stopping", "progress");
     fileError_ = true;
     return false;
   }
@@ -272,11 +268,13 @@ bool SeriesRun::Program(const Tag& tag) {
   row.uid = tag.uid;
   std::string error;
   if (!results_.Append(row, &error)) {
-    std::fprintf(stderr, "program: cannot write the results file (%s); this tag's row is:\n%s\n",
-                 error.c_str(), series::ResultsFile::Line(row).c_str());
+    Output::Get().Note("program: cannot write the results file (" + error +
+                           "); this tag's row is:\n" + series::ResultsFile::Line(row),
+                       "progress");
     fileError_ = true;
     return false;
   }
+  ReportRow(row);
   if (ok) {
     verified_.insert(code);
     if (!tag.uid.empty()) verifiedUids_.insert(tag.uid);
@@ -285,8 +283,8 @@ bool SeriesRun::Program(const Tag& tag) {
     if (!args_.count || done_ < args_.count) {
       const auto next = series::Next(plan_, plan_.number);
       if (!next) {
-        std::fprintf(stderr, "program: the series ends with %s\n", text.c_str());
-        seriesEnded_ = true;
+        Output::Get().Note("program: the series ends with " + text, "progress");
+        gStop = true;
       } else {
         plan_.number = *next;
       }
@@ -303,15 +301,15 @@ bool SeriesRun::Program(const Tag& tag) {
 }
 
 int SeriesRun::Run() {
-  std::fprintf(stderr, "program: %s, %s codes from %s, step %llu, %s, results in %s\n",
-               series::ChipName(plan_.chip).c_str(),
-               plan_.kind == CodeKind::Animal ? "animal" : "industrial",
-               series::CodeText(series::CodeOf(plan_, plan_.number)).c_str(),
-               static_cast<unsigned long long>(plan_.increment),
-               args_.count
-                   ? (std::to_string(args_.count) + (args_.count == 1 ? " tag" : " tags")).c_str()
-                   : "until interrupted",
-               args_.csv.c_str());
+  Output::Get().Note(
+      "program: " + series::ChipName(plan_.chip) + ", " +
+          (plan_.kind == CodeKind::Animal ? "animal" : "industrial") + " codes from " +
+          series::CodeText(series::CodeOf(plan_, plan_.number)) + ", step " +
+          std::to_string(plan_.increment) + ", " +
+          (args_.count ? std::to_string(args_.count) + (args_.count == 1 ? " tag" : " tags")
+                       : std::string("until interrupted")) +
+          ", results in " + args_.csv,
+      "progress");
   while (!Stopped() && (!args_.count || done_ < args_.count)) {
     slot_ = done_ + 1;
     Progress("waiting for a tag");
@@ -337,7 +335,7 @@ int SeriesRun::Run() {
         s_.Log().SetSink(StdoutLogPane::Sink::Stdout);
       }
     }
-    if (gStop || seriesEnded_ || (args_.count && done_ >= args_.count)) break;
+    if (Stopped() || (args_.count && done_ >= args_.count)) break;
     Progress("remove the tag");
     if (!Poll([&] {
           const auto now = Probe(false);
@@ -345,12 +343,10 @@ int SeriesRun::Run() {
         }))
       break;
   }
-  if (s_.PortLost()) {
-    std::fprintf(stderr, "program: the port %s has vanished\n", s_.PortName().c_str());
-    return 2;
-  }
-  std::fprintf(stderr, "program: %d verified, %d failed%s\n", done_, failed_,
-               gStop ? " (interrupted)" : "");
+  s_.CheckPort();
+  Output::Get().Note("program: " + std::to_string(done_) + " verified, " + std::to_string(failed_) +
+                         " failed" + (interrupt::Requested() ? " (interrupted)" : ""),
+                     "progress");
   if (fileError_) return 2;
   return failed_ ? 1 : 0;
 }
@@ -361,9 +357,10 @@ void BeginResults(series::ResultsFile& results, const std::string& csv) {
   std::string error, dropped;
   if (!results.Begin(&error, &dropped)) throw UsageError(error);
   if (!dropped.empty())
-    std::fprintf(stderr,
-                 "program: %s: the last row was cut short and carries no result; taken out: %s\n",
-                 csv.c_str(), dropped.c_str());
+    Output::Get().Note(
+        "program: " + csv +
+            ": the last row was cut short and carries no result; taken out: " + dropped,
+        "progress");
 }
 
 }  // namespace
@@ -380,19 +377,13 @@ int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   s.OpenPort();
   s.Identify();
   BeginResults(results, p.csv);
-  gStop = 0;
-  struct sigaction sa {};
-  sa.sa_handler = OnInterrupt;
-  sigemptyset(&sa.sa_mask);
-  struct sigaction oldInt {
-  }, oldTerm{};
-  sigaction(SIGINT, &sa, &oldInt);
-  sigaction(SIGTERM, &sa, &oldTerm);
+  gStop = false;
   SeriesRun run(s, p, results);
-  int rc = run.Run();
-  sigaction(SIGINT, &oldInt, nullptr);
-  sigaction(SIGTERM, &oldTerm, nullptr);
+  int verdict = run.Run();
   results.Close();
-  if (!s.Finish()) rc = 2;
-  return rc;
+  // Interrupting a run that has a count of its own ends it before its end; without --count
+  // Ctrl+C is how the run ends.
+  if (verdict == 0 && interrupt::Requested() && p.count) verdict = 1;
+  const int rc = s.Finish() ? verdict : 2;
+  return Output::Get().Finish(verdict, rc, interrupt::Requested(), &s.Outcome());
 }

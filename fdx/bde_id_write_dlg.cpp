@@ -79,7 +79,8 @@ BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
     const IdWriteOutcome outcome = WriteBdeCode(app.Link(), code);
     if (outcome != IdWriteOutcome::ConfigurationFailed) kept = code;
     const bool ok = outcome == IdWriteOutcome::Written;
-    ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+    ShowStatus(app, form, status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd",
+               ok ? kStatusGreen : kStatusRed);
     if (ok && form.Field("CBAutoIncrement").checked) {
       BdeIdCode next = BdeIdCode::Decode(kept);
       next.serialNumber = (next.serialNumber + 1) % (BdeIdCode::kMaxSerialNumber + 1);
@@ -90,9 +91,9 @@ BdeDialogValues RunBDEIdWrite1Dlg(AppCore& app, const BdeDialogValues& in) {
   };
   const auto read = [&](PromptField& status) {
     if (const auto code = ReadBdeCode(app.Link()))
-      ShowStatus(status, BdeReadText(*code, HexBase(form)));
+      ShowStatus(app, form, status, BdeReadText(*code, HexBase(form)));
     else
-      ShowStatus(status, "NG: Read Tag", kStatusRed);
+      ShowStatus(app, form, status, "NG: Read Tag", kStatusRed);
   };
   const std::string action = RunIdFormatDialog(app, form, write, read);
   if (action == "CancelBtn") kept = BdeCodeOfFields(form);  // "Close"

@@ -87,14 +87,15 @@ EmIdDialogValues RunIDWrite1Dlg(AppCore& app, const EmIdDialogValues& in) {
   const auto write = [&](PromptField& status) {
     const uint64_t emId = EmIdOfFields(form);
     const bool ok = WriteEmIdCode(app.Link(), emId);
-    ShowStatus(status, ok ? "OK: Write Tag" : "NG: Write Tag", ok ? kStatusGreen : kStatusRed);
+    ShowStatus(app, form, status, ok ? "OK: Write Tag" : "NG: Write Tag",
+               ok ? kStatusGreen : kStatusRed);
     if (ok && form.Field("CBAutoIncrement").checked) SetEmIdField(form, NextEmId(emId));
   };
   const auto read = [&](PromptField& status) {
     if (const auto bytes = ReadEmIdBytes(app.Link()))
-      ShowStatus(status, EmIdReadText(*bytes, HexBase(form)));
+      ShowStatus(app, form, status, EmIdReadText(*bytes, HexBase(form)));
     else
-      ShowStatus(status, "NG: Read Tag", kStatusRed);
+      ShowStatus(app, form, status, "NG: Read Tag", kStatusRed);
   };
   RunIdFormatDialog(app, form, write, read);
   return {EmIdOfFields(form), form.Field("CBAutoIncrement").checked,

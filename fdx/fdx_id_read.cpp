@@ -43,9 +43,25 @@ bool HoldsIdOfItsType(const Response& out) {
 
 FdxIdRead::FdxIdRead(AppCore& app) : app_(app), comm_(app.Link()) {}
 
+// An ID read that tries one layout and then another, or asks a chip whether it is a SIC7888 in
+// BDE layout: the failures of the tries are answers (the outcome's probes); the result line that
+// follows says how the read went.
+bool FdxIdRead::TryFdxRead(Response& out) {
+  const auto probe = app_.Probing();
+  return comm_.IdReadFdx(out) && HoldsIdOfItsType(out);
+}
+
+bool FdxIdRead::IsBdeSic7888() {
+  const auto probe = app_.Probing();
+  Response block{};
+  return comm_.Sic7888ReadBlock(block, sic7888::kProtocolMode, sic7888::kConfigBlock) &&
+         block[0] >= 5 &&
+         std::equal(sic7888::kBdeConfig.begin(), sic7888::kBdeConfig.end(), block.begin() + 2);
+}
+
 void FdxIdRead::IDRead1Click() {
   Response out{};
-  if (comm_.IdReadFdx(out) && HoldsIdOfItsType(out)) {
+  if (TryFdxRead(out)) {
     app_.LogResult(true, "IDRead");
     if (IsEm(out)) {
       for (const auto& line : EmIdLines(IdAt<kEmBytes>(out))) app_.AddLog(line);
@@ -54,11 +70,7 @@ void FdxIdRead::IDRead1Click() {
     const auto id = IdAt<kFdxBytes>(out);
     const std::string dump = IdByteDump(id);
     // A SIC7888 configured for the BDE layout is recognised by its configuration block.
-    Response block{};
-    const bool bde =
-        comm_.Sic7888ReadBlock(block, sic7888::kProtocolMode, sic7888::kConfigBlock) &&
-        block[0] >= 5 &&
-        std::equal(sic7888::kBdeConfig.begin(), sic7888::kBdeConfig.end(), block.begin() + 2);
+    const bool bde = IsBdeSic7888();
     if (bde)
       app_.LogTagType(TagType::Bde);
     else

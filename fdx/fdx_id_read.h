@@ -3,6 +3,7 @@
 // firmware, "IDRead(FECAVA)", the animal-ID read that decodes ISO 11784 codes, and the combined
 // HDX and FDX read. One object per handler run.
 class AppCore;
+class Response;
 class TTirisC1Dlg;
 class HandlerRegistry;
 
@@ -16,6 +17,8 @@ class FdxIdRead {
   void IDRead3Click();
 
  private:
+  bool TryFdxRead(Response& out);
+  bool IsBdeSic7888();
   AppCore& app_;
   TTirisC1Dlg& comm_;
 };

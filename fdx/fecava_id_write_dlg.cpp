@@ -44,13 +44,14 @@ FecavaDialogValues RunFecavaIDWrite1Dlg(AppCore& app, const FecavaDialogValues& 
   PromptForm form = MakeFecavaIDWrite1Dlg(in);
   const auto write = [&](PromptField& status) {
     const bool ok = WriteFecavaCode(app.Link(), FecavaFieldValues(form));
-    ShowStatus(status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd", ok ? kStatusGreen : kStatusRed);
+    ShowStatus(app, form, status, ok ? "OK: IDWriteCmd" : "NG: IDWriteCmd",
+               ok ? kStatusGreen : kStatusRed);
   };
   const auto read = [&](PromptField& status) {
     if (const auto values = ReadFecavaValues(app.Link()))
-      ShowStatus(status, FecavaReadText(*values), kStatusGreen);
+      ShowStatus(app, form, status, FecavaReadText(*values), kStatusGreen);
     else
-      ShowStatus(status, "NG: IDRead", kStatusRed);
+      ShowStatus(app, form, status, "NG: IDRead", kStatusRed);
   };
   RunIdFormatDialog(app, form, write, read);
   // However the dialog closes, the five fields are kept.

@@ -24,7 +24,7 @@ std::string RunIdFormatDialog(AppCore& app, PromptForm& form, const IdFormatStep
                                                        : nullptr;
     if (!step) return action;
     // The panel is emptied on the screen before the module is asked.
-    fdx::ShowStatus(status, "");
+    fdx::ShowStatus(app, form, status, "");
     app.Prompt().Refresh(form);
     (*step)(status);
     app.Prompt().Refresh(form);

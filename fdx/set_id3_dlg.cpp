@@ -72,7 +72,7 @@ class SetId3Dialog {
 
   void OKBtnClick() {
     PromptField& panel = form_.Field("Panel3");
-    ShowStatus(panel, "");
+    ShowStatus(app_, form_, panel, "");
     app_.Prompt().Refresh(form_);
     const bool animal = AnimalTab();
     std::optional<uint64_t> industrial;
@@ -80,10 +80,11 @@ class SetId3Dialog {
       // A mistyped number is refused rather than written as some other ID.
       industrial = IndustrialNumber(form_);
       if (!industrial) {
-        app_.Prompt().Message(HexBase(form_)
-                                  ? Tr("TSetID3Dlg", "ID Code: 16進数16桁以内で入力してください")
-                                  : Tr("TSetID3Dlg", "ID Code: 10進数で入力してください"),
-                              form_.caption);
+        const std::string refusal =
+            HexBase(form_) ? Tr("TSetID3Dlg", "ID Code: 16進数16桁以内で入力してください")
+                           : Tr("TSetID3Dlg", "ID Code: 10進数で入力してください");
+        app_.Outcome().InputError(refusal);
+        app_.Prompt().Message(refusal, form_.caption);
         return;
       }
     }
@@ -91,7 +92,8 @@ class SetId3Dialog {
     if (lock &&
         !app_.Prompt().Confirm(kCannotRewriteQuestion, form_.caption, ConfirmButtons::YesNo)) {
       // The SIC7888 counts a declined lock as a failed write; the SIC279 just stops.
-      if (mode_ == SetId3Mode::Sic7888) ShowStatus(panel, app_.LogResult(false, ResultName()));
+      if (mode_ == SetId3Mode::Sic7888)
+        ShowStatus(app_, form_, panel, app_.LogResult(false, ResultName()), kStatusNormal, false);
       app_.Prompt().Refresh(form_);
       return;
     }
@@ -109,7 +111,7 @@ class SetId3Dialog {
       // No lock reaches a SIC7888 or EM4305: they have none.
       ok = SendIdWrite(app_.Link(), chip_, code, mode_ == SetId3Mode::Sic279 && lock);
     }
-    ShowStatus(panel, app_.LogResult(ok, ResultName()));
+    ShowStatus(app_, form_, panel, app_.LogResult(ok, ResultName()), kStatusNormal, ok);
     if (ok && form_.Field("CBAutoInc").checked) {
       const auto step = static_cast<uint64_t>(form_.Field("EdIncValue").Int());
       if (animal) {
@@ -126,19 +128,20 @@ class SetId3Dialog {
 
   void Button1Click() {
     PromptField& panel = form_.Field("Panel3");
-    ShowStatus(panel, "");
+    ShowStatus(app_, form_, panel, "");
     SetBusy(true);
     const std::optional<uint64_t> code = ReadIdCode(app_.Link(), chip_);
     const bool animal = AnimalTab();
     if (!code || ((*code & kBit63) != 0) != animal) {
-      ShowStatus(panel, "NG: Read Tag", kStatusRed);
+      ShowStatus(app_, form_, panel, "NG: Read Tag", kStatusRed);
     } else if (animal) {
       const AnimalIdCode c = AnimalIdCode::Decode(*code);
-      ShowStatus(panel, "Tag Data: " + c.CountryText() + " " + c.NationalText());
+      ShowStatus(app_, form_, panel, "Tag Data: " + c.CountryText() + " " + c.NationalText());
     } else {
       const uint64_t number = NonAnimalNumber(*code);
-      ShowStatus(panel, "ID : " + (HexBase(form_) ? FormatId(number, true)
-                                                  : FormatPaddedDecimal(19, number)));
+      ShowStatus(
+          app_, form_, panel,
+          "ID : " + (HexBase(form_) ? FormatId(number, true) : FormatPaddedDecimal(19, number)));
     }
     SetBusy(false);
   }

@@ -155,12 +155,12 @@ void Sic7888Commands::SIC7888READCT1Click() {
   Response out{};
   // CT sits in the third byte of the block.
   if (!comm_.Sic7888ReadCt(out, *mode) || !HasBlock(out)) {
-    app_.AddLog(LoadMessage(Msg::NGMsg) + " : " + name);
+    app_.LogResultLine(false, LoadMessage(Msg::NGMsg) + " : " + name);
     return;
   }
   app_.AddLog("DATA: " + BytesAfterEcho(out));
   app_.AddLog(Sic7888CtLine(Sic7888Ct(out[4])));
-  app_.AddLog("OK : " + name);
+  app_.LogResultLine(true, "OK : " + name);
 }
 
 void Sic7888Commands::SIC7888WRITECT1Click() {
@@ -172,7 +172,8 @@ void Sic7888Commands::SIC7888WRITECT1Click() {
   comm_.SendCommand({0x88, kProtocolMode, static_cast<uint8_t>(*value)});
   Response out{};
   const bool ok = comm_.AwaitResponse(out) && out[0] == 11 && out[1] == 0x88;
-  app_.AddLog(ok ? "OK : SIC7888 WRITECT" : LoadMessage(Msg::NGMsg) + " : SIC7888 WRITECT");
+  app_.LogResultLine(ok,
+                     ok ? "OK : SIC7888 WRITECT" : LoadMessage(Msg::NGMsg) + " : SIC7888 WRITECT");
 }
 
 void Sic7888Commands::SIC7888READBLOCK21Click() {
@@ -192,11 +193,11 @@ void Sic7888Commands::SIC7888READBLOCK21Click() {
   Response out{};
   const std::string name = "SIC7888: READ PAGE Command2";
   if (!comm_.Sic7888ReadBlock2(out, kProtocolMode, s.BlockNo, s.BlockNum)) {
-    app_.AddLog(LoadMessage(Msg::NGMsg) + " : " + name);
+    app_.LogResultLine(false, LoadMessage(Msg::NGMsg) + " : " + name);
     return;
   }
   app_.AddLog("data: " + BytesAfterEcho(out));
-  app_.AddLog("OK : " + name);
+  app_.LogResultLine(true, "OK : " + name);
 }
 
 void Sic7888Commands::SIC7888WriteBlock21Click() {
@@ -212,14 +213,14 @@ void Sic7888Commands::SIC7888WriteBlock21Click() {
   const std::vector<uint8_t> bytes = hex::HexTextToBytes(FirstCharacters(answer->EdString, 511));
   // The count as entered: a count beyond one byte never matches the text.
   if (static_cast<int64_t>(bytes.size()) != answer->IntEd2 * 4) {
-    app_.AddLog("Input Error!! [NO Hex Data]");
+    app_.LogInputError("Input Error!! [NO Hex Data]");
     return;
   }
   app_.StartExecutionTimer();
   Response out{};
   const bool ok = comm_.Sic7888WriteBlock2(out, kProtocolMode, s.BlockNo, s.BlockNum, bytes);
-  app_.AddLog((ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) +
-              " : SIC7888: WRITE BLOCK Command");
+  app_.LogResultLine(
+      ok, (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + " : SIC7888: WRITE BLOCK Command");
   app_.LogExecutionTime();
 }
 
@@ -234,7 +235,12 @@ void Sic7888Commands::SIC7888TagData1Click() {
     else
       all = false;
   }
-  if (!all) return;
+  // A page answered with an ACK of the wrong length writes no line; the dump is missing all the
+  // same.
+  if (!all) {
+    app_.Outcome().Conclusion(false, "SIC7888 TagData: not every page was read");
+    return;
+  }
   for (const std::string& line : Sic7888DumpLines(memory)) app_.AddLog(line);
 }
 

@@ -136,9 +136,9 @@ void TDispTagDataDlg::MnSavelogClick() {
   files::Error error;
   // The table stays as it is; only the file could not be written.
   if (!AppendTagDataCsv(path, data_, std::time(nullptr), &error))
-    app_.Prompt().Message(Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" +
-                              FileErrorText(error) + ")",
-                          "Save");
+    app_.ReportMessage(Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" +
+                           FileErrorText(error) + ")",
+                       "Save", false);
 }
 
 void TDispTagDataDlg::Label3Click() {

@@ -62,7 +62,7 @@ void HdxPlusCommands::LockInfomation1Click() {
   Response out{};
   const bool ack = comm_.Exchange({kReadMultipleBlocks, 0x00, 3, 0}, out);
   // The lock state is data byte 4, the last byte of block 3.
-  if (ack && out[0] < 5) app_.AddLog(LoadMessage(Msg::ResponseFormatErrorMsg));
+  if (ack && out[0] < 5) app_.LogFailure(LoadMessage(Msg::ResponseFormatErrorMsg));
   if (!ack || out[0] < 5) {
     app_.LogResult(false, "Read multiple blocks");
     return;

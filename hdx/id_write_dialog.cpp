@@ -65,6 +65,7 @@ class IdWriteDialog {
     }
     form_.Action("OKBtn").enabled = true;
     form_.Field("Panel3").text = app_.LogResult(ok, form_.caption);
+    app_.ReportStatus(form_.dialog, "Panel3", form_.Field("Panel3").text, ok);
     if (ok && form_.Field("CBAutoInc").checked) {
       const auto step = static_cast<uint64_t>(form_.Field("EdIncValue").Int());
       IdToFields(form_, AddToId(id, step));

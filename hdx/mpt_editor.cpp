@@ -219,13 +219,14 @@ void TMPTDataWriteDlg::ScanSBtClick() {
   Response out{};
   if (app_.Link().ChargeOnlyRead(out, 1)) {
     if (out[2] != 2)
-      app_.Prompt().Message(LoadMessage(Msg::NotMPTTgaMsg), LoadMessage(Msg::ReadMsg));
+      app_.ReportMessage(LoadMessage(Msg::NotMPTTgaMsg), LoadMessage(Msg::ReadMsg), false);
     else
       ReadPages();
   }
   state_ = readOk_ ? MptEditState::esRead : MptEditState::esEmpty;
   Sync();
-  if (!readOk_) app_.Prompt().Message(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg));
+  if (!readOk_)
+    app_.ReportMessage(LoadMessage(Msg::ReadErrorMsg), LoadMessage(Msg::ReadMsg), false);
 }
 
 void TMPTDataWriteDlg::ReadPages() {
@@ -279,7 +280,7 @@ void TMPTDataWriteDlg::EditSBtClick() {
     } else {
       state_ = MptEditState::esRead;
       Sync();
-      app_.Prompt().Message(LoadMessage(Msg::InvalidValueMsg), LoadMessage(Msg::WriteDataMsg));
+      RefuseInvalidCells();
     }
   }
   Sync();
@@ -292,22 +293,28 @@ void TMPTDataWriteDlg::StringGrid_HanyouSetEditText(int col, int row, const std:
   grid_.SetCell(col, row, MptGrid::FilterEditText(text, Display()));
 }
 
+void TMPTDataWriteDlg::RefuseInvalidCells() {
+  const std::string text = LoadMessage(Msg::InvalidValueMsg);
+  app_.Outcome().InputError(text);
+  app_.Prompt().Message(text, LoadMessage(Msg::WriteDataMsg));
+}
+
 void TMPTDataWriteDlg::ApplySBtClick() {
   if (state_ != MptEditState::esReady) return;
   // Cells are checked again before any byte goes out: nothing is written from a cell that has
   // no byte.
   if (!grid_.AllByteCellsValid(Display())) {
-    app_.Prompt().Message(LoadMessage(Msg::InvalidValueMsg), LoadMessage(Msg::WriteDataMsg));
+    RefuseInvalidCells();
     return;
   }
   std::string error = LoadMessage(Msg::WriteErrorMsg) + "\r\n" + "Page : ";
   bool ok = WritePages(error);
-  if (!ok) app_.Prompt().Message(error, LoadMessage(Msg::WriteMsg));
+  if (!ok) app_.ReportMessage(error, LoadMessage(Msg::WriteMsg), false);
   if (ok && options_.LockSelect &&
       app_.Prompt().Confirm(LoadMessage(Msg::MPTLockMsg), LoadMessage(Msg::WriteMsg),
                             ConfirmButtons::OkCancel))
     ok = LockPages();
-  if (ok) app_.Prompt().Message("OK!", LoadMessage(Msg::WriteMsg));
+  if (ok) app_.ReportMessage("OK!", LoadMessage(Msg::WriteMsg), true);
   options_.WriteLockNum = CheckedPages();
   Sync();
 }
@@ -357,9 +364,8 @@ bool TMPTDataWriteDlg::LockPages() {
   }
   EndJob(*progress);
   if (!ok)
-    app_.Prompt().Message(
-        LoadMessage(Msg::LockErrorMsg) + "\r\n" + "Page : " + std::to_string(failed),
-        LoadMessage(Msg::WriteMsg));
+    app_.ReportMessage(LoadMessage(Msg::LockErrorMsg) + "\r\n" + "Page : " + std::to_string(failed),
+                       LoadMessage(Msg::WriteMsg), false);
   return ok;
 }
 
@@ -412,9 +418,9 @@ void TMPTDataWriteDlg::SavelogSBtClick() {
   // The whole record or nothing. The grid stays as it is; only the file could not be written, and
   // the message says why.
   if (const files::Error error = files::Append(path.string(), text))
-    app_.Prompt().Message(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") +
-                              path.string() + " (" + FileErrorText(error) + ")",
-                          "SAVE LOG");
+    app_.ReportMessage(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") + path.string() +
+                           " (" + FileErrorText(error) + ")",
+                       "SAVE LOG", false);
 }
 
 void TMPTDataWriteDlg::FormCloseQuery() {

@@ -38,6 +38,8 @@ class TMPTDataWriteDlg {
   void ScanSBtClick();
   void EditSBtClick();
   void ApplySBtClick();
+  // "Invalid value" for cells that hold no byte: a message box, and an input error of the run.
+  void RefuseInvalidCells();
   void ClearSBtClick();
   void AllLockBBtClick();
   // Both display buttons: ascii true for ASCIISBt, false for HEXSBt.

@@ -51,7 +51,7 @@ uint8_t ReverseBits(uint8_t b) {
 Sic279Commands::Sic279Commands(AppCore& app) : app_(app), comm_(app.Link()) {}
 
 bool Sic279Commands::Result(bool ack, const Response& out, int minLen, const std::string& name) {
-  if (ack && out[0] < minLen) app_.AddLog(LoadMessage(Msg::ResponseFormatErrorMsg));
+  if (ack && out[0] < minLen) app_.LogFailure(LoadMessage(Msg::ResponseFormatErrorMsg));
   const bool ok = ack && out[0] >= minLen;
   app_.LogResult(ok, name);
   return ok;

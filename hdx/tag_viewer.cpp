@@ -1,6 +1,7 @@
 #include "hdx/tag_viewer.h"
 
 #include <algorithm>
+#include <optional>
 #include <span>
 
 #include "app/app_core.h"
@@ -178,6 +179,8 @@ void TagMemoryReader::Read(const TagReadOptions& options) {
       break;
     default:
       if (!IdentifyHdx()) IdentifyFdx();
+      app_.Outcome().Conclusion(!data_.EdUID.empty() || !data_.EdChip.empty(),
+                                "tag memory viewer: a tag identified");
       break;
   }
   Changed();
@@ -185,10 +188,13 @@ void TagMemoryReader::Read(const TagReadOptions& options) {
 
 bool TagMemoryReader::IdentifyHdx() {
   Response out{};
-  // The module is asked once more with the extra byte 0x00 before the read counts as failed.
-  if (!comm_.ChargeOnlyRead(out, 1) && !comm_.ChargeOnlyRead(out, 0)) {
-    app_.LogOkNg(false, kChargeOnlyReadCmd);
-    return false;
+  {
+    const auto probe = app_.Probing();
+    // The module is asked once more with the extra byte 0x00 before the read counts as failed.
+    if (!comm_.ChargeOnlyRead(out, 1) && !comm_.ChargeOnlyRead(out, 0)) {
+      app_.LogOkNg(false, kChargeOnlyReadCmd);
+      return false;
+    }
   }
   app_.LogOkNg(true, kChargeOnlyReadCmd);
   // The wrapper accepted LEN >= 10: the tag type and id0 .. id7 are there.
@@ -199,7 +205,11 @@ bool TagMemoryReader::IdentifyHdx() {
     case TagType::ReadOnly: {
       data_.EdChip = TagTypeLabel(type);
       Response trace{};
-      const bool sic279 = comm_.Sic279TraceabilityDataRead(trace);
+      bool sic279 = false;
+      {
+        const auto probe = app_.Probing();
+        sic279 = comm_.Sic279TraceabilityDataRead(trace);
+      }
       data_.EdManufacturer = sic279 ? "SIC279" : "TI";
       Changed();
       if (sic279) ReadSic279Blocks();
@@ -235,6 +245,8 @@ bool TagMemoryReader::IdentifyHdx() {
   app_.AddLog(uid);
   Changed();
   if (type == TagType::MultiPage) return true;
+  // Whether the tag has HDX+ blocks at all.
+  const auto probe = app_.Probing();
   return ReadHdxPlusBlocks();
 }
 
@@ -354,11 +366,15 @@ void TagMemoryReader::ReadSic7888Blocks() {
   }
 }
 
-void TagMemoryReader::ReadEmWordsOfChip() {
+void TagMemoryReader::ReadEmWordsOfChip(bool probing) {
   Response out{};
   // The chip type is in the last byte received; an answer without a byte after the echo names
   // no chip.
-  if (!comm_.Em4305ReadWord(out, 0) || !HasDataByte(out, 1)) return;
+  std::optional<OutcomeRecorder::Probe> probe;
+  if (probing) probe.emplace(app_.Outcome());
+  const bool read = comm_.Em4305ReadWord(out, 0) && HasDataByte(out, 1);
+  probe.reset();
+  if (!read) return;
   const int chip = (out[out[0]] >> 1) & 0x0F;
   if (chip == 1) ReadEmWords(false);
   if (chip == 9) ReadEmWords(true);
@@ -393,6 +409,7 @@ void TagMemoryReader::ReadEmWords(bool em4305) {
 
 void TagMemoryReader::IdentifyFdx() {
   Response out{};
+  std::optional<OutcomeRecorder::Probe> probe(std::in_place, app_.Outcome());
   // The type byte is looked at only in an answer that holds it.
   const bool read =
       comm_.IdReadFdx(out) && HoldsIdBytes(out, 5) && HoldsIdBytes(out, IsEmId(out) ? 5 : 8);
@@ -400,6 +417,7 @@ void TagMemoryReader::IdentifyFdx() {
     if (app_.ReaderLevel <= 1) return;
     Response f{};
     if (!comm_.IdReadFecava(f) || !HoldsIdBytes(f, 5)) return;
+    probe.reset();
     data_.EdChip = "FDX-B, FECAVA_ID Format";
     const std::string line = fdx::FecavaIdLine(IdBytesAt<5>(f));
     app_.AddLog(line);
@@ -436,17 +454,21 @@ void TagMemoryReader::IdentifyFdx() {
   }
   Changed();
 
+  // Which chip carries the ID: a SIC7888 answers its UID read, an EM chip its word 0.
   Response uid{};
   if (!comm_.Sic7888GetUid(uid, fdx::sic7888::kProtocolMode)) {
-    if (app_.ReaderLevel >= 3) ReadEmWordsOfChip();
+    probe.reset();
+    if (app_.ReaderLevel >= 3) ReadEmWordsOfChip(true);
     return;
   }
   Response config{};
   const auto& bde = fdx::sic7888::kBdeConfig;
   // The BDE code needs the 8 ID bytes: an EM ID answer holds only five.
-  if (comm_.Sic7888ReadBlock(config, fdx::sic7888::kProtocolMode, fdx::sic7888::kConfigBlock) &&
-      HasDataByte(config, 4) && std::equal(bde.begin(), bde.end(), config.data() + 2) &&
-      eightBytes) {
+  const bool bdeConfig =
+      comm_.Sic7888ReadBlock(config, fdx::sic7888::kProtocolMode, fdx::sic7888::kConfigBlock) &&
+      HasDataByte(config, 4) && std::equal(bde.begin(), bde.end(), config.data() + 2);
+  probe.reset();
+  if (bdeConfig && eightBytes) {
     data_.EdChip = "FDX-B, BDE_ID Format";
     const std::string line = BdeUidText(IdBytesAt<8>(out));
     app_.AddLog(line);

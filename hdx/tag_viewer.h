@@ -67,7 +67,9 @@ class TagMemoryReader {
  public:
   TagMemoryReader(AppCore& app, TagData& data, std::function<void()> onChange = {});
 
-  // Empties the data, then reads by the fixed tag type (0: identify HDX, then FDX).
+  // Empties the data, then reads by the fixed tag type (0: identify HDX, then FDX). Identifying
+  // asks the tag what it is, so the failures on the way are the outcome's probes; the read ends
+  // with the conclusion whether a tag was identified, and failed memory reads count.
   void Read(const TagReadOptions& options);
 
   // The parts of a read, as the fixed tag types and the identifications use them.
@@ -81,7 +83,8 @@ class TagMemoryReader {
   bool ReadHdxPlusBlocks();
   void ReadSic7888Blocks();
   // Word 0 names the chip (bits 4-1 of its last byte: 1 EM4205, 9 EM4305); then its words.
-  void ReadEmWordsOfChip();
+  // `probing`: the word 0 read asks whether the chip is an EM one at all.
+  void ReadEmWordsOfChip(bool probing = false);
   void ReadEmWords(bool em4305);
 
  private:

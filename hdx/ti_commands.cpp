@@ -111,10 +111,10 @@ void TiHdxCommands::MnGeneralReadPageCmd2Click() {
   const bool ok = comm_.GeneralReadPageCmd2(out, app_.Settings.TirisPage, app_.Settings.BlockNum) &&
                   out[0] >= 2;
   if (!ok) {
-    app_.AddLog("NG : GeneralReadPageCmd");
+    app_.LogResultLine(false, "NG : GeneralReadPageCmd");
     return;
   }
-  app_.AddLog("OK : GeneralReadPageCmd");
+  app_.LogResultLine(true, "OK : GeneralReadPageCmd");
   app_.LogTagType(out[kTypeIndex]);
 }
 
@@ -133,14 +133,14 @@ void TiHdxCommands::MnWriteAndProgramCmd2Click() {
   app_.AddLog(std::to_string(bytes.size()));
   app_.AddLog(std::to_string(pages));
   if (static_cast<int64_t>(bytes.size()) != pages * 8 || a->IntEd1 + pages > kPageLimit) {
-    app_.AddLog("Input Error!! [NO Hex Data]");
+    app_.LogInputError("Input Error!! [NO Hex Data]");
     return;
   }
   app_.StartExecutionTimer();
   Response out{};
   const bool ok =
       comm_.WriteAndProgramCmd2(out, app_.Settings.BlockNo, app_.Settings.BlockNum, bytes);
-  app_.AddLog(ok ? "OK : ProgramPage2Cmd" : "NG : ProgramPage2Cmd");
+  app_.LogResultLine(ok, ok ? "OK : ProgramPage2Cmd" : "NG : ProgramPage2Cmd");
   app_.LogExecutionTime();
 }
 

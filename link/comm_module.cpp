@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "core/ini_file.h"
 #include "core/log_pane.h"
@@ -46,6 +47,9 @@ std::string WriteFailureLine(const WriteResult& r, size_t count) {
 TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent)
     : QObject(parent), tally_(0), settingsPath_(std::move(settingsPath)), log_(log) {
   rx_.log = [this](const std::string& line) { CommLog(line); };
+  rx_.fault = [this](LinkFault fault, const std::string& line) {
+    if (OnFault) OnFault(fault, line);
+  };
   rx_.tally = [this](const std::string& kind, const std::string& id) { tally_.TallyId(kind, id); };
   rx_.animalIdDisplay = [this] { return AnimalIdDisplay; };
   Listen(commX1_);
@@ -89,6 +93,11 @@ void TTirisC1Dlg::AttachLink(std::unique_ptr<ByteLink> link) {
 
 void TTirisC1Dlg::CommLog(const std::string& line) {
   if (log_) AppendLogLine(*log_, line);
+}
+
+void TTirisC1Dlg::CommFault(LinkFault fault, const std::string& line) {
+  CommLog(line);
+  if (OnFault) OnFault(fault, line);
 }
 
 void TTirisC1Dlg::LoadLinkSettings() {
@@ -161,7 +170,7 @@ void TTirisC1Dlg::OnRxChar(size_t count) {
 
 void TTirisC1Dlg::OnComError(TComErrors errors) {
   if (errors & ceIO) portLost_ = true;
-  CommLog(ComErrorsToStr(errors));
+  CommFault(LinkFault::LineError, ComErrorsToStr(errors));
 }
 
 void TTirisC1Dlg::SendCommand(std::span<const uint8_t> data) {
@@ -174,7 +183,7 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   if (waitDepth_ > 0) {
     // A second command started from the event processing of a wait would share the posted state
     // and the frame buffer with the first: it is refused.
-    CommLog(kRefusedLine);
+    CommFault(LinkFault::Refused, kRefusedLine);
     refusedWrite_ = true;
     return;
   }
@@ -192,7 +201,7 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   const WriteResult r = link_->Write(bytes, count);
   if (r.written == count) return;
   writeFailed_ = true;
-  CommLog(WriteFailureLine(r, count));
+  CommFault(LinkFault::WriteFailed, WriteFailureLine(r, count));
 }
 
 void TTirisC1Dlg::ProcessPendingEvents() {
@@ -238,7 +247,7 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
     // A port that vanished (its "<ComError:IO>" line is written) cannot answer any more.
     if (portLost_ && !link_->Connected()) break;
     if (waitMark_.expired(ms)) {
-      CommLog(LoadMessage(Msg::ResponseTimedOutMsg));
+      CommFault(LinkFault::TimedOut, LoadMessage(Msg::ResponseTimedOutMsg));
       break;
     }
     if (!deadline.isActive())
@@ -248,6 +257,44 @@ bool TTirisC1Dlg::AwaitResponseFor(Response& out, uint16_t ms) {
   }
   --waitDepth_;
   return result;
+}
+
+bool TTirisC1Dlg::AwaitAnswerAmidIdFrames(Response& out, uint32_t ms, int* idFrames) {
+  if (writeFailed_) return false;
+  // The answer is taken from the frame as it is verified, before an ID frame in the same read
+  // can overwrite the frame buffer and the posted state.
+  std::optional<bool> answer;
+  rx_.onFrame = [&](const uint8_t* f) {
+    if (answer) return;
+    if (f[2] == frame::TypeAck) {
+      out.Assign(f + 4, f[3]);
+      answer = true;
+    } else if (f[2] == frame::TypeNack) {
+      answer = false;
+    } else if (f[2] == frame::TypeId && idFrames) {
+      ++*idFrames;
+    }
+  };
+  MillisecondTimer clock;
+  clock.start();
+  ++waitDepth_;
+  QTimer deadline;
+  deadline.setSingleShot(true);
+  deadline.setTimerType(Qt::PreciseTimer);
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  while (!answer) {
+    if (portLost_ && !link_->Connected()) break;
+    if (clock.expired(ms)) {
+      CommFault(LinkFault::TimedOut, LoadMessage(Msg::ResponseTimedOutMsg));
+      break;
+    }
+    if (!deadline.isActive())
+      deadline.start(static_cast<int>(ms - std::min<uint32_t>(ms, clock.elapsed())) + 1);
+    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  }
+  --waitDepth_;
+  rx_.onFrame = nullptr;
+  return answer.value_or(false);
 }
 
 bool TTirisC1Dlg::Exchange(std::span<const uint8_t> data, Response& out) {

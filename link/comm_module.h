@@ -6,12 +6,14 @@
 #include <QObject>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "link/com_port.h"
+#include "link/link_fault.h"
 #include "link/millisecond_timer.h"
 #include "link/receiver.h"
 #include "link/response.h"
@@ -61,6 +63,9 @@ class TTirisC1Dlg : public QObject {
   LogPane* CurrentLogPane() const { return log_; }
   // Communication module's log writer (5000-line rule).
   void CommLog(const std::string& line);
+  // Told of every failed command besides its log line: the receiver's NACK, SUM and format
+  // errors, time-outs, failed or refused writes and line errors (app/outcome.h counts them).
+  std::function<void(LinkFault fault, const std::string& line)> OnFault;
 
   // The main window's "Animal ID" display flag; decorates ID lines.
   bool AnimalIdDisplay = false;
@@ -103,6 +108,12 @@ class TTirisC1Dlg : public QObject {
   bool AwaitResponse(Response& out) { return AwaitResponseFor(out, 2000); }
   bool AwaitResponseFor(Response& out, uint16_t ms);
   void SendActionModeSet(uint8_t mode, uint8_t value);
+  // The wait for the answer to a command sent while the module may still stream ID frames (the
+  // switch back to command mode): ID frames that arrive first are logged and tallied as always
+  // and counted in *idFrames, but do not end the wait, and an answer that arrives in one read
+  // with the ID frames behind it is not lost to them. True on ACK (its data in out), false on
+  // NACK, after ms with "Response Timed out", or when the port has vanished.
+  bool AwaitAnswerAmidIdFrames(Response& out, uint32_t ms, int* idFrames = nullptr);
   bool SendLfControl(uint8_t mode, uint16_t durationMs, Response& out);
   void SendPassThrough(const uint8_t* bytes, size_t count);
   bool ProbeReader();
@@ -166,6 +177,7 @@ class TTirisC1Dlg : public QObject {
   void Listen(ByteLink& link);
   void OnRxChar(size_t count);
   void OnComError(TComErrors errors);
+  void CommFault(LinkFault fault, const std::string& line);
 
   TComPort commX1_;
   // The link the exchange runs over: commX1_, or otherLink_ when one is in use.

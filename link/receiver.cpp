@@ -163,9 +163,10 @@ void ResponseReceiver::FinishResponse() {
       hex::AppendBytes(line, frame_, static_cast<size_t>(i) + 1);
       Log(line);
     }
+    if (onFrame) onFrame(frame_);
     DispatchFrame();
   } else {
-    Log(LoadMessage(Msg::SUMErrorMsg));
+    LogFault(LinkFault::BadSum, LoadMessage(Msg::SUMErrorMsg));
   }
 }
 
@@ -190,8 +191,13 @@ void ResponseReceiver::DispatchFrame() {
           {0x44, Msg::InvalidCommandMsg},
       };
       // A NACK without data has no code; offset 4 then holds the ETX, which is no code either.
+      std::string reason;
       for (const auto& n : kNack)
-        if (frame_[3] >= 1 && frame_[4] == n.code) Log(LoadMessage(n.msg));
+        if (frame_[3] >= 1 && frame_[4] == n.code) {
+          reason = LoadMessage(n.msg);
+          Log(reason);
+        }
+      if (fault) fault(LinkFault::Nack, reason);
       return;
     }
     case frame::TypeId: {
@@ -204,7 +210,7 @@ void ResponseReceiver::DispatchFrame() {
       return;
     }
     default:
-      Log(LoadMessage(Msg::ResponseFormatErrorMsg));
+      LogFault(LinkFault::BadFormat, LoadMessage(Msg::ResponseFormatErrorMsg));
       return;
   }
 }

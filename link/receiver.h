@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "link/link_fault.h"
+
 enum class ResponseState : int32_t {
   None = 0,
   AckReceived = 2,
@@ -31,6 +33,12 @@ class ResponseReceiver {
   std::function<void(const std::string& kindText, const std::string& idText)> tally;
   // The main window's "Animal ID" check box: decorates ID lines when set.
   std::function<bool()> animalIdDisplay;
+  // Told of every NACK, SUM error and unknown frame type, with the line logged for it ("" when
+  // a NACK names no reason the catalogue knows).
+  std::function<void(LinkFault fault, const std::string& line)> fault;
+  // Sees every verified response frame (offset 2 its type, 3 LEN, data from 4) before it is
+  // classified: a wait that must not lose an answer to the ID frames behind it watches here.
+  std::function<void(const uint8_t* frame)> onFrame;
 
   bool LogRxFrames = true;
   bool LogRawBytes = false;
@@ -67,6 +75,10 @@ class ResponseReceiver {
   void DispatchFrame();
   void Log(const std::string& line) {
     if (log) log(line);
+  }
+  void LogFault(LinkFault kind, const std::string& line) {
+    Log(line);
+    if (fault) fault(kind, line);
   }
 
   uint8_t ring_[kRingSize] = {};

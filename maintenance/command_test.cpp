@@ -103,9 +103,10 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
     progress->Show();
     TTirisC1Dlg::ProcessPendingEvents();
   }
-  auto addCount = [&form](const char* counter) {
+  auto addCount = [&](const char* counter) {
     NumberEditModel& m = form.Field(counter).number;
     m.SetValue(static_cast<double>(m.IntValue() + 1));
+    app_.Outcome().Counter(form.dialog, counter, m.IntValue(), counter == std::string("EdNg"));
   };
   for (;;) {
     ++state.executions;
@@ -119,10 +120,10 @@ void CommandTest::OKBtnClick(PromptForm& form, CommandTestState& state, LogPane&
       break;
     }
     const bool ok = SendSelected(form);
-    AppendLogLine(
-        log,
-        (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + LoadMessage(Msg::commandMsg),
-        kTestLogLineLimit);
+    const std::string result =
+        (ok ? std::string("OK") : LoadMessage(Msg::NGMsg)) + ": " + LoadMessage(Msg::commandMsg);
+    AppendLogLine(log, result, kTestLogLineLimit);
+    app_.Outcome().Result(ok, result, form.dialog);
     addCount(ok ? "EdOK" : "EdNg");
     if (state.continuous) (ok ? state.okFlash : state.ngFlash) = kFlashTicks;
     prompts.Refresh(form);
@@ -143,7 +144,8 @@ void CommandTest::MnCmdTestClick() {
     form.Field(DataName(i)).number.SetValue(memory.data[static_cast<size_t>(i)]);
   CBCommandChange(form);  // as when the dialog is shown
 
-  FormMemoLogPane log(form, "Memo1");
+  FormMemoLogPane memo(form, "Memo1");
+  RecordingLogPane log(memo, app_.Outcome(), form.dialog, "Memo1");
   CommLogRedirect redirect(comm_, log, app_.Log());
   CommandTestState state;
   Prompts& prompts = app_.Prompt();
@@ -170,7 +172,7 @@ void CommandTest::MnChkCmdClick() {
   size_t chars = 0;  // UTF-8 characters, not bytes
   for (unsigned char c : text) chars += (c & 0xC0) != 0x80;
   if (chars > kCmdOutpMaxChars) {
-    app_.AddLog("Invalid String");
+    app_.LogInputError("Invalid String");
     return;
   }
   memory.sentString = text;

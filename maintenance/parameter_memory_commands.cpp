@@ -105,11 +105,11 @@ void ParameterMemoryCommands::EEPROMWrite1Click() {
   for (int round = 0; succeeded < kWriteTestRounds; ++round) {
     Response out{};
     if (!comm.Exchange(write, out)) {
-      app_.AddLog(error + LoadMessage(Msg::WriteMsg));
+      app_.LogFailure(error + LoadMessage(Msg::WriteMsg));
       break;
     }
     if (!comm.Exchange({0x0D, start, count}, out)) {
-      app_.AddLog(error + LoadMessage(Msg::ReadMsg));
+      app_.LogFailure(error + LoadMessage(Msg::ReadMsg));
       break;
     }
     // The words follow from response byte 3 on; an answer without all of them differs too.
@@ -118,7 +118,7 @@ void ParameterMemoryCommands::EEPROMWrite1Click() {
       same = mw::Byte(out, 3 + static_cast<int>(i)) == pattern[i];
     if (!same) {
       failedRounds.push_back(round);
-      app_.AddLog(error + LoadMessage(Msg::CompareMsg));
+      app_.LogFailure(error + LoadMessage(Msg::CompareMsg));
       break;
     }
     ReaderCommands(app_).RDInfo1Click();

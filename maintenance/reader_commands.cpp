@@ -37,11 +37,11 @@ bool ReadModuleWords(AppCore& app, uint8_t start, uint8_t count, std::vector<uin
 }
 
 void LogShortResponse(AppCore& app) {
-  app.AddLog(LoadMessage(Msg::ResponseFormatErrorMsg));
+  app.LogFailure(LoadMessage(Msg::ResponseFormatErrorMsg));
 }
 
 void LogInvalidValue(AppCore& app) {
-  app.AddLog(LoadMessage(Msg::InvalidValueMsg));
+  app.LogInputError(LoadMessage(Msg::InvalidValueMsg));
 }
 
 // --- LED and buzzer ---
@@ -77,7 +77,7 @@ void ReaderCommands::Buzzer(uint8_t reply, uint8_t sound) {
   }
   Response out{};
   const bool ok = comm_.Exchange({0x05, reply, sound}, out);
-  app_.AddLog(std::string(kBuzzerTestLine) + (ok ? "OK" : LoadMessage(Msg::NGMsg)));
+  app_.LogResultLine(ok, std::string(kBuzzerTestLine) + (ok ? "OK" : LoadMessage(Msg::NGMsg)));
 }
 
 void ReaderCommands::BUZTest1Click() {
@@ -137,12 +137,12 @@ void ReaderCommands::RDInfo1Click() {
   // Bytes 1-2 the flash write position, byte 3 the initialisation flag: an ACK without them
   // is a failure too.
   if (!comm_.Exchange({0x01}, out) || !mw::HasBytes(out, 3)) {
-    app_.AddLog(LoadMessage(Msg::NGMsg) + kGetSwInfo);
+    app_.LogResultLine(false, LoadMessage(Msg::NGMsg) + kGetSwInfo);
     return;
   }
   app_.AddLog(LoadMessage(Msg::FlashWrPos0xmsg) + hex::Number(mw::Word(out, 1), 4));
   app_.AddLog(LoadMessage(Msg::FlashInitFlagMsg) + std::to_string(mw::Byte(out, 3)));
-  app_.AddLog(std::string("OK") + kGetSwInfo);
+  app_.LogResultLine(true, std::string("OK") + kGetSwInfo);
 }
 
 void ReaderCommands::STPROGMODE1Click() {

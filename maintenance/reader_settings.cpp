@@ -46,9 +46,9 @@ void ReaderCommands::MnSetBuzClick() {
   }
   if (WriteWord(comm_, mw::kBuzzerWord, static_cast<uint16_t>(*value))) {
     MnRestartClick();
-    app_.AddLog(std::string(kFrequencySet) + "OK");
+    app_.LogResultLine(true, std::string(kFrequencySet) + "OK");
   } else {
-    app_.AddLog(std::string(kFrequencySet) + LoadMessage(Msg::NGMsg));
+    app_.LogResultLine(false, std::string(kFrequencySet) + LoadMessage(Msg::NGMsg));
   }
 }
 
@@ -59,9 +59,9 @@ void ReaderCommands::MnEnBuzClick(const std::string& sender) {
   const uint16_t w = mw::WithTestModeBuzzer(words[0], sender == "MnEnBuz");
   if (WriteWord(comm_, mw::kConfigWord, w)) {
     MnRestartClick();
-    app_.AddLog(std::string("OK") + kSetBuzzer);
+    app_.LogResultLine(true, std::string("OK") + kSetBuzzer);
   } else {
-    app_.AddLog(LoadMessage(Msg::NGMsg) + kSetBuzzer);
+    app_.LogResultLine(false, LoadMessage(Msg::NGMsg) + kSetBuzzer);
   }
 }
 
@@ -77,13 +77,13 @@ void ReaderCommands::Mnset9600bps1Click(const std::string& sender) {
   std::vector<uint16_t> words;
   if (!ReadModuleWords(app_, mw::kConfigWord, 1, words)) return;
   if (!WriteWord(comm_, mw::kConfigWord, mw::WithSpeedCode(words[0], code))) {
-    app_.AddLog(LoadMessage(Msg::NGMsg) + kSetComSpeed);
+    app_.LogResultLine(false, LoadMessage(Msg::NGMsg) + kSetComSpeed);
     return;
   }
   MnRestartClick();
   app_.Sleep(500);  // the module comes back at its new speed
   comm_.CommX1().SetBaudRate(mw::RateOfSpeedCode(code));
-  app_.AddLog(std::string("OK") + kSetComSpeed);
+  app_.LogResultLine(true, std::string("OK") + kSetComSpeed);
 }
 
 void ReaderCommands::COMSpeed1Click() {

@@ -91,6 +91,7 @@ const std::vector<std::pair<std::string, std::string>>& FaultSettingHelp() {
       {"nack CODE[:N]", "the next N commands (default all) get NACK CODE"},
       {"late MS[:N]", "the next N answers (default all) come MS ms late"},
       {"hangup-after N", "the N-th command from now hangs the line up"},
+      {"spare N", "the next N commands escape the faults above"},
   };
   return help;
 }
@@ -140,6 +141,15 @@ bool ApplyFaultSetting(FaultPlan& plan, const std::string& name, const std::stri
     }
     plan.lateBy = std::chrono::milliseconds(ms);
     plan.late = count;
+    return true;
+  }
+  if (name == "spare") {
+    int count = 0;
+    if (!ParseCount(value, count) || count == FaultPlan::kAlways) {
+      error = "spare: \"" + value + "\" is not a count of commands";
+      return false;
+    }
+    plan.spare = count;
     return true;
   }
   if (name == "hangup-after") {

@@ -26,6 +26,9 @@ struct FaultPlan {
   int nack = 0;     // answered with NACK nackCode instead of being carried out
   uint8_t nackCode = 0x44;
   int hangupAfter = 0;  // the hangupAfter-th command from now hangs the line up (0: never)
+  // The next `spare` commands are carried out and answered untouched before the faults above
+  // apply (an identification that must succeed first); hangupAfter counts them all the same.
+  int spare = 0;
 
   bool operator==(const FaultPlan&) const = default;
 };

@@ -172,21 +172,26 @@ void Module::OnFrame(const AssembledFrame& f, TimePoint at) {
     hangupRequested_ = true;
     return;
   }
-  if (TakeFault(faults_.missing)) {
+  // A spared command escapes the faults, its answer included.
+  spared_ = faults_.spare > 0;
+  if (spared_) --faults_.spare;
+  if (!spared_ && TakeFault(faults_.missing)) {
     ++counters_.unanswered;
     return;
   }
   const uint8_t code = f.data.empty() ? 0 : f.data[0];
-  if (TakeFault(faults_.nack)) {
+  if (!spared_ && TakeFault(faults_.nack)) {
     Answer(TagReply::Nack(faults_.nackCode), code, at, {});
     return;
   }
   Outcome o = Execute(f.kind, f.data, at);
   if (!o.reply) {
+    spared_ = false;
     ++counters_.unanswered;
     return;
   }
   const TimePoint due = Answer(*o.reply, code, at, o.delay);
+  spared_ = false;
   if (o.restart) Schedule(due, {}, true);
   if (o.stream) {
     floodCursor_ = 0;
@@ -222,20 +227,20 @@ TimePoint Module::Answer(const TagReply& reply, int code, TimePoint at, Duration
   const auto air = code < 0 ? config_.airTimeByCode.end()
                             : config_.airTimeByCode.find(static_cast<uint8_t>(code));
   due += air != config_.airTimeByCode.end() ? air->second : config_.airTime;
-  if (TakeFault(faults_.late)) due += faults_.lateBy;
+  if (!spared_ && TakeFault(faults_.late)) due += faults_.lateBy;
 
   reply.ack ? ++counters_.acks : ++counters_.nacks;
   const uint8_t type = reply.ack ? frame::TypeAck : frame::TypeNack;
   std::vector<uint8_t> bytes;
-  if (TakeFault(faults_.raccess)) {
+  if (!spared_ && TakeFault(faults_.raccess)) {
     bytes = BuildRaccessFrame(type, reply.data);
   } else {
     bytes = frame::BuildResponseFrame(type, reply.data);
-    if (TakeFault(faults_.badSum)) CorruptSum(bytes);
-    if (TakeFault(faults_.dropByte)) DropMiddleByte(bytes);
-    if (TakeFault(faults_.extraByte)) InsertMiddleByte(bytes);
+    if (!spared_ && TakeFault(faults_.badSum)) CorruptSum(bytes);
+    if (!spared_ && TakeFault(faults_.dropByte)) DropMiddleByte(bytes);
+    if (!spared_ && TakeFault(faults_.extraByte)) InsertMiddleByte(bytes);
   }
-  if (TakeFault(faults_.garbage)) {
+  if (!spared_ && TakeFault(faults_.garbage)) {
     auto noise = NoiseBytes(static_cast<size_t>(std::max(faults_.garbageBytes, 0)));
     bytes.insert(bytes.begin(), noise.begin(), noise.end());
   }

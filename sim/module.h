@@ -137,6 +137,7 @@ class Module {
   std::shared_ptr<Field> field_;
   ParameterMemory memory_;
   FaultPlan faults_;
+  bool spared_ = false;  // the command being answered escapes the faults
   ModuleCounters counters_;
   CommandAssembler assembler_;
   int romLevel_;

@@ -88,20 +88,35 @@ bool Child::Pump(int ms) {
   return outFd_ >= 0 || errFd_ >= 0;
 }
 
-std::optional<std::string> Child::NextErrorLine(std::chrono::milliseconds timeout) {
+std::optional<std::string> Child::NextLine(std::string& text, size_t& taken, const int& fd,
+                                           std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    const size_t end = err.find('\n', errLinesTaken_);
+    const size_t end = text.find('\n', taken);
     if (end != std::string::npos) {
-      std::string line = err.substr(errLinesTaken_, end - errLinesTaken_);
-      errLinesTaken_ = end + 1;
+      std::string line = text.substr(taken, end - taken);
+      taken = end + 1;
       return line;
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0 || errFd_ < 0) return std::nullopt;
+    if (left.count() <= 0 || fd < 0) return std::nullopt;
     Pump(static_cast<int>(left.count()));
   }
+}
+
+std::optional<std::string> Child::NextErrorLine(std::chrono::milliseconds timeout) {
+  return NextLine(err, errLinesTaken_, errFd_, timeout);
+}
+
+std::optional<std::string> Child::NextOutputLine(std::chrono::milliseconds timeout) {
+  return NextLine(out, outLinesTaken_, outFd_, timeout);
+}
+
+bool Child::WaitForOutput(const std::string& prefix) {
+  while (auto line = NextOutputLine(kRunTimeout))
+    if (line->rfind(prefix, 0) == 0) return true;
+  return false;
 }
 
 int Child::Wait(std::chrono::milliseconds timeout) {
@@ -130,6 +145,10 @@ std::vector<std::string> Result::Lines() const {
   return SplitLines(out);
 }
 
+std::vector<std::string> Result::ErrorLines() const {
+  return SplitLines(err);
+}
+
 std::vector<std::string> Result::HandlerLines() const {
   std::vector<std::string> lines;
   for (const std::string& l : Lines())
@@ -138,10 +157,14 @@ std::vector<std::string> Result::HandlerLines() const {
 }
 
 CliRig::CliRig(std::vector<sim::TagPtr> tags, const std::string& rom)
+    : CliRig(std::move(tags), RigOptions{.rom = rom}) {}
+
+CliRig::CliRig(std::vector<sim::TagPtr> tags, const RigOptions& options)
     : field(std::make_shared<sim::Field>(std::move(tags))) {
   sim::SimulatorOptions o;
-  o.wireTime = false;
-  o.module.romVersion = rom;
+  o.wireTime = options.wireTime;
+  o.module.romVersion = options.rom;
+  o.module.flood = options.flood;
   sim = std::make_unique<sim::Simulator>(o, field);
   std::string error;
   if (!sim->Start(&error)) throw std::runtime_error("simulator: " + error);

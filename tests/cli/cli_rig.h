@@ -28,6 +28,10 @@ class Child {
   // The next line of standard error (standard output is collected meanwhile); nullopt when the
   // child closed it or nothing came within the time-out.
   std::optional<std::string> NextErrorLine(std::chrono::milliseconds timeout);
+  // The same for standard output.
+  std::optional<std::string> NextOutputLine(std::chrono::milliseconds timeout);
+  // Reads standard output until a line that starts with `prefix` (true), or the end.
+  bool WaitForOutput(const std::string& prefix);
   // Reads both streams to their end and returns the exit status (-1 when the child did not end
   // within the time-out and was killed, 128 + signal when a signal ended it).
   int Wait(std::chrono::milliseconds timeout);
@@ -43,6 +47,9 @@ class Child {
   int outFd_ = -1;
   int errFd_ = -1;
   size_t errLinesTaken_ = 0;  // offset into err of the first line not yet returned
+  size_t outLinesTaken_ = 0;  // the same for out
+  std::optional<std::string> NextLine(std::string& text, size_t& taken, const int& fd,
+                                      std::chrono::milliseconds timeout);
 };
 
 struct Result {
@@ -52,10 +59,19 @@ struct Result {
   std::vector<std::string> Lines() const;  // standard output, line by line
   // Standard output without the exchange's frame lines (TX:, RX:).
   std::vector<std::string> HandlerLines() const;
+  // Standard error, line by line.
+  std::vector<std::string> ErrorLines() const;
+};
+
+struct RigOptions {
+  std::string rom = "1100LFS00";
+  bool wireTime = false;  // pace the line at the module's speed
+  bool flood = false;     // read-loop mode streams 'I' frames back to back at line rate
 };
 
 struct CliRig {
   explicit CliRig(std::vector<sim::TagPtr> tags = {}, const std::string& rom = "1100LFS00");
+  CliRig(std::vector<sim::TagPtr> tags, const RigOptions& options);
   ~CliRig();
 
   // Runs qzh900ctl VERB ... with --port <the simulator's pty> after the verb, to its end.

@@ -66,5 +66,34 @@ TEST(CliLinkVerbs, PortErrorsAreExitTwoWithTheReason) {
   EXPECT_EQ(RunCli({"identify", "--baud", "12345"}).status, 2);
 }
 
+TEST(CliLinkVerbs, ListenEndsInCommandModeWithFourTagsStreamingAtLineRate) {
+  // Four tags answering back to back at the line's own pace: ID frames are still arriving when
+  // the switch back to command mode is sent, so its answer comes after some of them. Every run
+  // must end in command mode with exit 0.
+  CliRig rig({MakeTag("fdxb:392:123456789012"), MakeTag("em:0504030201"),
+              MakeTag("fdxb:124:000000000042"), MakeTag("em:0A0B0C0D0E")},
+             RigOptions{.wireTime = true, .flood = true});
+  int clean = 0;
+  for (int run = 0; run < 20; ++run) {
+    const Result r = rig.Run({"listen", "0.2"});
+    const bool ok = r.status == 0 && r.out.find("OK: Command Mode\n") != std::string::npos;
+    clean += ok;
+    EXPECT_TRUE(ok) << "run " << run << ": " << r.status << "\n" << r.out << r.err;
+    uint8_t mode = 0;
+    rig.sim->WithModule([&](sim::Module& m) { mode = m.ActionMode(); });
+    EXPECT_EQ(mode, 4) << "run " << run;
+  }
+  EXPECT_EQ(clean, 20);
+}
+
+TEST(CliLinkVerbs, ListenTakesADecimalNumberOfSecondsOnly) {
+  for (const char* bad : {"nan", "0x10", "1e3", "5s", "inf", "86401", "1.2.3", ""}) {
+    const Result r = RunCli({"listen", bad});
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_NE(r.err.find("SECONDS takes a decimal number of seconds 0-86400"), std::string::npos)
+        << bad << ": " << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace cli_test

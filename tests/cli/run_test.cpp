@@ -96,8 +96,9 @@ TEST(CliRun, TheIdWriteDialogWritesRepeatTimesWithItsIncrement) {
   std::array<uint8_t, 8> id{};
   rig.field->With(0, [&](sim::Transponder& t) { id = static_cast<sim::Sic279Tag&>(t).Id(); });
   EXPECT_EQ(id, (std::array<uint8_t, 8>{0x11, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80}));
-  // The dialog was closed with its own "Close": the last ID written is remembered.
-  EXPECT_TRUE(Contains(rig.Settings(), "ANI_ID0=17\n")) << rig.Settings();
+  // The dialog was closed with its own "Close"; --save keeps the ID it would write next, so that
+  // the next run does not issue 0x11 again.
+  EXPECT_TRUE(Contains(rig.Settings(), "ANI_ID0=18\n")) << rig.Settings();
 }
 
 TEST(CliRun, RememberedValuesStayInTheRunUnlessSaved) {
@@ -157,6 +158,13 @@ TEST(CliRun, ScriptErrorsAreRefusedBeforeAnythingIsSent) {
       {{"run", "MnGetROMVer", "--cancel"}, "--cancel would not stop it"},
       {{"run", "SIC7888GETUID1", "--frobnicate"}, "unknown option --frobnicate"},
       {{"run", "SIC7888GETUID1", "--yes", "--no"}, "exclude each other"},
+      {{"run", "IDWrite1", "--press", "OKBtn", "--press", "Frobnicate"},
+       "unknown action Frobnicate for IDWrite1"},
+      {{"run", "IDWrite1", "--repeat", "nan"}, "--repeat takes a decimal number 0-100000"},
+      {{"run", "IDWrite1", "--repeat", "3x"}, "--repeat takes a decimal number"},
+      {{"run", "IDWrite1", "--repeat", "0x10"}, "--repeat takes a decimal number"},
+      {{"run", "IDWrite1", "--repeat=100001"}, "--repeat takes a decimal number 0-100000"},
+      {{"run", "IDWrite1", "--ctrl=1"}, "--ctrl takes no value"},
       {{"run"}, "run needs an ITEM"},
   };
   for (const Case& c : cases) {
@@ -180,6 +188,39 @@ TEST(CliRun, CancelSendsNothing) {
     EXPECT_TRUE(Contains(r.err, "cancelled; nothing was sent")) << item << ": " << r.err;
   }
   EXPECT_EQ(rig.Commands(), 0u);
+}
+
+TEST(CliRun, HelpNamesTheLimitsThatTheParserEnforcesAndTheVerdictRule) {
+  struct Case {
+    const char* verb;
+    const char* limit;  // as the help shows it, and as the refusal names it
+  };
+  for (const Case& c : {Case{"run", "0-100000"}, Case{"program", "0-999"},
+                        Case{"program", "0-274877906943"}, Case{"listen", "0-86400"}}) {
+    const Result help = RunCli({c.verb, "--help"});
+    EXPECT_EQ(help.status, 0) << c.verb;
+    EXPECT_TRUE(Contains(help.out, c.limit)) << c.verb << ":\n" << help.out;
+    EXPECT_TRUE(Contains(help.out, "Exit status, the verdict of the run: 0 when every result"))
+        << c.verb;
+  }
+  EXPECT_TRUE(Contains(RunCli({"run", "--help"}).out, "--any-level"));
+  EXPECT_TRUE(Contains(RunCli({"identify", "--help"}).out, "--json"));
+  const Result unknown = RunCli({"identify", "--frobnicate"});
+  EXPECT_EQ(unknown.status, 2);
+  EXPECT_EQ(unknown.err, "qzh900ctl identify: unknown option --frobnicate\n");
+}
+
+TEST(CliRun, AModuleThatRefusesTheIdentificationIsAPortErrorNamingTheRefusal) {
+  CliRig rig;
+  rig.sim->UpdateFaults([](sim::FaultPlan& f) {
+    f.nack = sim::FaultPlan::kAlways;
+    f.nackCode = 0x44;
+  });
+  const Result r = rig.Run({"run", "SIC7888GETUID1"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(Contains(r.err, "refuses the identification")) << r.err;
+  EXPECT_FALSE(Contains(r.err, "no answer")) << r.err;
 }
 
 TEST(CliRun, AModuleThatDoesNotAnswerIsAPortError) {

@@ -1,0 +1,123 @@
+#include "cli/output.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <cstdio>
+
+#include "version.h"
+
+namespace {
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+void PutLine(std::FILE* f, const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), f);
+  std::fputc('\n', f);
+  std::fflush(f);
+}
+
+}  // namespace
+
+std::string ProgramName(const std::string& verb) {
+  return verb.empty() ? "qzh900ctl" : "qzh900ctl " + verb;
+}
+
+Output& Output::Get() {
+  static Output output;
+  return output;
+}
+
+void Output::Start(const std::string& verb, bool json) {
+  verb_ = verb;
+  json_ = json;
+  finished_ = false;
+  clock_.start();
+  Event(
+      "start",
+      {{"verb", Q(verb)}, {"version", version::kFileVersion}, {"schema_version", kSchemaVersion}});
+}
+
+void Output::Write(const char* event, QJsonObject fields) {
+  fields.insert("event", event);
+  fields.insert("t_ms", static_cast<qint64>(clock_.isValid() ? clock_.elapsed() : 0));
+  fields.insert("time", QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
+  PutLine(stdout, QJsonDocument(fields).toJson(QJsonDocument::Compact).toStdString());
+}
+
+void Output::Event(const char* event, QJsonObject fields) {
+  if (json_) Write(event, std::move(fields));
+}
+
+void Output::LogLine(const std::string& line) {
+  if (json_)
+    Write("log", {{"line", Q(line)}});
+  else
+    PutLine(stdout, line);
+}
+
+void Output::Data(const std::string& line, const char* event, const QJsonObject& fields) {
+  if (json_)
+    Write(event, fields);
+  else
+    PutLine(stdout, line);
+}
+
+void Output::Note(const std::string& line, const char* event, QJsonObject fields) {
+  PutLine(stderr, line);
+  if (!json_) return;
+  fields.insert("text", Q(line));
+  Write(event, std::move(fields));
+}
+
+void Output::Outcome(const OutcomeEvent& e) {
+  switch (e.kind) {
+    case OutcomeKind::Status:
+      PutLine(stderr, e.dialog + " " + e.field + ": " + e.text);
+      break;
+    case OutcomeKind::DialogLine:
+      PutLine(stderr, e.dialog + " " + e.field + ": " + e.text);
+      break;
+    case OutcomeKind::Counter:
+      PutLine(stderr, e.dialog + " " + e.field + ": " + std::to_string(e.value));
+      break;
+    default:
+      break;
+  }
+  if (!json_) return;
+  QJsonObject o;
+  if (e.kind != OutcomeKind::Counter) o.insert("text", Q(e.text));
+  if (e.kind == OutcomeKind::Result || e.kind == OutcomeKind::Status ||
+      e.kind == OutcomeKind::Conclusion)
+    o.insert("ok", e.ok ? QJsonValue(*e.ok) : QJsonValue(QJsonValue::Null));
+  if (e.kind == OutcomeKind::Fault) o.insert("fault", LinkFaultName(e.fault));
+  if (!e.dialog.empty()) o.insert("dialog", Q(e.dialog));
+  if (!e.field.empty()) o.insert("field", Q(e.field));
+  if (e.kind == OutcomeKind::Counter) {
+    o.insert("value", static_cast<qint64>(e.value));
+    o.insert("counts", e.failureCounter ? "ng" : "ok");
+  }
+  if (e.kind != OutcomeKind::DialogLine && e.kind != OutcomeKind::Counter)
+    o.insert("probe", e.probe);
+  Write(OutcomeKindName(e.kind), std::move(o));
+}
+
+void Output::Error(const std::string& reason) {
+  PutLine(stderr, ProgramName(verb_) + ": " + reason);
+  Event("error", {{"text", Q(reason)}});
+}
+
+int Output::Finish(int verdict, int exitCode, bool interrupted, const OutcomeRecorder* outcome) {
+  if (finished_) return exitCode;
+  finished_ = true;
+  QJsonObject o{
+      {"verb", Q(verb_)}, {"verdict", verdict}, {"exit", exitCode}, {"interrupted", interrupted}};
+  if (outcome) {
+    o.insert("results", static_cast<qint64>(outcome->ResultCount()));
+    o.insert("failures", static_cast<qint64>(outcome->FailureCount()));
+  }
+  Event("summary", std::move(o));
+  return exitCode;
+}
