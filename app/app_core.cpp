@@ -12,8 +12,10 @@ AppCore::AppCore(LogPane& log, Prompts& prompts, std::string settingsPath)
 
 AppCore::~AppCore() = default;
 
-void AppCore::LoadSettings() {
-  Settings = LoadOptionSettingsFile(settingsPath_, MessageLanguage());
+files::Error AppCore::LoadSettings() {
+  files::Error error;
+  Settings = LoadOptionSettingsFile(settingsPath_, MessageLanguage(), &error);
+  return error;
 }
 
 bool AppCore::SaveSettings() {

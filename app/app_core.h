@@ -32,7 +32,9 @@ class AppCore {
   // --- Remembered values ---
   OptionSettings Settings;  // section Option
   const std::string& SettingsPath() const { return settingsPath_; }
-  void LoadSettings();
+  // Section Option into Settings; the reason when the file is there but cannot be read (the
+  // defaults are used then, and the file is never written).
+  files::Error LoadSettings();
   // Write rules of section Option; returns whether the file was written.
   bool SaveSettings();
   // Values kept for the life of the program by one family (command test fields, ...): one

@@ -43,7 +43,7 @@ say "report.sh: release build in $BUILD"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   >/dev/null
 cmake --build "$BUILD" --target receiver_bench exchange_bench flood_bench multipage_bench \
-  soak_bench QZH900Tool qzh900-sim qzh900ctl >&2
+  soak_bench settings_bench QZH900Tool qzh900-sim qzh900ctl >&2
 
 WORK=$(mktemp -d /tmp/qzh-report-XXXXXX)
 # Other work on the machine shows in the tails of the timings: the load is reported with them.
@@ -82,6 +82,8 @@ say "report.sh: soak ($SOAK_SECONDS s)"
 soak_status=0
 "$BUILD/bench/soak_bench" --seconds "$SOAK_SECONDS" --machine >"$WORK/soak.txt" \
   2>"$WORK/soak.err" || soak_status=$?
+say "report.sh: a 10 MB settings file"
+"$BUILD/bench/settings_bench" --mb 10 >"$WORK/settings.txt" 2>"$WORK/settings.err" || true
 say "report.sh: hang-ups"
 "$BUILD/bench/soak_bench" --hangups 100 --machine >"$WORK/hangups.txt" 2>&1 || true
 
@@ -133,7 +135,7 @@ ctl_ms=$(echo "$ctl_ms" | median)
 
 # --- Figures -----------------------------------------------------------------------------------
 R=$WORK/receiver.txt E=$WORK/exchange.txt F=$WORK/flood.txt M=$WORK/multipage.txt
-S=$WORK/soak.txt H=$WORK/hangups.txt
+S=$WORK/soak.txt H=$WORK/hangups.txt SET=$WORK/settings.txt
 rx_plain=$(awk '/without RX: lines/ { for (i = 1; i < NF; i++) if ($(i + 1) == "MB/s") print $i }' "$R")
 rx_logged=$(awk '/with RX: lines/ && !/without/ { for (i = 1; i < NF; i++) if ($(i + 1) == "MB/s") print $i }' "$R")
 bare50=$(after "$E" "^bare pty" p50) bare99=$(after "$E" "^bare pty" p99)
@@ -153,6 +155,10 @@ scan_ed=$(mp "^SCAN page by page" editor) scan_mod=$(mp "^SCAN page by page" mod
 write_ed=$(mp "^WRITE page by page" editor) write_mod=$(mp "^WRITE page by page" module)
 fscan_ed=$(mp "^SCAN fast" editor) fscan_mod=$(mp "^SCAN fast" module)
 fwrite_ed=$(mp "^WRITE fast" editor) fwrite_mod=$(mp "^WRITE fast" module)
+
+set_ms=$(after "$SET" "qzh900ctl run" MnGetROMVer)
+set_rss=$(after "$SET" "qzh900ctl run" RSS)
+set_ini=$(after "$SET" "INI reader alone" "file:")
 
 cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)
 mem_gib=$(awk '/^MemTotal/ { printf "%.0f", $2 / 1048576 }' /proc/meminfo)
@@ -182,6 +188,7 @@ report() {
   echo "| Multipage WRITE, page by page | $write_ed ms | module's own time $write_mod ms | $(ratio "$write_ed" "$write_mod") |"
   echo "| Multipage SCAN, fast (0x8B) | $fscan_ed ms | module's own time $fscan_mod ms | $(ratio "$fscan_ed" "$fscan_mod") |"
   echo "| Multipage WRITE, fast (0x8C) | $fwrite_ed ms | module's own time $fwrite_mod ms | $(ratio "$fwrite_ed" "$fwrite_mod") |"
+  echo "| Settings file of 10 MB of blank lines: \`qzh900ctl run MnGetROMVer\` against the simulator, exec to exit / peak RSS | $set_ms ms / $set_rss MiB | the INI reader alone on the file $set_ini ms | |"
   echo "| Start-up to \"OK: Open COM9\", window (offscreen) against the simulator, median of $STARTS | $window_ms ms | command runner \`qzh900ctl identify\` $ctl_ms ms | $(ratio "$window_ms" "$ctl_ms") |"
   echo "| Hang-up in the middle of a wait to the end of the wait, p50 / p99 / max ($(value "$H" hangup_count) hang-ups) | $(value "$H" hangup_p50_ms) / $(value "$H" hangup_p99_ms) / $(value "$H" hangup_max_ms) ms | the wait's time-out 2000 ms | |"
   echo "| Hang-ups not detected / reconnections failed | $(value "$H" hangup_missed) / $(value "$H" hangup_reconnect_failures) | | |"

@@ -1,14 +1,10 @@
 #include "cli/series.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <ctime>
 
 #include "codec/animal_id.h"
+#include "core/csv.h"
 #include "fdx/id_text.h"
 
 namespace series {
@@ -77,57 +73,6 @@ std::string Lower(std::string s) {
   return s;
 }
 
-// One CSV field: quoted when it holds a comma, a quote or a line break.
-std::string Field(const std::string& s) {
-  if (s.find_first_of(",\"\r\n") == std::string::npos) return s;
-  std::string q = "\"";
-  for (char c : s) {
-    if (c == '"') q.push_back('"');
-    q.push_back(c);
-  }
-  return q + "\"";
-}
-
-std::optional<std::vector<std::string>> SplitCsv(const std::string& line) {
-  std::vector<std::string> out;
-  std::string cur;
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (quoted) {
-      if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-        cur.push_back('"');
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        cur.push_back(c);
-      }
-    } else if (c == '"' && cur.empty()) {
-      quoted = true;
-    } else if (c == ',') {
-      out.push_back(cur);
-      cur.clear();
-    } else {
-      cur.push_back(c);
-    }
-  }
-  if (quoted) return std::nullopt;
-  out.push_back(cur);
-  return out;
-}
-
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
 }  // namespace
 
 std::optional<fdx::IdChip> ChipOfName(const std::string& name) {
@@ -159,22 +104,27 @@ std::string TimeText(int64_t unixSeconds) {
 }
 
 std::string ResultsFile::Line(const Row& r) {
+  using csv::Field;
   return Field(r.time) + "," + Field(r.port) + "," + Field(r.chip) + "," + Field(r.written) + "," +
          Field(r.readBack) + "," + (r.ok ? "OK" : "NG") + "," + Field(r.uid);
 }
 
-std::optional<Row> ResultsFile::ParseLine(const std::string& line) {
-  const auto f = SplitCsv(line);
-  if (!f || f->size() != 7 || ((*f)[5] != "OK" && (*f)[5] != "NG")) return std::nullopt;
-  if (!ParseCodeText((*f)[3])) return std::nullopt;
+std::optional<Row> ResultsFile::RowOf(const std::vector<std::string>& f, std::string* why) {
+  auto fail = [&](const std::string& reason) -> std::optional<Row> {
+    if (why) *why = reason;
+    return std::nullopt;
+  };
+  if (f.size() != 7) return fail(std::to_string(f.size()) + " fields instead of 7");
+  if (f[5] != "OK" && f[5] != "NG") return fail("the result is \"" + f[5] + "\", not OK or NG");
+  if (!ParseCodeText(f[3])) return fail("\"" + f[3] + "\" is not a code");
   Row r;
-  r.time = (*f)[0];
-  r.port = (*f)[1];
-  r.chip = (*f)[2];
-  r.written = (*f)[3];
-  r.readBack = (*f)[4];
-  r.ok = (*f)[5] == "OK";
-  r.uid = (*f)[6];
+  r.time = f[0];
+  r.port = f[1];
+  r.chip = f[2];
+  r.written = f[3];
+  r.readBack = f[4];
+  r.ok = f[5] == "OK";
+  r.uid = f[6];
   return r;
 }
 
@@ -183,71 +133,85 @@ ResultsFile::~ResultsFile() {
 }
 
 void ResultsFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  file_.Close();
 }
 
 bool ResultsFile::Open(const std::string& path, std::string* error) {
   Close();
   rows_.clear();
+  path_ = path;
+  empty_ = unended_ = false;
+  cutAt_ = std::string::npos;
+  cutText_.clear();
   auto fail = [&](const std::string& why) {
     if (error) *error = path + ": " + why;
     Close();
     return false;
   };
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(std::strerror(errno));
-  fd_ = fd;
-  struct stat st {};
-  if (::fstat(fd_, &st) != 0) return fail(std::strerror(errno));
-  if (!S_ISREG(st.st_mode)) return fail("not a regular file");
-  std::string text;
-  char buf[65536];
-  for (;;) {
-    const ssize_t n = ::pread(fd_, buf, sizeof buf, static_cast<off_t>(text.size()));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return fail(std::strerror(errno));
-    if (n == 0) break;
-    text.append(buf, static_cast<size_t>(n));
+  if (files::Error e = file_.Open(path)) {
+    return fail(e.kind == files::Error::Kind::Locked
+                    ? "in use by another run (qzh900ctl program holds it); one file, one run"
+                    : e.Text());
   }
-  if (text.empty()) {
-    if (!WriteAll(fd_, std::string(kHeader) + "\n") || ::fsync(fd_) != 0)
-      return fail(std::strerror(errno));
-    return true;
-  }
-  size_t pos = 0;
-  bool first = true;
-  while (pos < text.size()) {
-    size_t end = text.find('\n', pos);
-    const bool complete = end != std::string::npos;
-    if (!complete) end = text.size();
-    std::string line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    pos = end + 1;
+  const files::ReadResult r = file_.ReadAll(kLimit);
+  if (!r.Ok()) return fail(r.error.Text());
+  return Parse(r.data, error) || fail(error ? *error : "");
+}
+
+bool ResultsFile::Parse(const std::string& text, std::string* error) {
+  empty_ = text.empty();
+  csv::Reader reader(text);
+  csv::Record record;
+  auto fail = [&](size_t line, const std::string& why) {
+    if (error) *error = "line " + std::to_string(line) + ": " + why;
+    return false;
+  };
+  const std::vector<std::string> header = {"time",      "port",   "chip", "written",
+                                           "read back", "result", "uid"};
+  size_t start = 0;
+  for (bool first = true; reader.Next(record); first = false, start = reader.Offset()) {
     if (first) {
-      if (line != kHeader) return fail("not a results file of qzh900ctl program");
-      first = false;
+      if (record.fields != header)
+        return fail(record.line, "not a results file of qzh900ctl program");
+      unended_ = !record.ended;
       continue;
     }
-    // A line cut short by a crash carries no result; the next row starts on a line of its own.
-    if (!complete) break;
-    if (auto row = ParseLine(line)) rows_.push_back(*row);
+    // A row cut short by a crash (a write that never ended) carries no result.
+    if (!record.ended) {
+      cutAt_ = start;
+      cutText_ = text.substr(start);
+      break;
+    }
+    if (record.fields.size() == 1 && record.fields[0].empty()) continue;  // an empty line
+    std::string why;
+    const auto row = RowOf(record.fields, &why);
+    if (!row) return fail(record.line, why);
+    rows_.push_back(*row);
   }
-  if (text.back() != '\n' && !WriteAll(fd_, "\n")) return fail(std::strerror(errno));
+  if (!reader.Error().empty()) return fail(reader.ErrorLine(), reader.Error());
+  return true;
+}
+
+bool ResultsFile::Begin(std::string* error, std::string* dropped) {
+  auto fail = [&](const files::Error& e) {
+    if (error) *error = path_ + ": " + e.Text();
+    return false;
+  };
+  if (cutAt_ != std::string::npos) {
+    if (files::Error e = file_.TruncateTo(cutAt_)) return fail(e);
+    if (dropped) *dropped = cutText_;
+    cutAt_ = std::string::npos;
+  }
+  if (empty_ || unended_) {
+    if (files::Error e = file_.Append(std::string(empty_ ? kHeader : "") + "\n")) return fail(e);
+    empty_ = unended_ = false;
+  }
   return true;
 }
 
 bool ResultsFile::Append(const Row& row, std::string* error) {
-  if (fd_ < 0) {
-    if (error) *error = "the results file is not open";
-    return false;
-  }
-  struct stat st {};
-  const off_t before = ::fstat(fd_, &st) == 0 ? st.st_size : -1;
-  if (!WriteAll(fd_, Line(row) + "\n") || ::fsync(fd_) != 0) {
-    if (error) *error = std::strerror(errno);
-    // Never half a row: the file goes back to its length before.
-    if (before >= 0 && ::ftruncate(fd_, before) == 0) ::fsync(fd_);
+  if (files::Error e = file_.Append(Line(row) + "\n")) {
+    if (error) *error = e.Text();
     return false;
   }
   rows_.push_back(row);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/files.h"
 #include "fdx/animal_id_write.h"
 
 namespace series {
@@ -53,23 +54,33 @@ struct Row {
   std::string uid;       // UID or traceability data, hexadecimal bytes
 };
 
-// The results file. Opening it creates it with its header when missing or empty, and refuses
-// a file that is not a results file; rows go out one by one, each flushed to the disk.
+// The results file, a CSV file (RFC 4180) of one writer at a time. Open locks it for this
+// process (a second run on the same file is refused) and reads its rows, writing nothing, and
+// refuses a file that is not a results file or holds a row that cannot be read; Begin, once the
+// run's checks have passed, gives a new file its header; rows go out one by one, each flushed to
+// the disk.
 class ResultsFile {
  public:
   static constexpr const char* kHeader = "time,port,chip,written,read back,result,uid";
+  // The largest results file read (some two million rows).
+  static constexpr size_t kLimit = size_t{256} << 20;
 
   ResultsFile() = default;
   ~ResultsFile();
   ResultsFile(const ResultsFile&) = delete;
   ResultsFile& operator=(const ResultsFile&) = delete;
 
-  // Reads the rows there are and opens the file for appending; false with the reason.
+  // Takes the file (created when missing), reads its rows; false with the reason, which names
+  // the file and, for a row that cannot be read, its line.
   bool Open(const std::string& path, std::string* error);
+  // Before the first row: the header into a new or empty file, and a last row cut short by a
+  // crash (it carries no result) taken out; its text goes to *dropped. False with the reason.
+  bool Begin(std::string* error, std::string* dropped = nullptr);
   const std::vector<Row>& Rows() const { return rows_; }
   // Appends one row and flushes it to the disk; false with the reason (the row is then not in
   // the file).
   bool Append(const Row& row, std::string* error);
+  // Unlocks and closes; a file Open created stays only when something was written to it.
   void Close();
 
   // The codes of every verified row.
@@ -77,12 +88,21 @@ class ResultsFile {
   // The last verified code of this kind (and, for animal codes, this country).
   std::optional<uint64_t> LastVerified(CodeKind kind, unsigned country) const;
 
+  // One row as a line of the file, without its line end.
   static std::string Line(const Row& row);
-  static std::optional<Row> ParseLine(const std::string& line);
+  // The row of a record's fields; nullopt with the reason when they are not one.
+  static std::optional<Row> RowOf(const std::vector<std::string>& fields, std::string* why);
 
  private:
-  int fd_ = -1;
+  bool Parse(const std::string& text, std::string* error);
+
+  files::LockedAppendFile file_;
+  std::string path_;
   std::vector<Row> rows_;
+  bool empty_ = false;                // nothing in the file yet: Begin writes the header
+  bool unended_ = false;              // the header without its line end: Begin adds it
+  size_t cutAt_ = std::string::npos;  // where a last row cut short starts
+  std::string cutText_;
 };
 
 // Local time as "yyyy-mm-dd hh:mm:ss".

@@ -10,12 +10,11 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "core/app_paths.h"
+#include "core/files.h"
 #include "core/ini_file.h"
 #include "core/language.h"
 #include "core/messages.h"
@@ -131,52 +130,14 @@ std::string TempRoot() {
   return t && *t == '/' ? t : "/tmp";
 }
 
-bool ReadWhole(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  out = s.str();
-  return !in.bad();
-}
-
-// Writes bytes to path through a temporary file in the same folder and a rename, with `mode`.
-bool WriteAtomically(const std::string& path, const std::string& bytes, mode_t mode,
-                     std::string* error) {
-  std::string tmp = path + ".qzh900ctl.XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) {
-    if (error) *error = std::strerror(errno);
-    return false;
-  }
-  size_t done = 0;
-  bool ok = true;
-  while (ok && done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0)
-      ok = false;
-    else
-      done += static_cast<size_t>(n);
-  }
-  ok = ok && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  if (!ok && error) *error = std::strerror(errno);
-  ::close(fd);
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) {
-    if (error) *error = std::strerror(errno);
-    ok = false;
-  }
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
-}
-
-// Copies src to dst with src's permission bits; nothing when src does not exist.
-void CopyIfExists(const std::string& src, const std::string& dst) {
+// Copies src to dst with src's permission bits; nothing when src does not exist or cannot be
+// read (the reason is returned then).
+files::Error CopyIfExists(const std::string& src, const std::string& dst) {
   struct stat st {};
-  if (::stat(src.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
-  std::string bytes;
-  if (!ReadWhole(src, bytes)) return;
-  WriteAtomically(dst, bytes, st.st_mode & 07777, nullptr);
+  if (::stat(src.c_str(), &st) != 0) return {};
+  files::ReadResult r = files::ReadWhole(src, files::kSettingsLimit);
+  if (!r.Ok()) return r.error;
+  return files::Replace(dst, r.data, {.newMode = st.st_mode & 07777});
 }
 
 }  // namespace
@@ -189,7 +150,7 @@ SettingsSandbox::SettingsSandbox(std::string realPath) : real_(std::move(realPat
   scratch_ = dir_ + "/scratch.ini";
   // The files before the folder: a second Ctrl+C removes them in this order.
   for (const std::string& p : {work_, scratch_, dir_}) interrupt::RegisterTemporary(p);
-  CopyIfExists(real_, work_);
+  realError_ = CopyIfExists(real_, work_);
 }
 
 SettingsSandbox::~SettingsSandbox() {
@@ -207,6 +168,11 @@ std::string SettingsSandbox::ScratchCopy() {
 bool SettingsSandbox::SaveBack(std::string* error) {
   struct stat st {};
   if (::stat(work_.c_str(), &st) != 0) return true;  // nothing was ever written
+  if (realError_) {
+    if (error)
+      *error = "the settings file " + real_ + " cannot be read (" + realError_.Text() + ")";
+    return false;
+  }
   if (IniFile::Exists(real_) && IniFile::IsReadOnly(real_)) {
     if (error) *error = "the settings file " + real_ + " is read-only";
     return false;
@@ -215,14 +181,15 @@ bool SettingsSandbox::SaveBack(std::string* error) {
     if (error) *error = "cannot create the folder of " + real_;
     return false;
   }
-  std::string bytes;
-  if (!ReadWhole(work_, bytes)) {
+  const files::ReadResult work = files::ReadWhole(work_, files::kSettingsLimit);
+  if (!work.Ok()) {
     if (error) *error = "cannot read the working copy of the settings";
     return false;
   }
-  std::string why;
-  if (!WriteAtomically(real_, bytes, (st.st_mode & 07777) | S_IWUSR, &why)) {
-    if (error) *error = "cannot write " + real_ + ": " + why;
+  const files::Error why =
+      files::Replace(real_, work.data, {.newMode = (st.st_mode & 07777) | S_IWUSR});
+  if (why) {
+    if (error) *error = "cannot write " + real_ + ": " + why.Text();
     return false;
   }
   return true;
@@ -252,6 +219,10 @@ Session::Session(const CommonOptions& options)
       language_(RunLanguage(options)),
       sandbox_(app_paths::SettingsPath()),
       app_(log_, prompts_, sandbox_.WorkPath()) {
+  if (sandbox_.RealFileError())
+    std::fprintf(stderr,
+                 "qzh900ctl: the settings file %s cannot be read (%s); working on defaults\n",
+                 sandbox_.RealPath().c_str(), sandbox_.RealFileError().Text().c_str());
   // The window of the run's language: its texts, and the remembered values under its key names
   // (the write-data bytes are keyed by a text of the language).
   SetMessageLanguage(language_);

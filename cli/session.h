@@ -15,6 +15,7 @@
 #include "cli/cli_prompts.h"
 #include "cli/options.h"
 #include "cli/usage_error.h"
+#include "core/files.h"
 #include "core/log_pane.h"
 
 // Log lines go to standard output as they are written, exactly as the log pane would show them
@@ -72,9 +73,12 @@ class SettingsSandbox {
   // Writes the working copy over the real file (atomically); false with the reason when the real
   // file is read-only or cannot be written.
   bool SaveBack(std::string* error);
+  // Why the real file could not be read (it is then never written).
+  const files::Error& RealFileError() const { return realError_; }
 
  private:
   std::string real_;
+  files::Error realError_;
   std::string dir_;
   std::string work_;
   std::string scratch_;

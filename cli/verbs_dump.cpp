@@ -1,11 +1,6 @@
 // dump: the tag memory viewer's "Read" (identification and the whole memory) and its CSV export,
 // through the viewer's own headless reader and export.
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include <QJsonArray>
@@ -13,6 +8,7 @@
 
 #include "cli/output.h"
 #include "cli/verbs.h"
+#include "core/files.h"
 #include "hdx/disp_tag_data_settings.h"
 #include "hdx/tag_viewer.h"
 #include "hdx/tag_viewer_csv.h"
@@ -62,11 +58,7 @@ DumpArgs ParseDumpArgs(const std::vector<std::string>& args) {
 
 // The file can be appended to (created when missing, as the export would); nothing is written.
 void CheckAppendable(const std::string& path) {
-  const bool existed = ::access(path.c_str(), F_OK) == 0;
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) throw UsageError(path + ": " + std::strerror(errno));
-  ::close(fd);
-  if (!existed) ::unlink(path.c_str());
+  if (const files::Error e = files::CheckAppendable(path)) throw UsageError(path + ": " + e.Text());
 }
 
 // The fields and the table as the export writes them, without its blank and date lines; with
@@ -121,9 +113,9 @@ int RunDump(const CommonOptions& o, std::vector<std::string>& args) {
 
   int verdict = s.Outcome().Verdict();
   if (!csv.empty()) {
-    std::string error;
+    files::Error error;
     if (!AppendTagDataCsv(csv, data, std::time(nullptr), &error)) {
-      Output::Get().Error(csv + ": " + error);
+      Output::Get().Error(csv + ": " + error.Text());
       s.Finish();
       return Output::Get().Finish(2, 2, false, &s.Outcome());
     }

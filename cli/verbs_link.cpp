@@ -5,6 +5,7 @@
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/verbs.h"
+#include "core/app_paths.h"
 #include "core/messages.h"
 #include "link/port_registry.h"
 
@@ -61,6 +62,11 @@ void PrintTally(const TagTally& t) {
 
 int RunPorts(const CommonOptions&, std::vector<std::string>& args) {
   NoExtraArgs(args);
+  const std::string problem = port_registry::ReadProblem();
+  if (!problem.empty())
+    std::fprintf(stderr,
+                 "qzh900ctl: the port registry %s cannot be read (%s); it is left as it is\n",
+                 app_paths::PortRegistryPath().c_str(), problem.c_str());
   for (const PortInfo& p : port_registry::List()) {
     std::string desc = p.description;
     if (desc.empty()) desc = p.driver;

@@ -351,18 +351,32 @@ int SeriesRun::Run() {
   return failed_ ? 1 : 0;
 }
 
+// The results file once every check has passed and the module answers: only now does the run
+// write to it (the header of a new file; a last row cut short by a crash taken out).
+void BeginResults(series::ResultsFile& results, const std::string& csv) {
+  std::string error, dropped;
+  if (!results.Begin(&error, &dropped)) throw UsageError(error);
+  if (!dropped.empty())
+    Output::Get().Note(
+        "program: " + csv +
+            ": the last row was cut short and carries no result; taken out: " + dropped,
+        "progress");
+}
+
 }  // namespace
 
 int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   ProgramArgs p = ParseProgramArgs(args);
   series::ResultsFile results;
   std::string error;
-  // An unusable results file is refused before anything is written to a tag.
+  // An unusable results file, or one another run holds, is refused before anything is written to
+  // a tag or to the file.
   if (!results.Open(p.csv, &error)) throw UsageError(error);
   PlanFromResults(p, results);
   Session s(o);
   s.OpenPort();
   s.Identify();
+  BeginResults(results, p.csv);
   gStop = false;
   SeriesRun run(s, p, results);
   int verdict = run.Run();

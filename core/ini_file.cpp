@@ -1,54 +1,91 @@
 #include "core/ini_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
+#include <utility>
 
 namespace {
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
+constexpr uint32_t kRemoved = UINT32_MAX - 1;
+
+// ASCII lower case of every byte, by table: names are compared and hashed byte by byte.
+constexpr std::array<unsigned char, 256> kLower = [] {
+  std::array<unsigned char, 256> t{};
+  for (int i = 0; i < 256; ++i)
+    t[static_cast<size_t>(i)] = static_cast<unsigned char>(i >= 'A' && i <= 'Z' ? i + 32 : i);
+  return t;
+}();
+
+unsigned char Lower(char c) {
+  return kLower[static_cast<unsigned char>(c)];
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y + 32);
-    if (x != y) return false;
-  }
+  for (size_t i = 0; i < a.size(); ++i)
+    if (Lower(a[i]) != Lower(b[i])) return false;
   return true;
 }
 
-std::string Trim(const std::string& s) {
+std::string LowerCopy(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = static_cast<char>(Lower(c));
+  return out;
+}
+
+bool Blank(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view TrimView(std::string_view s) {
   size_t b = 0, e = s.size();
-  while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r')) ++b;
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
+  while (b < e && Blank(s[b])) ++b;
+  while (e > b && Blank(s[e - 1])) --e;
   return s.substr(b, e - b);
 }
 
-IniFile::SaveWriteHook saveWriteHook = nullptr;
+std::string Trim(const std::string& s) {
+  return std::string(TrimView(s));
+}
 
-// Writes in pieces of at most 4 KiB so that a test's hook sees the write progress.
-bool WriteAll(int fd, const std::string& data) {
-  constexpr size_t kPiece = 4096;
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, std::min(kPiece, data.size() - done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-    if (saveWriteHook) saveWriteHook(done, data.size());
-  }
-  return true;
+// FNV-1a over the lower-case section, a separator and the lower-case key, in two steps: the
+// section's part is taken once per section, so that a long section name with many keys costs its
+// length once, not once per key.
+uint64_t Mix(uint64_t h, std::string_view text) {
+  for (char c : text) h = (h ^ Lower(c)) * 1099511628211ull;
+  return h;
+}
+
+uint64_t SectionHash(std::string_view section) {
+  // The separator is no byte of a name: "ab"+"c" and "a"+"bc" differ.
+  return (Mix(1469598103934665603ull, section) ^ 0xFF) * 1099511628211ull;
+}
+
+uint64_t KeyHash(uint64_t sectionHash, std::string_view key) {
+  return Mix(sectionHash, key);
+}
+
+// What a line is: a section header ("[name]", blanks around allowed), a key line ("key=value"
+// with a key, not a comment), or anything else.
+struct LineKind {
+  bool header = false;
+  bool key = false;
+};
+
+LineKind Classify(std::string_view line) {
+  const std::string_view t = TrimView(line);
+  if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return {true, false};
+  const size_t eq = line.find('=');
+  if (eq == std::string_view::npos || t.empty() || t[0] == ';' || t[0] == '#') return {};
+  return {false, !TrimView(line.substr(0, eq)).empty()};
 }
 
 }  // namespace
@@ -56,70 +93,208 @@ bool WriteAll(int fd, const std::string& data) {
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 bool IniFile::Load() {
-  lines_.clear();
-  std::ifstream in(path_, std::ios::binary);
-  if (!in) return false;
-  std::string line, section;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    Line l;
-    l.raw = line;
-    std::string t = Trim(line);
-    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
-      section = t.substr(1, t.size() - 2);
-      l.isHeader = true;
-      l.section = section;
-    } else {
-      l.section = section;
-      size_t eq = line.find('=');
-      if (eq != std::string::npos && !t.empty() && t[0] != ';' && t[0] != '#') {
-        l.key = Trim(line.substr(0, eq));
-        l.value = line.substr(eq + 1);
-        if (!l.value.empty() && l.value.back() == '\r') l.value.pop_back();
-      }
-    }
-    lines_.push_back(std::move(l));
+  loadError_ = {};
+  files::ReadResult r = files::ReadWhole(path_, files::kSettingsLimit);
+  if (!r.Ok()) {
+    if (r.error.kind != files::Error::Kind::Missing) loadError_ = r.error;
+    LoadText({});
+    return false;
   }
+  LoadText(std::move(r.data));
   return true;
 }
 
-int IniFile::FindKey(const std::string& section, const std::string& key) const {
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const Line& l = lines_[i];
-    if (!l.isHeader && !l.key.empty() && EqualNoCase(l.section, section) && EqualNoCase(l.key, key))
-      return static_cast<int>(i);
+void IniFile::LoadText(std::string text) {
+  items_.clear();
+  owned_.clear();
+  slots_.clear();
+  slotHashes_.clear();
+  sectionEnd_.clear();
+  indexed_ = 0;
+  head_ = tail_ = kNone;
+  text_ = std::move(text);
+  // Offsets are 32-bit; the file unit never reads anything near that size.
+  if (text_.size() >= kRemoved) text_.clear();
+  uint32_t header = kNone;
+  uint64_t headerHash = SectionHash({});
+  size_t runStart = std::string::npos;
+  auto endRun = [&](size_t at) {
+    if (runStart == std::string::npos) return;
+    Item run;
+    run.begin = static_cast<uint32_t>(runStart);
+    run.end = static_cast<uint32_t>(at);
+    run.header = header;
+    Append(run, tail_);
+    runStart = std::string::npos;
+  };
+  const char* data = text_.data();
+  const size_t size = text_.size();
+  size_t pos = 0;
+  while (pos < size) {
+    // Blank lines, the bulk of a padded file, join the run of other lines at once.
+    const size_t blank = data[pos] == '\n'                                              ? 1
+                         : data[pos] == '\r' && pos + 1 < size && data[pos + 1] == '\n' ? 2
+                                                                                        : 0;
+    if (blank) {
+      if (runStart == std::string::npos) runStart = pos;
+      pos += blank;
+      continue;
+    }
+    const void* nl = std::memchr(data + pos, '\n', text_.size() - pos);
+    const size_t lineEnd =
+        nl ? static_cast<size_t>(static_cast<const char*>(nl) - data) : text_.size();
+    size_t contentEnd = lineEnd;
+    if (contentEnd > pos && data[contentEnd - 1] == '\r') --contentEnd;
+    const LineKind kind = Classify(std::string_view(data + pos, contentEnd - pos));
+    if (kind.header || kind.key) {
+      endRun(pos);
+      Item item;
+      item.begin = static_cast<uint32_t>(pos);
+      item.end = static_cast<uint32_t>(contentEnd);
+      item.kind = kind.header ? Kind::Header : Kind::Key;
+      const uint32_t index = static_cast<uint32_t>(items_.size());
+      item.header = kind.header ? index : header;
+      Append(item, tail_);
+      if (kind.header) {
+        header = index;
+        headerHash = SectionHash(SectionOf(items_[index]));
+      } else {
+        IndexKey(index, KeyHash(headerHash, KeyOf(items_[index])));
+      }
+    } else if (runStart == std::string::npos) {
+      runStart = pos;
+    }
+    pos = nl ? lineEnd + 1 : lineEnd;
   }
-  return -1;
+  endRun(text_.size());
 }
 
-int IniFile::FindSectionEnd(const std::string& section) const {
-  int last = -1;
-  for (size_t i = 0; i < lines_.size(); ++i) {
-    const Line& l = lines_[i];
-    if (EqualNoCase(l.section, section) && (l.isHeader || !l.key.empty()))
-      last = static_cast<int>(i);
+uint32_t IniFile::Append(Item item, uint32_t after) {
+  const uint32_t index = static_cast<uint32_t>(items_.size());
+  if (after == kNone) {
+    item.next = head_;
+    head_ = index;
+  } else {
+    item.next = items_[after].next;
+    items_[after].next = index;
   }
+  if (item.next == kNone) tail_ = index;
+  items_.push_back(item);
+  return index;
+}
+
+std::string_view IniFile::Line(const Item& item) const {
+  return std::string_view(text_).substr(item.begin, item.end - item.begin);
+}
+
+std::string_view IniFile::SectionOf(const Item& item) const {
+  if (item.header == kNone) return {};
+  const Item& h = items_[item.header];
+  if (h.owned != kNone) return owned_[h.owned].name;
+  const std::string_view t = TrimView(Line(h));
+  return t.substr(1, t.size() - 2);
+}
+
+std::string_view IniFile::KeyOf(const Item& item) const {
+  if (item.owned != kNone) return owned_[item.owned].name;
+  const std::string_view line = Line(item);
+  return TrimView(line.substr(0, line.find('=')));
+}
+
+std::string_view IniFile::ValueOf(const Item& item) const {
+  if (item.owned != kNone) return owned_[item.owned].value;
+  std::string_view line = Line(item);
+  line.remove_prefix(line.find('=') + 1);
+  // A line end of "\r\r\n" leaves a '\r' in the line; the value never keeps one, so that a
+  // value reads the same after any number of saves.
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+bool IniFile::Matches(const Item& item, std::string_view section, std::string_view key) const {
+  return item.kind == Kind::Key && EqualNoCase(KeyOf(item), key) &&
+         EqualNoCase(SectionOf(item), section);
+}
+
+const uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) const {
+  if (slots_.empty()) return nullptr;
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    const uint32_t s = slots_[i];
+    if (s == kNone) return nullptr;
+    if (s != kRemoved && slotHashes_[i] == hash && Matches(items_[s], section, key))
+      return &slots_[i];
+  }
+}
+
+uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) {
+  return const_cast<uint32_t*>(std::as_const(*this).Slot(section, key, hash));
+}
+
+void IniFile::IndexKey(uint32_t item, uint64_t hash) {
+  if (Slot(SectionOf(items_[item]), KeyOf(items_[item]), hash)) return;  // the first counts
+  // At most half full (removed entries count), so that every probe ends soon. The hashes are
+  // kept: growing reads no name again.
+  if ((indexed_ + 1) * 2 > slots_.size()) {
+    std::vector<uint32_t> old = std::move(slots_);
+    std::vector<uint64_t> oldHashes = std::move(slotHashes_);
+    slots_.assign(std::max<size_t>(16, old.size() * 2), kNone);
+    slotHashes_.assign(slots_.size(), 0);
+    indexed_ = 0;
+    for (size_t k = 0; k < old.size(); ++k)
+      if (old[k] != kNone && old[k] != kRemoved) Place(old[k], oldHashes[k]);
+  }
+  Place(item, hash);
+}
+
+void IniFile::Place(uint32_t item, uint64_t hash) {
+  const size_t mask = slots_.size() - 1;
+  size_t i = hash & mask;
+  while (slots_[i] != kNone) i = (i + 1) & mask;
+  slots_[i] = item;
+  slotHashes_[i] = hash;
+  ++indexed_;
+}
+
+uint32_t IniFile::FindKey(std::string_view section, std::string_view key) const {
+  const uint32_t* slot = Slot(section, key, KeyHash(SectionHash(section), key));
+  return slot ? *slot : kNone;
+}
+
+uint32_t IniFile::FindSectionEnd(const std::string& section, const std::string& name) const {
+  auto it = sectionEnd_.find(name);
+  if (it != sectionEnd_.end()) return it->second;
+  uint32_t last = kNone;
+  for (uint32_t i = head_; i != kNone; i = items_[i].next) {
+    const Item& item = items_[i];
+    if ((item.kind == Kind::Header || item.kind == Kind::Key) &&
+        EqualNoCase(SectionOf(item), section))
+      last = i;
+  }
+  if (last != kNone) sectionEnd_.emplace(name, last);
   return last;
 }
 
 std::vector<std::pair<std::string, std::string>> IniFile::Entries(
     const std::string& section) const {
   std::vector<std::pair<std::string, std::string>> out;
-  for (const Line& l : lines_)
-    if (!l.isHeader && !l.key.empty() && EqualNoCase(l.section, section))
-      out.emplace_back(l.key, l.value);
+  for (uint32_t i = head_; i != kNone; i = items_[i].next) {
+    const Item& item = items_[i];
+    if (item.kind == Kind::Key && EqualNoCase(SectionOf(item), section))
+      out.emplace_back(KeyOf(item), ValueOf(item));
+  }
   return out;
 }
 
 bool IniFile::HasKey(const std::string& section, const std::string& key) const {
-  return FindKey(section, key) >= 0;
+  return FindKey(section, key) != kNone;
 }
 
 std::optional<std::string> IniFile::Value(const std::string& section,
                                           const std::string& key) const {
-  int i = FindKey(section, key);
-  if (i < 0) return std::nullopt;
-  return lines_[static_cast<size_t>(i)].value;
+  const uint32_t i = FindKey(section, key);
+  if (i == kNone) return std::nullopt;
+  return std::string(ValueOf(items_[i]));
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
@@ -159,25 +334,40 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   std::string v = value;
   for (char& c : v)
     if (c == '\n' || c == '\r') c = ' ';
-  int i = FindKey(section, key);
-  if (i >= 0) {
-    lines_[static_cast<size_t>(i)].value = v;
+  const uint64_t hash = KeyHash(SectionHash(section), key);
+  const uint32_t* slot = Slot(section, key, hash);
+  if (slot) {
+    const uint32_t found = *slot;
+    Item& item = items_[found];
+    if (item.owned == kNone) {
+      // The key as the file writes it; read before the item owns its text.
+      std::string name(KeyOf(item));
+      item.owned = static_cast<uint32_t>(owned_.size());
+      owned_.push_back({std::move(name), std::move(v)});
+    } else {
+      owned_[item.owned].value = std::move(v);
+    }
     return;
   }
-  Line l;
-  l.section = section;
-  l.key = key;
-  l.value = v;
-  int end = FindSectionEnd(section);
-  if (end < 0) {
-    Line h;
-    h.isHeader = true;
-    h.section = section;
-    lines_.push_back(h);
-    lines_.push_back(l);
-  } else {
-    lines_.insert(lines_.begin() + end + 1, l);
+  const std::string lowerSection = LowerCopy(section);
+  uint32_t end = FindSectionEnd(section, lowerSection);
+  Item line;
+  line.kind = Kind::Key;
+  line.owned = static_cast<uint32_t>(owned_.size());
+  owned_.push_back({key, std::move(v)});
+  if (end == kNone) {
+    // A new section at the end of the file.
+    Item h;
+    h.kind = Kind::Header;
+    h.owned = static_cast<uint32_t>(owned_.size());
+    owned_.push_back({section, {}});
+    h.header = static_cast<uint32_t>(items_.size());
+    end = Append(h, tail_);
   }
+  line.header = items_[end].header;
+  const uint32_t added = Append(line, end);
+  sectionEnd_[lowerSection] = added;
+  IndexKey(added, hash);
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int64_t value) {
@@ -189,42 +379,60 @@ void IniFile::WriteBool(const std::string& section, const std::string& key, bool
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
-  int i = FindKey(section, key);
-  if (i >= 0) lines_.erase(lines_.begin() + i);
+  uint32_t* slot = Slot(section, key, KeyHash(SectionHash(section), key));
+  if (!slot) return;
+  const uint32_t gone = *slot;
+  items_[gone].kind = Kind::Deleted;
+  // The same key written again further on counts now.
+  uint32_t next = items_[gone].next;
+  while (next != kNone && !Matches(items_[next], section, key)) next = items_[next].next;
+  *slot = next == kNone ? kRemoved : next;
+  // The section may end earlier now.
+  sectionEnd_.clear();
 }
 
 std::string IniFile::Text() const {
   std::string out;
-  for (const Line& l : lines_) {
-    if (l.isHeader)
-      out += "[" + l.section + "]";
-    else if (!l.key.empty())
-      out += l.key + "=" + l.value;
-    else
-      out += l.raw;
-    out += "\n";
+  out.reserve(text_.size() + 32 * owned_.size());
+  for (uint32_t i = head_; i != kNone; i = items_[i].next) {
+    const Item& item = items_[i];
+    switch (item.kind) {
+      case Kind::Header:
+        out.append("[").append(SectionOf(item)).append("]\n");
+        break;
+      case Kind::Key:
+        out.append(KeyOf(item)).append("=").append(ValueOf(item)).append("\n");
+        break;
+      case Kind::Raw: {
+        // Each line as it was, without the '\r's before its line end (a save of the saved text
+        // then writes the same text).
+        std::string_view run = Line(item);
+        if (run.find('\r') == std::string_view::npos) {
+          out.append(run);
+          if (run.back() != '\n') out.push_back('\n');
+          break;
+        }
+        while (!run.empty()) {
+          const size_t nl = run.find('\n');
+          std::string_view line = run.substr(0, nl);
+          while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+          out.append(line).append("\n");
+          if (nl == std::string_view::npos) break;
+          run.remove_prefix(nl + 1);
+        }
+        break;
+      }
+      case Kind::Deleted:
+        break;
+    }
   }
   return out;
 }
 
 bool IniFile::Save() const {
-  const std::string tmp = path_ + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, Text()) && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) {
-    // Keep the permissions of the file being replaced.
-    struct stat st {};
-    if (::stat(path_.c_str(), &st) == 0) ::chmod(tmp.c_str(), st.st_mode & 07777);
-    ok = ::rename(tmp.c_str(), path_.c_str()) == 0;
-  }
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
-}
-
-void IniFile::SetSaveWriteHookForTests(SaveWriteHook hook) {
-  saveWriteHook = hook;
+  // A file that could not be read is never replaced by what little this document knows.
+  if (loadError_) return false;
+  return !files::Replace(path_, Text());
 }
 
 bool IniFile::Exists(const std::string& path) {

@@ -1,12 +1,19 @@
 #pragma once
-// The one INI reader and writer. The whole file is read into memory; a save rewrites the whole
-// file atomically (temporary file, then rename), so sections and keys this tool does not know
-// survive, and a crash or a full disk never leaves a truncated file. Section and key names
-// compare without regard to ASCII case, as INI files always have.
+// The one INI reader and writer. The whole file is read into memory (at most 16 MiB: a larger
+// file, or anything but a regular file, is refused and never saved over); a save rewrites the
+// whole file atomically through the file unit (core/files.h), so sections and keys this tool
+// does not know survive, and a crash or a full disk never leaves a truncated file. Section and
+// key names compare without regard to ASCII case, as INI files always have. Reading is linear in
+// the file's size: runs of comment and blank lines stay one piece of text, and keys are found
+// through a hash index.
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
+
+#include "core/files.h"
 
 class IniFile {
  public:
@@ -14,9 +21,14 @@ class IniFile {
 
   const std::string& path() const { return path_; }
 
-  // Reads the file; a missing or unreadable file gives an empty document. Returns whether the
-  // file existed and was read.
+  // Reads the file; a missing file, and one that cannot be read, give an empty document. Returns
+  // whether the file existed and was read.
   bool Load();
+  // Why the last Load did not read a file that is there (Kind::None when it read it or there was
+  // none). Such a document is never saved over the file.
+  const files::Error& LoadError() const { return loadError_; }
+  // The document from the file's contents (what Load does with them).
+  void LoadText(std::string text);
 
   bool HasKey(const std::string& section, const std::string& key) const;
   std::optional<std::string> Value(const std::string& section, const std::string& key) const;
@@ -44,14 +56,8 @@ class IniFile {
   std::string Text() const;
 
   // Rewrites the file atomically. Returns false (and leaves the old file untouched) when the
-  // folder is not writable, the disk is full or the rename fails.
+  // file could not be read, the folder is not writable, the disk is full or the rename fails.
   bool Save() const;
-
-  // Called after each piece of a save's temporary file is written, with the bytes written so
-  // far and the whole size. The settings crash test stops its saver there, so that every kill
-  // lands inside a write. Null in the tool.
-  using SaveWriteHook = void (*)(size_t written, size_t total);
-  static void SetSaveWriteHookForTests(SaveWriteHook hook);
 
   // Helpers for the write rules of the settings sections.
   static bool Exists(const std::string& path);
@@ -62,18 +68,50 @@ class IniFile {
   static std::string FolderOf(const std::string& path);
 
  private:
-  struct Line {
-    std::string raw;      // original text of comment, blank or malformed lines
-    std::string section;  // section this line belongs to (name as written)
-    std::string key;      // empty for non key lines
-    std::string value;
-    bool isHeader = false;
+  static constexpr uint32_t kNone = UINT32_MAX;
+  enum class Kind : uint8_t { Raw, Header, Key, Deleted };
+  // One header or key line, or a run of other lines (comments, blank and malformed lines), in a
+  // list in file order. Text read from the file stays in text_; what the tool writes is owned.
+  struct Item {
+    uint32_t begin = 0, end = 0;  // in text_: a run's lines with their line ends, or one line
+                                  // without its line end
+    uint32_t next = kNone;        // the next item in file order
+    uint32_t header = kNone;      // the header item of the item's section (a header: itself)
+    uint32_t owned = kNone;       // in owned_: the name, key and value the tool gave it
+    Kind kind = Kind::Raw;
   };
-  int FindKey(const std::string& section, const std::string& key) const;
-  int FindSectionEnd(const std::string& section) const;
+  struct Owned {
+    std::string name;  // section name of a header, key of a key line
+    std::string value;
+  };
+
+  std::string_view Line(const Item& item) const;
+  std::string_view SectionOf(const Item& item) const;
+  std::string_view KeyOf(const Item& item) const;
+  std::string_view ValueOf(const Item& item) const;
+  bool Matches(const Item& item, std::string_view section, std::string_view key) const;
+  uint32_t Append(Item item, uint32_t after);
+  uint32_t FindKey(std::string_view section, std::string_view key) const;
+  // The last header or key line of a section; `lower` is its name in lower case.
+  uint32_t FindSectionEnd(const std::string& section, const std::string& lower) const;
+  // The hash index of the first key line of each section and key; `hash` is the hash of the
+  // item's section and key.
+  void IndexKey(uint32_t item, uint64_t hash);
+  void Place(uint32_t item, uint64_t hash);
+  uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash);
+  const uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash) const;
 
   std::string path_;
-  std::vector<Line> lines_;
+  files::Error loadError_;
+  std::string text_;
+  std::vector<Item> items_;
+  std::vector<Owned> owned_;
+  uint32_t head_ = kNone, tail_ = kNone;
+  std::vector<uint32_t> slots_;       // item indices; kNone empty, kNone - 1 a removed entry
+  std::vector<uint64_t> slotHashes_;  // the hash of each slot's section and key
+  size_t indexed_ = 0;
+  // Where each section (lower case) ends: its last header or key line; kept for the writes.
+  mutable std::unordered_map<std::string, uint32_t> sectionEnd_;
 };
 
 // Delphi-style general float format with 15 significant digits ("1.23456789012346E17",

@@ -19,6 +19,7 @@
 #include <set>
 
 #include "core/app_paths.h"
+#include "core/files.h"
 #include "core/ini_file.h"
 #include "core/messages.h"
 
@@ -76,47 +77,18 @@ bool Stat(const std::string& path, struct stat& st) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = ::write(fd, data + done, size - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    done += static_cast<size_t>(n);
-  }
-  return true;
-}
-
-// Writes a file through a temporary file in the same folder and a rename, so that a reader of
-// the old file (a shell running r.bat, a catalogue in use) keeps the old contents and nobody
-// ever sees a half-written file. `times`, when given, become the file's access and
-// modification times.
+// Writes a file through the file unit's atomic replacement, so that a reader of the old file (a
+// shell running r.bat, a catalogue in use) keeps the old contents and nobody ever sees a
+// half-written file. `times`, when given, become the file's access and modification times.
 bool WriteFileAtomically(const std::string& path, const std::string& data,
                          const struct timespec* times = nullptr) {
-  std::string tmp = path + ".XXXXXX";
-  const int fd = ::mkstemp(tmp.data());
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, 0644) == 0 && WriteAll(fd, data.data(), data.size());
-  if (ok && times) ok = ::futimens(fd, times) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(tmp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  return !files::Replace(path, data, {.newMode = 0644, .times = times});
 }
 
 // Whether a new module file could be placed at `path`: the folder takes a new file and nothing
 // that is not a regular file sits at the path.
 bool CanPlaceFile(const std::string& path) {
-  struct stat st {};
-  if (Stat(path, st) && !S_ISREG(st.st_mode)) return false;
-  std::string probe = path + ".XXXXXX";
-  const int fd = ::mkstemp(probe.data());
-  if (fd < 0) return false;
-  ::close(fd);
-  ::unlink(probe.c_str());
-  return true;
+  return !files::CheckReplaceable(path);
 }
 
 bool SameLocalDay(time_t a, time_t b) {
@@ -248,9 +220,9 @@ class ModuleTranslator : public QTranslator {
 };
 
 QByteArray ReadModuleFile(const std::string& path) {
-  QFile f(QString::fromStdString(path));
-  if (f.size() > kMaxModuleSize || !f.open(QIODevice::ReadOnly)) return {};
-  return f.readAll();
+  files::ReadResult r = files::ReadWhole(path, static_cast<size_t>(kMaxModuleSize));
+  if (!r.Ok()) return {};
+  return QByteArray::fromStdString(r.data);
 }
 
 }  // namespace

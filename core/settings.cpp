@@ -126,8 +126,9 @@ bool SaveOptionSettings(const std::string& path, const OptionSettings& s, Langua
   return UpdateSettingsFile(path, [&](IniFile& ini) { StoreOptionSettings(ini, s, lang); });
 }
 
-OptionSettings LoadOptionSettingsFile(const std::string& path, Language lang) {
+OptionSettings LoadOptionSettingsFile(const std::string& path, Language lang, files::Error* error) {
   IniFile ini(path);
   ini.Load();
+  if (error) *error = ini.LoadError();
   return LoadOptionSettings(ini, lang);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/files.h"
 #include "core/messages.h"
 
 class IniFile;
@@ -53,4 +54,7 @@ void StoreOptionSettings(IniFile& ini, const OptionSettings& s, Language lang);
 // Writes section `Option` by the settings write rule (core/settings_file.h). Returns whether the
 // file was written.
 bool SaveOptionSettings(const std::string& path, const OptionSettings& s, Language lang);
-OptionSettings LoadOptionSettingsFile(const std::string& path, Language lang);
+// Section Option of the file at path; `error`, when given, gets the reason a file that is there
+// could not be read.
+OptionSettings LoadOptionSettingsFile(const std::string& path, Language lang,
+                                      files::Error* error = nullptr);

@@ -9,7 +9,8 @@ bool UpdateSettingsFile(const std::string& path, const std::function<void(IniFil
     return false;
   }
   IniFile ini(path);
-  ini.Load();
+  // A file that is there but cannot be read (too large, not a regular file) is left alone.
+  if (!ini.Load() && ini.LoadError()) return false;
   store(ini);
   return ini.Save();
 }

@@ -5,6 +5,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/file_error_text.h"
 #include "core/ui_text.h"
 #include "hdx/tag_viewer_csv.h"
 #include "prompts/prompt_dialogs.h"
@@ -132,12 +133,12 @@ void TDispTagDataDlg::MnSavelogClick() {
   if (!chosen) return;
   const std::string path = CsvFileName(*chosen);
   options_.SaveFileName = path;
-  std::string error;
+  files::Error error;
   // The table stays as it is; only the file could not be written.
   if (!AppendTagDataCsv(path, data_, std::time(nullptr), &error))
-    app_.ReportMessage(
-        Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" + error + ")",
-        "Save", false);
+    app_.ReportMessage(Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" +
+                           FileErrorText(error) + ")",
+                       "Save", false);
 }
 
 void TDispTagDataDlg::Label3Click() {

@@ -1,16 +1,12 @@
 #include "hdx/mpt_editor.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
 
 #include "app/app_core.h"
+#include "core/file_error_text.h"
+#include "core/files.h"
 #include "core/ui_text.h"
 #include "prompts/prompt_dialogs.h"
 
@@ -36,31 +32,6 @@ std::string DateLine() {
   char text[32];
   std::strftime(text, sizeof text, "%Y/%m/%d/,%H:%M:%S", &local);
   return text;
-}
-
-// Appends text to the file at path (created when missing) in one go, flushed to the disk. When
-// any part fails (no such folder, no permission, a full disk) a regular file is cut back to its
-// old length, so it never keeps half a record. Returns the system's reason of a failure, or "".
-std::string AppendWhole(const std::string& path, const std::string& text) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) return std::strerror(errno);
-  struct stat before {};
-  int err = ::fstat(fd, &before) == 0 ? 0 : errno;
-  for (size_t done = 0; err == 0 && done < text.size();) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n > 0)
-      done += static_cast<size_t>(n);
-    else if (n == 0 || errno != EINTR)
-      err = n == 0 ? ENOSPC : errno;
-  }
-  // Some file systems report a full disk only when the data reach it; a device that cannot be
-  // synchronised (EINVAL) has nothing to flush.
-  if (err == 0 && ::fsync(fd) != 0 && errno != EINVAL) err = errno;
-  if (err != 0 && S_ISREG(before.st_mode) && ::ftruncate(fd, before.st_size) != 0) {
-    // Nothing more can be done; the reason of the failed write is the one to report.
-  }
-  if (::close(fd) != 0 && err == 0) err = errno;
-  return err == 0 ? std::string() : std::strerror(err);
 }
 
 }  // namespace
@@ -446,11 +417,11 @@ void TMPTDataWriteDlg::SavelogSBtClick() {
   path.replace_extension(".csv");
   options_.SaveFileName = path.string();
   const std::string text = grid_.CsvText(DateLine(), options_.BitInversion);
-  const std::string reason = AppendWhole(path.string(), text);
-  // The grid stays as it is; only the file could not be written, and the message says why.
-  if (!reason.empty())
+  // The whole record or nothing. The grid stays as it is; only the file could not be written, and
+  // the message says why.
+  if (const files::Error error = files::Append(path.string(), text))
     app_.ReportMessage(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") + path.string() +
-                           " (" + reason + ")",
+                           " (" + FileErrorText(error) + ")",
                        "SAVE LOG", false);
 }
 

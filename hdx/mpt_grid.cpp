@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "core/csv.h"
 #include "hdx/ti_lines.h"
 #include "link/hex.h"
 
@@ -183,7 +184,9 @@ std::string MptGrid::CsvText(const std::string& dateLine, bool bitInversion) con
     for (int c = 0; c < kColumns; ++c) {
       const std::string& cell = cells_[Index(c, row)];
       if (c > 0) out += ",";
-      out += Utf8Length(cell) == 2 ? "0x" + cell : cell;
+      // A cell shows a byte of the tag as a character: a comma or a quote is quoted, a formula
+      // character made text (core/csv.h); every other cell is written as it is.
+      out += csv::TextField(Utf8Length(cell) == 2 ? "0x" + cell : cell);
     }
     out += eol;
   }

@@ -51,6 +51,8 @@ class MptGrid {
   static uint8_t CellToByte(const std::string& cell, MptDisplay display);
 
   // The grid file text (CR LF line ends): an empty line, the date line, the header and 17 rows.
+  // A cell holding a comma or a quote is quoted, one a spreadsheet would run as a formula gets a
+  // leading apostrophe (csv::TextField); every other cell is written as it is.
   std::string CsvText(const std::string& dateLine, bool bitInversion) const;
   // "1".."8", or "8".."1" with inversion: the number shown above byte column c.
   static std::string ColumnNumber(int column, bool bitInversion);

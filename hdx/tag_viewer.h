@@ -10,7 +10,7 @@
 //   const DispTagDataOption o = LoadDispTagDataOption(app.SettingsPath());
 //   TagData data = ReadTagData(app, {.fixedTagType = 0, .fastMode = o.FastMode == 1});
 //   data.EdUID, data.EdChip, data.EdManufacturer, data.StringGrid1[row][col] (row 0 the header)
-//   std::string error;
+//   files::Error error;
 //   if (!AppendTagDataCsv(CsvFileName(path), data, std::time(nullptr), &error)) ...
 //
 // The exchange's lines and the viewer's own few lines ("OK: ChargeOnlyReadCmd", the ID line,

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <string>
 
+#include "core/files.h"
 #include "hdx/tag_viewer.h"
 
 // The export text of `data` under a date line.
@@ -14,8 +15,8 @@ std::string CsvDateLine(std::time_t when);
 std::string CsvFileName(const std::string& chosen);
 
 // Appends the export of `data`, dated `when`, to the file at `path` (created when missing; its
-// folder is not). The whole text goes out in one write and is flushed to the disk; when any part
-// fails (no such folder, no permission, a full disk) the file is cut back to its old length, so
-// it never keeps half a record, and false is returned with the reason in `error`.
+// folder is not) through the file unit: the whole record or, when any part fails (no such
+// folder, no permission, a full disk, not a regular file), nothing, and false with the reason in
+// `error`. Tag memory shows as hexadecimal digits here, so no cell can start like a formula.
 bool AppendTagDataCsv(const std::string& path, const TagData& data, std::time_t when,
-                      std::string* error = nullptr);
+                      files::Error* error = nullptr);

@@ -57,7 +57,8 @@ class RegistryLock {
   RegistryLock() {
     std::string dir = app_paths::NorvikDir();
     IniFile::CreateFolders(dir);
-    fd_ = ::open((dir + "/ports.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link planted in its place; without the lock the registry is still read.
+    fd_ = ::open((dir + "/ports.lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd_ >= 0) ::flock(fd_, LOCK_EX);
   }
   ~RegistryLock() {
@@ -248,6 +249,12 @@ bool Unregister(int n, const std::string& path) {
   if (!path.empty() && *v != path) return true;
   ini.DeleteKey(kSection, PortNumberToName(n));
   return ini.Save();
+}
+
+std::string ReadProblem() {
+  IniFile ini(app_paths::PortRegistryPath());
+  ini.Load();
+  return ini.LoadError() ? ini.LoadError().Text() : std::string();
 }
 
 bool InUse(const std::string& device) {

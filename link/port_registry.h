@@ -31,6 +31,10 @@ bool Register(int n, const std::string& path);
 // Removes COM<n> when it still names path (or unconditionally when path is empty).
 bool Unregister(int n, const std::string& path = "");
 
+// Why the registry file is there but cannot be read (larger than 16 MiB, not a regular file), in
+// English; empty when it can. The registry then lists the ports found now and keeps none.
+std::string ReadProblem();
+
 // Whether some process holds the device open exclusively (our own flock).
 bool InUse(const std::string& device);
 

@@ -2,8 +2,10 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/file_error_text.h"
 #include "core/language.h"
 #include "core/messages.h"
+#include "core/ui_text.h"
 #include "link/comm_module.h"
 #include "link/port_selection.h"
 #include "prompts/prompts.h"
@@ -68,7 +70,11 @@ void ShellHandlers::FormCreate() {
   ShowAllowed = true;
   FirstOpen = true;
   language::DeleteRestartBatch();
-  app_.LoadSettings();
+  const files::Error settingsError = app_.LoadSettings();
+  if (settingsError)
+    app_.AddLog(Tr("TTirisAppForm", "設定ファイルを読み込めません: ") + app_.SettingsPath() + " (" +
+                FileErrorText(settingsError) + ") " +
+                Tr("TTirisAppForm", "既定値で動作し、このファイルには書き込みません。"));
   view_.SetTimer1Interval(app_.Settings.IntervTime);
   CreateCommModule();
   TallyGrid& grid = view_.Grid();

@@ -3,6 +3,9 @@
 // than the one written, the results file and --resume; the tag viewer's read and its export.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <csignal>
 #include <deque>
 #include <filesystem>
@@ -193,6 +196,79 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   EXPECT_TRUE(Contains(unplugged->err, "has vanished")) << unplugged->err;
 }
 
+// A port path is any file name: a link to the module named with a quote, a comma and a line
+// break. Its rows are written as quoted CSV fields and read back whole, so a code verified on it
+// is never written again.
+TEST(CliProgram, APortNameWithALineBreakAndAQuoteIsReadBackByTheNextRun) {
+  CliRig rig;
+  const std::string csv = rig.config.Path("odd.csv");
+  const std::string port = rig.config.Path("tty \"A\",\nB");
+  ASSERT_EQ(::symlink(rig.sim->DevicePath().c_str(), port.c_str()), 0);
+  Operator op{rig, {std::make_shared<sim::Sic7888Tag>(0x78880040u)}};
+  auto first = rig.Start({"program", "--chip", "sic7888", "--industrial", "500", "--count", "1",
+                          "--poll", "20", "--csv", csv, "--port", port});
+  op.Serve(*first);
+  ASSERT_EQ(first->Wait(test_support::kPatience), 0) << first->err;
+  EXPECT_TRUE(Contains(TempConfig::ReadFile(csv), ",\"" + rig.config.Path("tty \"\"A\"\",\nB") +
+                                                      "\",SIC7888,0000000000000000500,"))
+      << TempConfig::ReadFile(csv);
+
+  // The same first code again is refused: it was verified.
+  const Result again = rig.Run({"program", "--chip", "sic7888", "--industrial", "500", "--count",
+                                "1", "--csv", csv, "--port", port});
+  EXPECT_EQ(again.status, 2);
+  EXPECT_TRUE(Contains(again.err, "0000000000000000500 was verified before")) << again.err;
+
+  Operator next{rig, {std::make_shared<sim::Sic7888Tag>(0x78880041u)}};
+  auto resumed = rig.Start({"program", "--chip", "sic7888", "--resume", "--count", "1", "--poll",
+                            "20", "--csv", csv, "--port", port});
+  next.Serve(*resumed);
+  EXPECT_EQ(resumed->Wait(test_support::kPatience), 0) << resumed->err;
+  EXPECT_TRUE(Contains(resumed->err, "codes from 0000000000000000501")) << resumed->err;
+  const std::string text = TempConfig::ReadFile(csv);
+  EXPECT_TRUE(Contains(text, "SIC7888,0000000000000000501,0000000000000000501,OK")) << text;
+}
+
+// While one run holds a results file, a second run on it is refused at once, before it opens
+// the port or writes anything; the first goes on.
+TEST(CliProgram, TwoRunsOnOneResultsFileTheSecondIsRefused) {
+  CliRig rig;
+  const std::string csv = rig.config.Path("shared.csv");
+  auto holder = rig.Start(
+      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
+  std::optional<std::string> line;
+  while ((line = holder->NextErrorLine(test_support::kPatience)) &&
+         !Contains(*line, "waiting for a tag")) {
+  }
+  ASSERT_TRUE(line.has_value()) << holder->err;
+  const Result second = RunCli(
+      {"program", "--chip", "sic7888", "--industrial", "100", "--port", "/dev/null", "--csv", csv});
+  EXPECT_EQ(second.status, 2);
+  EXPECT_EQ(second.err, "qzh900ctl program: " + csv +
+                            ": in use by another run (qzh900ctl program holds it); one file, one "
+                            "run\n");
+  EXPECT_EQ(TempConfig::ReadFile(csv), "time,port,chip,written,read back,result,uid\n");
+  holder->Signal(SIGINT);
+  EXPECT_EQ(holder->Wait(test_support::kPatience), 0) << holder->err;
+  EXPECT_TRUE(Contains(holder->err, "0 verified, 0 failed (interrupted)")) << holder->err;
+}
+
+TEST(CliProgram, TheEndOfTheSeriesIsNoInterruption) {
+  CliRig rig;
+  const std::string csv = rig.config.Path("end.csv");
+  Operator op{rig,
+              {std::make_shared<sim::Sic7888Tag>(0x78880050u),
+               std::make_shared<sim::Sic7888Tag>(0x78880051u)}};
+  // The largest industrial number but one: two tags end the series.
+  auto child = rig.Start({"program", "--chip", "sic7888", "--industrial", "9223372036854775806",
+                          "--count", "5", "--poll", "20", "--csv", csv});
+  op.Serve(*child);
+  EXPECT_EQ(child->Wait(test_support::kPatience), 0) << child->err;
+  EXPECT_TRUE(Contains(child->err, "the series ends with 9223372036854775807")) << child->err;
+  EXPECT_TRUE(Contains(child->err, "program: 2 verified, 0 failed\n")) << child->err;
+  EXPECT_FALSE(Contains(child->err, "interrupted")) << child->err;
+}
+
 TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
   CliRig rig({std::make_shared<sim::Sic7888Tag>(0x78880030u)});
   const std::string notResults = rig.config.Path("other.csv");
@@ -202,6 +278,13 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
                         "time,port,chip,written,read back,result,uid\n"
                         "2026-01-01 10:00:00,COM9,SIC7888,999 000000000005,999 000000000005,OK,"
                         "01 02 03 04\n");
+  // A row that cannot be read: the run cannot know what was verified.
+  const std::string broken = rig.config.Path("broken.csv");
+  const std::string brokenText =
+      "time,port,chip,written,read back,result,uid\n"
+      "2026-01-01 10:00:00,COM9,SIC7888,999 000000000005,999 000000000005,OK,01 02 03 04\n"
+      "2026-01-01 10:00:09,\"COM9\"x,SIC7888,999 000000000006,999 000000000006,OK,01\n";
+  TempConfig::WriteFile(broken, brokenText);
   struct Case {
     std::vector<std::string> args;
     const char* reason;
@@ -234,6 +317,14 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
        "--lock applies to sic279 and hdxplus"},
       {{"--chip", "sic279", "--industrial", "1", "--lock", "--csv", verified}, "with --yes"},
       {{"--chip", "sic7888", "--industrial", "1"}, "needs --csv"},
+      {{"--chip", "sic7888", "--resume", "--csv", broken},
+       "broken.csv: line 3: text after the closing quote of a field"},
+      {{"--chip", "sic7888", "--country", "999", "--national", "7", "--csv", broken},
+       "broken.csv: line 3: text after the closing quote of a field"},
+      // The port fails after every check of the file passed: the new file is not left behind.
+      {{"--chip", "sic7888", "--industrial", "1", "--csv", rig.config.Path("new.csv"), "--port",
+        rig.config.Path("no-such-tty")},
+       "no-such-tty"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"program"};
@@ -244,6 +335,9 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
   }
   EXPECT_EQ(rig.Commands(), 0u);
   EXPECT_EQ(TempConfig::ReadFile(notResults), "name,value\n");
+  EXPECT_EQ(TempConfig::ReadFile(broken), brokenText);
+  EXPECT_FALSE(std::filesystem::exists(rig.config.Path("empty.csv")));
+  EXPECT_FALSE(std::filesystem::exists(rig.config.Path("new.csv")));
 }
 
 TEST(CliDump, ReadsTheTagAndAppendsTheViewersExport) {
@@ -286,5 +380,11 @@ TEST(CliDump, ReadsTheTagAndAppendsTheViewersExport) {
   const Result bad = rig.Run({"dump", "--csv", rig.config.Path("no/such/folder/x.csv")});
   EXPECT_EQ(bad.status, 2);
   EXPECT_TRUE(Contains(bad.err, "No such file or directory")) << bad.err;
+  // A FIFO in the file's place would block the export for ever: refused at once.
+  ASSERT_EQ(::mkfifo(rig.config.Path("fifo.csv").c_str(), 0600), 0);
+  const Result fifo = rig.Run({"dump", "--csv", rig.config.Path("fifo.csv")});
+  EXPECT_EQ(fifo.status, 2);
+  EXPECT_EQ(fifo.err,
+            "qzh900ctl dump: " + rig.config.Path("fifo.csv") + ": not a regular file (a FIFO)\n");
   EXPECT_EQ(rig.Commands(), commands);
 }

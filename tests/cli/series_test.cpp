@@ -1,6 +1,8 @@
 // The results file of series programming on real files, and the ends of a series.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "cli/series.h"
 #include "codec/animal_id.h"
 #include "tests/support/temp_config.h"
@@ -9,7 +11,7 @@ using namespace series;
 
 namespace {
 
-constexpr const char* kHeader = "time,port,chip,written,read back,result,uid\n";
+const std::string kHeader = "time,port,chip,written,read back,result,uid\n";
 
 Row MakeRow(const std::string& written, bool ok) {
   Row r;
@@ -25,29 +27,88 @@ Row MakeRow(const std::string& written, bool ok) {
 
 }  // namespace
 
-TEST(SeriesResults, ARowCutShortByACrashIsDroppedAndTheNextStartsOnItsOwnLine) {
+TEST(SeriesResults, ARowCutShortByACrashIsTakenOutOnceTheRunBegins) {
   TempConfig dir;
   const std::string path = dir.Path("r.csv");
-  TempConfig::WriteFile(path, std::string(kHeader) +
-                                  "2026-01-01 10:00:00,COM9,SIC7888,999 000000000001,"
-                                  "999 000000000001,OK,78 88 00 01\n"
-                                  "2026-01-01 10:00:05,COM9,SIC7888,999 000000000002,999 0000");
+  const std::string row1 =
+      "2026-01-01 10:00:00,COM9,SIC7888,999 000000000001,999 000000000001,OK,78 88 00 01\n";
+  for (const std::string cut : {"2026-01-01 10:00:05,COM9,SIC7888,999 000000000002,999 0000",
+                                "2026-01-01 10:00:05,\"/dev/a,\nb"}) {
+    SCOPED_TRACE(cut);
+    TempConfig::WriteFile(path, kHeader + row1 + cut);
+    ResultsFile f;
+    std::string error, dropped;
+    ASSERT_TRUE(f.Open(path, &error)) << error;
+    ASSERT_EQ(f.Rows().size(), 1u);
+    EXPECT_EQ(TempConfig::ReadFile(path), kHeader + row1 + cut) << "opening writes nothing";
+    ASSERT_TRUE(f.Begin(&error, &dropped)) << error;
+    EXPECT_EQ(dropped, cut);
+    ASSERT_TRUE(f.Append(MakeRow("999 000000000002", true), &error)) << error;
+    f.Close();
+
+    ResultsFile again;
+    ASSERT_TRUE(again.Open(path, &error)) << error;
+    EXPECT_EQ(again.VerifiedCodes(),
+              (std::set<uint64_t>{fdx::AnimalIdCode::Animal(999, 1).Encode(),
+                                  fdx::AnimalIdCode::Animal(999, 2).Encode()}));
+    EXPECT_EQ(TempConfig::ReadFile(path),
+              kHeader + row1 + ResultsFile::Line(MakeRow("999 000000000002", true)) + "\n");
+  }
+}
+
+TEST(SeriesResults, EveryRowWrittenIsReadBackAndARowThatCannotBeReadNamesItsLine) {
+  TempConfig dir;
+  const std::string path = dir.Path("r.csv");
   ResultsFile f;
   std::string error;
   ASSERT_TRUE(f.Open(path, &error)) << error;
-  ASSERT_EQ(f.Rows().size(), 1u);
-  ASSERT_TRUE(f.Append(MakeRow("999 000000000002", true), &error)) << error;
+  ASSERT_TRUE(f.Begin(&error)) << error;
+  // A port path may hold anything a file name may: commas, quotes, line breaks.
+  Row odd = MakeRow("999 000000000001", true);
+  odd.port = "/dev/serial/by-id/usb-\"Acme\",\nport";
+  ASSERT_TRUE(f.Append(odd, &error)) << error;
+  ASSERT_TRUE(f.Append(MakeRow("999 000000000002", false), &error)) << error;
   f.Close();
-
   ResultsFile again;
   ASSERT_TRUE(again.Open(path, &error)) << error;
-  EXPECT_EQ(again.VerifiedCodes(),
-            (std::set<uint64_t>{fdx::AnimalIdCode::Animal(999, 1).Encode(),
-                                fdx::AnimalIdCode::Animal(999, 2).Encode()}));
-  const std::string text = TempConfig::ReadFile(path);
-  EXPECT_NE(text.find("999 0000\n2026-01-01 10:00:00,COM9,SIC7888,999 000000000002,"),
-            std::string::npos)
-      << text;
+  ASSERT_EQ(again.Rows().size(), 2u);
+  EXPECT_EQ(again.Rows()[0].port, odd.port);
+  EXPECT_EQ(again.VerifiedCodes(), std::set<uint64_t>{fdx::AnimalIdCode::Animal(999, 1).Encode()});
+  again.Close();
+
+  const std::string good = TempConfig::ReadFile(path);  // rows on lines 2-3 and 4
+  const std::pair<std::string, std::string> bad[] = {
+      {"2026-01-01,COM9,SIC7888,999 000000000003,,OK\n", "line 6: 6 fields instead of 7"},
+      {"2026-01-01,COM9,SIC7888,999 000000000003,,maybe,x\n",
+       "line 6: the result is \"maybe\", not OK or NG"},
+      {"2026-01-01,COM9,SIC7888,999 00000000000x,,OK,x\n",
+       "line 6: \"999 00000000000x\" is not a code"},
+      {"2026-01-01,CO\"M9,SIC7888,999 000000000003,,OK,x\n",
+       "line 6: a quote inside a field that does not start with one"},
+  };
+  for (const auto& [row, reason] : bad) {
+    TempConfig::WriteFile(path, good + "\n" + row);  // an empty line is no row
+    ResultsFile r;
+    EXPECT_FALSE(r.Open(path, &error));
+    EXPECT_EQ(error, path + ": " + reason);
+  }
+}
+
+TEST(SeriesResults, OneFileOneWriterAndNothingWrittenBeforeTheRunBegins) {
+  TempConfig dir;
+  const std::string path = dir.Path("new.csv");
+  ResultsFile first, second;
+  std::string error;
+  ASSERT_TRUE(first.Open(path, &error)) << error;
+  EXPECT_FALSE(second.Open(path, &error));
+  EXPECT_EQ(error,
+            path + ": in use by another run (qzh900ctl program holds it); one file, one run");
+  first.Close();
+  EXPECT_FALSE(std::filesystem::exists(path)) << "a run that never began leaves no file";
+  ASSERT_TRUE(second.Open(path, &error)) << error;
+  ASSERT_TRUE(second.Begin(&error)) << error;
+  second.Close();
+  EXPECT_EQ(TempConfig::ReadFile(path), kHeader);
 }
 
 TEST(SeriesResults, TheLastVerifiedCodeIsTakenByKindAndCountry) {
@@ -56,6 +117,7 @@ TEST(SeriesResults, TheLastVerifiedCodeIsTakenByKindAndCountry) {
   ResultsFile f;
   std::string error;
   ASSERT_TRUE(f.Open(path, &error)) << error;
+  ASSERT_TRUE(f.Begin(&error)) << error;
   EXPECT_EQ(TempConfig::ReadFile(path), kHeader);
   for (const auto& [written, ok] :
        std::vector<std::pair<std::string, bool>>{{"392 000000000007", true},

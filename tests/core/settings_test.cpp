@@ -1,12 +1,16 @@
 // Settings file: defaults, round trip, write rules, value forms.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "core/app_paths.h"
 #include "core/ini_file.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "core/settings_file.h"
+#include "tests/support/file_test_tools.h"
 #include "tests/support/temp_config.h"
 
 namespace {
@@ -114,14 +118,13 @@ TEST(SettingsWriteRule, FoldersAreMadeAReadOnlyFileIsLeftAndAFailedSaveLeavesNoF
   EXPECT_FALSE(UpdateSettingsFile(path, store));
   EXPECT_EQ(stores, 1) << "a read-only file is not even prepared for writing";
   EXPECT_EQ(TempConfig::ReadFile(path), "[ComDebug]\nPort=7\n");
-  // A new file whose save fails (a folder stands where the temporary file goes) is not left
-  // behind empty.
+  // A new file whose save fails (the disk is full) is not left behind empty, nor its temporary.
   const std::string other = cfg.Path("c/QZH900Tool.ini");
-  ASSERT_EQ(::mkdir(cfg.Path("c").c_str(), 0755), 0);
-  ASSERT_EQ(::mkdir((other + ".tmp").c_str(), 0755), 0);
-  EXPECT_FALSE(UpdateSettingsFile(other, store));
-  struct stat st {};
-  EXPECT_NE(::stat(other.c_str(), &st), 0);
+  {
+    FileSizeLimit full(0);
+    EXPECT_FALSE(UpdateSettingsFile(other, store));
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(cfg.Path("c")));
 }
 
 TEST(Settings, UnknownSectionsAndKeysSurviveASave) {
@@ -163,16 +166,89 @@ TEST(Settings, AFailedSaveLeavesTheOldFileWhole) {
   OptionSettings s;
   ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
   const std::string before = TempConfig::ReadFile(path);
-  // The temporary file cannot be created (a folder is in its way): nothing is replaced.
-  ASSERT_EQ(::mkdir((path + ".tmp").c_str(), 0755), 0);
+  // The disk fills up half-way through the new file: nothing is replaced, nothing is left.
   s.TirisPage = 42;
-  EXPECT_FALSE(SaveOptionSettings(path, s, Language::English));
+  {
+    FileSizeLimit fillsUp(before.size() / 2);
+    EXPECT_FALSE(SaveOptionSettings(path, s, Language::English));
+  }
   EXPECT_EQ(TempConfig::ReadFile(path), before);
-  ::rmdir((path + ".tmp").c_str());
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(IniFile::FolderOf(path)), {}), 1);
   EXPECT_TRUE(SaveOptionSettings(path, s, Language::English));
   EXPECT_EQ(LoadOptionSettingsFile(path, Language::English).TirisPage, 42);
-  struct stat st {};
-  EXPECT_NE(::stat((path + ".tmp").c_str(), &st), 0);
+}
+
+TEST(Settings, AFileOverSixteenMebibytesIsRefusedAndNeverWritten) {
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  // A padded file whose last line sets a value: just over the limit.
+  std::string text(files::kSettingsLimit - 10, '\n');
+  text += "[Option]\nTirisPage=9\n";
+  TempConfig::WriteFile(path, text);
+  files::Error error;
+  const OptionSettings s = LoadOptionSettingsFile(path, Language::English, &error);
+  EXPECT_EQ(error.Text(), "larger than 16 MiB");
+  EXPECT_EQ(s.TirisPage, 1) << "the defaults";
+  EXPECT_FALSE(SaveOptionSettings(path, s, Language::English));
+  EXPECT_FALSE(
+      UpdateSettingsFile(path, [](IniFile& ini) { ini.WriteInteger("ComDebug", "Port", 3); }));
+  EXPECT_TRUE(TempConfig::ReadFile(path) == text) << "the file is left as it was";
+
+  // At the limit it is read.
+  text.erase(0, text.size() - files::kSettingsLimit);
+  TempConfig::WriteFile(path, text);
+  EXPECT_EQ(LoadOptionSettingsFile(path, Language::English, &error).TirisPage, 9);
+  EXPECT_FALSE(error);
+}
+
+TEST(Settings, ASettingsFileThatIsALinkStaysALink) {
+  // Dotfile managers keep the settings in a repository and link them into place.
+  TempConfig cfg;
+  const std::string path = app_paths::SettingsPath();
+  TempConfig::WriteFile(cfg.Path("dotfiles/QZH900Tool.ini"), "; mine\n[Option]\nTirisPage=4\n");
+  std::filesystem::create_directories(IniFile::FolderOf(path));
+  ASSERT_EQ(::symlink(cfg.Path("dotfiles/QZH900Tool.ini").c_str(), path.c_str()), 0);
+  OptionSettings s = LoadOptionSettingsFile(path, Language::English);
+  EXPECT_EQ(s.TirisPage, 4);
+  s.TirisPage = 6;
+  ASSERT_TRUE(SaveOptionSettings(path, s, Language::English));
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  const std::string saved = TempConfig::ReadFile(cfg.Path("dotfiles/QZH900Tool.ini"));
+  EXPECT_EQ(saved.rfind("; mine\n[Option]\nTirisPage=6\n", 0), 0u) << saved;
+}
+
+TEST(IniFile, EditsFindTheFirstOfARepeatedKeyAndKeepEveryOtherLine) {
+  IniFile ini("");
+  ini.LoadText(
+      "top=0\r\n; comment\r\n\r\n  [Alpha]  \nx = 1\nX=2\n\n[beta]\ny=3\n; tail of beta\n"
+      "[ALPHA]\nz=4\n; tail of alpha\n\n=no key\nno equals");
+  EXPECT_EQ(ini.ReadString("", "TOP", ""), "0");
+  EXPECT_EQ(ini.Value("alpha", "x"), " 1") << "the first of a repeated key counts";
+  EXPECT_EQ(ini.Value("Alpha", "z"), "4") << "a section may come twice";
+  EXPECT_FALSE(ini.HasKey("", "no equals"));
+  EXPECT_EQ(ini.Entries("alpha"), (std::vector<std::pair<std::string, std::string>>{
+                                      {"x", " 1"}, {"X", "2"}, {"z", "4"}}));
+  ini.WriteString("alpha", "x", "one");  // in place
+  ini.WriteString("Beta", "w", "new");   // after the section's last key, before its comments
+  ini.WriteString("alpha", "v", "5");    // at the end of the section's last part
+  ini.WriteString("Gamma", "g", "line\nbreak");
+  EXPECT_EQ(ini.Value("alpha", "x"), "one");
+  ini.DeleteKey("ALPHA", "X");
+  EXPECT_EQ(ini.Value("alpha", "x"), "2") << "the next one counts once the first is gone";
+  EXPECT_EQ(ini.Text(),
+            "top=0\n; comment\n\n[Alpha]\nX=2\n\n[beta]\ny=3\nw=new\n; tail of beta\n"
+            "[ALPHA]\nz=4\nv=5\n; tail of alpha\n\n=no key\nno equals\n[Gamma]\ng=line break\n");
+}
+
+TEST(IniFile, CarriageReturnsBeforeALineEndGoAtTheFirstSaveAndTheNextSaveChangesNothing) {
+  IniFile ini("");
+  ini.LoadText("[A]\r\r\nk=v\r\r\r\n; note\r\r\nlast\r\r");
+  EXPECT_EQ(ini.Value("A", "k"), "v");
+  const std::string saved = ini.Text();
+  EXPECT_EQ(saved, "[A]\nk=v\n; note\nlast\n");
+  IniFile again("");
+  again.LoadText(saved);
+  EXPECT_EQ(again.Text(), saved);
 }
 
 TEST(Catalogue, HoldsBothLanguagesExactly) {

@@ -280,6 +280,23 @@ TEST(StartUp, ShutDownSavesBothSectionsOnce) {
   EXPECT_EQ(ini.ReadInteger("Option", "TirisPage", 0), 7);
 }
 
+TEST(StartUp, ASettingsFileThatCannotBeReadIsToldInTheLogAndNeverWritten) {
+  Shell s;
+  const std::string path = s.config.SettingsPath();
+  const std::string text = std::string(size_t{16} << 20, '\n') + "[Option]\nIntervTime=350\n";
+  TempConfig::WriteFile(path, text);
+  s.shell->FormCreate();
+  EXPECT_EQ(s.view.timer1, 200) << "the defaults";
+  // In the window's language: Japanese here, where no English catalogue is installed.
+  EXPECT_EQ(s.Lines(),
+            std::vector<std::string>{"設定ファイルを読み込めません: " + path +
+                                     " (大きすぎます (> 16 MiB)) "
+                                     "既定値で動作し、このファイルには書き込みません。"});
+  s.app->Settings.TirisPage = 7;
+  s.shell->FormClose();
+  EXPECT_TRUE(TempConfig::ReadFile(path) == text) << "neither Option nor ComDebug was written";
+}
+
 TEST(StartUp, AWindowShownWhileShowingIsNotAllowedClosesAtOnce) {
   Shell s;
   s.shell->FormCreate();

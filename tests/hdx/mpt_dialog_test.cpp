@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "core/csv.h"
 #include "hdx/mpt_editor.h"
 #include "hdx/widgets/group_check_box_widget.h"
 #include "hdx/widgets/hdx_renderers.h"
@@ -96,6 +97,43 @@ TEST_F(MptWindow, TheWindowStaysOpenWhileItScans) {
   EXPECT_TRUE(scanned);
   EXPECT_EQ(rig.SentCount(0x12), 17);
   app.CloseComm();
+}
+
+// SAVE LOG from the window: a tag whose memory shows a quote, a comma and formula characters in
+// ASCII display. The cells with a quote or a comma are quoted, those a spreadsheet would run as
+// formulas get an apostrophe, and a CSV reader reads back the 20 records the file holds.
+TEST(MptWindowSaveLog, QuotesCommasAndFormulaCellsBecomeCsvText) {
+  HdxRig rig({MakeChip("ti-mpt")});
+  rig.Tag<sim::TiHdxTag>()->SetPage(1, {0x22, 0x2C, 0x3D, 0x2B, 0x2D, 0x40, 0x41, 0x27});
+  TMPTDataWriteDlg editor(*rig.app);
+  editor.ScanSBtClick();
+  TMptDataWriteDialog dialog(editor.Form(), nullptr);
+  dialog.Build();
+  // Through HEX back to ASCII: every byte 0x21-0x7E shows as its character.
+  dialog.findChild<QPushButton*>("HEXSBt")->click();
+  dialog.findChild<QPushButton*>("ASCIISBt")->click();
+  QTableWidget* grid = dialog.Grid();
+  const std::vector<std::string> shown = {"'", "A", "@", "-", "+", "=", ",", "\""};
+  for (int c = 0; c < 8; ++c) EXPECT_EQ(grid->item(0, c)->text().toStdString(), shown[c]) << c;
+  const std::string lock = grid->item(0, 8)->text().toStdString();
+
+  const std::string path = rig.cfg.Path("datalist.csv");
+  rig.prompts.SetSaveFileName(path);
+  dialog.Button("SavelogSBt")->click();  // a Return action: the editor carries it out
+  editor.Dispatch("SavelogSBt");
+  ASSERT_TRUE(rig.prompts.messages.empty()) << rig.prompts.messages.front();
+  const std::string text = TempConfig::ReadFile(path);
+  EXPECT_NE(text.find("\r\nPage : 1,',A,'@,'-,'+,'=,\",\",\"\"\"\"," + lock + "\r\nPage : 2,"),
+            std::string::npos)
+      << text;
+  std::vector<csv::Record> records;
+  csv::Reader reader(text);
+  for (csv::Record r; reader.Next(r);) records.push_back(r);
+  EXPECT_EQ(reader.Error(), "");
+  ASSERT_EQ(records.size(), 20u) << "an empty line, the date, the header and 17 pages";
+  EXPECT_EQ(records[3].fields, (std::vector<std::string>{"Page : 1", "'", "A", "'@", "'-", "'+",
+                                                         "'=", ",", "\"", lock}));
+  EXPECT_EQ(records[19].fields.front(), "Page : 17");
 }
 
 TEST(GroupCheckBoxWidget, ItemsFollowTheLayoutFormulaAndReadOnly) {

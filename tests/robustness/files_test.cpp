@@ -1,7 +1,9 @@
-// The files the tool writes, under failing disks and killed processes: the settings file killed
-// in the middle of its saves, and the two CSV files (the multipage editor's SAVE LOG, the tag
-// memory viewer's export) written to a missing folder, a read-only file, a full disk and a disk
-// that fills up in the middle of the record.
+// The files the tool writes, under failing disks, killed processes and planted files: the
+// settings file killed in the middle of its saves; links planted where temporary files used to
+// go; FIFOs in place of the settings, the port registry and the locale override; and the two CSV
+// files (the multipage editor's SAVE LOG, the tag memory viewer's export) written to a missing
+// folder, a read-only file, a device, a full disk and a disk that fills up in the middle of the
+// record.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <linux/fs.h>
@@ -19,14 +21,19 @@
 #include <functional>
 #include <random>
 
+#include "core/app_paths.h"
+#include "core/files.h"
 #include "core/ini_file.h"
+#include "core/language.h"
 #include "core/settings.h"
 #include "hdx/disp_tag_data_dlg.h"
 #include "hdx/mpt_editor.h"
 #include "hdx/tag_viewer_csv.h"
+#include "link/port_registry.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/hdx/hdx_rig.h"
 #include "tests/robustness/save_values.h"
+#include "tests/support/file_test_tools.h"
 #include "tests/support/temp_config.h"
 #include "tests/viewer/viewer_rig.h"
 
@@ -106,8 +113,9 @@ TEST(FileRobustness, SettingsFileKilledInTheMiddleOfItsSavesIsTheOldOrTheNewNeve
   ASSERT_NE(saved[0], saved[1]);
 
   // Each kill lands inside the write of the temporary file, at a point spread over the file, in
-  // the second, third or fourth save: the settings file is then exactly the previous save.
-  const std::string tmp = path + ".tmp";
+  // the second, third or fourth save: the settings file is then exactly the previous save. The
+  // killed save leaves its temporary (those of earlier kills went with the saver's next save).
+  const std::string folder = IniFile::FolderOf(path);
   std::mt19937 rng(5);
   const int kills = 40;
   for (int i = 0; i < kills; ++i) {
@@ -121,18 +129,82 @@ TEST(FileRobustness, SettingsFileKilledInTheMiddleOfItsSavesIsTheOldOrTheNewNeve
     ASSERT_EQ(loop.NextLine().rfind("cut ", 0), 0u) << "the saver did not stop inside its write";
     loop.Kill();
     EXPECT_EQ(TempConfig::ReadFile(path), saved[(save - 1) % 2]);
-    std::error_code ec;
-    const auto size = fs::file_size(tmp, ec);
-    ASSERT_FALSE(ec) << "no temporary file left by the kill";
+    const std::vector<std::string> left = Temporaries(folder, "QZH900Tool.ini");
+    ASSERT_EQ(left.size(), 1u) << "the temporary file of the killed save";
+    const auto size = fs::file_size(left[0]);
     EXPECT_GT(size, 0u);
     EXPECT_LT(size, saved[save % 2].size());
   }
-  // The tool reads what was left and saves again over a temporary file left by a kill.
+  // The tool reads what was left and saves again; the temporary left by the kill goes.
   const OptionSettings read = LoadOptionSettingsFile(path, Language::English);
   EXPECT_TRUE(read.IntervTime == 120 || read.IntervTime == 450);
   ASSERT_TRUE(SaveOptionSettings(path, robust::SavedValues(1), Language::English));
   EXPECT_EQ(TempConfig::ReadFile(path), saved[1]);
-  EXPECT_FALSE(fs::exists(tmp));
+  EXPECT_TRUE(Temporaries(folder, "QZH900Tool.ini").empty());
+}
+
+// Where the settings, the port registry and the locale override were once written through fixed
+// temporary names, links to another file of the user are planted: saving never follows them.
+TEST(FileRobustness, LinksPlantedWhereTemporaryFilesWentAreNeverFollowed) {
+  TempConfig cfg;
+  const std::string victim = cfg.Path("victim.txt");
+  TempConfig::WriteFile(victim, "private\n");
+  ASSERT_EQ(::chmod(victim.c_str(), 0600), 0);
+  const std::string files[] = {app_paths::SettingsPath(), app_paths::PortRegistryPath(),
+                               app_paths::LocaleOverridePath()};
+  for (const std::string& f : files) {
+    fs::create_directories(IniFile::FolderOf(f));
+    const std::string hidden = IniFile::FolderOf(f) + "/." + fs::path(f).filename().string();
+    for (const std::string& planted : {f + ".tmp", hidden + ".tmp"})
+      ASSERT_EQ(::symlink(victim.c_str(), planted.c_str()), 0);
+  }
+  // The registry's lock file: a link to a file not made yet would make it.
+  const std::string madeByLink = cfg.Path("made-by-link");
+  ASSERT_EQ(::symlink(madeByLink.c_str(), (app_paths::NorvikDir() + "/ports.lock").c_str()), 0);
+  OptionSettings s;
+  s.TirisPage = 7;
+  ASSERT_TRUE(SaveOptionSettings(app_paths::SettingsPath(), s, Language::English));
+  ASSERT_TRUE(port_registry::Register(5, "/dev/ttyS5"));
+  ASSERT_TRUE(language::WriteLocaleOverride("/opt/QZH900Tool", "ENU"));
+
+  EXPECT_EQ(TempConfig::ReadFile(victim), "private\n");
+  EXPECT_FALSE(fs::exists(madeByLink));
+  struct stat st {};
+  ASSERT_EQ(::stat(victim.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0600u);
+  for (const std::string& f : files) {
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(f))) << f;
+  }
+  EXPECT_NE(TempConfig::ReadFile(app_paths::SettingsPath()).find("TirisPage=7\n"),
+            std::string::npos);
+  EXPECT_EQ(TempConfig::ReadFile(app_paths::PortRegistryPath()), "[Ports]\nCOM5=/dev/ttyS5\n");
+  EXPECT_EQ(language::ReadLocaleOverride("/opt/QZH900Tool"), "ENU");
+}
+
+// A FIFO in place of the settings file, the port registry or the locale override: read, nothing
+// blocks, the defaults hold, the reason is told, and the FIFO is never replaced.
+TEST(FileRobustness, AFifoInPlaceOfTheToolsFilesNeitherBlocksNorIsReplaced) {
+  TempConfig cfg;
+  port_registry::SetScanRoots(cfg.Path("sys"), cfg.Path("dev"));  // no real serial devices
+  const std::string files[] = {app_paths::SettingsPath(), app_paths::PortRegistryPath(),
+                               app_paths::LocaleOverridePath()};
+  for (const std::string& f : files) {
+    fs::create_directories(IniFile::FolderOf(f));
+    ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0);
+  }
+  files::Error error;
+  const OptionSettings s =
+      LoadOptionSettingsFile(app_paths::SettingsPath(), Language::English, &error);
+  EXPECT_EQ(error.Text(), "not a regular file (a FIFO)");
+  EXPECT_EQ(s.IntervTime, 200);
+  EXPECT_FALSE(SaveOptionSettings(app_paths::SettingsPath(), s, Language::English));
+  EXPECT_TRUE(port_registry::List().empty());
+  EXPECT_EQ(port_registry::ReadProblem(), "not a regular file (a FIFO)");
+  EXPECT_FALSE(port_registry::Register(5, "/dev/ttyS5"));
+  EXPECT_EQ(language::ReadLocaleOverride("/opt/QZH900Tool"), "");
+  EXPECT_FALSE(language::WriteLocaleOverride("/opt/QZH900Tool", "ENU"));
+  for (const std::string& f : files) EXPECT_TRUE(fs::is_fifo(f)) << f;
+  port_registry::SetScanRoots("/sys/class/tty", "/dev");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -151,26 +223,6 @@ bool SetUnwritable(const std::string& path, bool on) {
   ::close(fd);
   return ok;
 }
-
-// Files may grow only to `limit` bytes while this lives: a disk that fills up.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t limit) {
-    old_ = ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    rlimit l = saved_;
-    l.rlim_cur = limit;
-    ::setrlimit(RLIMIT_FSIZE, &l);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    ::signal(SIGXFSZ, old_);
-  }
-
- private:
-  rlimit saved_{};
-  sighandler_t old_;
-};
 
 // Why opening the file for appending fails, in the system's words ("" when it opens).
 std::string OpenError(const std::string& path) {
@@ -191,9 +243,9 @@ struct CsvWriter {
   const TempConfig* cfg;
 };
 
-// Appends to a missing folder, a read-only file, a full disk and a disk that fills up in the
-// middle of the record: each gives one message naming the file and the system's reason, leaves
-// the window's data and the records already in the file as they were; then a good save works.
+// Appends to a missing folder, a read-only file, a device, a full disk and a disk that fills up in
+// the middle of the record: each gives one message naming the file and the reason, leaves the
+// window's data and the records already in the file as they were; then a good save works.
 void CheckFailingSaves(const CsvWriter& w) {
   const std::string screen = w.screen();
   const std::string good = w.cfg->Path("records.csv");
@@ -202,11 +254,14 @@ void CheckFailingSaves(const CsvWriter& w) {
   const std::string first = TempConfig::ReadFile(good);
   ASSERT_GT(first.size(), 400u);
 
-  const std::string full = w.cfg->Path("full.csv");
-  ASSERT_EQ(::symlink("/dev/full", full.c_str()), 0);
-  enum Kind { MissingFolder, ReadOnly, FullDisk, FillsUp };
+  // /dev/full takes nothing: it used to stand for a full disk; now it is refused before any
+  // write, as a device.
+  const std::string device = w.cfg->Path("full.csv");
+  ASSERT_EQ(::symlink("/dev/full", device.c_str()), 0);
+  enum Kind { MissingFolder, ReadOnly, Device, FullDisk, FillsUp };
   const std::pair<Kind, const char*> cases[] = {{MissingFolder, "missing folder"},
                                                 {ReadOnly, "read-only file"},
+                                                {Device, "device"},
                                                 {FullDisk, "full disk"},
                                                 {FillsUp, "disk full in the middle of the record"}};
   for (const auto& [kind, name] : cases) {
@@ -226,11 +281,17 @@ void CheckFailingSaves(const CsvWriter& w) {
         w.save(path);
         ASSERT_TRUE(SetUnwritable(good, false));
         break;
-      case FullDisk:
-        path = full;
-        reason = std::strerror(ENOSPC);
+      case Device:
+        path = device;
+        reason = "通常のファイルではありません";  // the window's text (Japanese: no catalogue here)
         w.save(path);
         break;
+      case FullDisk: {
+        FileSizeLimit limit(first.size());  // no room for a single byte more
+        reason = std::strerror(EFBIG);
+        w.save(path);
+        break;
+      }
       case FillsUp: {
         FileSizeLimit limit(first.size() + first.size() / 3);  // room for a third of a record
         reason = std::strerror(EFBIG);

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/ini_file.h"
+#include "core/files.h"
 #include "core/settings.h"
 #include "tests/robustness/save_values.h"
 
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   if (argc == 4) {
     cutSave = std::strtoul(argv[2], nullptr, 10);
     cutPermille = std::strtoul(argv[3], nullptr, 10);
-    IniFile::SetSaveWriteHookForTests(StopInsideTheWrite);
+    files::SetWriteHookForTests(StopInsideTheWrite);
   }
   for (;; ++currentSave) {
     if (!SaveOptionSettings(argv[1], robust::SavedValues(currentSave % 2), Language::English))

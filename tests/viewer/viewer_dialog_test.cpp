@@ -3,8 +3,6 @@
 // the "Configuration" menu by reader level and Ctrl-click, the settings dialog's page, and the
 // rows showing while they are read.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -16,6 +14,7 @@
 #include "hdx/disp_tag_data_settings.h"
 #include "hdx/tag_viewer_csv.h"
 #include "sim/chips/ti_hdx.h"
+#include "tests/support/file_test_tools.h"
 #include "tests/viewer/viewer_rig.h"
 
 using namespace viewer_test;
@@ -57,8 +56,8 @@ TEST(ViewerCsv, MultipageExportHoldsTheFieldsAndEighteenTableLines) {
   ViewerRig rig({Multipage()});
   const TagData d = ReadTagData(*rig.app, {});
   const std::string path = rig.config.Path("tags.csv");
-  std::string error;
-  ASSERT_TRUE(AppendTagDataCsv(path, d, FixedTime(), &error)) << error;
+  files::Error error;
+  ASSERT_TRUE(AppendTagDataCsv(path, d, FixedTime(), &error)) << error.Text();
   std::string expected =
       "\r\n"
       "2024/03/05/,14:07:09\r\n"
@@ -165,25 +164,23 @@ TEST(ViewerCsv, ReadWithoutAModuleKeepsTheWindowAndItsData) {
 TEST(ViewerCsv, AFullDiskIsReportedAndAPartWrittenRecordIsTakenBack) {
   TagData d;
   d.EdUID = "01 ";
-  std::string error;
+  files::Error error;
+  // A device is no file to append a record to.
   EXPECT_FALSE(AppendTagDataCsv("/dev/full", d, FixedTime(), &error));
-  EXPECT_EQ(error, "No space left on device");
+  EXPECT_EQ(error.Text(), "not a regular file (a device)");
 
   // A file size limit stops the write half-way: the file keeps exactly its earlier record.
   TempConfig cfg;
   const std::string path = cfg.Path("limited.csv");
   ASSERT_TRUE(AppendTagDataCsv(path, d, FixedTime()));
   const std::string first = TempConfig::ReadFile(path);
-  struct rlimit old {};
-  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
-  struct rlimit tight = old;
-  tight.rlim_cur = first.size() + 10;
-  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
-  const bool ok = AppendTagDataCsv(path, d, FixedTime(), &error);
-  setrlimit(RLIMIT_FSIZE, &old);
-  signal(SIGXFSZ, oldHandler);
+  bool ok;
+  {
+    FileSizeLimit tight(first.size() + 10);
+    ok = AppendTagDataCsv(path, d, FixedTime(), &error);
+  }
   EXPECT_FALSE(ok);
+  EXPECT_EQ(error.Text(), "File too large");
   EXPECT_EQ(TempConfig::ReadFile(path), first);
 }
 
