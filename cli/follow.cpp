@@ -97,12 +97,13 @@ int RunFollow(Session& s, const FollowOptions& options) {
       sinceTally.restart();
     }
   }
-  // Back to command mode, unless the signal came while the port was gone.
+  // Back to command mode, unless the signal came while the port was gone. A signal is the
+  // ordinary end here (a service being stopped), so the switch gets its full tries.
   bool back = true;
   if (comm.CommX1().Connected() && !s.PortLost()) {
     {
       const auto probe = s.App().Probing();
-      back = BackToCommandMode(comm, true);
+      back = BackToCommandMode(comm, false);
     }
     s.App().LogOkNg(back, LoadMessage(Msg::CommandModeMsg));
   }
