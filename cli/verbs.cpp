@@ -91,6 +91,14 @@ const std::vector<OptionDef> kProgramOptions = {
 const std::vector<OptionDef> kListenOptions = {
     {"SECONDS", nullptr, nullptr, ValueKind::Seconds, 0, 86400,
      "how long to read, {range} s, a decimal number with an optional fraction (0.5)"},
+    {"--follow", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "instead of SECONDS: read until SIGINT or SIGTERM, then command mode, the tally and exit "
+     "0; a port that vanishes is waited for (polled every 0.5 s) and reopened"},
+    {"--dedup", nullptr, "MS", ValueKind::Decimal, 1, 86400000,
+     "with --follow: leave out a repeat of an ID within MS ms ({range}) of the time it was last "
+     "shown; the tally still counts it"},
+    {"--tally-every", nullptr, "S", ValueKind::Seconds, 1, 86400,
+     "with --follow: print the tally every S seconds ({range})"},
 };
 
 namespace {
@@ -145,6 +153,14 @@ const char* const kListenIntro =
     "tally (number, count, tag type, ID). The switch back waits for the module's answer while ID\n"
     "frames still arrive. Ctrl+C ends the reading early: the module goes back to command mode\n"
     "and the tally is printed (verdict 1, interrupted).\n";
+
+const char* const kListenOutro =
+    "With --follow it reads until SIGINT or SIGTERM and then exits 0 (1 when the module did not\n"
+    "go back to command mode). When the port vanishes, a line on standard error says so (event\n"
+    "port_lost); the run waits for the device to return (a COMn name is looked up in the port\n"
+    "registry again), reopens it at the same speed, identifies the module, reads on and says\n"
+    "how long the gap was (port_back). The tally goes on across the gap. With --json every ID\n"
+    "frame is an \"id\" event: tag type, kind, ID bytes and the animal code where there is one.\n";
 
 const char* const kSendIntro =
     "Sends one command frame with the data bytes given (command code first, at most 249) and\n"
@@ -206,11 +222,11 @@ const std::vector<Verb>& AllVerbs() {
        .outro = "",
        .run = RunSend},
       {.name = "listen",
-       .synopsis = "listen SECONDS",
+       .synopsis = "listen SECONDS | listen --follow [--dedup MS] [--tally-every S]",
        .help = "read-loop mode: ID lines, then the tally",
        .intro = kListenIntro,
        .options = &kListenOptions,
-       .outro = "",
+       .outro = kListenOutro,
        .run = RunListen},
       {.name = "run",
        .synopsis = "run ITEM [--answer K=V]...",

@@ -1,21 +1,18 @@
 // Verbs that talk to the module directly: ports, identify, send, listen.
 #include <QJsonObject>
 #include <cstdio>
+#include <optional>
 
+#include "cli/follow.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
+#include "cli/read_loop.h"
 #include "cli/verbs.h"
 #include "core/app_paths.h"
 #include "core/messages.h"
 #include "link/port_registry.h"
 
 namespace {
-
-// How long the switch back to command mode may wait for the module's answer amid ID frames: per
-// try at the end of the reading, and once after Ctrl+C, which must end the run within a second.
-constexpr uint32_t kCommandModeWaitMs = 2000;
-constexpr int kCommandModeTries = 3;
-constexpr uint32_t kInterruptedCommandModeWaitMs = 700;
 
 void NoExtraArgs(const std::vector<std::string>& args) {
   for (const std::string& a : args)
@@ -25,37 +22,6 @@ void NoExtraArgs(const std::vector<std::string>& args) {
 
 QString Q(const std::string& s) {
   return QString::fromStdString(s);
-}
-
-// Back to command mode while the module may still stream ID frames: one command, and its answer
-// awaited past the ID frames that arrive before it.
-bool BackToCommandMode(TTirisC1Dlg& comm, bool interrupted) {
-  Response out{};
-  const int tries = interrupted ? 1 : kCommandModeTries;
-  for (int attempt = 0; attempt < tries; ++attempt) {
-    comm.SendActionModeSet(4, 0);
-    if (comm.AwaitAnswerAmidIdFrames(
-            out, interrupted ? kInterruptedCommandModeWaitMs : kCommandModeWaitMs))
-      return true;
-    if (comm.PortLost()) return false;
-  }
-  return false;
-}
-
-void PrintTally(const TagTally& t) {
-  Output& o = Output::Get();
-  if (!o.Json())
-    std::printf("%s\t%s\t%s\t%s\n", LoadMessage(Msg::NoMsg).c_str(),
-                LoadMessage(Msg::NumbersMsg).c_str(), LoadMessage(Msg::TagTypeMsg).c_str(),
-                LoadMessage(Msg::IDDataMsg).c_str());
-  for (int k = 0; k < t.Count(); ++k) {
-    const TallyEntry& e = t.Entry(k);
-    const std::string label = TallyTagLabel(e.kindText);
-    o.Data(std::to_string(k + 1) + "\t" + std::to_string(e.count) + "\t" + label + "\t" + e.idText,
-           "tally",
-           {{"no", k + 1}, {"count", e.count}, {"tag_type", Q(label)}, {"id", Q(e.idText)}});
-  }
-  std::fflush(stdout);
 }
 
 }  // namespace
@@ -103,30 +69,33 @@ int RunSend(const CommonOptions& o, std::vector<std::string>& args) {
 }
 
 int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
-  double seconds = 0;
-  int positionals = 0;
+  std::optional<double> seconds;
+  FollowOptions follow;
   for (OptionReader arg(args, kListenOptions); arg.Next();) {
-    if (positionals++) throw UsageError("unexpected argument: " + arg.Arg());
-    seconds = SecondsValue(kListenOptions.front(), arg.Arg());
+    if (arg.Is("--follow")) {
+      follow.on = true;
+    } else if (arg.Is("--dedup")) {
+      follow.dedupMs = static_cast<uint32_t>(arg.Number());
+    } else if (arg.Is("--tally-every")) {
+      follow.tallyEverySeconds = arg.Seconds();
+    } else {
+      if (seconds) throw UsageError("unexpected argument: " + arg.Arg());
+      seconds = SecondsValue(kListenOptions.front(), arg.Arg());
+    }
   }
-  if (positionals == 0) throw UsageError("listen needs the number of seconds");
+  if (follow.on && seconds) throw UsageError("SECONDS and --follow exclude each other");
+  if (!follow.on && (follow.dedupMs || follow.tallyEverySeconds > 0))
+    throw UsageError("--dedup and --tally-every need --follow");
+  if (!follow.on && !seconds) throw UsageError("listen needs the number of seconds, or --follow");
   Session s(o);
   s.OpenPort();
+  if (follow.on) return RunFollow(s, follow);
   TTirisC1Dlg& comm = s.Comm();
-  Response out{};
-  // The "Read Loop Mode" button: command mode first, then continuous (or animal-ID) reading.
-  // Both answers are awaited past ID frames: the module may still be reading from an earlier
-  // run, and the first ID frames follow the second answer at once, often in the same read.
-  comm.SendActionModeSet(4, 0);
-  bool ok = comm.AwaitAnswerAmidIdFrames(out, kCommandModeWaitMs);
-  if (ok) {
-    comm.SendActionModeSet(o.animalId ? 6 : 2, 0);
-    ok = comm.AwaitAnswerAmidIdFrames(out, kCommandModeWaitMs);
-    s.App().LogOkNg(ok, LoadMessage(Msg::ReadLoopModeMsg));
-  }
+  const IdReporter ids(comm, 0);
+  const bool ok = EnterReadLoop(s);
   s.CheckPort();
   if (!ok) return EndRun(s, 1);
-  PumpUnless(static_cast<uint32_t>(seconds * 1000), [&] { return s.StopRequested(); });
+  PumpUnless(static_cast<uint32_t>(*seconds * 1000), [&] { return s.StopRequested(); });
   s.CheckPort();
   // Back to command mode, also after Ctrl+C: the module must not be left reading. A try that
   // times out is retried; the result line says how the switch went.

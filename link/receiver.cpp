@@ -209,7 +209,7 @@ void ResponseReceiver::DispatchFrame() {
       std::string kindText = frame_[3] >= 1 ? hex::Byte(frame_[4]) : std::string("00");
       std::string idText = IdText(frame_, decorate);
       if (tally) tally(kindText, idText);
-      Log("ID: " + idText);
+      if (!idFrame || idFrame(frame_, kindText, idText)) Log("ID: " + idText);
       return;
     }
     default:

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QJsonDocument>
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "sim/chip_registry.h"
@@ -165,6 +167,7 @@ CliRig::CliRig(std::vector<sim::TagPtr> tags, const RigOptions& options)
   o.wireTime = options.wireTime;
   o.module.romVersion = options.rom;
   o.module.flood = options.flood;
+  o.comNumber = options.comNumber;
   sim = std::make_unique<sim::Simulator>(o, field);
   std::string error;
   if (!sim->Start(&error)) throw std::runtime_error("simulator: " + error);
@@ -195,6 +198,32 @@ Result RunCli(const std::vector<std::string>& args) {
   r.out = child.out;
   r.err = child.err;
   return r;
+}
+
+std::string SchemaProblems(const std::string& output, const TempConfig& dir) {
+  const std::string in = dir.Path("events.jsonl");
+  const std::string report = dir.Path("report.txt");
+  TempConfig::WriteFile(in, output);
+  const std::string command = std::string("/usr/bin/python3 ") + QZH_SOURCE_DIR +
+                              "/tests/cli/validate_events.py " + QZH_SOURCE_DIR +
+                              "/docs/qzh900ctl.schema.json < '" + in + "' > '" + report + "' 2>&1";
+  const int rc = std::system(command.c_str());
+  const std::string text = TempConfig::ReadFile(report);
+  return rc == 0 ? "" : (text.empty() ? "the validator could not run" : text);
+}
+
+std::vector<QJsonObject> Events(const std::string& output) {
+  std::vector<QJsonObject> events;
+  for (const std::string& line : SplitLines(output))
+    events.push_back(QJsonDocument::fromJson(QByteArray::fromStdString(line)).object());
+  return events;
+}
+
+std::vector<QJsonObject> OfKind(const std::vector<QJsonObject>& events, const char* kind) {
+  std::vector<QJsonObject> out;
+  for (const QJsonObject& e : events)
+    if (e["event"].toString() == kind) out.push_back(e);
+  return out;
 }
 
 }  // namespace cli_test

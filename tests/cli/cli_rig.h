@@ -5,6 +5,8 @@
 // can change the field when the runner asks for the next tag.
 #include <sys/types.h>
 
+#include <QJsonObject>
+
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -67,6 +69,7 @@ struct RigOptions {
   std::string rom = "1100LFS00";
   bool wireTime = false;  // pace the line at the module's speed
   bool flood = false;     // read-loop mode streams 'I' frames back to back at line rate
+  int comNumber = 0;      // registers the pty as COM<n> (0: not registered)
 };
 
 struct CliRig {
@@ -86,6 +89,13 @@ struct CliRig {
   std::shared_ptr<sim::Field> field;
   std::unique_ptr<sim::Simulator> sim;
 };
+
+// Problems python3-jsonschema finds in --json output against docs/qzh900ctl.schema.json (files
+// in dir); empty when it is valid.
+std::string SchemaProblems(const std::string& output, const TempConfig& dir);
+// The JSON Lines of output, and those of one event kind.
+std::vector<QJsonObject> Events(const std::string& output);
+std::vector<QJsonObject> OfKind(const std::vector<QJsonObject>& events, const char* kind);
 
 // A runner without a simulator (usage errors).
 Result RunCli(const std::vector<std::string>& args);

@@ -13,43 +13,6 @@
 
 using namespace cli_test;
 
-namespace {
-
-// Problems the validator found in the output; empty when it is valid.
-std::string SchemaProblems(const std::string& output, const TempConfig& dir) {
-  const std::string in = dir.Path("events.jsonl");
-  const std::string report = dir.Path("report.txt");
-  TempConfig::WriteFile(in, output);
-  const std::string command = std::string("/usr/bin/python3 ") + QZH_SOURCE_DIR +
-                              "/tests/cli/validate_events.py " + QZH_SOURCE_DIR +
-                              "/docs/qzh900ctl.schema.json < '" + in + "' > '" + report + "' 2>&1";
-  const int rc = std::system(command.c_str());
-  const std::string text = TempConfig::ReadFile(report);
-  return rc == 0 ? "" : (text.empty() ? "the validator could not run" : text);
-}
-
-std::vector<QJsonObject> Events(const std::string& output) {
-  std::vector<QJsonObject> events;
-  size_t pos = 0;
-  while (pos < output.size()) {
-    size_t end = output.find('\n', pos);
-    if (end == std::string::npos) end = output.size();
-    events.push_back(
-        QJsonDocument::fromJson(QByteArray::fromStdString(output.substr(pos, end - pos))).object());
-    pos = end + 1;
-  }
-  return events;
-}
-
-std::vector<QJsonObject> OfKind(const std::vector<QJsonObject>& events, const char* kind) {
-  std::vector<QJsonObject> out;
-  for (const QJsonObject& e : events)
-    if (e["event"].toString() == kind) out.push_back(e);
-  return out;
-}
-
-}  // namespace
-
 TEST(CliJson, EveryVerbWritesValidEventsEndingInTheSummary) {
   CliRig rig({MakeTag("sic7888:uid:11223344:fdxb:8000F9E0F20EA701"), MakeTag("sic279")});
   const std::string csv = rig.config.Path("series.csv");

@@ -232,6 +232,29 @@ TEST(Receiver, IdDecorationByKind) {
             "ID: 80 00 62 1C BE 99 1A 14 ");
 }
 
+TEST(Receiver, TheIdFrameHookSeesTalliedFramesAndMayLeaveTheLineOut) {
+  Harness h;
+  h.rx.LogRxFrames = false;
+  std::vector<std::string> seen;
+  size_t talliedWhenSeen = 0;
+  bool show = true;
+  h.rx.idFrame = [&](const uint8_t* f, const std::string& kind, const std::string& id) {
+    seen.push_back(kind + "|" + id + "|" + std::to_string(f[3]));
+    talliedWhenSeen = h.tallied.size();
+    return show;
+  };
+  const Bytes f = Id({0x05, 0x01, 0x02, 0x03, 0x04, 0x05});
+  h.rx.Feed(f.data(), f.size());
+  show = false;
+  h.rx.Feed(f.data(), f.size());
+  // Both frames tallied (before the hook is told), the second one without its line.
+  EXPECT_EQ(h.tallied.size(), 2u);
+  EXPECT_EQ(talliedWhenSeen, 2u);
+  EXPECT_EQ(seen, (std::vector<std::string>{"05|05 04 03 02 01 |6", "05|05 04 03 02 01 |6"}));
+  EXPECT_EQ(h.lines, std::vector<std::string>{"ID: 05 04 03 02 01 "});
+  EXPECT_EQ(h.rx.State(), ResponseState::IdReceived);
+}
+
 TEST(Receiver, ShortIdFramesNeverDecorateFromStaleBytes) {
   Harness h;
   h.animal = true;

@@ -1,0 +1,111 @@
+#include "cli/read_loop.h"
+
+#include <QJsonObject>
+#include <cstdio>
+
+#include "cli/output.h"
+#include "core/messages.h"
+#include "link/tag_type.h"
+
+namespace {
+
+// How long the switch of mode may wait for the module's answer amid ID frames: per try at the
+// end of the reading, and once after Ctrl+C, which must end the run within a second.
+constexpr uint32_t kCommandModeWaitMs = 2000;
+constexpr int kCommandModeTries = 3;
+constexpr uint32_t kInterruptedCommandModeWaitMs = 700;
+// Entries of the --dedup memory before the stale ones are dropped: a reader that sees many
+// distinct IDs over days must not grow without bound.
+constexpr size_t kDedupPruneAt = 4096;
+
+QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
+// "392, 123456789012" from "80 00 ... [392, 123456789012]"; empty without a decoration.
+std::string AnimalCode(const std::string& decorated) {
+  const size_t open = decorated.find('[');
+  const size_t close = decorated.rfind(']');
+  if (open == std::string::npos || close == std::string::npos || close < open) return "";
+  return decorated.substr(open + 1, close - open - 1);
+}
+
+std::string Trimmed(std::string s) {
+  while (!s.empty() && s.back() == ' ') s.pop_back();
+  return s;
+}
+
+}  // namespace
+
+bool EnterReadLoop(Session& s) {
+  TTirisC1Dlg& comm = s.Comm();
+  Response out{};
+  // Both answers are awaited past ID frames: the module may still be reading from an earlier
+  // run, and the first ID frames follow the second answer at once, often in the same read.
+  comm.SendActionModeSet(4, 0);
+  bool ok = comm.AwaitAnswerAmidIdFrames(out, kCommandModeWaitMs);
+  if (ok) {
+    comm.SendActionModeSet(s.Options().animalId ? 6 : 2, 0);
+    ok = comm.AwaitAnswerAmidIdFrames(out, kCommandModeWaitMs);
+    s.App().LogOkNg(ok, LoadMessage(Msg::ReadLoopModeMsg));
+  }
+  return ok;
+}
+
+bool BackToCommandMode(TTirisC1Dlg& comm, bool interrupted) {
+  Response out{};
+  const int tries = interrupted ? 1 : kCommandModeTries;
+  for (int attempt = 0; attempt < tries; ++attempt) {
+    comm.SendActionModeSet(4, 0);
+    if (comm.AwaitAnswerAmidIdFrames(
+            out, interrupted ? kInterruptedCommandModeWaitMs : kCommandModeWaitMs))
+      return true;
+    if (comm.PortLost()) return false;
+  }
+  return false;
+}
+
+void PrintTally(const TagTally& t) {
+  Output& o = Output::Get();
+  if (!o.Json())
+    std::printf("%s\t%s\t%s\t%s\n", LoadMessage(Msg::NoMsg).c_str(),
+                LoadMessage(Msg::NumbersMsg).c_str(), LoadMessage(Msg::TagTypeMsg).c_str(),
+                LoadMessage(Msg::IDDataMsg).c_str());
+  for (int k = 0; k < t.Count(); ++k) {
+    const TallyEntry& e = t.Entry(k);
+    const std::string label = TallyTagLabel(e.kindText);
+    o.Data(std::to_string(k + 1) + "\t" + std::to_string(e.count) + "\t" + label + "\t" + e.idText,
+           "tally",
+           {{"no", k + 1}, {"count", e.count}, {"tag_type", Q(label)}, {"id", Q(e.idText)}});
+  }
+  std::fflush(stdout);
+}
+
+IdReporter::IdReporter(TTirisC1Dlg& comm, uint32_t dedupMs) : comm_(comm), dedupMs_(dedupMs) {
+  clock_.start();
+  comm_.Receiver().idFrame = [this](const uint8_t* f, const std::string& kind,
+                                    const std::string& id) { return Show(f, kind, id); };
+}
+
+IdReporter::~IdReporter() {
+  comm_.Receiver().idFrame = nullptr;
+}
+
+bool IdReporter::Show(const uint8_t* frame, const std::string& kindText,
+                      const std::string& idText) {
+  if (dedupMs_ > 0) {
+    const int64_t now = clock_.elapsed();
+    if (lastShown_.size() >= kDedupPruneAt)
+      std::erase_if(lastShown_, [&](const auto& e) { return now - e.second >= dedupMs_; });
+    const auto [it, fresh] = lastShown_.try_emplace(kindText + " " + idText, now);
+    if (!fresh && now - it->second < dedupMs_) return false;
+    it->second = now;
+  }
+  QJsonObject fields{{"tag_type", Q(TallyTagLabel(kindText))},
+                     {"kind", Q(kindText)},
+                     {"bytes", Q(Trimmed(ResponseReceiver::IdText(frame, false)))}};
+  const std::string code = AnimalCode(ResponseReceiver::IdText(frame, true));
+  if (!code.empty()) fields.insert("animal_code", Q(code));
+  Output::Get().Event("id", std::move(fields));
+  return true;
+}
