@@ -64,7 +64,7 @@ void TTirisC1Dlg::StartAfresh() {
   logTxFrames_ = true;
   AnimalIdDisplay = false;
   waitDepth_ = 0;
-  refusedWrite_ = writeFailed_ = portLost_ = false;
+  refusedWrite_ = writeFailed_ = portLost_ = lossExplained_ = false;
   lastWaitMs_ = 0;
   LoadLinkSettings();
   tally_ = TagTally(extras_.MAX_REC_NO);
