@@ -14,16 +14,7 @@ PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools
   libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang libclang-rt-14-dev
   libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian python3-jsonschema
   qt6-translations-l10n)
-missing=()
-for p in "${PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  if [ "$(id -u)" -ne 0 ]; then SUDO=sudo; else SUDO=; fi
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+scripts/install-missing.sh "${PACKAGES[@]}"
 
 JOBS=$(nproc)
 export QT_QPA_PLATFORM=offscreen
