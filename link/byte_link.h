@@ -57,7 +57,9 @@ class ByteLink {
   virtual size_t InputCount() const = 0;
 
   // Events, run on the thread that owns the link. OnRxChar gets the count of waiting bytes
-  // (never 0); bytes it leaves unread are counted again by the next event.
-  std::function<void(size_t count)> OnRxChar;
+  // (never 0) and when the link first saw them waiting (MillisecondTimer time, which may lie
+  // before the event when the owner's thread was busy); bytes it leaves unread are counted
+  // again by the next event.
+  std::function<void(size_t count, uint32_t seenMs)> OnRxChar;
   std::function<void(TComErrors errors)> OnError;
 };

@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "link/millisecond_timer.h"
 #include "link/port_registry.h"
 
 namespace {
@@ -367,10 +368,11 @@ void TComPort::Watch(int fd, int wakeFd, uint64_t generation) {
   for (;;) {
     pollfd p[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
     int r = ::poll(p, 2, -1);
+    const uint32_t seen = MillisecondTimer::Now();
     if (stopping_) return;
     if (r < 0) {
       if (errno == EINTR) continue;
-      HandOver(generation, ceIO, true);
+      HandOver(generation, ceIO, true, seen);
       return;
     }
     if (p[1].revents) return;
@@ -390,20 +392,20 @@ void TComPort::Watch(int fd, int wakeFd, uint64_t generation) {
     // is waiting before it writes): watch again.
     const bool hungUp = (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     if (waiting < 0 || (waiting == 0 && hungUp)) {
-      HandOver(generation, errors | ceIO, true);
+      HandOver(generation, errors | ceIO, true, seen);
       return;
     }
     if (waiting == 0) continue;
-    HandOver(generation, errors, false);
+    HandOver(generation, errors, false, seen);
     if (stopping_) return;
   }
 }
 
-void TComPort::HandOver(uint64_t generation, TComErrors errors, bool vanished) {
+void TComPort::HandOver(uint64_t generation, TComErrors errors, bool vanished, uint32_t seenMs) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (stopping_) return;
-    pending_ = PendingEvent{true, generation, errors, vanished};
+    pending_ = PendingEvent{true, generation, errors, vanished, seenMs};
     eventDone_ = false;
   }
   // Wakes the owner's thread through its event loop (a socket notifier on the eventfd).
@@ -411,6 +413,11 @@ void TComPort::HandOver(uint64_t generation, TComErrors errors, bool vanished) {
   [[maybe_unused]] ssize_t n = ::write(eventFd_, &one, sizeof one);
   std::unique_lock<std::mutex> lock(mutex_);
   handled_.wait(lock, [this] { return eventDone_ || stopping_; });
+}
+
+bool TComPort::EventWaiting() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return pending_.pending;
 }
 
 void TComPort::OnEventFd() {
@@ -422,10 +429,10 @@ void TComPort::OnEventFd() {
     event = pending_;
     pending_.pending = false;
   }
-  if (event.pending) RunEvent(event.generation, event.errors, event.vanished);
+  if (event.pending) RunEvent(event.generation, event.errors, event.vanished, event.seenMs);
 }
 
-void TComPort::RunEvent(uint64_t generation, TComErrors errors, bool vanished) {
+void TComPort::RunEvent(uint64_t generation, TComErrors errors, bool vanished, uint32_t seenMs) {
   auto done = [this] {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -442,6 +449,6 @@ void TComPort::RunEvent(uint64_t generation, TComErrors errors, bool vanished) {
   }
   if (generation != generation_ || !Connected()) return done();
   size_t count = InputCount();
-  if (count > 0 && OnRxChar) OnRxChar(count);
+  if (count > 0 && OnRxChar) OnRxChar(count, seenMs);
   done();
 }

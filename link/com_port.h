@@ -88,6 +88,8 @@ class TComPort : public QObject, public ByteLink {
   size_t Read(uint8_t* buffer, size_t count) override;
   // Bytes waiting in the input queue.
   size_t InputCount() const override;
+  // True while the worker has handed an event over that the owner's thread has not run yet.
+  bool EventWaiting();
 
   // Assert or clear RTS/DTR. On a device without modem lines (a pseudo-terminal) this is not
   // supported and quietly does nothing; returns whether the line was set.
@@ -99,10 +101,11 @@ class TComPort : public QObject, public ByteLink {
   void Watch(int fd, int wakeFd, uint64_t generation);
   // Called on the worker: hands an event to the owner's thread and waits until it has run or
   // the port closes.
-  void HandOver(uint64_t generation, TComErrors errors, bool vanished);
+  // seenMs: MillisecondTimer time when the worker saw the bytes waiting.
+  void HandOver(uint64_t generation, TComErrors errors, bool vanished, uint32_t seenMs);
   // On the owner's thread: takes the handed-over event and runs its handlers.
   void OnEventFd();
-  void RunEvent(uint64_t generation, TComErrors errors, bool vanished);
+  void RunEvent(uint64_t generation, TComErrors errors, bool vanished, uint32_t seenMs);
 
   std::string port_ = "COM1";
   std::string device_;
@@ -124,6 +127,7 @@ class TComPort : public QObject, public ByteLink {
     uint64_t generation = 0;
     TComErrors errors = 0;
     bool vanished = false;
+    uint32_t seenMs = 0;
   };
   int eventFd_ = -1;
   QSocketNotifier* notifier_ = nullptr;

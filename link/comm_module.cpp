@@ -77,7 +77,7 @@ TTirisC1Dlg::~TTirisC1Dlg() {
 }
 
 void TTirisC1Dlg::Listen(ByteLink& link) {
-  link.OnRxChar = [this](size_t count) { OnRxChar(count); };
+  link.OnRxChar = [this](size_t count, uint32_t seenMs) { OnRxChar(count, seenMs); };
   link.OnError = [this](TComErrors errors) { OnComError(errors); };
 }
 
@@ -163,8 +163,9 @@ void TTirisC1Dlg::CloseModule() {
   link_->Close();
 }
 
-void TTirisC1Dlg::OnRxChar(size_t count) {
-  rx_.OnReceive(count, [this](uint8_t* dst, size_t n) { return link_->Read(dst, n); });
+void TTirisC1Dlg::OnRxChar(size_t count, uint32_t seenMs) {
+  rx_.OnReceive(
+      count, [this](uint8_t* dst, size_t n) { return link_->Read(dst, n); }, seenMs);
 }
 
 void TTirisC1Dlg::OnComError(TComErrors errors) {
@@ -192,7 +193,8 @@ void TTirisC1Dlg::WriteRaw(const uint8_t* bytes, size_t count) {
   // posted) now, before the state is cleared, so that a duplicate or late answer to an earlier
   // command that the event loop has not handled yet can never satisfy this command's wait.
   if (link_->Connected()) {
-    if (const size_t waiting = link_->InputCount(); waiting > 0) OnRxChar(waiting);
+    if (const size_t waiting = link_->InputCount(); waiting > 0)
+      OnRxChar(waiting, MillisecondTimer::Now());
   }
   if (LogRawBytes()) CommLog(HexLine("TX:", bytes, count));
   rx_.ClearState();

@@ -175,7 +175,7 @@ class TTirisC1Dlg : public QObject {
   void AttachLink(std::unique_ptr<ByteLink> link);
   void StoreLinkSettings(IniFile& ini) const;
   void Listen(ByteLink& link);
-  void OnRxChar(size_t count);
+  void OnRxChar(size_t count, uint32_t seenMs);
   void OnComError(TComErrors errors);
   void CommFault(LinkFault fault, const std::string& line);
 

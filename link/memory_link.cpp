@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "link/millisecond_timer.h"
+
 void MemoryLink::Close() {
   open_ = false;
   input_.clear();
@@ -34,7 +36,7 @@ void MemoryLink::Deliver(std::span<const uint8_t> bytes) {
   // next event offers the rest, as the port's watcher would.
   while (!input_.empty() && OnRxChar) {
     const size_t before = input_.size();
-    OnRxChar(before);
+    OnRxChar(before, MillisecondTimer::Now());
     if (input_.size() == before) break;
   }
 }

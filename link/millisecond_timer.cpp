@@ -2,7 +2,14 @@
 
 #include <time.h>
 
+#include <mutex>
+
 namespace {
+// The port's worker thread reads the counter too, so the hook is guarded.
+std::mutex& ClockMutex() {
+  static std::mutex m;
+  return m;
+}
 std::function<uint32_t()>& Clock() {
   static std::function<uint32_t()> clock;
   return clock;
@@ -18,9 +25,11 @@ uint32_t MillisecondTimer::SystemMs() {
 }
 
 void MillisecondTimer::SetClock(std::function<uint32_t()> clock) {
+  std::lock_guard<std::mutex> lock(ClockMutex());
   Clock() = std::move(clock);
 }
 
 uint32_t MillisecondTimer::Now() {
+  std::lock_guard<std::mutex> lock(ClockMutex());
   return Clock() ? Clock()() : SystemMs();
 }

@@ -8,7 +8,8 @@ class MillisecondTimer {
  public:
   // The system's millisecond counter (monotonic clock, low 32 bits).
   static uint32_t SystemMs();
-  // Test hook: replaces the counter (nullptr restores the system's).
+  // Test hook: replaces the counter (nullptr restores the system's). Now() may be called from
+  // any thread, so a replacement must be safe to call from any thread.
   static void SetClock(std::function<uint32_t()> clock);
   static uint32_t Now();
 

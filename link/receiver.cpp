@@ -37,11 +37,18 @@ void ResponseReceiver::Reset() {
 
 size_t ResponseReceiver::OnReceive(size_t count,
                                    const std::function<size_t(uint8_t*, size_t)>& read) {
+  return OnReceive(count, read, MillisecondTimer::Now());
+}
+
+size_t ResponseReceiver::OnReceive(size_t count,
+                                   const std::function<size_t(uint8_t*, size_t)>& read,
+                                   uint32_t seenMs) {
   if (count == 0 || !rxEventFree_) return 0;
   rxEventFree_ = false;
-  const uint32_t now = MillisecondTimer::Now();
-  if (rx_ != RxState::Hunt && now - lastBytesMs_ > kFrameSilenceMs) rx_ = RxState::Hunt;
-  lastBytesMs_ = now;
+  // Signed: bytes the link saw while the last event was still being parsed come out as a
+  // negative silence, which is none.
+  const auto silence = static_cast<int32_t>(seenMs - lastBytesMs_);
+  if (rx_ != RxState::Hunt && silence > static_cast<int32_t>(kFrameSilenceMs)) rx_ = RxState::Hunt;
   // One event never takes more than the ring can hold beside what is pending; the rest stays
   // queued for the next event.
   const size_t room = static_cast<size_t>(kRingSize - 1 - Pending());

@@ -48,7 +48,12 @@ class ResponseReceiver {
   bool LogRawBytes = false;
 
   // The port's receive event (CommX1RxChar): count bytes are waiting; read(dst, n) copies n of
-  // them. Returns the number of bytes taken (0 when re-entered, so they stay queued).
+  // them. seenMs is when the link first saw them (MillisecondTimer time): the silence before a
+  // frame's next bytes is counted up to then, so a busy host thread is never taken for a quiet
+  // line. Returns the number of bytes taken (0 when re-entered, so they stay queued).
+  size_t OnReceive(size_t count, const std::function<size_t(uint8_t*, size_t)>& read,
+                   uint32_t seenMs);
+  // As above, for bytes seen just now.
   size_t OnReceive(size_t count, const std::function<size_t(uint8_t*, size_t)>& read);
   // Convenience for tests, fuzzers and benchmarks: delivers a buffer through OnReceive, in
   // events of at most kRingSize - 1 bytes.

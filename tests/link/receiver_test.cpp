@@ -1,6 +1,7 @@
 // The receiver: frames assembled from a byte stream whole, byte by byte and in random splits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "core/messages.h"
@@ -187,6 +188,42 @@ TEST(Receiver, AFrameCutShortIsAbandonedAfterSilenceAndTheNextAnswerIsKept) {
   h.rx.Feed(good.data(), good.size());  // a whole new frame after the silence
   EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
   EXPECT_EQ(h.lines.back(), "RX: 02 00 30 01 90 03 C6 0D ");
+  MillisecondTimer::SetClock(nullptr);
+}
+
+TEST(Receiver, SilenceIsCountedUpToWhenTheLinkSawTheBytesNotToABusyHostsEvent) {
+  uint32_t now = 1000;
+  MillisecondTimer::SetClock([&] { return now; });
+  Harness h;
+  const Bytes good = Ack({0x90});
+  auto deliver = [&](size_t from, size_t n, uint32_t seen) {
+    size_t taken = 0;
+    h.rx.OnReceive(
+        n,
+        [&](uint8_t* dst, size_t want) {
+          std::copy_n(good.data() + from + taken, want, dst);
+          taken += want;
+          return want;
+        },
+        seen);
+  };
+  deliver(0, 5, now);
+  // The rest reached the link 10 ms later; the host's thread ran its event only 400 ms on.
+  const uint32_t seen = now + 10;
+  now += 400;
+  deliver(5, good.size() - 5, seen);
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+  // Seen before the last parse ended (the link saw them while it ran): no silence at all.
+  h.rx.ClearState();
+  deliver(0, 5, now);
+  deliver(5, good.size() - 5, now - 50);
+  EXPECT_EQ(h.rx.State(), ResponseState::AckReceived);
+  // A real silence on the line still abandons the frame cut short.
+  h.rx.ClearState();
+  deliver(0, 5, now);
+  now += 1000;
+  deliver(5, good.size() - 5, now - ResponseReceiver::kFrameSilenceMs - 1);
+  EXPECT_EQ(h.rx.State(), ResponseState::None);
   MillisecondTimer::SetClock(nullptr);
 }
 

@@ -269,6 +269,35 @@ TEST_F(PortRobustness, HalfAnAnswerThenSilenceFailsAndTheNextAnswerIsWhole) {
   }
 }
 
+TEST_F(PortRobustness, AHostThreadHeldUpPastTheSilenceStillTakesAFrameWhoseBytesCameClose) {
+  // The rest of a frame reaches the port at once, but the host's thread runs its event only
+  // long after (a busy machine): the line was never silent, so the frame is kept. The clock is
+  // frozen, so "long after" is exactly what the test makes it.
+  OpenRaw();
+  robust::ClockOverride clock;
+  clock.Freeze(true);
+  const Bytes answer = robust::Ack({0x90, '1', '1', '0', '0', 'L', 'F', 'S', '0', '0'});
+  comm_->SendCommand({0x90});
+  ExpectCommand({0x90});
+  ASSERT_TRUE(module_.Write(answer.data(), 5));
+  ASSERT_TRUE(test_support::PumpUntil([&] {
+    return comm_->Receiver().ParserState() != RxState::Hunt && comm_->CommX1().InputCount() == 0 &&
+           comm_->Receiver().Pending() == 0;
+  }));
+  ASSERT_TRUE(module_.Write(answer.data() + 5, answer.size() - 5));
+  // No event is processed here: the port's worker sees the bytes and hands the event over.
+  const auto giveUp = std::chrono::steady_clock::now() + test_support::kPatience;
+  while (!comm_->CommX1().EventWaiting() && std::chrono::steady_clock::now() < giveUp)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_TRUE(comm_->CommX1().EventWaiting());
+  clock.Advance(10 * ResponseReceiver::kFrameSilenceMs);
+  clock.Freeze(false);
+  Response out{};
+  ASSERT_TRUE(comm_->AwaitResponseFor(out, 65535)) << LastLine();
+  EXPECT_EQ(out[0], 10);
+  EXPECT_EQ(out[1], 0x90);
+}
+
 TEST_F(PortRobustness, AnswersTricklingInAByteAtATimeAreTakenWhole) {
   // Each byte comes in an event of its own, just short of the silence after which a frame cut
   // short is abandoned; the longest answer takes many times that silence: silence is between

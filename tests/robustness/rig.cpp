@@ -103,7 +103,7 @@ Bytes Nack(uint8_t code) {
 
 ClockOverride::ClockOverride() {
   MillisecondTimer::SetClock(
-      [this] { return frozen_ ? frozenAt_ : MillisecondTimer::SystemMs() + offset_; });
+      [this] { return frozen_ ? frozenAt_.load() : MillisecondTimer::SystemMs() + offset_; });
 }
 
 ClockOverride::~ClockOverride() {

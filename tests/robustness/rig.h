@@ -1,6 +1,7 @@
 #pragma once
 // Helpers of the robustness tests: a pty on which the test itself plays the module byte by byte,
 // event-loop pumping bounded by a deadline, and counts of the process's descriptors and threads.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -46,7 +47,7 @@ Bytes Nack(uint8_t code);
 
 // The millisecond counter of the link (receiver and waits) made adjustable: the system's counter
 // plus an offset the test moves forward, or frozen at a fixed value. Restores the system's
-// counter when destroyed.
+// counter when destroyed. The port's worker reads the clock too, hence the atomics.
 class ClockOverride {
  public:
   ClockOverride();
@@ -61,9 +62,9 @@ class ClockOverride {
   void Freeze(bool on);
 
  private:
-  uint32_t offset_ = 0;
-  bool frozen_ = false;
-  uint32_t frozenAt_ = 0;
+  std::atomic<uint32_t> offset_ = 0;
+  std::atomic<bool> frozen_ = false;
+  std::atomic<uint32_t> frozenAt_ = 0;
 };
 
 }  // namespace robust
