@@ -94,7 +94,7 @@ std::optional<TimePoint> Module::NextDue() const {
     if (!next || t < *next) next = t;
   };
   if (!outbox_.empty()) consider(outbox_.front().due);
-  if (Streaming()) consider(nextStream_);
+  if (StreamReady()) consider(nextStream_);
   if (auto d = CharDeadline()) consider(*d);
   return next;
 }
@@ -104,7 +104,7 @@ void Module::Advance(TimePoint t) {
   while (true) {
     const auto charDeadline = CharDeadline();
     const bool outboxDue = !outbox_.empty() && outbox_.front().due <= t;
-    const bool streamDue = Streaming() && nextStream_ <= t;
+    const bool streamDue = StreamReady() && nextStream_ <= t;
     const bool charDue = charDeadline && *charDeadline <= t;
     if (!outboxDue && !streamDue && !charDue) return;
 
@@ -136,7 +136,10 @@ void Module::StreamOnce(TimePoint at) {
     std::vector<uint8_t> payload;
     if (field_->NextStreamPayload(floodCursor_, payload)) {
       auto f = frame::BuildResponseFrame(frame::TypeId, payload);
-      nextStream_ = at + WireTime(f.size(), baud_);
+      if (floodBudget_)
+        *floodBudget_ -= std::min(*floodBudget_, f.size());
+      else
+        nextStream_ = at + WireTime(f.size(), baud_);
       ready_.push_back({baud_, std::move(f), true});
       ++counters_.idFrames;
     } else {

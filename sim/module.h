@@ -82,12 +82,20 @@ class Module {
   int Baud() const { return baud_; }
   uint8_t ActionMode() const { return mode_; }
   bool Streaming() const { return mode_ == 2 || mode_ == 6; }
+  // Streaming, and not held back by a line that is full.
+  bool StreamReady() const {
+    return Streaming() && !(config_.flood && floodBudget_ && *floodBudget_ == 0);
+  }
   bool CarrierOn(TimePoint now) const { return carrierOn_ && now < carrierUntil_; }
   int RomLevel() const { return romLevel_; }
 
   const ModuleConfig& Config() const { return config_; }
   void SetStreamInterval(Duration interval) { config_.streamInterval = interval; }
   void SetFlood(bool on) { config_.flood = on; }
+  // Without wire time the flood is paced by the line instead of the clock: frames go out back
+  // to back while the bytes the line can still take (the budget) last, and wait while it is
+  // full. nullopt: paced at line rate by the clock.
+  void SetFloodBudget(std::optional<size_t> bytes) { floodBudget_ = bytes; }
 
   ParameterMemory& Memory() { return memory_; }
   const ParameterMemory& Memory() const { return memory_; }
@@ -152,6 +160,7 @@ class Module {
   TimePoint lastByte_{};
   TimePoint nextStream_{};
   size_t floodCursor_ = 0;
+  std::optional<size_t> floodBudget_;
   uint16_t flashWrPos_ = 0x0040;
   uint8_t flashInitFlag_ = 1;
   bool hangupRequested_ = false;

@@ -170,6 +170,7 @@ std::string UsageText() {
       "  --no-tags          start with an empty field\n"
       "  --interval MS      read-loop mode: one round of 'I' frames every MS (default 100)\n"
       "  --flood            read-loop mode: 'I' frames back to back at line rate\n"
+      "                     (with --no-wire-time: as fast as the host reads them)\n"
       "  --reopen-after MS  after a hang-up, come back on a new pty after MS\n"
       "  --trace            print every byte in and out\n"
       "  --help             this text\n"

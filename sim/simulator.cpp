@@ -295,8 +295,25 @@ void Simulator::Deliver(const uint8_t* bytes, size_t count, TimePoint now) {
   module_.Receive({bytes, count}, at);
 }
 
+void Simulator::UpdateFloodBudget() {
+  if (pacer_.WireTime()) {
+    module_.SetFloodBudget(std::nullopt);
+    return;
+  }
+  // Room for one more frame of the longest kind is kept, so a frame started inside the budget
+  // never overruns the backlog.
+  constexpr size_t kHeadroom = 1024;
+  const size_t queued = pacer_.QueuedBytes() + pendingWrite_.size() + kHeadroom;
+  const size_t room = pty_.IsOpen() && queued < kStreamBacklog ? kStreamBacklog - queued : 0;
+  const bool full = room == 0 && module_.Streaming() && module_.Config().flood;
+  if (full && !floodWaiting_) ++link_.floodWaits;
+  floodWaiting_ = full;
+  module_.SetFloodBudget(room);
+}
+
 void Simulator::Pump(TimePoint now) {
   emissions_.clear();
+  UpdateFloodBudget();
   module_.Transmit(now, emissions_);
   for (auto& e : emissions_) {
     if (e.stream && pacer_.QueuedBytes() + pendingWrite_.size() > kStreamBacklog) {
@@ -307,6 +324,8 @@ void Simulator::Pump(TimePoint now) {
     pacer_.Queue(std::move(e), now);
   }
   FlushLine(now);
+  // What the line took makes room for the next frames of a flood without wire time.
+  UpdateFloodBudget();
 }
 
 void Simulator::FlushLine(TimePoint now) {

@@ -43,6 +43,7 @@ struct SimCounters {
   uint64_t bytesOut = 0;         // bytes written to the host
   uint64_t wrongSpeedBytes = 0;  // bytes not sent because the host's speed was not the module's
   uint64_t droppedStream = 0;    // 'I' frames lost while the host did not read
+  uint64_t floodWaits = 0;       // times a flood without wire time waited for a full line
   uint64_t opens = 0;
   uint64_t hangups = 0;
 };
@@ -91,6 +92,8 @@ class Simulator {
   void CloseLine(TimePoint now, bool scheduleReopen);
   void ReadHost(std::vector<uint8_t>& buffer);
   void Deliver(const uint8_t* bytes, size_t count, TimePoint now);
+  // Tells the module how many flood bytes the line can still take (without wire time).
+  void UpdateFloodBudget();
   void Pump(TimePoint now);
   void FlushLine(TimePoint now);
   std::optional<TimePoint> NextDeadline() const;
@@ -119,6 +122,7 @@ class Simulator {
 
   std::vector<uint8_t> pendingWrite_;  // part of a chunk the pty would not take yet
   bool writeBlocked_ = false;
+  bool floodWaiting_ = false;  // the flood is waiting for room on the line
   TimePoint rxLineFreeAt_{};
   SimCounters link_;
   std::vector<Emission> emissions_;

@@ -176,6 +176,31 @@ TEST(SimulatorPty, StreamsWhileTheFieldChangesUnderneath) {
   s.WithModule([](sim::Module& m) { EXPECT_FALSE(m.Streaming()); });
 }
 
+TEST(SimulatorPty, AFloodWithoutWireTimeWaitsForAFullLineAndLosesNothing) {
+  sim::SimulatorOptions o = Options();
+  o.module.flood = true;
+  sim::Simulator s(o, std::make_shared<sim::Field>(sim::DefaultTags()));
+  ASSERT_TRUE(s.Start());
+  HostPort host(s.DevicePath());
+  host.Command({0x00, 0x02});
+  EXPECT_EQ(host.ReadFrame(), kAckMode);
+  // The host reads nothing until the line is full and the flood has stopped to wait for it:
+  // frames go out as fast as the host takes them, never faster.
+  ASSERT_TRUE(s.WaitUntil([](const sim::SimCounters& c) { return c.floodWaits >= 1; },
+                          test_support::kPatience));
+  // Everything sent then arrives, up to the answer to command mode.
+  host.Command({0x00, 0x04});
+  uint64_t read = 0;
+  for (std::string f; (f = host.ReadFrame()) != kAckMode; ++read)
+    ASSERT_EQ(f.substr(0, 9), "02 00 49 ") << f;
+  const sim::SimCounters c = s.Counters();
+  EXPECT_EQ(c.droppedStream, 0u);
+  EXPECT_EQ(read, c.module.idFrames);
+  // More than a second's worth at line rate (57600 bit/s carries 360 such frames a second)
+  // had to wait in the line.
+  EXPECT_GT(read, 1000u);
+}
+
 TEST(SimulatorPty, TheToolsSerialStackTalksToIt) {
   TempConfig config;
   sim::Simulator s(Options(true), std::make_shared<sim::Field>(sim::DefaultTags()));
