@@ -408,6 +408,7 @@ void TComPort::HandOver(uint64_t generation, TComErrors errors, bool vanished, u
     pending_ = PendingEvent{true, generation, errors, vanished, seenMs};
     eventDone_ = false;
   }
+  handled_.notify_all();  // for AwaitHandedOver
   // Wakes the owner's thread through its event loop (a socket notifier on the eventfd).
   const uint64_t one = 1;
   [[maybe_unused]] ssize_t n = ::write(eventFd_, &one, sizeof one);
@@ -415,9 +416,9 @@ void TComPort::HandOver(uint64_t generation, TComErrors errors, bool vanished, u
   handled_.wait(lock, [this] { return eventDone_ || stopping_; });
 }
 
-bool TComPort::EventWaiting() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return pending_.pending;
+bool TComPort::AwaitHandedOver(std::chrono::milliseconds limit) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return handled_.wait_for(lock, limit, [this] { return pending_.pending; });
 }
 
 void TComPort::OnEventFd() {

@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -88,8 +89,9 @@ class TComPort : public QObject, public ByteLink {
   size_t Read(uint8_t* buffer, size_t count) override;
   // Bytes waiting in the input queue.
   size_t InputCount() const override;
-  // True while the worker has handed an event over that the owner's thread has not run yet.
-  bool EventWaiting();
+  // Blocks until the worker has handed over an event that the owner's thread has not taken yet
+  // (true), or `limit` passes (false). Lets a test hold the owner's thread at that moment.
+  bool AwaitHandedOver(std::chrono::milliseconds limit);
 
   // Assert or clear RTS/DTR. On a device without modem lines (a pseudo-terminal) this is not
   // supported and quietly does nothing; returns whether the line was set.

@@ -2,13 +2,19 @@
 
 #include <time.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
-// The port's worker thread reads the counter too, so the hook is guarded.
+// The port's worker thread reads the counter too, so the hook is guarded; without a hook (the
+// tool itself) no lock is taken.
 std::mutex& ClockMutex() {
   static std::mutex m;
   return m;
+}
+std::atomic<bool>& Hooked() {
+  static std::atomic<bool> hooked{false};
+  return hooked;
 }
 std::function<uint32_t()>& Clock() {
   static std::function<uint32_t()> clock;
@@ -26,10 +32,12 @@ uint32_t MillisecondTimer::SystemMs() {
 
 void MillisecondTimer::SetClock(std::function<uint32_t()> clock) {
   std::lock_guard<std::mutex> lock(ClockMutex());
+  Hooked() = static_cast<bool>(clock);
   Clock() = std::move(clock);
 }
 
 uint32_t MillisecondTimer::Now() {
+  if (!Hooked()) return SystemMs();
   std::lock_guard<std::mutex> lock(ClockMutex());
   return Clock() ? Clock()() : SystemMs();
 }

@@ -286,10 +286,7 @@ TEST_F(PortRobustness, AHostThreadHeldUpPastTheSilenceStillTakesAFrameWhoseBytes
   }));
   ASSERT_TRUE(module_.Write(answer.data() + 5, answer.size() - 5));
   // No event is processed here: the port's worker sees the bytes and hands the event over.
-  const auto giveUp = std::chrono::steady_clock::now() + test_support::kPatience;
-  while (!comm_->CommX1().EventWaiting() && std::chrono::steady_clock::now() < giveUp)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  ASSERT_TRUE(comm_->CommX1().EventWaiting());
+  ASSERT_TRUE(comm_->CommX1().AwaitHandedOver(test_support::kPatience));
   clock.Advance(10 * ResponseReceiver::kFrameSilenceMs);
   clock.Freeze(false);
   Response out{};
