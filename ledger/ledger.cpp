@@ -382,6 +382,29 @@ uint64_t Ledger::CodesLeft(int64_t seriesId) {
   return left;
 }
 
+std::optional<uint64_t> Ledger::NextCode(int64_t seriesId, const Station& station) {
+  const auto series = FindSeries(seriesId);
+  if (!series) return std::nullopt;
+  for (const auto& [where, binds] : std::vector<std::pair<const char*, std::vector<QVariant>>>{
+           {"series_id = ? AND state = 'failed' AND host = ? AND port = ?",
+            {Int(seriesId), Text(station.host), Text(station.port)}},
+           {"series_id = ? AND state = 'released'", {Int(seriesId)}}}) {
+    QSqlQuery& q = Run(std::string("SELECT MIN(number) FROM codes WHERE ") + where, binds);
+    std::optional<uint64_t> number;
+    if (q.next() && !q.value(0).isNull()) number = static_cast<uint64_t>(q.value(0).toLongLong());
+    q.finish();
+    if (number) return CodeOf(series->plan, *number);
+  }
+  uint64_t index = series->nextIndex;
+  for (int skipped = 0; skipped <= kMaxSkipped; ++index, ++skipped) {
+    const auto number = NumberAt(series->plan, index);
+    if (!number) break;
+    const uint64_t code = CodeOf(series->plan, *number);
+    if (!FindCode(code)) return code;
+  }
+  return std::nullopt;
+}
+
 std::vector<SeriesProgress> Ledger::Progress() {
   std::vector<SeriesProgress> all;
   {

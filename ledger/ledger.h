@@ -171,6 +171,9 @@ class Ledger {
   std::vector<SeriesProgress> Progress();
   // Codes the series can still hand out: not handed out yet, and released.
   uint64_t CodesLeft(int64_t seriesId);
+  // The code the station's next claim would take now (its failed code, the lowest released one,
+  // the counter's); nullopt when none is left. Claims nothing.
+  std::optional<uint64_t> NextCode(int64_t seriesId, const Station& station);
 
   // The next code for the tag in the field, in one transaction (see above).
   Claim ClaimNext(const ClaimRequest& request);
