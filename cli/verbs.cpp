@@ -90,6 +90,11 @@ const std::vector<OptionDef> kProgramOptions = {
     {"--on-fail", nullptr, "wait|stop", ValueKind::Text, 0, 0,
      "after a failed write or verification: wait for the next tag and write the same code to "
      "it (default), or stop"},
+    {"--test-code", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "allow country 999, the code of test transponders"},
+    {"--any-country", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "allow a country that is neither an ISO 3166-1 numeric code nor a manufacturer code "
+     "(900-998)"},
     {"--lock", nullptr, nullptr, ValueKind::Flag, 0, 0,
      "lock every code for good (sic279 and hdxplus; needs --yes)"},
     {"--yes", "-y", nullptr, ValueKind::Flag, 0, 0, "confirm --lock"},

@@ -18,6 +18,7 @@
 #include "cli/tag_probe.h"
 #include "cli/verbs.h"
 #include "codec/animal_id.h"
+#include "ledger/country_codes.h"
 
 namespace {
 
@@ -42,6 +43,8 @@ struct ProgramArgs {
   bool stopOnFail = false;
   bool lock = false;
   bool yes = false;
+  bool testCode = false;
+  bool anyCountry = false;
 };
 
 ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
@@ -85,6 +88,10 @@ ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
       p.lock = true;
     } else if (arg.Is("--yes")) {
       p.yes = true;
+    } else if (arg.Is("--test-code")) {
+      p.testCode = true;
+    } else if (arg.Is("--any-country")) {
+      p.anyCountry = true;
     }
   }
   if (!p.haveChip) throw UsageError("program needs --chip sic279|sic7888|em4305|hdxplus");
@@ -118,6 +125,27 @@ ledger::SeriesPlan PlanOf(const ProgramArgs& p) {
   return plan;
 }
 
+// The guards of a code plan, before anything is written: the test country only when asked for, a
+// country that is neither a country (ISO 3166-1) nor a manufacturer (900-998) only when asked
+// for, no national ID past the largest.
+void CheckCodePlan(const ProgramArgs& p, const ledger::SeriesPlan& plan) {
+  if (plan.kind != CodeKind::Animal) return;
+  const std::string country = fdx::FormatPaddedDecimal(3, plan.country);
+  if (plan.country == ledger::kTestCountry && !p.testCode)
+    throw UsageError("country 999 is the code of test transponders: give --test-code to write it");
+  if (plan.country != ledger::kTestCountry && !ledger::IsIso3166Numeric(plan.country) &&
+      !ledger::IsManufacturerCode(plan.country) && !p.anyCountry)
+    throw UsageError("country " + country +
+                     " is neither an ISO 3166-1 country code nor a manufacturer code (900-998): "
+                     "give --any-country to write it");
+  const uint64_t max = ledger::MaxNumber(CodeKind::Animal);
+  if (plan.planned && ledger::CodeCount(plan) < *plan.planned)
+    throw UsageError("the series of " + std::to_string(*plan.planned) + " codes from " +
+                     series::CodeText(ledger::CodeOf(plan, plan.first)) + " in steps of " +
+                     std::to_string(plan.increment) + " passes the largest national ID, " +
+                     std::to_string(max));
+}
+
 std::string CodeHolder(const ledger::CodeRecord& c) {
   switch (c.state) {
     case ledger::CodeState::Verified:
@@ -139,8 +167,12 @@ ledger::Series PickSeries(const ProgramArgs& p, ledger::Ledger& l, const ledger:
   if (p.national || p.industrial) {
     plan = PlanOf(p);
   } else {
-    if (auto s = l.LastSeriesOf(station)) return *s;
-    if (auto s = l.LastSeries()) return *s;
+    std::optional<ledger::Series> resumed = l.LastSeriesOf(station);
+    if (!resumed) resumed = l.LastSeries();
+    if (resumed) {
+      CheckCodePlan(p, resumed->plan);
+      return *resumed;
+    }
     std::optional<uint64_t> last;
     if (results)
       for (auto it = results->Rows().rbegin(); it != results->Rows().rend() && !last; ++it)
@@ -156,6 +188,7 @@ ledger::Series PickSeries(const ProgramArgs& p, ledger::Ledger& l, const ledger:
       throw UsageError("--resume: the series ends with " + series::CodeText(*last));
     plan->first += p.increment;
   }
+  CheckCodePlan(p, *plan);
   const ledger::SeriesChoice choice =
       l.JoinOrCreate(*plan, p.count ? std::optional<uint64_t>(p.count) : std::nullopt, create);
   switch (choice.kind) {
@@ -437,6 +470,7 @@ void BeginResults(series::ResultsFile& results, const std::string& csv) {
 
 int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   ProgramArgs p = ParseProgramArgs(args);
+  if (p.national || p.industrial) CheckCodePlan(p, PlanOf(p));
   const ledger::Target target = LedgerTarget(p.ledger);
   std::optional<series::ResultsFile> results;
   std::string error;

@@ -293,14 +293,17 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
     const char* reason;
   };
   const Case cases[] = {
-      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv",
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "1", "--csv",
         rig.config.Path("no/such/folder/r.csv")},
        "No such file or directory"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv", rig.config.Dir()},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "1", "--csv",
+        rig.config.Dir()},
        "Is a directory"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv", notResults},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "1", "--csv",
+        notResults},
        "not a results file"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "3", "--count", "5", "--csv",
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "3", "--count", "5",
+        "--csv",
         verified},
        "999 000000000005 was verified before"},
       {{"--chip", "sic7888", "--resume", "--csv", rig.config.Path("empty.csv")},
@@ -324,7 +327,8 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
       {{"--chip", "sic7888", "--resume", "--planned", "5"}, "--planned belongs to a first code"},
       {{"--chip", "sic7888", "--resume", "--csv", broken},
        "broken.csv: line 3: text after the closing quote of a field"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "7", "--csv", broken},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "7", "--csv",
+        broken},
        "broken.csv: line 3: text after the closing quote of a field"},
       // The port fails after every check of the file passed: the new file is not left behind.
       {{"--chip", "sic7888", "--industrial", "1", "--csv", rig.config.Path("new.csv"), "--port",
