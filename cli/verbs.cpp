@@ -100,6 +100,15 @@ const std::vector<OptionDef> kProgramOptions = {
     {"--yes", "-y", nullptr, ValueKind::Flag, 0, 0, "confirm --lock"},
 };
 
+const std::vector<OptionDef> kLedgerOptions = {
+    {"--ledger", nullptr, "WHERE", ValueKind::Text, 0, 0,
+     "the code ledger, as for program (default: this user's SQLite ledger)"},
+    {"--series", nullptr, "N", ValueKind::Decimal, 1, 9223372036854775807,
+     "export: the series (default: the one of the ledger's last claim)"},
+    {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
+     "export: write FILE (replaced as a whole) instead of standard output"},
+};
+
 // The positional of listen, as a definition: its range and parsing are the parser's.
 const std::vector<OptionDef> kListenOptions = {
     {"SECONDS", nullptr, nullptr, ValueKind::Seconds, 0, 86400,
@@ -164,6 +173,27 @@ const char* const kProgramOutro =
     "Progress goes to standard error; the handler's log lines to standard output. The verdict\n"
     "is 1 when a tag failed, and when a run with --count was interrupted before its count; 2 on\n"
     "usage, port and ledger errors (also when a row could not be written).\n";
+
+const char* const kLedgerIntro =
+    "The code ledger of series programming, which every station of a series claims its codes\n"
+    "from and records them in:\n"
+    "  status        every series: first code, step, plan, codes verified, in hand, failed,\n"
+    "                released, void and left, the time of its last claim or record\n"
+    "  orphans       codes claimed by a station that is gone (killed, cut off) and never\n"
+    "                recorded, and the failed codes stations keep for their next tag; no\n"
+    "                station gets them again by itself\n"
+    "  export        a series in the results file's columns (every tag written, OK and NG)\n"
+    "  release CODE  reads the tag in the field (--port): when it is the tag the station had in\n"
+    "                hand (its UID) and does not carry CODE, the code goes back to the series\n"
+    "                and the next claim of any station takes it\n"
+    "  void CODE     takes a claimed, failed or released code out of the series for good\n"
+    "CODE is written as the results file writes it: \"392 000000000100\" (country and\n"
+    "national ID), 19 digits (industrial) or 0x and 16 hexadecimal digits.\n";
+
+const char* const kLedgerOutro =
+    "A code in the hand of a station that runs on this machine is neither released nor voided.\n"
+    "release ends with 1 when the tag check refuses (no tag, another tag, the tag carries the\n"
+    "code).\n";
 
 const char* const kListenIntro =
     "Read-loop mode for SECONDS: the ID lines as they come, then command mode again and the tag\n"
@@ -273,6 +303,13 @@ const std::vector<Verb>& AllVerbs() {
        .options = &kProgramOptions,
        .outro = kProgramOutro,
        .run = RunProgram},
+      {.name = "ledger",
+       .synopsis = "ledger status|orphans|export|release CODE|void CODE",
+       .help = "the code ledger: series, orphaned claims, export, release, void",
+       .intro = kLedgerIntro,
+       .options = &kLedgerOptions,
+       .outro = kLedgerOutro,
+       .run = RunLedger},
   };
   return verbs;
 }

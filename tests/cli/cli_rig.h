@@ -38,6 +38,7 @@ class Child {
   // within the time-out and was killed, 128 + signal when a signal ended it).
   int Wait(std::chrono::milliseconds timeout);
   void Signal(int signal);
+  pid_t Pid() const { return pid_; }
 
   std::string out;  // everything read from standard output so far
   std::string err;  // everything read from standard error so far
