@@ -365,8 +365,8 @@ bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
     recorded = ledger_.Record(code, station_, row.chip, {ok, back, tag.uid});
     if (recorded && ok) left = ledger_.CodesLeft(series_.id);
   } catch (const ledger::DatabaseError& e) {
-    LedgerFailed(std::string(e.what()) + "; " + text + " was written to tag " + tag.uid +
-                 " and not recorded: " + series::ResultsFile::Line(row));
+    LedgerFailed(std::string(e.what()) + "; the tag " + tag.uid +
+                 " in hand is not recorded: " + series::ResultsFile::Line(row));
   }
   if (!recorded && !ledgerError_)
     LedgerFailed(ledger_.Where().Display() + ": " + text +

@@ -15,6 +15,7 @@
 #include "codec/animal_id.h"
 #include "sim/chips/sic7888.h"
 #include "tests/cli/cli_rig.h"
+#include "tests/support/test_ledger.h"
 #include "tests/support/wait.h"
 
 using namespace cli_test;
@@ -27,22 +28,13 @@ bool Contains(const std::string& text, const std::string& part) {
 
 std::atomic<pid_t> gStation{-1};
 
-// A SIC7888 whose ID write kills the station that sends it; with writeFirst the chip takes the
-// code before.
-class KillingSic7888 : public sim::Sic7888Tag {
- public:
-  KillingSic7888(uint32_t uid, bool writeFirst) : Sic7888Tag(uid), writeFirst_(writeFirst) {}
-  std::optional<sim::TagReply> Handle(const sim::TagCommand& cmd,
-                                      const sim::AirContext& ctx) override {
-    if (cmd.code != 0x86 || gStation.load() <= 0) return Sic7888Tag::Handle(cmd, ctx);
-    if (writeFirst_) Sic7888Tag::Handle(cmd, ctx);
-    ::kill(gStation.exchange(-1), SIGKILL);
-    return std::nullopt;
-  }
-
- private:
-  bool writeFirst_;
-};
+// A tag whose ID write kills the station that sends it: instead of the write (the tag stays
+// blank), or after the chip took it.
+std::shared_ptr<HookedSic7888> Killing(uint32_t uid, bool written) {
+  return std::make_shared<HookedSic7888>(
+      uid, [] { ::kill(gStation.exchange(-1), SIGKILL); },
+      written ? HookedSic7888::HookAt::AfterTheChip : HookedSic7888::HookAt::InsteadOfTheChip);
+}
 
 // Puts the tags into the field one by one as the station waits for them, and takes each out when
 // it asks.
@@ -75,9 +67,9 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// A station that programs `count` tags of the tray; the exit status.
-int Station(CliRig& rig, std::deque<sim::TagPtr> tray, std::vector<std::string> args,
-            bool killed = false) {
+// A station that programs the tags of the tray; the exit status.
+int StationOn(CliRig& rig, std::deque<sim::TagPtr> tray, std::vector<std::string> args,
+              bool killed = false) {
   args.insert(args.begin(), {"program", "--chip", "sic7888", "--poll", "20"});
   auto child = rig.Start(args);
   if (killed) gStation = child->Pid();
@@ -85,17 +77,33 @@ int Station(CliRig& rig, std::deque<sim::TagPtr> tray, std::vector<std::string> 
   return child->Wait(test_support::kPatience);
 }
 
+class KilledStation : public ::testing::TestWithParam<std::string> {
+ protected:
+  Result Run(std::vector<std::string> args) {
+    args.insert(args.end(), {"--ledger", ledger_.Uri()});
+    return rig_.Run(args);
+  }
+  // A station that programs the tags of the tray; the exit status.
+  int Station(std::deque<sim::TagPtr> tray, std::vector<std::string> args, bool killed = false) {
+    args.insert(args.end(), {"--ledger", ledger_.Uri()});
+    return StationOn(rig_, std::move(tray), std::move(args), killed);
+  }
+
+  CliRig rig_;
+  TestLedger ledger_{GetParam(), rig_.config.Dir()};
+};
+
 }  // namespace
 
-TEST(LedgerVerbs, AKilledStationLeavesOneOrphanThatOnlyAReleaseAfterReadingTheTagGivesBack) {
-  CliRig rig;
-  const auto killed = std::make_shared<KillingSic7888>(0x78880002u, false);
+TEST_P(KilledStation, LeavesOneOrphanThatOnlyAReleaseAfterReadingTheTagGivesBack) {
+  CliRig& rig = rig_;
+  const auto killed = Killing(0x78880002u, false);
   // 100 verified, then killed with 101 claimed: the tag never got it.
-  EXPECT_EQ(Station(rig, {std::make_shared<sim::Sic7888Tag>(0x78880001u), killed},
+  EXPECT_EQ(Station({std::make_shared<sim::Sic7888Tag>(0x78880001u), killed},
                     {"--country", "392", "--national", "100", "--count", "3"}, true),
             128 + SIGKILL);
 
-  const Result orphans = rig.Run({"ledger", "orphans"});
+  const Result orphans = Run({"ledger", "orphans"});
   EXPECT_EQ(orphans.status, 0) << orphans.err;
   const auto lines = Lines(orphans.out);
   ASSERT_EQ(lines.size(), 1u) << orphans.out;
@@ -105,55 +113,53 @@ TEST(LedgerVerbs, AKilledStationLeavesOneOrphanThatOnlyAReleaseAfterReadingTheTa
   EXPECT_FALSE(Contains(lines[0], "running")) << lines[0];
 
   // Never handed out again by itself: the next station run gets 102.
-  EXPECT_EQ(
-      Station(rig, {std::make_shared<sim::Sic7888Tag>(0x78880003u)}, {"--resume", "--count", "1"}),
-      0);
+  EXPECT_EQ(Station({std::make_shared<sim::Sic7888Tag>(0x78880003u)}, {"--resume", "--count", "1"}),
+            0);
 
   // release reads the tag in the field: none, another one, then the station's own.
   const std::string code = "392 000000000101";
   rig.field->Clear();
-  const Result none = rig.Run({"ledger", "release", code});
+  const Result none = Run({"ledger", "release", code});
   EXPECT_EQ(none.status, 1);
   EXPECT_TRUE(Contains(none.err,
                        "ledger: 392 000000000101 not released: no SIC7888 tag in the "
                        "field; put the tag"))
       << none.err;
   rig.field->Insert(std::make_shared<sim::Sic7888Tag>(0x78880099u));
-  const Result other = rig.Run({"ledger", "release", "392", "000000000101"});
+  const Result other = Run({"ledger", "release", "392", "000000000101"});
   EXPECT_EQ(other.status, 1);
   EXPECT_TRUE(
       Contains(other.err, "the tag in the field (UID " + Uid(0x78880099) + ") is not the one"))
       << other.err;
   rig.field->Clear();
   rig.field->Insert(killed);
-  const Result released = rig.Run({"ledger", "release", code});
+  const Result released = Run({"ledger", "release", code});
   EXPECT_EQ(released.status, 0) << released.err;
   EXPECT_TRUE(
       Contains(released.err, "ledger: 392 000000000101 released: the tag in the field (UID " +
                                  Uid(0x78880002) + ") sends nothing"))
       << released.err;
-  EXPECT_EQ(rig.Run({"ledger", "orphans"}).out, "");
+  EXPECT_EQ(Run({"ledger", "orphans"}).out, "");
 
   // The released code is the next claim; the killed station's tag takes it now.
-  EXPECT_EQ(Station(rig, {killed}, {"--resume", "--count", "1"}), 0);
+  EXPECT_EQ(Station({killed}, {"--resume", "--count", "1"}), 0);
 
   // Killed after the chip took the code: release refuses, void takes the code out.
-  const auto written = std::make_shared<KillingSic7888>(0x78880004u, true);
-  EXPECT_EQ(Station(rig, {written}, {"--resume", "--count", "1"}, true), 128 + SIGKILL);
+  const auto written = Killing(0x78880004u, true);
+  EXPECT_EQ(Station({written}, {"--resume", "--count", "1"}, true), 128 + SIGKILL);
   rig.field->Clear();
   rig.field->Insert(written);
-  const Result carries = rig.Run({"ledger", "release", "392 000000000103"});
+  const Result carries = Run({"ledger", "release", "392 000000000103"});
   EXPECT_EQ(carries.status, 1);
   EXPECT_TRUE(Contains(carries.err, "not released: the tag in the field carries it"))
       << carries.err;
-  const Result voided = rig.Run({"ledger", "void", "392 000000000103"});
+  const Result voided = Run({"ledger", "void", "392 000000000103"});
   EXPECT_EQ(voided.status, 0) << voided.err;
   EXPECT_EQ(voided.err, "ledger: 392 000000000103 is void: no station gets it again\n");
-  EXPECT_EQ(
-      Station(rig, {std::make_shared<sim::Sic7888Tag>(0x78880005u)}, {"--resume", "--count", "1"}),
-      0);
+  EXPECT_EQ(Station({std::make_shared<sim::Sic7888Tag>(0x78880005u)}, {"--resume", "--count", "1"}),
+            0);
 
-  const Result status = rig.Run({"ledger", "status"});
+  const Result status = Run({"ledger", "status"});
   EXPECT_EQ(status.status, 0);
   EXPECT_EQ(Lines(status.out).size(), 1u);
   EXPECT_EQ(status.out.rfind("series 1  animal from 392 000000000100 step 1 planned open  "
@@ -163,7 +169,7 @@ TEST(LedgerVerbs, AKilledStationLeavesOneOrphanThatOnlyAReleaseAfterReadingTheTa
       << status.out;
 
   // The export: the results file's columns, one row per tag written, in the order recorded.
-  const Result exported = rig.Run({"ledger", "export"});
+  const Result exported = Run({"ledger", "export"});
   EXPECT_EQ(exported.status, 0) << exported.err;
   const auto rows = Lines(exported.out);
   ASSERT_EQ(rows.size(), 5u) << exported.out;
@@ -178,9 +184,11 @@ TEST(LedgerVerbs, AKilledStationLeavesOneOrphanThatOnlyAReleaseAfterReadingTheTa
   }
   // The same into a file.
   const std::string file = rig.config.Path("series-1.csv");
-  EXPECT_EQ(rig.Run({"ledger", "export", "--series", "1", "--csv", file}).status, 0);
+  EXPECT_EQ(Run({"ledger", "export", "--series", "1", "--csv", file}).status, 0);
   EXPECT_EQ(TempConfig::ReadFile(file), exported.out);
 }
+
+INSTANTIATE_TEST_SUITE_P(Ledgers, KilledStation, kBothLedgers, LedgerName);
 
 TEST(LedgerVerbs, WhatCannotBeDoneIsAUsageErrorNamingIt) {
   CliRig rig({std::make_shared<sim::Sic7888Tag>(0x78880001u)});

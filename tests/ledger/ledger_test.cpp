@@ -13,8 +13,8 @@
 
 #include "codec/animal_id.h"
 #include "ledger/ledger.h"
-#include "tests/support/pg_cluster.h"
 #include "tests/support/temp_config.h"
+#include "tests/support/test_ledger.h"
 
 using namespace ledger;
 
@@ -35,14 +35,10 @@ const Station kB{"line2", "/dev/ttyUSB0", 202};
 class LedgerTest : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override {
-    if (GetParam() == "postgresql") {
-      pg_ = std::make_unique<PgCluster>();
-      auto t = ParseTarget(pg_->Uri(), nullptr);
-      ASSERT_TRUE(t) << pg_->Uri();
-      target_ = *t;
-    } else {
-      target_.path = config_.Path("ledger.sqlite");
-    }
+    auto t = ParseTarget(ledger_.Uri(), nullptr);
+    ASSERT_TRUE(t) << ledger_.Uri();
+    target_ = *t;
+    pg_ = ledger_.Server();
   }
 
   std::unique_ptr<Ledger> Open() { return std::make_unique<Ledger>(target_); }
@@ -75,13 +71,10 @@ class LedgerTest : public ::testing::TestWithParam<std::string> {
   }
 
   TempConfig config_;
-  std::unique_ptr<PgCluster> pg_;
+  TestLedger ledger_{GetParam(), config_.Dir()};
+  PgCluster* pg_ = nullptr;
   Target target_;
 };
-
-std::string NameOf(const ::testing::TestParamInfo<std::string>& info) {
-  return info.param;
-}
 
 }  // namespace
 
@@ -367,7 +360,7 @@ TEST_P(LedgerTest, ADatabaseThatCannotBeReachedIsAnErrorNamingTheLedger) {
   EXPECT_EQ(Open()->FindCode(c.code)->state, CodeState::Claimed);
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, LedgerTest, ::testing::Values("sqlite", "postgresql"), NameOf);
+INSTANTIATE_TEST_SUITE_P(Databases, LedgerTest, kBothLedgers, LedgerName);
 
 TEST(LedgerFiles, TheFolderIsMadePrivateAndALinkPlantedForTheFileIsNotFollowed) {
   TempConfig config;
