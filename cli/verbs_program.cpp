@@ -360,10 +360,8 @@ bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
   // The ledger first: it is the authority; the results file is the operator's record.
   const auto recordStart = std::chrono::steady_clock::now();
   bool recorded = false;
-  uint64_t left = 1;
   try {
     recorded = ledger_.Record(code, station_, row.chip, {ok, back, tag.uid});
-    if (recorded && ok) left = ledger_.CodesLeft(series_.id);
   } catch (const ledger::DatabaseError& e) {
     LedgerFailed(std::string(e.what()) + "; the tag " + tag.uid +
                  " in hand is not recorded: " + series::ResultsFile::Line(row));
@@ -386,7 +384,7 @@ bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
   if (ok) {
     ++done_;
     Progress("OK: " + text + " verified");
-    if ((!args_.count || done_ < args_.count) && left == 0) {
+    if ((!args_.count || done_ < args_.count) && !claim.more) {
       Output::Get().Note("program: the series ends with " + LastCodeText(), "progress");
       gStop = true;
     }

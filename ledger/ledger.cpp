@@ -472,41 +472,38 @@ Claim Ledger::ClaimIn(const ClaimRequest& r, const Series& series) {
     return found;
   };
   // A tag that carries a verified code, or whose UID a verified code was written to, stays as it
-  // is.
-  if (r.tagCode) {
-    if (auto c = first("code = ? AND state = 'verified'", {CodeValue(*r.tagCode)})) {
-      claim.kind = Claim::Kind::TagCarriesVerified;
-      claim.other = *c;
-      return claim;
-    }
-  }
-  if (!r.uid.empty()) {
-    if (auto c = first("uid = ? AND state = 'verified' LIMIT 1", {Text(r.uid)})) {
-      claim.kind = Claim::Kind::TagUidVerified;
+  // is. (NULL matches nothing: a tag without a code or UID.)
+  if (r.tagCode || !r.uid.empty()) {
+    const QVariant uid = r.uid.empty() ? QVariant(QMetaType::fromType<QString>()) : Text(r.uid);
+    if (auto c = first("state = 'verified' AND (code = ? OR uid = ?) LIMIT 1",
+                       {OptionalCode(r.tagCode), uid})) {
+      claim.kind =
+          r.tagCode == c->code ? Claim::Kind::TagCarriesVerified : Claim::Kind::TagUidVerified;
       claim.other = *c;
       return claim;
     }
   }
   const int64_t now = NowMs();
-  auto take = [&](const CodeRecord& c, Claim::Source source) {
+  // The station's own failed code first, then the lowest released one.
+  if (auto c = first("series_id = ? AND (state = 'released' OR (state = 'failed' AND host = ? AND "
+                     "port = ?)) ORDER BY CASE WHEN state = 'failed' THEN 0 ELSE 1 END, number "
+                     "LIMIT 1",
+                     {Int(series.id), Text(r.station.host), Text(r.station.port)})) {
     Run("UPDATE codes SET state = 'claimed', host = ?, port = ?, pid = ?, chip = ?, uid = ?, "
         "read_back = NULL, claimed_ms = ?, recorded_ms = NULL WHERE code = ?",
         {Text(r.station.host), Text(r.station.port), Int(r.station.pid), Text(r.chip), Text(r.uid),
-         Int(now), CodeValue(c.code)})
+         Int(now), CodeValue(c->code)})
         .finish();
     claim.kind = Claim::Kind::Code;
-    claim.source = source;
-    claim.code = c.code;
-    claim.number = c.number;
+    claim.source =
+        c->state == CodeState::Failed ? Claim::Source::OwnFailed : Claim::Source::Released;
+    claim.code = c->code;
+    claim.number = c->number;
+    claim.more = true;
     return claim;
-  };
-  if (auto own = first("series_id = ? AND state = 'failed' AND host = ? AND port = ? ORDER BY "
-                       "number LIMIT 1",
-                       {Int(series.id), Text(r.station.host), Text(r.station.port)}))
-    return take(*own, Claim::Source::OwnFailed);
-  if (auto released =
-          first("series_id = ? AND state = 'released' ORDER BY number LIMIT 1", {Int(series.id)}))
-    return take(*released, Claim::Source::Released);
+  }
+  // The counter's next code. One another series holds is passed over: the UNIQUE constraint
+  // keeps it out.
   uint64_t index = series.nextIndex;
   for (int skipped = 0;; ++index, ++skipped) {
     const auto number = NumberAt(series.plan, index);
@@ -515,20 +512,22 @@ Claim Ledger::ClaimIn(const ClaimRequest& r, const Series& series) {
       break;
     }
     const uint64_t code = CodeOf(series.plan, *number);
-    // A code another series holds is passed over (the UNIQUE constraint would refuse it).
-    if (auto held = first("code = ?", {CodeValue(code)})) {
-      claim.skipped.push_back(*held);
+    QSqlQuery& insert = Run(
+        "INSERT INTO codes (code, series_id, kind, country, number, state, host, port, pid, chip, "
+        "uid, claimed_ms) VALUES (?, ?, ?, ?, ?, 'claimed', ?, ?, ?, ?, ?, ?) ON CONFLICT (code) "
+        "DO NOTHING",
+        {CodeValue(code), Int(series.id), Text(KindName(series.plan.kind)),
+         Int(series.plan.country), Int(static_cast<int64_t>(*number)), Text(r.station.host),
+         Text(r.station.port), Int(r.station.pid), Text(r.chip), Text(r.uid), Int(now)});
+    const bool inserted = insert.numRowsAffected() == 1;
+    insert.finish();
+    if (!inserted) {
+      if (auto held = first("code = ?", {CodeValue(code)})) claim.skipped.push_back(*held);
       if (skipped >= kMaxSkipped)
         throw DatabaseError(target_.Display() + ": more than " + std::to_string(kMaxSkipped) +
                             " codes of the series are held by other series");
       continue;
     }
-    Run("INSERT INTO codes (code, series_id, kind, country, number, state, host, port, pid, chip, "
-        "uid, claimed_ms) VALUES (?, ?, ?, ?, ?, 'claimed', ?, ?, ?, ?, ?, ?)",
-        {CodeValue(code), Int(series.id), Text(KindName(series.plan.kind)),
-         Int(series.plan.country), Int(static_cast<int64_t>(*number)), Text(r.station.host),
-         Text(r.station.port), Int(r.station.pid), Text(r.chip), Text(r.uid), Int(now)})
-        .finish();
     claim.kind = Claim::Kind::Code;
     claim.source = Claim::Source::Counter;
     claim.code = code;
@@ -540,28 +539,48 @@ Claim Ledger::ClaimIn(const ClaimRequest& r, const Series& series) {
     Run("UPDATE series SET next_index = ? WHERE id = ?",
         {Int(static_cast<int64_t>(index)), Int(series.id)})
         .finish();
+  // Whether a code is left after this one (released codes only matter once the counter is done).
+  claim.more = NumberAt(series.plan, index).has_value();
+  if (!claim.more) {
+    QSqlQuery& q = Run("SELECT COUNT(*) FROM codes WHERE series_id = ? AND state = 'released'",
+                       {Int(series.id)});
+    claim.more = q.next() && q.value(0).toLongLong() > 0;
+    q.finish();
+  }
   return claim;
 }
 
 bool Ledger::Record(uint64_t code, const Station& station, const std::string& chip,
                     const Outcome& outcome) {
-  Transaction t(*this);
-  const int64_t now = NowMs();
-  QSqlQuery& q = Run(
-      "UPDATE codes SET state = ?, read_back = ?, uid = ?, chip = ?, recorded_ms = ? WHERE "
-      "code = ? AND state = 'claimed' AND host = ? AND port = ?",
-      {Text(outcome.ok ? "verified" : "failed"), OptionalCode(outcome.readBack), Text(outcome.uid),
-       Text(chip), Int(now), CodeValue(code), Text(station.host), Text(station.port)});
-  const int changed = q.numRowsAffected();
-  q.finish();
-  if (changed != 1) return false;
-  Run("INSERT INTO records (series_id, code, time_ms, host, port, chip, uid, read_back, ok) "
-      "SELECT series_id, code, ?, ?, ?, ?, ?, ?, ? FROM codes WHERE code = ?",
-      {Int(now), Text(station.host), Text(station.port), Text(chip), Text(outcome.uid),
-       OptionalCode(outcome.readBack), Int(outcome.ok ? 1 : 0), CodeValue(code)})
-      .finish();
-  t.Commit();
-  return true;
+  // The record does not wait for the disk. Lost in a power failure, it leaves its code claimed:
+  // an orphan that no claim takes. The claim, which must be there before a tag carries the code,
+  // does wait (and on SQLite puts this record on the disk with it).
+  const bool sqlite = target_.backend == Target::Backend::Sqlite;
+  if (sqlite) Exec("PRAGMA synchronous=NORMAL");
+  bool recorded = false;
+  {
+    Transaction t(*this);
+    if (!sqlite) Exec("SET LOCAL synchronous_commit TO OFF");
+    const int64_t now = NowMs();
+    QSqlQuery& q =
+        Run("UPDATE codes SET state = ?, read_back = ?, uid = ?, chip = ?, recorded_ms = ? WHERE "
+            "code = ? AND state = 'claimed' AND host = ? AND port = ?",
+            {Text(outcome.ok ? "verified" : "failed"), OptionalCode(outcome.readBack),
+             Text(outcome.uid), Text(chip), Int(now), CodeValue(code), Text(station.host),
+             Text(station.port)});
+    recorded = q.numRowsAffected() == 1;
+    q.finish();
+    if (recorded) {
+      Run("INSERT INTO records (series_id, code, time_ms, host, port, chip, uid, read_back, ok) "
+          "SELECT series_id, code, ?, ?, ?, ?, ?, ?, ? FROM codes WHERE code = ?",
+          {Int(now), Text(station.host), Text(station.port), Text(chip), Text(outcome.uid),
+           OptionalCode(outcome.readBack), Int(outcome.ok ? 1 : 0), CodeValue(code)})
+          .finish();
+      t.Commit();
+    }
+  }
+  if (sqlite) Exec("PRAGMA synchronous=FULL");
+  return recorded;
 }
 
 std::optional<CodeRecord> Ledger::FindCode(uint64_t code) {

@@ -134,6 +134,8 @@ struct Claim {
   // Codes of the series that were in the ledger already (another series had claimed them) and
   // were passed over.
   std::vector<CodeRecord> skipped;
+  // Code: whether the series has a code left after this one.
+  bool more = false;
 };
 
 // What a station found after writing a claimed code.
@@ -178,7 +180,9 @@ class Ledger {
   // The next code for the tag in the field, in one transaction (see above).
   Claim ClaimNext(const ClaimRequest& request);
   // The outcome of a claimed code: verified or failed, with the tag's row. False when the code is
-  // no longer this station's claim (released or voided meanwhile): nothing is recorded.
+  // no longer this station's claim (released or voided meanwhile): nothing is recorded. The record
+  // does not wait for the disk: a power failure may take the last records, whose codes then stand
+  // claimed again (orphans no claim takes); claims always wait for the disk.
   bool Record(uint64_t code, const Station& station, const std::string& chip,
               const Outcome& outcome);
 
