@@ -17,6 +17,8 @@ std::atomic<int> connectionCount{0};
 
 // SQLite waits this long for another station's transaction before it gives up.
 constexpr int kBusyTimeoutMs = 30000;
+// PostgreSQL: how long a connection may take, unless the connection string says otherwise.
+constexpr int kConnectTimeoutS = 10;
 // A claim passes over at most this many codes that another series holds before it gives up.
 constexpr int kMaxSkipped = 1000;
 
@@ -177,7 +179,13 @@ Ledger::Ledger(const Target& target) : target_(target) {
     if (!target.user.empty()) db_.setUserName(QString::fromStdString(target.user));
     if (!target.password.empty()) db_.setPassword(QString::fromStdString(target.password));
     QStringList options;
-    for (const auto& [k, v] : target.parameters) options << QString::fromStdString(k + "=" + v);
+    bool timeout = false;
+    for (const auto& [k, v] : target.parameters) {
+      options << QString::fromStdString(k + "=" + v);
+      timeout = timeout || k == "connect_timeout";
+    }
+    // A server that does not answer is reported, not waited for as long as TCP would.
+    if (!timeout) options << "connect_timeout=" + QString::number(kConnectTimeoutS);
     db_.setConnectOptions(options.join(';'));
   }
   if (!db_.open()) {

@@ -111,6 +111,15 @@ TEST_P(KilledStation, LeavesOneOrphanThatOnlyAReleaseAfterReadingTheTagGivesBack
   EXPECT_TRUE(Contains(lines[0], " " + rig.sim->DevicePath() + " (pid ")) << lines[0];
   EXPECT_TRUE(Contains(lines[0], "SIC7888  uid " + Uid(0x78880002) + "  series 1")) << lines[0];
   EXPECT_FALSE(Contains(lines[0], "running")) << lines[0];
+  // The same as an event of the JSON stream.
+  const Result json = Run({"ledger", "orphans", "--json"});
+  EXPECT_EQ(SchemaProblems(json.out, rig.config), "") << json.out;
+  const auto codes = OfKind(Events(json.out), "code");
+  ASSERT_EQ(codes.size(), 1u) << json.out;
+  EXPECT_EQ(codes[0]["code"].toString(), "392 000000000101");
+  EXPECT_EQ(codes[0]["state"].toString(), "claimed");
+  EXPECT_EQ(codes[0]["uid"].toString().toStdString(), Uid(0x78880002));
+  EXPECT_FALSE(codes[0]["running"].toBool());
 
   // Never handed out again by itself: the next station run gets 102.
   EXPECT_EQ(Station({std::make_shared<sim::Sic7888Tag>(0x78880003u)}, {"--resume", "--count", "1"}),
