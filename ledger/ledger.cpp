@@ -1,10 +1,14 @@
 #include "ledger/ledger.h"
 
+#include <sqlite3.h>
+
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
 #include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "core/files.h"
 #include "ledger/schema.h"
@@ -107,6 +111,18 @@ Series SeriesFrom(const QSqlQuery& q) {
   return s;
 }
 
+// SQLite's own busy handler sleeps 1, 2, 5, 10, 15, 20 ms and more between its tries, while
+// another station holds the write lock for a millisecond or two: a waiting claim retries every
+// 0.2 ms instead, for kBusyTimeoutMs at most.
+int RetrySoon(void* since, int count) {
+  auto& start = *static_cast<std::chrono::steady_clock::time_point*>(since);
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) start = now;
+  if (now - start > std::chrono::milliseconds(kBusyTimeoutMs)) return 0;
+  std::this_thread::sleep_for(std::chrono::microseconds(200));
+  return 1;
+}
+
 }  // namespace
 
 const char* StateName(CodeState state) {
@@ -171,7 +187,6 @@ Ledger::Ledger(const Target& target) : target_(target) {
   }
   if (sqlite) {
     db_.setDatabaseName(QString::fromStdString(target.path));
-    db_.setConnectOptions("QSQLITE_BUSY_TIMEOUT=" + QString::number(kBusyTimeoutMs));
   } else {
     db_.setDatabaseName(QString::fromStdString(target.database));
     if (!target.host.empty()) db_.setHostName(QString::fromStdString(target.host));
@@ -193,13 +208,25 @@ Ledger::Ledger(const Target& target) : target_(target) {
     Disconnect();
     throw DatabaseError(target.Display() + ": " + reason);
   }
-  if (sqlite) {
-    // Readers never wait for the writer; every transaction is on the disk when it commits.
-    Exec("PRAGMA journal_mode=WAL");
-    Exec("PRAGMA synchronous=FULL");
-    Exec("PRAGMA foreign_keys=ON");
+  try {
+    if (sqlite) {
+      const QVariant handle = db_.driver()->handle();
+      if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
+        if (sqlite3* h = *static_cast<sqlite3* const*>(handle.constData()))
+          sqlite3_busy_handler(h, RetrySoon, &busySince_);
+      // Readers never wait for the writer; a transaction is on the disk when it commits (a
+      // record relaxes this, see Record).
+      Exec("PRAGMA journal_mode=WAL");
+      Exec("PRAGMA synchronous=FULL");
+      Exec("PRAGMA foreign_keys=ON");
+    }
+    Migrate();
+  } catch (...) {
+    // No destructor runs for a constructor that throws: the connection goes here.
+    prepared_.clear();
+    Disconnect();
+    throw;
   }
-  Migrate();
 }
 
 Ledger::~Ledger() {
@@ -492,21 +519,24 @@ Claim Ledger::ClaimIn(const ClaimRequest& r, const Series& series) {
     }
   }
   const int64_t now = NowMs();
-  // The station's own failed code first, then the lowest released one.
-  if (auto c = first("series_id = ? AND (state = 'released' OR (state = 'failed' AND host = ? AND "
-                     "port = ?)) ORDER BY CASE WHEN state = 'failed' THEN 0 ELSE 1 END, number "
-                     "LIMIT 1",
-                     {Int(series.id), Text(r.station.host), Text(r.station.port)})) {
+  // The station's own failed code first, then the lowest released one (each a lookup in the index
+  // by series, state and number).
+  std::optional<CodeRecord> again =
+      first("series_id = ? AND state = 'failed' AND host = ? AND port = ? ORDER BY number LIMIT 1",
+            {Int(series.id), Text(r.station.host), Text(r.station.port)});
+  if (!again)
+    again = first("series_id = ? AND state = 'released' ORDER BY number LIMIT 1", {Int(series.id)});
+  if (again) {
     Run("UPDATE codes SET state = 'claimed', host = ?, port = ?, pid = ?, chip = ?, uid = ?, "
         "read_back = NULL, claimed_ms = ?, recorded_ms = NULL WHERE code = ?",
         {Text(r.station.host), Text(r.station.port), Int(r.station.pid), Text(r.chip), Text(r.uid),
-         Int(now), CodeValue(c->code)})
+         Int(now), CodeValue(again->code)})
         .finish();
     claim.kind = Claim::Kind::Code;
     claim.source =
-        c->state == CodeState::Failed ? Claim::Source::OwnFailed : Claim::Source::Released;
-    claim.code = c->code;
-    claim.number = c->number;
+        again->state == CodeState::Failed ? Claim::Source::OwnFailed : Claim::Source::Released;
+    claim.code = again->code;
+    claim.number = again->number;
     claim.more = true;
     return claim;
   }

@@ -24,6 +24,7 @@
 // the connection: a station stops at the first failure of its ledger.
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -214,6 +215,7 @@ class Ledger {
   std::string name_;  // the Qt connection's name
   QSqlDatabase db_;
   std::map<std::string, QSqlQuery> prepared_;
+  std::chrono::steady_clock::time_point busySince_;  // SQLite: when the current wait began
 };
 
 // Milliseconds since 1970, UTC, as the ledger keeps its times.
