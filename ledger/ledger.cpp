@@ -18,6 +18,7 @@ namespace ledger {
 namespace {
 
 std::atomic<int> connectionCount{0};
+std::atomic<uint64_t> walRetries{0};
 
 // SQLite waits this long for another station's transaction before it gives up.
 constexpr int kBusyTimeoutMs = 30000;
@@ -123,6 +124,12 @@ int RetrySoon(void* since, int count) {
   return 1;
 }
 
+bool Busy(const QSqlError& e) {
+  bool number = false;
+  const int code = e.nativeErrorCode().toInt(&number);
+  return number && (code & 0xff) == SQLITE_BUSY;
+}
+
 }  // namespace
 
 const char* StateName(CodeState state) {
@@ -216,7 +223,7 @@ Ledger::Ledger(const Target& target) : target_(target) {
           sqlite3_busy_handler(h, RetrySoon, &busySince_);
       // Readers never wait for the writer; a transaction is on the disk when it commits (a
       // record relaxes this, see Record).
-      Exec("PRAGMA journal_mode=WAL");
+      EnterWal();
       Exec("PRAGMA synchronous=FULL");
       Exec("PRAGMA foreign_keys=ON");
     }
@@ -269,6 +276,26 @@ QSqlQuery& Ledger::Run(const std::string& sql, const std::vector<QVariant>& bind
   for (size_t i = 0; i < binds.size(); ++i) q.bindValue(static_cast<int>(i), binds[i]);
   if (!q.exec()) Fail(q.lastError());
   return q;
+}
+
+// Stations that open a new ledger together: while one of them writes the file's first pages, the
+// others' switch to WAL finds its read turning into a write and gets SQLITE_BUSY at once (SQLite
+// calls no busy handler for that), so the switch is tried again, as long as a lock is waited for.
+void Ledger::EnterWal() {
+  const auto start = std::chrono::steady_clock::now();
+  for (;;) {
+    QSqlQuery q(db_);
+    if (q.exec("PRAGMA journal_mode=WAL")) return;
+    if (!Busy(q.lastError()) ||
+        std::chrono::steady_clock::now() - start > std::chrono::milliseconds(kBusyTimeoutMs))
+      Fail(q.lastError());
+    ++walRetries;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+uint64_t Ledger::WalRetries() {
+  return walRetries;
 }
 
 int Ledger::StoredSchemaVersion() {

@@ -197,6 +197,10 @@ class Ledger {
   // The tags written in a series, in the order they were recorded.
   std::vector<TagRecord> Records(int64_t seriesId);
 
+  // How often, in this process, a new SQLite ledger's switch to WAL found another station
+  // writing the file and was tried again.
+  static uint64_t WalRetries();
+
  private:
   class Transaction;
   // Closes the connection and throws: a ledger that failed once is not used again.
@@ -205,6 +209,7 @@ class Ledger {
   void Exec(const std::string& sql);
   // The statement prepared once per connection, executed with these values.
   QSqlQuery& Run(const std::string& sql, const std::vector<QVariant>& binds);
+  void EnterWal();
   void Migrate();
   int StoredSchemaVersion();
   Claim ClaimIn(const ClaimRequest& request, const Series& series);

@@ -10,11 +10,13 @@
 #include <QSqlQuery>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "codec/animal_id.h"
 #include "ledger/ledger.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/test_ledger.h"
+#include "tests/support/wait.h"
 
 using namespace ledger;
 
@@ -390,4 +392,42 @@ TEST(LedgerFiles, TheFolderIsMadePrivateAndALinkPlantedForTheFileIsNotFollowed) 
   // A folder where the file belongs.
   t.path = config.Dir();
   EXPECT_THROW(Ledger{t}, DatabaseError);
+}
+
+// Stations that start on a new ledger together: one writes the file's first pages while another
+// opens it. The other waits for the write and then finds the schema made, it does not fail with
+// "database is locked".
+TEST(LedgerFiles, AStationOpeningANewLedgerWhileAnotherWritesItsFirstPagesWaitsForIt) {
+  TempConfig config;
+  Target t = DefaultTarget();
+  t.path = config.Path("new.sqlite");
+  QSqlDatabase other = QSqlDatabase::addDatabase("QSQLITE", "first-station");
+  other.setDatabaseName(QString::fromStdString(t.path));
+  ASSERT_TRUE(other.open());
+  ASSERT_TRUE(QSqlQuery(other).exec("BEGIN IMMEDIATE"));
+
+  const uint64_t retriesBefore = Ledger::WalRetries();
+  std::atomic<bool> done{false};
+  std::string error;
+  std::vector<SeriesProgress> progress;
+  std::thread second([&] {
+    try {
+      Ledger l(t);
+      progress = l.Progress();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    done = true;
+  });
+  // The second station has met the first one's lock (or given up) before the lock goes.
+  EXPECT_TRUE(
+      test_support::PumpUntil([&] { return done || Ledger::WalRetries() > retriesBefore; }));
+  EXPECT_TRUE(QSqlQuery(other).exec("ROLLBACK"));
+  second.join();
+  EXPECT_EQ(error, "");
+  EXPECT_GT(Ledger::WalRetries(), retriesBefore);
+  EXPECT_TRUE(progress.empty());
+  other.close();
+  other = QSqlDatabase();
+  QSqlDatabase::removeDatabase("first-station");
 }
