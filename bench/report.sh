@@ -8,7 +8,8 @@
 #
 # Environment: BUILD_DIR (default build-bench), SOAK_SECONDS (default 60; 3600 for the hour),
 # FLOOD_SECONDS (default 30), ROUNDS (exchange round trips, default 3000), STARTS (start-ups
-# timed, default 7).
+# timed, default 7), LEDGER_TAGS (tags per station of the ledger benchmark, default 250),
+# LEDGER_REPEAT (its repetitions, default 5).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 export LC_ALL=C
@@ -33,6 +34,8 @@ SOAK_SECONDS=${SOAK_SECONDS:-60}
 FLOOD_SECONDS=${FLOOD_SECONDS:-30}
 ROUNDS=${ROUNDS:-3000}
 STARTS=${STARTS:-7}
+LEDGER_TAGS=${LEDGER_TAGS:-250}
+LEDGER_REPEAT=${LEDGER_REPEAT:-5}
 export QT_QPA_PLATFORM=offscreen
 
 say() { printf '%s\n' "$*" >&2; }
@@ -43,7 +46,7 @@ say "report.sh: release build in $BUILD"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   >/dev/null
 cmake --build "$BUILD" --target receiver_bench exchange_bench flood_bench multipage_bench \
-  soak_bench settings_bench QZH900Tool qzh900-sim qzh900ctl >&2
+  soak_bench settings_bench ledger_bench QZH900Tool qzh900-sim qzh900ctl >&2
 
 WORK=$(mktemp -d /tmp/qzh-report-XXXXXX)
 # Other work on the machine shows in the tails of the timings: the load is reported with them.
@@ -84,6 +87,10 @@ soak_status=0
   2>"$WORK/soak.err" || soak_status=$?
 say "report.sh: a 10 MB settings file"
 "$BUILD/bench/settings_bench" --mb 10 >"$WORK/settings.txt" 2>"$WORK/settings.err" || true
+say "report.sh: four stations on one series through the code ledger ($LEDGER_TAGS tags each, $LEDGER_REPEAT runs)"
+ledger_status=0
+"$BUILD/bench/ledger_bench" --tags "$LEDGER_TAGS" --repeat "$LEDGER_REPEAT" >"$WORK/ledger.txt" \
+  2>"$WORK/ledger.err" || ledger_status=$?
 say "report.sh: hang-ups"
 "$BUILD/bench/soak_bench" --hangups 100 --machine >"$WORK/hangups.txt" 2>&1 || true
 
@@ -135,7 +142,7 @@ ctl_ms=$(echo "$ctl_ms" | median)
 
 # --- Figures -----------------------------------------------------------------------------------
 R=$WORK/receiver.txt E=$WORK/exchange.txt F=$WORK/flood.txt M=$WORK/multipage.txt
-S=$WORK/soak.txt H=$WORK/hangups.txt SET=$WORK/settings.txt
+S=$WORK/soak.txt H=$WORK/hangups.txt SET=$WORK/settings.txt L=$WORK/ledger.txt
 rx_plain=$(awk '/without RX: lines/ { for (i = 1; i < NF; i++) if ($(i + 1) == "MB/s") print $i }' "$R")
 rx_logged=$(awk '/with RX: lines/ && !/without/ { for (i = 1; i < NF; i++) if ($(i + 1) == "MB/s") print $i }' "$R")
 bare50=$(after "$E" "^bare pty" p50) bare99=$(after "$E" "^bare pty" p99)
@@ -189,6 +196,12 @@ report() {
   echo "| Multipage SCAN, fast (0x8B) | $fscan_ed ms | module's own time $fscan_mod ms | $(ratio "$fscan_ed" "$fscan_mod") |"
   echo "| Multipage WRITE, fast (0x8C) | $fwrite_ed ms | module's own time $fwrite_mod ms | $(ratio "$fwrite_ed" "$fwrite_mod") |"
   echo "| Settings file of 10 MB of blank lines: \`qzh900ctl run MnGetROMVer\` against the simulator, exec to exit / peak RSS | $set_ms ms / $set_rss MiB | the INI reader alone on the file $set_ini ms | |"
+  for db in sqlite postgresql; do
+    name=$([ "$db" = sqlite ] && echo SQLite || echo "PostgreSQL (local, Unix socket)")
+    echo "| Ledger, $name: $(value "$L" ledger_stations) stations × $(value "$L" ledger_tags) tags on one series, $(value "$L" ledger_repeat) runs: duplicates / contiguous / tags failed and written again / wall time per run, median and max | $(value "$L" "ledger_${db}_duplicates") / $([ "$(value "$L" "ledger_${db}_contiguous")" = 1 ] && echo yes || echo NO) / $(value "$L" "ledger_${db}_failed_tags") / $(value "$L" "ledger_${db}_wall_s_median"), $(value "$L" "ledger_${db}_wall_s_max") s | duplicates allowed: 0 | |"
+    echo "| Ledger, $name: claim + record per tag, p50 / p95 | $(value "$L" "ledger_${db}_ledger_p50_ms") / $(value "$L" "ledger_${db}_ledger_p95_ms") ms | the tag's write and read back (57600 bit/s, $(value "$L" ledger_air_ms) ms air time per command) $(value "$L" "ledger_${db}_tag_p50_ms") / $(value "$L" "ledger_${db}_tag_p95_ms") ms | $(ratio "$(value "$L" "ledger_${db}_ledger_p50_ms")" "$(value "$L" "ledger_${db}_tag_p50_ms")") / $(ratio "$(value "$L" "ledger_${db}_ledger_p95_ms")" "$(value "$L" "ledger_${db}_tag_p95_ms")") |"
+    echo "| Ledger, $name: its share of a station's time per tag (mean) | $(value "$L" "ledger_${db}_share_percent") % | the station's time per tag $(value "$L" "ledger_${db}_station_tag_ms") ms | |"
+  done
   echo "| Start-up to \"OK: Open COM9\", window (offscreen) against the simulator, median of $STARTS | $window_ms ms | command runner \`qzh900ctl identify\` $ctl_ms ms | $(ratio "$window_ms" "$ctl_ms") |"
   echo "| Hang-up in the middle of a wait to the end of the wait, p50 / p99 / max ($(value "$H" hangup_count) hang-ups) | $(value "$H" hangup_p50_ms) / $(value "$H" hangup_p99_ms) / $(value "$H" hangup_max_ms) ms | the wait's time-out 2000 ms | |"
   echo "| Hang-ups not detected / reconnections failed | $(value "$H" hangup_missed) / $(value "$H" hangup_reconnect_failures) | | |"

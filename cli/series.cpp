@@ -9,15 +9,8 @@
 
 namespace series {
 
-uint64_t MaxNumber(CodeKind kind) {
-  return kind == CodeKind::Animal ? fdx::AnimalIdCode::kMaxNationalId
-                                  : ~fdx::AnimalIdCode::kAnimalFlag;
-}
-
 uint64_t CodeOf(const Plan& plan, uint64_t number) {
-  if (plan.kind == CodeKind::Animal)
-    return fdx::AnimalIdCode::Animal(plan.country, number).Encode();
-  return fdx::NonAnimalNumber(number);
+  return ledger::CodeOf(plan.kind, plan.country, number);
 }
 
 std::optional<uint64_t> Next(const Plan& plan, uint64_t number) {

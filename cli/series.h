@@ -1,7 +1,8 @@
 #pragma once
 // Series programming without the module: the codes of a series, their text forms, and the results
-// file that keeps the progress (one row per tag, written and flushed as soon as the tag is done),
-// from which --resume continues. The loop that talks to the module is in verbs_program.cpp.
+// file, the operator's record of the run (one row per tag, written and flushed as soon as the tag
+// is done). The code ledger (ledger/) is the authority on which codes were verified; the loop that
+// talks to the module is in verbs_program.cpp.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -10,10 +11,11 @@
 
 #include "core/files.h"
 #include "fdx/animal_id_write.h"
+#include "ledger/code_plan.h"
 
 namespace series {
 
-enum class CodeKind { Animal, Industrial };
+using ledger::CodeKind;
 
 // The first code and the step of a series. `number` is the national ID (animal codes) or the
 // 63-bit number (industrial codes).
@@ -26,9 +28,8 @@ struct Plan {
 };
 
 // The largest number of each kind.
-uint64_t MaxNumber(CodeKind kind);
-// The 64-bit code of a number: animal flag, country and national ID, or the number with bit 63
-// clear.
+using ledger::MaxNumber;
+// The 64-bit code of a number (ledger::CodeOf).
 uint64_t CodeOf(const Plan& plan, uint64_t number);
 // The number after `number`, or nullopt when the series is exhausted.
 std::optional<uint64_t> Next(const Plan& plan, uint64_t number);

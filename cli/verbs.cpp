@@ -69,22 +69,44 @@ const std::vector<OptionDef> kProgramOptions = {
     {"--industrial", nullptr, "N", ValueKind::Number, 0, 9223372036854775807,
      "industrial codes instead: the first number, {range} (0x.. for hexadecimal)"},
     {"--increment", nullptr, "N", ValueKind::Decimal, 1, 1000000,
-     "added after every verified tag, {range} (default 1)"},
+     "the step from code to code, {range} (default 1)"},
+    {"--planned", nullptr, "N", ValueKind::Decimal, 1, 1000000000,
+     "the series' number of codes, {range}, when the run plans a new series (default: up to "
+     "the largest number)"},
     {"--count", nullptr, "N", ValueKind::Decimal, 1, 1000000,
-     "stop after N verified tags, {range} (default: until interrupted)"},
+     "stop after N verified tags of this station, {range} (default: until interrupted)"},
+    {"--ledger", nullptr, "WHERE", ValueKind::Text, 0, 0,
+     "the code ledger: sqlite:PATH, or postgresql://user@host[:port]/database (a libpq URI; "
+     "?host=/socket/dir for a Unix socket) shared by the stations of several machines (default: "
+     "sqlite:~/.local/share/norvik/QZH900Tool/ledger.sqlite)"},
     {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
-     "the results CSV, appended to: time, port, chip, code written, code read back, OK/NG, UID "
-     "or traceability data"},
+     "also append every tag to the results CSV FILE: time, port, chip, code written, code read "
+     "back, OK/NG, UID or traceability data"},
     {"--resume", nullptr, nullptr, ValueKind::Flag, 0, 0,
-     "go on after the last verified code of the results CSV"},
+     "without a first code: go on with the series of this station's last claim in the ledger "
+     "(else the ledger's last series, else after the last verified code of the results CSV)"},
     {"--poll", nullptr, "MS", ValueKind::Decimal, 20, 5000,
      "interval of the presence polling, {range} ms (default 200)"},
     {"--on-fail", nullptr, "wait|stop", ValueKind::Text, 0, 0,
      "after a failed write or verification: wait for the next tag and write the same code to "
      "it (default), or stop"},
+    {"--test-code", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "allow country 999, the code of test transponders"},
+    {"--any-country", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "allow a country that is neither an ISO 3166-1 numeric code nor a manufacturer code "
+     "(900-998)"},
     {"--lock", nullptr, nullptr, ValueKind::Flag, 0, 0,
      "lock every code for good (sic279 and hdxplus; needs --yes)"},
     {"--yes", "-y", nullptr, ValueKind::Flag, 0, 0, "confirm --lock"},
+};
+
+const std::vector<OptionDef> kLedgerOptions = {
+    {"--ledger", nullptr, "WHERE", ValueKind::Text, 0, 0,
+     "the code ledger, as for program (default: this user's SQLite ledger)"},
+    {"--series", nullptr, "N", ValueKind::Decimal, 1, 9223372036854775807,
+     "export: the series (default: the one of the ledger's last claim)"},
+    {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
+     "export: write FILE (replaced as a whole) instead of standard output"},
 };
 
 // The positional of listen, as a definition: its range and parsing are the parser's.
@@ -136,17 +158,42 @@ const char* const kDumpOutro =
     "it stores them when it closes (SaveFileName, FastMode).\n";
 
 const char* const kProgramIntro =
-    "Series programming: waits for a tag, writes the next code with the chip family's\n"
-    "configuration step, reads it back through the ID read, appends a row to the results CSV,\n"
-    "waits for the tag to leave the field, and goes on with the next code.\n";
+    "Series programming: waits for a tag, claims the next code of the series in the code\n"
+    "ledger, writes it with the chip family's configuration step, reads it back through the ID\n"
+    "read, records the outcome in the ledger (and the results CSV), waits for the tag to leave\n"
+    "the field, and goes on with the next code. Stations that give the same first code (and\n"
+    "increment) work one series together: each code goes to one tag of one station.\n";
 
 const char* const kProgramOutro =
-    "A code is given to the next tag only after the previous one was verified, a verified code\n"
-    "is never written again, and a tag that already carries a code of the results file is not\n"
-    "written. Interrupting (Ctrl+C) finishes the tag in hand, writes its row and stops.\n"
+    "Nothing is written to a tag without a claim in the ledger. A failed code stays with the\n"
+    "station for its next tag; a verified code is never written again, and a tag that carries a\n"
+    "verified code, or whose UID got one, is not written. A new series must not reach codes of\n"
+    "the ledger that may be on tags. Interrupting (Ctrl+C) finishes the tag in hand, records it\n"
+    "and stops; a ledger that cannot be reached stops the run after the tag in hand.\n"
     "Progress goes to standard error; the handler's log lines to standard output. The verdict\n"
     "is 1 when a tag failed, and when a run with --count was interrupted before its count; 2 on\n"
-    "usage and port errors (also when a row could not be written).\n";
+    "usage, port and ledger errors (also when a row could not be written).\n";
+
+const char* const kLedgerIntro =
+    "The code ledger of series programming, which every station of a series claims its codes\n"
+    "from and records them in:\n"
+    "  status        every series: first code, step, plan, codes verified, in hand, failed,\n"
+    "                released, void and left, the time of its last claim or record\n"
+    "  orphans       codes claimed by a station that is gone (killed, cut off) and never\n"
+    "                recorded, and the failed codes stations keep for their next tag; no\n"
+    "                station gets them again by itself\n"
+    "  export        a series in the results file's columns (every tag written, OK and NG)\n"
+    "  release CODE  reads the tag in the field (--port): when it is the tag the station had in\n"
+    "                hand (its UID) and does not carry CODE, the code goes back to the series\n"
+    "                and the next claim of any station takes it\n"
+    "  void CODE     takes a claimed, failed or released code out of the series for good\n"
+    "CODE is written as the results file writes it: \"392 000000000100\" (country and\n"
+    "national ID), 19 digits (industrial) or 0x and 16 hexadecimal digits.\n";
+
+const char* const kLedgerOutro =
+    "A code in the hand of a station that runs on this machine is neither released nor voided.\n"
+    "release ends with 1 when the tag check refuses (no tag, another tag, the tag carries the\n"
+    "code).\n";
 
 const char* const kListenIntro =
     "Read-loop mode for SECONDS: the ID lines as they come, then command mode again and the tag\n"
@@ -256,6 +303,13 @@ const std::vector<Verb>& AllVerbs() {
        .options = &kProgramOptions,
        .outro = kProgramOutro,
        .run = RunProgram},
+      {.name = "ledger",
+       .synopsis = "ledger status|orphans|export|release CODE|void CODE",
+       .help = "the code ledger: series, orphaned claims, export, release, void",
+       .intro = kLedgerIntro,
+       .options = &kLedgerOptions,
+       .outro = kLedgerOutro,
+       .run = RunLedger},
   };
   return verbs;
 }

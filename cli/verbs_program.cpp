@@ -1,42 +1,50 @@
 // program: series programming of ID codes. For every tag: wait until one of the chip family
-// enters the field, write the next code with the family's configuration step (the animal-ID
-// programming's headless write), read it back through the ID read, append the row to the results
-// file, wait until the tag has left, go on. Presence is polled with the chip's UID read (the
-// traceability read of a SIC279, the ID read of an HDX+), quietly; the write and the read back
-// print their log lines as the window's log pane would.
+// enters the field, claim the next code of the series in the code ledger, write it with the
+// family's configuration step (the animal-ID programming's headless write), read it back through
+// the ID read, record the outcome in the ledger and append the row to the results file, wait until
+// the tag has left, go on. Presence is polled with the chip's UID read (the traceability read of a
+// SIC279, the ID read of an HDX+), quietly; the write and the read back print their log lines as
+// the window's log pane would.
 #include <QJsonObject>
+#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <functional>
 
 #include "cli/interrupt.h"
+#include "cli/ledger_access.h"
 #include "cli/output.h"
 #include "cli/series.h"
+#include "cli/tag_probe.h"
 #include "cli/verbs.h"
 #include "codec/animal_id.h"
-#include "link/hex.h"
+#include "ledger/country_codes.h"
 
 namespace {
 
 using series::CodeKind;
-using series::Plan;
 
 // The series has ended (its last code was verified).
 bool gStop = false;
 
 struct ProgramArgs {
-  Plan plan;
+  fdx::IdChip chip = fdx::IdChip::Sic7888;
   bool haveChip = false;
   std::optional<unsigned> country;
   std::optional<uint64_t> national;
   std::optional<uint64_t> industrial;
+  uint64_t increment = 1;
+  std::optional<uint64_t> planned;
   int count = 0;  // 0: until interrupted
   std::string csv;
+  std::string ledger;
   bool resume = false;
   int pollMs = 200;
   bool stopOnFail = false;
   bool lock = false;
   bool yes = false;
+  bool testCode = false;
+  bool anyCountry = false;
 };
 
 ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
@@ -48,7 +56,7 @@ ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
       const std::string c = arg.Text();
       const auto chip = series::ChipOfName(c);
       if (!chip) throw UsageError("--chip takes sic279, sic7888, em4305 or hdxplus: \"" + c + "\"");
-      p.plan.chip = *chip;
+      p.chip = *chip;
       p.haveChip = true;
     } else if (arg.Is("--country")) {
       p.country = static_cast<unsigned>(arg.Number());
@@ -57,12 +65,17 @@ ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
     } else if (arg.Is("--industrial")) {
       p.industrial = static_cast<uint64_t>(arg.Number());
     } else if (arg.Is("--increment")) {
-      p.plan.increment = static_cast<uint64_t>(arg.Number());
+      p.increment = static_cast<uint64_t>(arg.Number());
+    } else if (arg.Is("--planned")) {
+      p.planned = static_cast<uint64_t>(arg.Number());
     } else if (arg.Is("--count")) {
       p.count = static_cast<int>(arg.Number());
     } else if (arg.Is("--csv")) {
       p.csv = arg.Text();
       if (p.csv.empty()) throw UsageError("--csv needs a file name");
+    } else if (arg.Is("--ledger")) {
+      p.ledger = arg.Text();
+      if (p.ledger.empty()) throw UsageError("--ledger needs sqlite:PATH or postgresql://...");
     } else if (arg.Is("--resume")) {
       p.resume = true;
     } else if (arg.Is("--poll")) {
@@ -75,81 +88,143 @@ ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
       p.lock = true;
     } else if (arg.Is("--yes")) {
       p.yes = true;
+    } else if (arg.Is("--test-code")) {
+      p.testCode = true;
+    } else if (arg.Is("--any-country")) {
+      p.anyCountry = true;
     }
   }
   if (!p.haveChip) throw UsageError("program needs --chip sic279|sic7888|em4305|hdxplus");
-  if (p.csv.empty()) throw UsageError("program needs --csv FILE for its results");
   if (p.industrial && (p.country || p.national))
     throw UsageError("--industrial excludes --country and --national");
   if (p.country.has_value() != p.national.has_value())
     throw UsageError("animal codes need both --country and --national");
   if (!p.resume && !p.industrial && !p.national)
     throw UsageError("program needs the first code: --country N --national N, or --industrial N");
-  if (p.lock && p.plan.chip != fdx::IdChip::Sic279 && p.plan.chip != fdx::IdChip::HdxPlus)
+  if (p.planned && !p.industrial && !p.national)
+    throw UsageError("--planned belongs to a first code: a series in the ledger keeps its plan");
+  if (p.lock && p.chip != fdx::IdChip::Sic279 && p.chip != fdx::IdChip::HdxPlus)
     throw UsageError("--lock applies to sic279 and hdxplus only");
   if (p.lock && !p.yes) throw UsageError("--lock makes the codes permanent: confirm it with --yes");
-  if (p.industrial) {
-    p.plan.kind = CodeKind::Industrial;
-    p.plan.number = *p.industrial;
-  } else if (p.national) {
-    p.plan.kind = CodeKind::Animal;
-    p.plan.country = *p.country;
-    p.plan.number = *p.national;
-  }
   return p;
 }
 
-// The number of a code of the plan's kind (the national ID, or the 63-bit number).
-uint64_t NumberOf(CodeKind kind, uint64_t code) {
-  return kind == CodeKind::Animal ? fdx::AnimalIdCode::Decode(code).nationalId
-                                  : fdx::NonAnimalNumber(code);
+// The plan of the first code given.
+ledger::SeriesPlan PlanOf(const ProgramArgs& p) {
+  ledger::SeriesPlan plan;
+  if (p.industrial) {
+    plan.kind = CodeKind::Industrial;
+    plan.first = *p.industrial;
+  } else {
+    plan.kind = CodeKind::Animal;
+    plan.country = *p.country;
+    plan.first = *p.national;
+  }
+  plan.increment = p.increment;
+  plan.planned = p.planned;
+  return plan;
 }
 
-// Where --resume goes on, and the check that no planned code was verified before.
-void PlanFromResults(ProgramArgs& p, const series::ResultsFile& results) {
-  if (p.resume) {
-    std::optional<uint64_t> last;
-    if (p.national || p.industrial) {
-      last = results.LastVerified(p.plan.kind, p.plan.country);
-    } else {
-      for (auto it = results.Rows().rbegin(); it != results.Rows().rend() && !last; ++it)
-        if (it->ok) last = series::ParseCodeText(it->written);
-      if (!last)
-        throw UsageError("--resume: " + p.csv + " holds no verified code; give the first code");
-      const bool animal = (*last & fdx::AnimalIdCode::kAnimalFlag) != 0;
-      p.plan.kind = animal ? CodeKind::Animal : CodeKind::Industrial;
-      if (animal) p.plan.country = fdx::AnimalIdCode::Decode(*last).countryCode;
-      p.plan.number = 0;
-    }
-    if (last) {
-      const auto next = series::Next(p.plan, NumberOf(p.plan.kind, *last));
-      if (!next) throw UsageError("--resume: the series ends with " + series::CodeText(*last));
-      p.plan.number = std::max(p.plan.number, *next);
-    }
+// The guards of a code plan, before anything is written: the test country only when asked for, a
+// country that is neither a country (ISO 3166-1) nor a manufacturer (900-998) only when asked
+// for, no national ID past the largest.
+void CheckCodePlan(const ProgramArgs& p, const ledger::SeriesPlan& plan) {
+  if (plan.kind != CodeKind::Animal) return;
+  const std::string country = fdx::FormatPaddedDecimal(3, plan.country);
+  if (plan.country == ledger::kTestCountry && !p.testCode)
+    throw UsageError("country 999 is the code of test transponders: give --test-code to write it");
+  if (plan.country != ledger::kTestCountry && !ledger::IsIso3166Numeric(plan.country) &&
+      !ledger::IsManufacturerCode(plan.country) && !p.anyCountry)
+    throw UsageError("country " + country +
+                     " is neither an ISO 3166-1 country code nor a manufacturer code (900-998): "
+                     "give --any-country to write it");
+  const uint64_t max = ledger::MaxNumber(CodeKind::Animal);
+  if (plan.planned && ledger::CodeCount(plan) < *plan.planned)
+    throw UsageError("the series of " + std::to_string(*plan.planned) + " codes from " +
+                     series::CodeText(ledger::CodeOf(plan, plan.first)) + " in steps of " +
+                     std::to_string(plan.increment) + " passes the largest national ID, " +
+                     std::to_string(max));
+}
+
+std::string CodeHolder(const ledger::CodeRecord& c) {
+  switch (c.state) {
+    case ledger::CodeState::Verified:
+      return "was verified before";
+    case ledger::CodeState::Failed:
+      return "failed at " + StationText(c.station) + ", which keeps it for its next tag";
+    default:
+      return "is claimed by " + StationText(c.station) + " and not recorded";
   }
-  // No code of this run may have been verified already (a code is never written twice).
-  const std::set<uint64_t> verified = results.VerifiedCodes();
-  for (uint64_t code : verified) {
-    const bool animal = (code & fdx::AnimalIdCode::kAnimalFlag) != 0;
-    if (animal != (p.plan.kind == CodeKind::Animal)) continue;
-    if (animal && fdx::AnimalIdCode::Decode(code).countryCode != p.plan.country) continue;
-    if (series::CodeOf(p.plan, NumberOf(p.plan.kind, code)) != code) continue;
-    const uint64_t n = NumberOf(p.plan.kind, code);
-    if (n < p.plan.number || (n - p.plan.number) % p.plan.increment != 0) continue;
-    if (p.count && (n - p.plan.number) / p.plan.increment >= static_cast<uint64_t>(p.count))
+}
+
+// The series the run works: the one of the first code given (joined when the ledger holds it,
+// else planned; with create, made), or for --resume alone the series of this station's last
+// claim, the ledger's last series, or the series after the last verified code of the results
+// file. Throws UsageError when the plan is refused.
+ledger::Series PickSeries(const ProgramArgs& p, ledger::Ledger& l, const ledger::Station& station,
+                          const series::ResultsFile* results, bool create) {
+  std::optional<ledger::SeriesPlan> plan;
+  if (p.national || p.industrial) {
+    plan = PlanOf(p);
+  } else {
+    std::optional<ledger::Series> resumed = l.LastSeriesOf(station);
+    if (!resumed) resumed = l.LastSeries();
+    if (resumed) {
+      CheckCodePlan(p, resumed->plan);
+      return *resumed;
+    }
+    std::optional<uint64_t> last;
+    if (results)
+      for (auto it = results->Rows().rbegin(); it != results->Rows().rend() && !last; ++it)
+        if (it->ok) last = series::ParseCodeText(it->written);
+    if (!last || !ledger::IsSeriesCode(*last))
+      throw UsageError("--resume: the ledger " + l.Where().Display() + " holds no series" +
+                       (results ? " and " + p.csv + " holds no verified code" : "") +
+                       "; give the first code");
+    // A results file of runs before the ledger: a new series after its last verified code.
+    plan = ledger::SeriesPlan{ledger::KindOf(*last), ledger::CountryOf(*last),
+                              ledger::NumberOf(*last), p.increment, std::nullopt};
+    if (!ledger::NumberAt(*plan, 1))
+      throw UsageError("--resume: the series ends with " + series::CodeText(*last));
+    plan->first += p.increment;
+  }
+  CheckCodePlan(p, *plan);
+  const ledger::SeriesChoice choice =
+      l.JoinOrCreate(*plan, p.count ? std::optional<uint64_t>(p.count) : std::nullopt, create);
+  switch (choice.kind) {
+    case ledger::SeriesChoice::Kind::Overlap:
+      throw UsageError(series::CodeText(choice.overlap.code) + " " + CodeHolder(choice.overlap) +
+                       " (" + l.Where().Display() + ", series " +
+                       std::to_string(choice.overlap.seriesId) + "); plan another first code");
+    case ledger::SeriesChoice::Kind::PlanDiffers:
+      throw UsageError(SeriesText(choice.series) + " is in the ledger with another plan than " +
+                       std::to_string(*plan->planned) + " codes; leave --planned out to join it");
+    default:
+      return choice.series;
+  }
+}
+
+// No code the run may write was verified in the results file before (a file of runs before the
+// ledger, or of another ledger).
+void CheckResultsFile(const ProgramArgs& p, const ledger::Series& s,
+                      const series::ResultsFile& results) {
+  const uint64_t runCodes = p.count ? static_cast<uint64_t>(p.count) : UINT64_MAX;
+  for (uint64_t code : results.VerifiedCodes()) {
+    if (!ledger::IsSeriesCode(code) || ledger::KindOf(code) != s.plan.kind ||
+        ledger::CountryOf(code) != s.plan.country)
       continue;
+    const uint64_t n = ledger::NumberOf(code);
+    const uint64_t from = s.plan.first + s.nextIndex * s.plan.increment;
+    if (n < from || (n - from) % s.plan.increment != 0) continue;
+    const uint64_t index = s.nextIndex + (n - from) / s.plan.increment;
+    if (!ledger::NumberAt(s.plan, index) || (n - from) / s.plan.increment >= runCodes) continue;
     throw UsageError(series::CodeText(code) + " was verified before (" + p.csv +
                      "); use --resume or another first code");
   }
 }
 
-std::string Trimmed(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
-
-// A row of the results file as an event of the JSON stream.
-void ReportRow(const series::Row& row) {
+// A row of the results file as an event of the JSON stream, with what the ledger and the tag took.
+void ReportRow(const series::Row& row, double ledgerMs, double tagMs) {
   auto q = [](const std::string& t) { return QString::fromStdString(t); };
   Output::Get().Event("program_row", {{"row_time", q(row.time)},
                                       {"port", q(row.port)},
@@ -157,81 +232,65 @@ void ReportRow(const series::Row& row) {
                                       {"written", q(row.written)},
                                       {"read_back", q(row.readBack)},
                                       {"ok", row.ok},
-                                      {"uid", q(row.uid)}});
+                                      {"uid", q(row.uid)},
+                                      {"ledger_ms", ledgerMs},
+                                      {"tag_ms", tagMs}});
+}
+
+double MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 class SeriesRun {
  public:
-  SeriesRun(Session& s, const ProgramArgs& args, series::ResultsFile& results)
-      : s_(s), comm_(s.Comm()), args_(args), plan_(args.plan), results_(results) {
-    verified_ = results.VerifiedCodes();
-    for (const series::Row& r : results.Rows())
-      if (r.ok && !r.uid.empty()) verifiedUids_.insert(r.uid);
-  }
+  SeriesRun(Session& s, const ProgramArgs& args, ledger::Ledger& l, const ledger::Series& series,
+            const ledger::Station& station, series::ResultsFile* results)
+      : s_(s),
+        comm_(s.Comm()),
+        args_(args),
+        ledger_(l),
+        series_(series),
+        station_(station),
+        results_(results) {}
 
   int Run();
 
  private:
-  struct Tag {
-    std::string uid;               // UID or traceability data
-    std::optional<uint64_t> code;  // what its ID read gives now
-  };
-
   void Progress(const std::string& text) {
     const std::string n = args_.count ? std::to_string(args_.count) : "-";
     Output::Get().Note("program: [" + std::to_string(slot_) + "/" + n + "] " + text, "progress");
   }
-  // The chip's identity read, without log lines; nullopt when no tag of the family answers.
-  std::optional<Tag> Probe(bool withCode);
   // Polls until `until` holds; false when interrupted or the port has gone.
   bool Poll(const std::function<bool()>& until);
   bool Stopped() const { return gStop || s_.StopRequested(); }
-  // One tag: write, read back, row. False when the run must end (results file).
-  bool Program(const Tag& tag);
+  void LedgerFailed(const std::string& why) {
+    Output::Get().Error("ledger " + why);
+    ledgerError_ = true;
+  }
+  // The next code for the tag, or nothing (the reason reported); false when the run must end.
+  bool ClaimFor(const TagInField& tag, std::optional<ledger::Claim>& claim);
+  // One tag: write, read back, record, row. False when the run must end (ledger, results file).
+  bool Program(const TagInField& tag, const ledger::Claim& claim);
+  std::string LastCodeText() const {
+    const uint64_t count = ledger::CodeCount(series_.plan);
+    return count ? SeriesCodeText(series_.plan, *ledger::NumberAt(series_.plan, count - 1)) : "";
+  }
 
   Session& s_;
   TTirisC1Dlg& comm_;
   ProgramArgs args_;
-  Plan plan_;
-  series::ResultsFile& results_;
-  std::set<uint64_t> verified_;
-  std::set<std::string> verifiedUids_;
+  ledger::Ledger& ledger_;
+  ledger::Series series_;
+  ledger::Station station_;
+  series::ResultsFile* results_;
   int done_ = 0;
   int failed_ = 0;
   int slot_ = 1;  // the number of the tag in hand, as progress shows it
   bool fileError_ = false;
+  bool ledgerError_ = false;
+  double claimMs_ = 0;  // the ledger's time for the tag in hand
 };
-
-std::optional<SeriesRun::Tag> SeriesRun::Probe(bool withCode) {
-  s_.Log().SetSink(StdoutLogPane::Sink::None);
-  std::optional<Tag> tag;
-  Response out{};
-  auto bytesAfterEcho = [&] {
-    return out[0] >= 2 ? Trimmed(hex::Bytes(&out[2], static_cast<size_t>(out[0] - 1))) : "";
-  };
-  switch (plan_.chip) {
-    case fdx::IdChip::Sic7888:
-      if (comm_.Sic7888GetUid(out, 1) && out[0] >= 5) tag = Tag{bytesAfterEcho(), {}};
-      break;
-    case fdx::IdChip::Em4305:
-      if (comm_.Em4305ReadWord(out, 1) && out[0] >= 5) tag = Tag{bytesAfterEcho(), {}};
-      break;
-    case fdx::IdChip::Sic279:
-      if (comm_.Sic279TraceabilityDataRead(out) && out[0] >= 2) tag = Tag{bytesAfterEcho(), {}};
-      break;
-    case fdx::IdChip::HdxPlus:
-      // No identity read of its own: the ID read finds it, the chip ID blocks 0-2 name it.
-      if (auto code = fdx::ReadIdCode(comm_, fdx::IdChip::HdxPlus)) {
-        tag = Tag{"", code};
-        if (withCode && comm_.Exchange({0x36, 0x00, 0x00, 0x02}, out)) tag->uid = bytesAfterEcho();
-      }
-      break;
-  }
-  if (tag && withCode && plan_.chip != fdx::IdChip::HdxPlus)
-    tag->code = fdx::ReadIdCode(comm_, plan_.chip);
-  s_.Log().SetSink(StdoutLogPane::Sink::Stdout);
-  return tag;
-}
 
 bool SeriesRun::Poll(const std::function<bool()>& until) {
   for (;;) {
@@ -242,52 +301,92 @@ bool SeriesRun::Poll(const std::function<bool()>& until) {
   }
 }
 
-bool SeriesRun::Program(const Tag& tag) {
-  const uint64_t code = series::CodeOf(plan_, plan_.number);
-  const std::string text = series::CodeText(code);
-  if (verified_.count(code)) {
-    // Only reachable through a results file changed behind the run's back.
-    Output::Get().Note("program: " + text + " was verified before; stopping", "progress");
-    fileError_ = true;
+bool SeriesRun::ClaimFor(const TagInField& tag, std::optional<ledger::Claim>& claim) {
+  claim.reset();
+  const auto start = std::chrono::steady_clock::now();
+  ledger::Claim c;
+  try {
+    c = ledger_.ClaimNext({series_.id, station_, series::ChipName(args_.chip), tag.uid, tag.code});
+  } catch (const ledger::DatabaseError& e) {
+    LedgerFailed(std::string(e.what()) + "; stopped before writing the tag in the field");
     return false;
   }
+  claimMs_ = MsSince(start);
+  for (const ledger::CodeRecord& held : c.skipped)
+    Output::Get().Note("program: " + series::CodeText(held.code) + " is held by series " +
+                           std::to_string(held.seriesId) + " of the ledger: passed over",
+                       "progress");
+  switch (c.kind) {
+    case ledger::Claim::Kind::TagCarriesVerified:
+      Progress("tag " + tag.uid + " already carries " + series::CodeText(c.other.code) +
+               ", verified before: not written");
+      return true;
+    case ledger::Claim::Kind::TagUidVerified:
+      Progress("tag " + tag.uid + " was programmed and verified before (" +
+               series::CodeText(c.other.code) + "): not written");
+      return true;
+    case ledger::Claim::Kind::SeriesDone:
+      Output::Get().Note("program: " + SeriesText(series_) + " has no code left", "progress");
+      gStop = true;
+      return false;
+    case ledger::Claim::Kind::Code:
+      claim = c;
+      return true;
+  }
+  return true;
+}
+
+bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
+  const uint64_t code = claim.code;
+  const std::string text = series::CodeText(code);
   Progress("tag " + tag.uid + ": writing " + text);
+  const auto start = std::chrono::steady_clock::now();
   const std::string name =
-      plan_.kind == CodeKind::Animal ? "Animal ID Write" : "Industrial ID Write";
-  const bool written = fdx::WriteAnimalCode(s_.App(), plan_.chip, code, {.lock = args_.lock}, name);
-  const std::optional<uint64_t> back = fdx::ReadIdCode(comm_, plan_.chip);
+      series_.plan.kind == CodeKind::Animal ? "Animal ID Write" : "Industrial ID Write";
+  const bool written = fdx::WriteAnimalCode(s_.App(), args_.chip, code, {.lock = args_.lock}, name);
+  const std::optional<uint64_t> back = fdx::ReadIdCode(comm_, args_.chip);
   const bool ok = written && back == code;
+  const double tagMs = MsSince(start);
 
   series::Row row;
   row.time = series::TimeText(std::time(nullptr));
   row.port = s_.PortName();
-  row.chip = series::ChipName(plan_.chip);
+  row.chip = series::ChipName(args_.chip);
   row.written = text;
   row.readBack = back ? series::CodeText(*back) : "";
   row.ok = ok;
   row.uid = tag.uid;
+
+  // The ledger first: it is the authority; the results file is the operator's record.
+  const auto recordStart = std::chrono::steady_clock::now();
+  bool recorded = false;
+  try {
+    recorded = ledger_.Record(code, station_, row.chip, {ok, back, tag.uid});
+  } catch (const ledger::DatabaseError& e) {
+    LedgerFailed(std::string(e.what()) + "; the tag " + tag.uid +
+                 " in hand is not recorded: " + series::ResultsFile::Line(row));
+  }
+  if (!recorded && !ledgerError_)
+    LedgerFailed(ledger_.Where().Display() + ": " + text +
+                 " is no longer this station's claim (released or voided meanwhile): " +
+                 series::ResultsFile::Line(row));
+  const double ledgerMs = claimMs_ + MsSince(recordStart);
+
   std::string error;
-  if (!results_.Append(row, &error)) {
+  if (results_ && !results_->Append(row, &error)) {
     Output::Get().Note("program: cannot write the results file (" + error +
                            "); this tag's row is:\n" + series::ResultsFile::Line(row),
                        "progress");
     fileError_ = true;
-    return false;
   }
-  ReportRow(row);
+  ReportRow(row, ledgerMs, tagMs);
+  if (ledgerError_ || fileError_) return false;
   if (ok) {
-    verified_.insert(code);
-    if (!tag.uid.empty()) verifiedUids_.insert(tag.uid);
     ++done_;
     Progress("OK: " + text + " verified");
-    if (!args_.count || done_ < args_.count) {
-      const auto next = series::Next(plan_, plan_.number);
-      if (!next) {
-        Output::Get().Note("program: the series ends with " + text, "progress");
-        gStop = true;
-      } else {
-        plan_.number = *next;
-      }
+    if ((!args_.count || done_ < args_.count) && !claim.more) {
+      Output::Get().Note("program: the series ends with " + LastCodeText(), "progress");
+      gStop = true;
     }
   } else {
     ++failed_;
@@ -301,44 +400,46 @@ bool SeriesRun::Program(const Tag& tag) {
 }
 
 int SeriesRun::Run() {
+  std::string next;
+  try {
+    const auto code = ledger_.NextCode(series_.id, station_);
+    next = code ? series::CodeText(*code) : "(none left)";
+  } catch (const ledger::DatabaseError& e) {
+    LedgerFailed(e.what());
+    return 2;
+  }
   Output::Get().Note(
-      "program: " + series::ChipName(plan_.chip) + ", " +
-          (plan_.kind == CodeKind::Animal ? "animal" : "industrial") + " codes from " +
-          series::CodeText(series::CodeOf(plan_, plan_.number)) + ", step " +
-          std::to_string(plan_.increment) + ", " +
+      "program: " + series::ChipName(args_.chip) + ", " +
+          (series_.plan.kind == CodeKind::Animal ? "animal" : "industrial") + " codes from " +
+          next + ", step " + std::to_string(series_.plan.increment) + ", " +
           (args_.count ? std::to_string(args_.count) + (args_.count == 1 ? " tag" : " tags")
                        : std::string("until interrupted")) +
-          ", results in " + args_.csv,
+          ", " + SeriesText(series_) + " of the ledger " + ledger_.Where().Display() +
+          (results_ ? ", results in " + args_.csv : std::string()),
       "progress");
   while (!Stopped() && (!args_.count || done_ < args_.count)) {
     slot_ = done_ + 1;
     Progress("waiting for a tag");
-    std::optional<Tag> tag;
-    if (!Poll([&] { return (tag = Probe(false)).has_value(); })) break;
-    tag = Probe(true);
+    std::optional<TagInField> tag;
+    if (!Poll([&] { return (tag = ProbeTag(s_, args_.chip, false)).has_value(); })) break;
+    tag = ProbeTag(s_, args_.chip, true);
     if (!tag) continue;  // gone again before it could be read
-    auto same = [&](const Tag& now) {
-      return plan_.chip == fdx::IdChip::HdxPlus ? now.code == tag->code : now.uid == tag->uid;
+    auto same = [&](const TagInField& now) {
+      return args_.chip == fdx::IdChip::HdxPlus ? now.code == tag->code : now.uid == tag->uid;
     };
-    if (tag->code && verified_.count(*tag->code)) {
-      Progress("tag " + tag->uid + " already carries " + series::CodeText(*tag->code) +
-               ", verified before: not written");
-    } else if (verifiedUids_.count(tag->uid)) {
-      Progress("tag " + tag->uid + " was programmed and verified before: not written");
-    } else {
-      if (!Program(*tag)) break;
+    std::optional<ledger::Claim> claim;
+    if (!ClaimFor(*tag, claim)) break;
+    if (claim) {
+      if (!Program(*tag, *claim)) break;
       if (failed_ && args_.stopOnFail) break;
       // The tag now carries the code written (or what the read found).
-      if (plan_.chip == fdx::IdChip::HdxPlus) {
-        s_.Log().SetSink(StdoutLogPane::Sink::None);
-        tag->code = fdx::ReadIdCode(comm_, plan_.chip);
-        s_.Log().SetSink(StdoutLogPane::Sink::Stdout);
-      }
+      if (args_.chip == fdx::IdChip::HdxPlus)
+        if (auto now = ProbeTag(s_, args_.chip, false)) tag->code = now->code;
     }
     if (Stopped() || (args_.count && done_ >= args_.count)) break;
     Progress("remove the tag");
     if (!Poll([&] {
-          const auto now = Probe(false);
+          const auto now = ProbeTag(s_, args_.chip, false);
           return !now || !same(*now);
         }))
       break;
@@ -347,7 +448,7 @@ int SeriesRun::Run() {
   Output::Get().Note("program: " + std::to_string(done_) + " verified, " + std::to_string(failed_) +
                          " failed" + (interrupt::Requested() ? " (interrupted)" : ""),
                      "progress");
-  if (fileError_) return 2;
+  if (fileError_ || ledgerError_) return 2;
   return failed_ ? 1 : 0;
 }
 
@@ -367,20 +468,36 @@ void BeginResults(series::ResultsFile& results, const std::string& csv) {
 
 int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   ProgramArgs p = ParseProgramArgs(args);
-  series::ResultsFile results;
+  if (p.national || p.industrial) CheckCodePlan(p, PlanOf(p));
+  const ledger::Target target = LedgerTarget(p.ledger);
+  std::optional<series::ResultsFile> results;
   std::string error;
   // An unusable results file, or one another run holds, is refused before anything is written to
   // a tag or to the file.
-  if (!results.Open(p.csv, &error)) throw UsageError(error);
-  PlanFromResults(p, results);
+  if (!p.csv.empty()) {
+    results.emplace();
+    if (!results->Open(p.csv, &error)) throw UsageError(error);
+  }
   Session s(o);
-  s.OpenPort();
-  s.Identify();
-  BeginResults(results, p.csv);
+  const ledger::Station station = ThisStation(s.PortName());
+  const auto led = OpenLedger(target);
+  const series::ResultsFile* file = results ? &*results : nullptr;
+  ledger::Series picked;
+  try {
+    // Every check before the port is opened; the series is made only once the module answers.
+    picked = PickSeries(p, *led, station, file, false);
+    if (results) CheckResultsFile(p, picked, *results);
+    s.OpenPort();
+    s.Identify();
+    if (results) BeginResults(*results, p.csv);
+    picked = PickSeries(p, *led, station, file, true);
+  } catch (const ledger::DatabaseError& e) {
+    throw UsageError(std::string("ledger ") + e.what());
+  }
   gStop = false;
-  SeriesRun run(s, p, results);
+  SeriesRun run(s, p, *led, picked, station, results ? &*results : nullptr);
   int verdict = run.Run();
-  results.Close();
+  if (results) results->Close();
   // Interrupting a run that has a count of its own ends it before its end; without --count
   // Ctrl+C is how the run ends.
   if (verdict == 0 && interrupt::Requested() && p.count) verdict = 1;

@@ -7,8 +7,12 @@
 
 namespace app_paths {
 
-std::string AppDataDir() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+namespace {
+
+// An XDG base folder: the variable when it holds an absolute path, else `fallback` in the home
+// folder.
+std::string XdgDir(const char* variable, const char* fallback) {
+  const char* xdg = std::getenv(variable);
   if (xdg && *xdg == '/') return xdg;
   const char* home = std::getenv("HOME");
   std::string h = home && *home ? home : "";
@@ -16,7 +20,21 @@ std::string AppDataDir() {
     if (const passwd* pw = ::getpwuid(::getuid())) h = pw->pw_dir;
   }
   if (h.empty()) h = "/tmp";
-  return h + "/.config";
+  return h + "/" + fallback;
+}
+
+}  // namespace
+
+std::string AppDataDir() {
+  return XdgDir("XDG_CONFIG_HOME", ".config");
+}
+
+std::string DataDir() {
+  return XdgDir("XDG_DATA_HOME", ".local/share");
+}
+
+std::string DefaultLedgerPath() {
+  return DataDir() + "/norvik/" + kExeBase + "/ledger.sqlite";
 }
 
 std::string NorvikDir() {

@@ -20,4 +20,9 @@ std::string LocaleOverridePath();
 // <appdata>/norvik/r.bat
 std::string RestartBatchPath();
 
+// The per-user data folder: $XDG_DATA_HOME, else ~/.local/share.
+std::string DataDir();
+// <data>/norvik/QZH900Tool/ledger.sqlite, the code ledger of series programming on one machine.
+std::string DefaultLedgerPath();
+
 }  // namespace app_paths

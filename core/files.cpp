@@ -278,6 +278,7 @@ std::string Error::Text() const {
       if (fileType == S_IFIFO) return "not a regular file (a FIFO)";
       if (fileType == S_IFCHR || fileType == S_IFBLK) return "not a regular file (a device)";
       if (fileType == S_IFSOCK) return "not a regular file (a socket)";
+      if (fileType == S_IFLNK) return "not a regular file (a symbolic link)";
       return "not a regular file";
     case Kind::TooLarge:
       return limit % (1 << 20) == 0 ? "larger than " + std::to_string(limit >> 20) + " MiB"
@@ -363,6 +364,43 @@ Error CheckAppendable(const std::string& path) {
   if (fd < 0) return OpenError(path, errno);
   ::close(fd);
   ::unlink(path.c_str());
+  return {};
+}
+
+Error MakePrivateFolders(const std::string& dir) {
+  if (dir.empty()) return SystemError(ENOENT);
+  // Every folder from the top down; a missing one is made private.
+  for (size_t end = dir.find('/', 1);; end = dir.find('/', end + 1)) {
+    const std::string part = dir.substr(0, end);
+    if (!part.empty() && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+      return SystemError(errno);
+    if (end == std::string::npos) break;
+  }
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return SystemError(errno);
+  if (!S_ISDIR(st.st_mode)) return SystemError(ENOTDIR);
+  return {};
+}
+
+Error PrepareDatabaseFile(const std::string& path) {
+  const int fd =
+      ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd >= 0) {
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced) return SystemError(errno);
+    SyncFolder(FolderOf(path));
+    return {};
+  }
+  if (errno != EEXIST) return OpenError(path, errno);
+  // Something stands there: a regular file, or a link that leads to one.
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    struct stat link {};
+    if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) return NotRegular(S_IFLNK);
+    return SystemError(errno);
+  }
+  if (!S_ISREG(st.st_mode)) return NotRegular(st.st_mode);
   return {};
 }
 

@@ -34,7 +34,8 @@ struct Error {
 
   explicit operator bool() const { return kind != Kind::None; }
   // One line in English: "No such file or directory", "Is a directory", "not a regular file (a
-  // FIFO)", "larger than 16 MiB", "in use by another process".
+  // FIFO)", "not a regular file (a symbolic link)", "larger than 16 MiB", "in use by another
+  // process".
   std::string Text() const;
 };
 
@@ -65,6 +66,17 @@ Error Append(const std::string& path, std::string_view record);
 
 // Whether Append could write to path; leaves nothing behind.
 Error CheckAppendable(const std::string& path);
+
+// Makes the folder and every missing folder above it, each new one with mode 0700 (private to the
+// user, so that nobody else can plant anything in it); a folder that exists is left as it is.
+// Fails when something that is not a folder stands in the way.
+Error MakePrivateFolders(const std::string& dir);
+
+// The file a database engine opens (the SQLite ledger). When nothing stands at path, an empty file
+// with mode 0600 is made there, exclusively and never through a link: a link planted where the
+// file belongs, dangling or not, is refused instead of followed. A file that is there must be a
+// regular file (a link to one is taken: a ledger kept elsewhere on purpose). Its folder must exist.
+Error PrepareDatabaseFile(const std::string& path);
 
 // A file that one process appends to at a time: opened (created when missing) with an exclusive
 // lock that another process cannot take while this one holds it (the results file of a series).

@@ -57,12 +57,33 @@ bool Field::With(size_t index, const std::function<void(Transponder&)>& fn) {
   return true;
 }
 
+void Field::SetFeed(FeedPlan plan) {
+  std::lock_guard lock(mutex_);
+  feed_ = std::make_unique<Feed>(std::move(plan));
+  feed_->Advance(tags_, TimePoint{});
+}
+
+std::optional<FeedCounters> Field::FeedCountersNow() const {
+  std::lock_guard lock(mutex_);
+  if (!feed_) return std::nullopt;
+  return feed_->Counters();
+}
+
+std::optional<FeedPlan> Field::FeedPlanNow() const {
+  std::lock_guard lock(mutex_);
+  if (!feed_) return std::nullopt;
+  return feed_->Plan();
+}
+
 std::optional<TagReply> Field::Dispatch(const TagCommand& cmd, const AirContext& ctx) {
   std::lock_guard lock(mutex_);
+  if (feed_) feed_->Advance(tags_, ctx.now);
+  std::optional<TagReply> reply;
   for (const auto& tag : tags_) {
-    if (auto reply = tag->Handle(cmd, ctx)) return reply;
+    if ((reply = tag->Handle(cmd, ctx))) break;
   }
-  return std::nullopt;
+  if (feed_) feed_->Observe(tags_, cmd, ctx.now);
+  return reply;
 }
 
 std::vector<std::vector<uint8_t>> Field::StreamPayloads() const {

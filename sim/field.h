@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "sim/feed.h"
 #include "sim/transponder.h"
 
 namespace sim {
@@ -35,7 +36,14 @@ class Field {
   // Runs fn on the tag at index under the field's lock; false when there is none.
   bool With(size_t index, const std::function<void(Transponder&)>& fn);
 
-  // The first tag that answers cmd; nullopt when none does.
+  // Feeds blank tags into the field one after another (sim/feed.h); its first tag enters now.
+  void SetFeed(FeedPlan plan);
+  // The feed's counters and plan; nullopt without a feed.
+  std::optional<FeedCounters> FeedCountersNow() const;
+  std::optional<FeedPlan> FeedPlanNow() const;
+
+  // The first tag that answers cmd; nullopt when none does. A feed takes its tags in and out
+  // around the command.
   std::optional<TagReply> Dispatch(const TagCommand& cmd, const AirContext& ctx);
   // Data of an 'I' frame (kind code, then the ID bytes) for every tag that shows up in
   // read-loop mode, in field order.
@@ -47,6 +55,7 @@ class Field {
  private:
   mutable std::mutex mutex_;
   std::vector<TagPtr> tags_;
+  std::unique_ptr<Feed> feed_;
 };
 
 }  // namespace sim

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <iostream>
 #include <mutex>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -54,11 +55,27 @@ bool BuildField(const sim::CommandLine& cl, sim::Field& field, std::string& erro
     std::cerr << "qzh900-sim: ... and " << scenario.warnings.size() - kShown
               << " more lines skipped\n";
   }
-  if (cl.tagSpecs.empty() && cl.scenarioFiles.empty() && !cl.noTags) {
+  if (cl.tagSpecs.empty() && cl.scenarioFiles.empty() && !cl.noTags && !cl.feed) {
     scenario.tags = sim::DefaultTags();
   }
   for (auto& tag : scenario.tags) field.Insert(tag);
+  if (cl.feed) {
+    sim::FeedPlan plan = cl.feedPlan;
+    // Simulators started side by side feed tags of different UIDs.
+    if (!cl.feedUidGiven) plan.firstUid = std::random_device{}();
+    field.SetFeed(plan);
+  }
   return true;
+}
+
+std::string FeedText(const sim::FeedPlan& plan) {
+  char uid[16];
+  std::snprintf(uid, sizeof uid, "%08X", plan.firstUid);
+  return plan.chip +
+         (plan.count ? " x " + std::to_string(plan.count) : std::string(" without end")) +
+         ", first UID " + uid + ", " +
+         std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(plan.gap).count()) +
+         " ms after each read back";
 }
 
 }  // namespace
@@ -102,6 +119,8 @@ int main(int argc, char** argv) {
   if (!simulator.ComName().empty()) banner += " registered as " + simulator.ComName();
   banner += ", ROM " + cl.sim.module.romVersion + ", model " + cl.sim.module.modelName + "\n";
   for (const auto& line : field->Describe()) banner += "qzh900-sim: tag " + line + "\n";
+  if (const auto plan = field->FeedPlanNow())
+    banner += "qzh900-sim: feed " + FeedText(*plan) + "\n";
   Print(banner);
 
   bool readStdin = true;

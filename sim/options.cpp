@@ -81,6 +81,22 @@ bool Apply(const std::string& name, const std::string& value, CommandLine& cl, s
     cl.tagSpecs.push_back(value);
   } else if (name == "--scenario") {
     cl.scenarioFiles.push_back(value);
+  } else if (name == "--feed") {
+    std::string why;
+    if (!ParseFeedSpec(value, cl.feedPlan, why)) {
+      error = name + ": " + why;
+      return false;
+    }
+    cl.feed = true;
+  } else if (name == "--feed-gap") {
+    if (!ParseRange(value, 0, 3600000, n)) return bad("0 to 3600000 ms");
+    cl.feedPlan.gap = milliseconds(n);
+    cl.feedGapGiven = true;
+  } else if (name == "--feed-uid") {
+    const auto uid = ParseHexArg(value, 8);
+    if (!uid) return bad("a UID of 1 to 8 hexadecimal digits");
+    cl.feedPlan.firstUid = static_cast<uint32_t>(*uid);
+    cl.feedUidGiven = true;
   } else if (name == "--interval") {
     if (!ParseRange(value, 1, 3600000, n)) return bad("1 to 3600000 ms");
     cl.sim.module.streamInterval = milliseconds(n);
@@ -102,9 +118,9 @@ bool IsFlag(const std::string& name) {
 }
 
 bool TakesValue(const std::string& name) {
-  static const char* const kValued[] = {"--com",      "--baud",     "--rom",
-                                        "--model",    "--air-time", "--tag",
-                                        "--scenario", "--interval", "--reopen-after"};
+  static const char* const kValued[] = {"--com",          "--baud", "--rom",      "--model",
+                                        "--air-time",     "--tag",  "--scenario", "--interval",
+                                        "--reopen-after", "--feed", "--feed-gap", "--feed-uid"};
   for (const char* v : kValued) {
     if (name == v) return true;
   }
@@ -150,6 +166,10 @@ ParsedCommandLine ParseCommandLine(const std::vector<std::string>& args) {
     }
     if (!Apply(name, value, r.cl, r.error)) return r;
   }
+  if (!r.cl.feed && (r.cl.feedUidGiven || r.cl.feedGapGiven)) {
+    r.error = "--feed-gap and --feed-uid belong to --feed";
+    return r;
+  }
   r.ok = true;
   return r;
 }
@@ -168,6 +188,13 @@ std::string UsageText() {
       "  --tag SPEC         put a tag in the field (repeatable); see below\n"
       "  --scenario FILE    tags from a file, one SPEC per line, '#' comments\n"
       "  --no-tags          start with an empty field\n"
+      "  --feed CHIP[:N]    feed N blank tags (default: without end) one after another: once a\n"
+      "                     station has written one and read it back, it leaves the field and\n"
+      "                     the next enters; CHIP is " +
+      FeedChips() +
+      "\n"
+      "  --feed-gap MS      the time from a read back to the next tag (default 50)\n"
+      "  --feed-uid HEX     the first tag's UID, counting up (default: drawn at random)\n"
       "  --interval MS      read-loop mode: one round of 'I' frames every MS (default 100)\n"
       "  --flood            read-loop mode: 'I' frames back to back at line rate\n"
       "                     (with --no-wire-time: as fast as the host reads them)\n"
@@ -183,7 +210,7 @@ std::string UsageText() {
   }
   u += "\nTag specs:\n";
   for (const auto& t : ChipRegistry::Builtin().Types()) u += "  " + t.usage + "\n";
-  u += "Without --tag, --scenario or --no-tags the field holds:";
+  u += "Without --tag, --scenario, --feed or --no-tags the field holds:";
   for (const auto& spec : DefaultTagSpecs()) u += " " + spec;
   u += "\n\nWhile it runs, type \"help\" for commands that change the field and the faults.\n"
        "Exit status: 0 after SIGINT/SIGTERM or \"quit\", 1 when no pty can be opened, 2 for bad "

@@ -1,8 +1,10 @@
 #pragma once
 // The command line of qzh900-sim.
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/feed.h"
 #include "sim/simulator.h"
 
 namespace sim {
@@ -12,6 +14,10 @@ struct CommandLine {
   FaultPlan faults;
   std::vector<std::string> tagSpecs;
   std::vector<std::string> scenarioFiles;
+  bool feed = false;  // --feed: feedPlan feeds the field
+  FeedPlan feedPlan;
+  bool feedUidGiven = false;  // else the first UID is drawn at random at the start
+  bool feedGapGiven = false;
   bool noTags = false;
   bool help = false;
 };

@@ -21,6 +21,9 @@ The settings file shared with the window; read, and written only with --save.
 .TP
 .I ~/.config/norvik/ports.ini
 The port registry: COMn names and the device paths they stand for.
+.TP
+.I ~/.local/share/norvik/QZH900Tool/ledger.sqlite
+The code ledger of series programming on this machine (program and ledger without --ledger).
 [SEE ALSO]
 .BR QZH900Tool (1),
 .BR qzh900-sim (1)

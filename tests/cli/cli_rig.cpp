@@ -37,7 +37,9 @@ std::vector<std::string> SplitLines(const std::string& text) {
 
 }  // namespace
 
-Child::Child(const std::vector<std::string>& args) {
+Child::Child(const std::vector<std::string>& args) : Child(QZH900CTL_PATH, args) {}
+
+Child::Child(const std::string& program, const std::vector<std::string>& args) {
   int out[2], err[2];
   if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
     throw std::runtime_error("pipe failed");
@@ -46,18 +48,18 @@ Child::Child(const std::vector<std::string>& args) {
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], 1);
   posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  std::vector<std::string> argv = {QZH900CTL_PATH};
+  std::vector<std::string> argv = {program};
   argv.insert(argv.end(), args.begin(), args.end());
   std::vector<char*> cargv;
   for (std::string& a : argv) cargv.push_back(a.data());
   cargv.push_back(nullptr);
-  const int rc = posix_spawn(&pid_, QZH900CTL_PATH, &actions, nullptr, cargv.data(), environ);
+  const int rc = posix_spawn(&pid_, program.c_str(), &actions, nullptr, cargv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);
   outFd_ = out[0];
   errFd_ = err[0];
-  if (rc != 0) throw std::runtime_error("cannot start " QZH900CTL_PATH);
+  if (rc != 0) throw std::runtime_error("cannot start " + program);
 }
 
 Child::~Child() {
@@ -141,6 +143,18 @@ int Child::Wait(std::chrono::milliseconds timeout) {
 
 void Child::Signal(int signal) {
   if (pid_ > 0) ::kill(pid_, signal);
+}
+
+std::optional<sim::TagReply> HookedSic7888::Handle(const sim::TagCommand& cmd,
+                                                   const sim::AirContext& ctx) {
+  if (cmd.code != 0x86 || !hook_) return Sic7888Tag::Handle(cmd, ctx);
+  // Once: the next tag written is an ordinary one.
+  const std::function<void()> hook = std::exchange(hook_, nullptr);
+  std::optional<sim::TagReply> reply;
+  if (at_ == HookAt::AfterTheChip) reply = Sic7888Tag::Handle(cmd, ctx);
+  hook();
+  if (at_ == HookAt::BeforeTheChip) reply = Sic7888Tag::Handle(cmd, ctx);
+  return reply;
 }
 
 std::vector<std::string> Result::Lines() const {

@@ -8,11 +8,13 @@
 #include <QJsonObject>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "sim/chips/sic7888.h"
 #include "sim/simulator.h"
 #include "tests/support/handler_rig.h"
 #include "tests/support/temp_config.h"
@@ -23,6 +25,8 @@ namespace cli_test {
 class Child {
  public:
   explicit Child(const std::vector<std::string>& args);
+  // Another program of the build (the simulator).
+  Child(const std::string& program, const std::vector<std::string>& args);
   ~Child();
   Child(const Child&) = delete;
   Child& operator=(const Child&) = delete;
@@ -38,6 +42,10 @@ class Child {
   // within the time-out and was killed, 128 + signal when a signal ended it).
   int Wait(std::chrono::milliseconds timeout);
   void Signal(int signal);
+  pid_t Pid() const { return pid_; }
+  // Reads what the child wrote, waiting at most `ms`; false once both streams are closed. Several
+  // children that run at once are drained in turn, so that none of them blocks on a full pipe.
+  bool Drain(int ms) { return Pump(ms); }
 
   std::string out;  // everything read from standard output so far
   std::string err;  // everything read from standard error so far
@@ -88,6 +96,22 @@ struct CliRig {
   TempConfig config;
   std::shared_ptr<sim::Field> field;
   std::unique_ptr<sim::Simulator> sim;
+};
+
+// A SIC7888 that runs a hook when an ID write reaches it, before the module answers: the moment a
+// station is between its claim and its record, waiting for that answer. The hook runs before the
+// chip takes the write, after it, or instead of it (the chip then stays silent).
+class HookedSic7888 : public sim::Sic7888Tag {
+ public:
+  enum class HookAt { BeforeTheChip, AfterTheChip, InsteadOfTheChip };
+  HookedSic7888(uint32_t uid, std::function<void()> hook, HookAt at)
+      : Sic7888Tag(uid), hook_(std::move(hook)), at_(at) {}
+  std::optional<sim::TagReply> Handle(const sim::TagCommand& cmd,
+                                      const sim::AirContext& ctx) override;
+
+ private:
+  std::function<void()> hook_;
+  HookAt at_;
 };
 
 // Problems python3-jsonschema finds in --json output against docs/qzh900ctl.schema.json (files

@@ -35,6 +35,10 @@ TEST(CliJson, EveryVerbWritesValidEventsEndingInTheSummary) {
       {{"list", "SIC7888READBLOCK1", "IDWrite1"}, 0},
       {{"dump"}, 0},
       {{"program", "--chip", "sic7888", "--industrial", "5", "--count", "1", "--csv", csv}, 0},
+      {{"ledger", "status"}, 0},
+      {{"ledger", "orphans"}, 0},
+      {{"ledger", "export"}, 0},
+      {{"ledger", "void", "0000000000000000005"}, 2},
       {{"frobnicate"}, 2},
   };
   for (const Case& c : cases) {

@@ -213,11 +213,14 @@ TEST(CliProgram, APortNameWithALineBreakAndAQuoteIsReadBackByTheNextRun) {
                                                       "\",SIC7888,0000000000000000500,"))
       << TempConfig::ReadFile(csv);
 
-  // The same first code again is refused: it was verified.
-  const Result again = rig.Run({"program", "--chip", "sic7888", "--industrial", "500", "--count",
-                                "1", "--csv", csv, "--port", port});
+  // The same first code with a ledger that does not know it: the results file does, and refuses
+  // it.
+  const Result again =
+      rig.Run({"program", "--chip", "sic7888", "--industrial", "500", "--count", "1", "--csv", csv,
+               "--port", port, "--ledger", "sqlite:" + rig.config.Path("other.sqlite")});
   EXPECT_EQ(again.status, 2);
-  EXPECT_TRUE(Contains(again.err, "0000000000000000500 was verified before")) << again.err;
+  EXPECT_TRUE(Contains(again.err, "0000000000000000500 was verified before (" + csv + ")"))
+      << again.err;
 
   Operator next{rig, {std::make_shared<sim::Sic7888Tag>(0x78880041u)}};
   auto resumed = rig.Start({"program", "--chip", "sic7888", "--resume", "--count", "1", "--poll",
@@ -290,15 +293,17 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
     const char* reason;
   };
   const Case cases[] = {
-      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv",
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "1", "--csv",
         rig.config.Path("no/such/folder/r.csv")},
        "No such file or directory"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv", rig.config.Dir()},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "1", "--csv",
+        rig.config.Dir()},
        "Is a directory"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "1", "--csv", notResults},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "1", "--csv",
+        notResults},
        "not a results file"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "3", "--count", "5", "--csv",
-        verified},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "3", "--count", "5",
+        "--csv", verified},
        "999 000000000005 was verified before"},
       {{"--chip", "sic7888", "--resume", "--csv", rig.config.Path("empty.csv")},
        "holds no verified code"},
@@ -316,10 +321,12 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
       {{"--chip", "sic7888", "--industrial", "1", "--lock", "--yes", "--csv", verified},
        "--lock applies to sic279 and hdxplus"},
       {{"--chip", "sic279", "--industrial", "1", "--lock", "--csv", verified}, "with --yes"},
-      {{"--chip", "sic7888", "--industrial", "1"}, "needs --csv"},
+      {{"--chip", "sic7888", "--industrial", "1", "--ledger", "codes.sqlite"},
+       "--ledger: \"codes.sqlite\" is no ledger: sqlite:PATH or postgresql://"},
+      {{"--chip", "sic7888", "--resume", "--planned", "5"}, "--planned belongs to a first code"},
       {{"--chip", "sic7888", "--resume", "--csv", broken},
        "broken.csv: line 3: text after the closing quote of a field"},
-      {{"--chip", "sic7888", "--country", "999", "--national", "7", "--csv", broken},
+      {{"--chip", "sic7888", "--country", "999", "--test-code", "--national", "7", "--csv", broken},
        "broken.csv: line 3: text after the closing quote of a field"},
       // The port fails after every check of the file passed: the new file is not left behind.
       {{"--chip", "sic7888", "--industrial", "1", "--csv", rig.config.Path("new.csv"), "--port",

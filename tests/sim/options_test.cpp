@@ -196,6 +196,21 @@ TEST(SimProgram, RegistersItsPortAndCleansUpOnSigterm) {
   EXPECT_EQ(Registered(7), "");
 }
 
+TEST(SimProgram, AFeedShowsItsFirstTagAndItsPlanInTheBanner) {
+  TempConfig config;
+  Program p({"--com", "0", "--feed", "sic7888:2", "--feed-uid", "10", "--feed-gap", "75"});
+  const std::string banner = p.ReadUntil("after each read back\n");
+  EXPECT_NE(banner.find("qzh900-sim: tag sic7888 UID 00 00 00 10 "), std::string::npos) << banner;
+  EXPECT_NE(banner.find("qzh900-sim: feed sic7888 x 2, first UID 00000010, 75 ms after each read "
+                        "back\n"),
+            std::string::npos)
+      << banner;
+  // Only the feed's tag: no default tags.
+  EXPECT_EQ(banner.find("fdxb"), std::string::npos) << banner;
+  ::kill(p.pid, SIGTERM);
+  EXPECT_EQ(p.Wait(), 0);
+}
+
 TEST(SimConsole, ChangesTheFieldAndTheFaultsOfARunningSimulator) {
   sim::Simulator s(sim::SimulatorOptions{});
   auto run = [&](const std::string& line) { return sim::RunConsoleCommand(s, line).output; };

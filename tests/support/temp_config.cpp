@@ -13,18 +13,23 @@ TempConfig::TempConfig() {
   char tmpl[] = "/tmp/qzh-test-XXXXXX";
   if (!::mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
   dir_ = tmpl;
-  if (const char* old = ::getenv("XDG_CONFIG_HOME")) {
-    hadOld_ = true;
-    old_ = old;
+  for (Saved& s : saved_) {
+    if (const char* old = ::getenv(s.name)) {
+      s.had = true;
+      s.value = old;
+    }
   }
   ::setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
+  ::setenv("XDG_DATA_HOME", (dir_ + "/share").c_str(), 1);
 }
 
 TempConfig::~TempConfig() {
-  if (hadOld_)
-    ::setenv("XDG_CONFIG_HOME", old_.c_str(), 1);
-  else
-    ::unsetenv("XDG_CONFIG_HOME");
+  for (const Saved& s : saved_) {
+    if (s.had)
+      ::setenv(s.name, s.value.c_str(), 1);
+    else
+      ::unsetenv(s.name);
+  }
   std::error_code ec;
   std::filesystem::permissions(dir_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ec);

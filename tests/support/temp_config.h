@@ -1,6 +1,7 @@
 #pragma once
 // A private configuration folder for one test: XDG_CONFIG_HOME points at a fresh temporary
-// folder for the life of the object, so nothing leaks into the user's files or between tests.
+// folder for the life of the object, and XDG_DATA_HOME at its subfolder "share" (the default code
+// ledger), so nothing leaks into the user's files or between tests.
 #include <string>
 
 class TempConfig {
@@ -19,7 +20,11 @@ class TempConfig {
   static void WriteFile(const std::string& path, const std::string& text);
 
  private:
+  struct Saved {
+    const char* name;
+    bool had = false;
+    std::string value;
+  };
   std::string dir_;
-  std::string old_;
-  bool hadOld_ = false;
+  Saved saved_[2] = {{"XDG_CONFIG_HOME", false, {}}, {"XDG_DATA_HOME", false, {}}};
 };
