@@ -33,6 +33,7 @@ extern const std::vector<OptionDef> kListOptions;
 extern const std::vector<OptionDef> kDumpOptions;
 extern const std::vector<OptionDef> kProgramOptions;
 extern const std::vector<OptionDef> kListenOptions;
+extern const std::vector<OptionDef> kCheckOptions;
 extern const std::vector<OptionDef> kNoOptions;
 
 int RunPorts(const CommonOptions&, std::vector<std::string>& args);
@@ -43,6 +44,7 @@ int RunRun(const CommonOptions&, std::vector<std::string>& args);
 int RunList(const CommonOptions&, std::vector<std::string>& args);
 int RunDump(const CommonOptions&, std::vector<std::string>& args);
 int RunProgram(const CommonOptions&, std::vector<std::string>& args);
+int RunCheck(const CommonOptions&, std::vector<std::string>& args);
 
 // The verdict of a run that ends now: 1 when a signal interrupted it, else `verdict`.
 int VerdictOf(int verdict);

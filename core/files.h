@@ -66,6 +66,10 @@ Error Append(const std::string& path, std::string_view record);
 // Whether Append could write to path; leaves nothing behind.
 Error CheckAppendable(const std::string& path);
 
+// Removes the regular file at path (a state file that has served its purpose); a file that is
+// not there is no error. Anything else standing there is left alone and refused.
+Error Remove(const std::string& path);
+
 // A file that one process appends to at a time: opened (created when missing) with an exclusive
 // lock that another process cannot take while this one holds it (the results file of a series).
 class LockedAppendFile {
