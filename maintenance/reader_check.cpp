@@ -8,6 +8,7 @@
 #include "app/app_core.h"
 #include "app/lf_level_restore.h"
 #include "core/ui_text.h"
+#include "link/hex.h"
 #include "maintenance/module_words.h"
 #include "prompts/prompts.h"
 
@@ -80,7 +81,7 @@ class Check {
     if (comm_.PortLost()) return Fail(Tr(kCtx, "ポートが失われました"));
     if (comm_.State() == ResponseState::NackReceived &&
         ProtocolNack(comm_.Receiver().FrameBuffer()[4]))
-      return Fail(what + ": NACK " + std::to_string(comm_.Receiver().FrameBuffer()[4]));
+      return Fail(what + ": NACK " + hex::Byte(comm_.Receiver().FrameBuffer()[4]));
     return true;
   }
 
@@ -149,7 +150,9 @@ class Check {
       r_.family = s_.family;
       return true;
     }
-    // The SIC7888 and EM4305 first: an FDX-B chip answers the FDX ID read too.
+    // At full power, so that a tag with a high threshold is found too; the SIC7888 and EM4305
+    // first: an FDX-B chip answers the FDX ID read too.
+    if (!SetLevel(kTopLevel)) return false;
     for (CheckFamily f :
          {CheckFamily::Sic7888, CheckFamily::Em4305, CheckFamily::Hdx, CheckFamily::Fdx}) {
       const auto ok = Read(f);
