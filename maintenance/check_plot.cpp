@@ -1,5 +1,7 @@
 #include "maintenance/check_plot.h"
 
+#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
@@ -34,6 +36,12 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
   image.fill(kCheckPlotBackground);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
+  // Texts need the fonts of a GUI application; a plain core application (qzh900ctl run) gets the
+  // plot without them rather than a crash.
+  const bool fonts = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+  auto text = [&](const QRectF& r, int flags, const QString& t) {
+    if (fonts) p.drawText(r, flags, t);
+  };
   const QRectF area(70, 50, size.width() - 150, size.height() - 110);
 
   std::vector<LevelResult> levels = result.levels;
@@ -58,27 +66,28 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
     p.drawLine(QPointF(x(level), area.top()), QPointF(x(level), area.bottom()));
   p.setPen(QPen(Qt::black, 1));
   p.drawRect(area);
-  QFont font = p.font();
-  font.setPixelSize(13);
-  p.setFont(font);
+  if (fonts) {
+    QFont font = p.font();
+    font.setPixelSize(13);
+    p.setFont(font);
+  }
   for (int level = 0; level <= kMaxLevel; level += 10)
-    p.drawText(QRectF(x(level) - 20, area.bottom() + 4, 40, 18), Qt::AlignCenter,
-               QString::number(level));
+    text(QRectF(x(level) - 20, area.bottom() + 4, 40, 18), Qt::AlignCenter, QString::number(level));
   for (int i = 0; i <= 5; ++i) {
     const double y = area.bottom() - area.height() * i / 5;
     p.setPen(kRateColor);
-    p.drawText(QRectF(area.left() - 60, y - 9, 54, 18), Qt::AlignRight | Qt::AlignVCenter,
-               QString::number(i * 20) + " %");
+    text(QRectF(area.left() - 60, y - 9, 54, 18), Qt::AlignRight | Qt::AlignVCenter,
+         QString::number(i * 20) + " %");
     p.setPen(kLatencyColor);
-    p.drawText(QRectF(area.right() + 6, y - 9, 70, 18), Qt::AlignLeft | Qt::AlignVCenter,
-               QString::number(msTop * i / 5, 'g', 3) + " ms");
+    text(QRectF(area.right() + 6, y - 9, 70, 18), Qt::AlignLeft | Qt::AlignVCenter,
+         QString::number(msTop * i / 5, 'g', 3) + " ms");
   }
   p.setPen(Qt::black);
-  p.drawText(QRectF(area.left(), area.bottom() + 24, area.width(), 20), Qt::AlignCenter,
-             Q(Tr("TReaderCheckDlg", "LF送信出力")));
+  text(QRectF(area.left(), area.bottom() + 24, area.width(), 20), Qt::AlignCenter,
+       Q(Tr("TReaderCheckDlg", "LF送信出力")));
   QString title = Q(Tr("TReaderCheckDlg", "読み取り率とp95応答時間"));
   if (result.family) title += QString(" (") + CheckFamilyName(*result.family) + ")";
-  p.drawText(QRectF(area.left(), 10, area.width(), 24), Qt::AlignCenter, title);
+  text(QRectF(area.left(), 10, area.width(), 24), Qt::AlignCenter, title);
 
   // The threshold.
   if (result.threshold) {
@@ -86,8 +95,8 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
     p.setPen(pen);
     const double tx = x(*result.threshold);
     p.drawLine(QPointF(tx, area.top()), QPointF(tx, area.bottom()));
-    p.drawText(QRectF(tx + 4, area.top() + 4, 160, 18), Qt::AlignLeft | Qt::AlignVCenter,
-               Q(Tr("TReaderCheckDlg", "しきい値: ")) + QString::number(*result.threshold));
+    text(QRectF(tx + 4, area.top() + 4, 160, 18), Qt::AlignLeft | Qt::AlignVCenter,
+         Q(Tr("TReaderCheckDlg", "しきい値: ")) + QString::number(*result.threshold));
   }
 
   // The two series, each a line through its points.
@@ -111,13 +120,13 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
   p.setPen(QPen(kRateColor, 3));
   p.drawLine(legend, legend + QPointF(24, 0));
   p.setPen(Qt::black);
-  p.drawText(QRectF(legend.x() + 30, legend.y() - 9, 200, 18), Qt::AlignLeft | Qt::AlignVCenter,
-             Q(Tr("TReaderCheckDlg", "読み取り率")));
+  text(QRectF(legend.x() + 30, legend.y() - 9, 200, 18), Qt::AlignLeft | Qt::AlignVCenter,
+       Q(Tr("TReaderCheckDlg", "読み取り率")));
   p.setPen(QPen(kLatencyColor, 3));
   p.drawLine(legend + QPointF(0, 20), legend + QPointF(24, 20));
   p.setPen(Qt::black);
-  p.drawText(QRectF(legend.x() + 30, legend.y() + 11, 200, 18), Qt::AlignLeft | Qt::AlignVCenter,
-             Q(Tr("TReaderCheckDlg", "p95応答時間")));
+  text(QRectF(legend.x() + 30, legend.y() + 11, 200, 18), Qt::AlignLeft | Qt::AlignVCenter,
+       Q(Tr("TReaderCheckDlg", "p95応答時間")));
   p.end();
   return image;
 }

@@ -95,22 +95,33 @@ bool SaveCheckPlot(const std::string& path, const CheckResult& result, std::stri
   return !e;
 }
 
+CheckReportFiles WriteCheckReportAs(const std::string& markdownPath, const CheckResult& result,
+                                    const CheckReportInfo& info) {
+  CheckReportFiles f;
+  const size_t slash = markdownPath.rfind('/');
+  const size_t dot = markdownPath.rfind('.');
+  const std::string base = dot != std::string::npos && (slash == std::string::npos || dot > slash)
+                               ? markdownPath.substr(0, dot)
+                               : markdownPath;
+  const std::string plot = base + ".png";
+  const std::string plotName = slash == std::string::npos ? plot : plot.substr(slash + 1);
+  if (!SaveCheckPlot(plot, result, &f.error)) return f;
+  if (const files::Error e =
+          files::Replace(markdownPath, CheckReportMarkdown(result, info, plotName))) {
+    f.error = markdownPath + ": " + e.Text();
+    return f;
+  }
+  f.markdown = markdownPath;
+  f.plot = plot;
+  return f;
+}
+
 CheckReportFiles WriteCheckReport(const std::string& dir, const CheckResult& result,
                                   const CheckReportInfo& info) {
-  CheckReportFiles f;
   if (!IniFile::CreateFolders(dir)) {
+    CheckReportFiles f;
     f.error = dir + ": " + Tr(kCtx, "フォルダを作れません");
     return f;
   }
-  const std::string plot = dir + "/" + kCheckPlotName;
-  const std::string md = dir + "/" + kCheckReportName;
-  if (!SaveCheckPlot(plot, result, &f.error)) return f;
-  if (const files::Error e =
-          files::Replace(md, CheckReportMarkdown(result, info, kCheckPlotName))) {
-    f.error = md + ": " + e.Text();
-    return f;
-  }
-  f.markdown = md;
-  f.plot = plot;
-  return f;
+  return WriteCheckReportAs(dir + "/" + kCheckReportName, result, info);
 }

@@ -25,6 +25,9 @@ std::string CheckReportMarkdown(const CheckResult& result, const CheckReportInfo
                                 const std::string& plotFile);
 // The plot as a PNG file at path; false with the reason in *error.
 bool SaveCheckPlot(const std::string& path, const CheckResult& result, std::string* error);
+// The report at markdownPath and the plot beside it, under the same name ending in ".png".
+CheckReportFiles WriteCheckReportAs(const std::string& markdownPath, const CheckResult& result,
+                                    const CheckReportInfo& info);
 // reader-check.md and reader-check.png in dir (made when missing).
 CheckReportFiles WriteCheckReport(const std::string& dir, const CheckResult& result,
                                   const CheckReportInfo& info);

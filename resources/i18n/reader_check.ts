@@ -216,5 +216,37 @@
         <source>項目</source>
         <translation>Item</translation>
     </message>
+    <message>
+        <source>レベルごとの読み取り回数</source>
+        <translation>Reads per level</translation>
+    </message>
+    <message>
+        <source>通信とノイズも測る</source>
+        <translation>Count link and noise too</translation>
+    </message>
+    <message>
+        <source>タグなし (フィールドは空)</source>
+        <translation>No tag (the field is empty)</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>保存...</source>
+        <translation>Save...</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>測るものがありません</source>
+        <translation>Nothing to measure</translation>
+    </message>
+    <message>
+        <source>測定中...</source>
+        <translation>Measuring...</translation>
+    </message>
 </context>
 </TS>
