@@ -32,15 +32,15 @@ TReaderCheckDlg::TReaderCheckDlg(AppCore& app) : app_(app) {
   form_.AddCheck(kLink, Tr(kCtx, "通信とノイズも測る"), true).row = 1;
   form_.AddCheck(kNoTag, Tr(kCtx, "タグなし (フィールドは空)"), false).row = 2;
   PromptField& grid = form_.AddTable(kGrid, 1, 6);
-  grid.cells = {{Tr(kCtx, "LF送信出力"), Tr(kCtx, "読み取り"), "OK", Tr(kCtx, "読み取り率"),
-                 "p50 ms", "p95 ms"}};
+  grid.cells = {
+      {Tr(kCtx, "出力"), Tr(kCtx, "読み取り"), "OK", Tr(kCtx, "読み取り率"), "p50 ms", "p95 ms"}};
   grid.readOnly = true;
   grid.columnWidths = {90, 70, 50, 80, 70, 70};
   form_.AddText(kThreshold, Tr(kCtx, "しきい値: "), "").readOnly = true;
   form_.AddPanel(kProgress, "0/0").watched = true;
   form_.AddPanel(kStatus, "").watched = true;
   form_.AddAction(kStart, Tr(kCtx, "開始"), ActionKind::Return);
-  form_.AddAction(kCancel, Tr(kCtx, "中止"), ActionKind::Return);
+  form_.AddAction(kCancel, Tr(kCtx, "キャンセル"), ActionKind::Return);
   form_.AddAction(kSave, Tr(kCtx, "保存..."), ActionKind::Return);
   form_.AddAction(kClose, Tr(kCtx, "閉じる"), ActionKind::Cancel);
   Sync();

@@ -61,20 +61,23 @@ void TReaderCheckDialog::Build() {
   latency_->setName(ToQString(Tr("TReaderCheckDlg", "p95応答時間")));
   latency_->setPointsVisible(true);
   threshold_ = new QLineSeries;
-  threshold_->setName(ToQString(Tr("TReaderCheckDlg", "しきい値: ")).trimmed());
+  threshold_->setName(ToQString(Tr("TReaderCheckDlg", "しきい値")));
   QPen dashed(QColor(0xD6, 0x27, 0x28), 2, Qt::DashLine);
   threshold_->setPen(dashed);
   for (QLineSeries* s : {rate_, latency_, threshold_}) chart_->addSeries(s);
   auto* levelAxis = new QValueAxis;
   levelAxis->setRange(0, kMaxLevel);
   levelAxis->setLabelFormat("%d");
+  levelAxis->setTickCount(6);
   levelAxis->setTitleText(ToQString(Tr("TReaderCheckDlg", "LF送信出力")));
   auto* rateAxis = new QValueAxis;
   rateAxis->setRange(0, 100);
   rateAxis->setLabelFormat("%d %%");
+  rateAxis->setTickCount(6);
   latencyAxis_ = new QValueAxis;
   latencyAxis_->setRange(0, 1);
   latencyAxis_->setLabelFormat("%.2f ms");
+  latencyAxis_->setTickCount(6);
   chart_->addAxis(levelAxis, Qt::AlignBottom);
   chart_->addAxis(rateAxis, Qt::AlignLeft);
   chart_->addAxis(latencyAxis_, Qt::AlignRight);
@@ -100,8 +103,7 @@ void TReaderCheckDialog::Build() {
   progress_->setObjectName("ProgressBar1");
   status->addWidget(progress_, 1);
   main->addLayout(status);
-  // The progress text is the bar's data; the status line shows as it is.
-  CreateFieldWidget(form.Field(D::kProgress), this)->hide();
+  // The progress text is the bar's data and gets no widget of its own.
   main->addWidget(CreateFieldWidget(form.Field(D::kStatus), this));
 
   auto* buttons = new QHBoxLayout;

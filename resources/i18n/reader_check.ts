@@ -248,5 +248,17 @@
         <source>測定中...</source>
         <translation>Measuring...</translation>
     </message>
+    <message>
+        <source>出力</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>しきい値</source>
+        <translation>Threshold</translation>
+    </message>
 </context>
 </TS>
