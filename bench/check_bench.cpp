@@ -10,13 +10,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/app_core.h"
 #include "bench/module_time.h"
+#include "bench/timed_world.h"
 #include "maintenance/reader_check.h"
-#include "prompts/scripted_prompts.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/ti_hdx.h"
-#include "sim/simulator.h"
 
 namespace {
 
@@ -52,23 +50,10 @@ int main(int argc, char** argv) {
   std::printf("Reader check, power sweep with 20 reads per level, %d bit/s with air time\n", kBaud);
   int worst = 0;
   for (const Family& f : families) {
-    sim::SimulatorOptions o;
-    o.wireTime = true;
-    o.module.airTimeByCode = f.air;
-    auto tag = sim::ChipRegistry::Builtin().Make(f.spec).tag;
-    sim::Simulator simulator(o, std::make_shared<sim::Field>(std::vector<sim::TagPtr>{tag}));
-    std::string error;
-    if (!simulator.Start(&error)) {
-      std::fprintf(stderr, "simulator: %s\n", error.c_str());
-      return 1;
-    }
-    MemoryLogPane log;
-    ScriptedPrompts prompts;
-    AppCore app(log, prompts, std::string(dir) + "/QZH900Tool.ini");
-    auto comm = std::make_unique<TTirisC1Dlg>(app.SettingsPath(), &log);
-    comm->CommX1().SetBaudRate(TBaudRate::br57600);
-    comm->OpenNamedPort(simulator.DevicePath());
-    app.SetComm(std::move(comm));
+    TimedWorld world(f.air, sim::ChipRegistry::Builtin().Make(f.spec).tag,
+                     std::string(dir) + "/QZH900Tool.ini");
+    MemoryLogPane& log = world.log;
+    AppCore& app = world.app;
 
     CheckSettings s;
     s.link = false;
@@ -88,8 +73,6 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "%s: check failed: %s\n", f.name, r.failure.c_str());
       worst = 1;
     }
-    app.CloseComm();
-    simulator.Stop();
   }
   std::filesystem::remove_all(dir);
   return worst;

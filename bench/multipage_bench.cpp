@@ -13,6 +13,7 @@
 
 #include "app/app_core.h"
 #include "bench/module_time.h"
+#include "bench/timed_world.h"
 #include "hdx/mpt_editor.h"
 #include "prompts/scripted_prompts.h"
 #include "sim/chips/ti_hdx.h"
@@ -53,23 +54,11 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", dir, 1);
 
   const auto air = sim::TiHdxAirTimes(sim::TiHdxTag::kMultiPages);
-  sim::SimulatorOptions o;
-  o.wireTime = true;
-  o.module.airTimeByCode = air;
-  sim::Simulator simulator(o, std::make_shared<sim::Field>(std::vector<sim::TagPtr>{
-                                  std::make_shared<sim::TiHdxTag>(sim::tag_type::kMultiPage, 1)}));
-  std::string error;
-  if (!simulator.Start(&error)) {
-    std::fprintf(stderr, "simulator: %s\n", error.c_str());
-    return 1;
-  }
-  MemoryLogPane log;
-  ScriptedPrompts prompts;
-  AppCore app(log, prompts, std::string(dir) + "/QZH900Tool.ini");
-  auto comm = std::make_unique<TTirisC1Dlg>(app.SettingsPath(), &log);
-  comm->CommX1().SetBaudRate(TBaudRate::br57600);
-  comm->OpenNamedPort(simulator.DevicePath());
-  app.SetComm(std::move(comm));
+  TimedWorld world(air, std::make_shared<sim::TiHdxTag>(sim::tag_type::kMultiPage, 1),
+                   std::string(dir) + "/QZH900Tool.ini");
+  MemoryLogPane& log = world.log;
+  ScriptedPrompts& prompts = world.prompts;
+  AppCore& app = world.app;
   app.ReaderLevel = 3;
 
   Figure scan, write, fastScan, fastWrite;
@@ -106,8 +95,6 @@ int main(int argc, char** argv) {
   if (prompts.messages.size() != 2 * kRuns ||
       std::count(prompts.messages.begin(), prompts.messages.end(), "OK!") != 2 * kRuns)
     std::fprintf(stderr, "unexpected messages: %zu\n", prompts.messages.size());
-  app.CloseComm();
-  simulator.Stop();
   std::filesystem::remove_all(dir);
   return 0;
 }

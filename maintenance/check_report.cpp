@@ -13,12 +13,6 @@ namespace {
 
 const char* const kCtx = "TReaderCheckDlg";
 
-std::string Fixed(double v, int decimals) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
-
 std::string OrDash(const std::optional<int>& v) {
   return v ? std::to_string(*v) : std::string("-");
 }
@@ -52,7 +46,8 @@ std::string CheckReportMarkdown(const CheckResult& r, const CheckReportInfo& inf
     md += "|---:|---:|---:|---:|---:|---:|\n";
     for (const auto& m : r.levels)
       md += Row({std::to_string(m.level), std::to_string(m.reads), std::to_string(m.ok),
-                 Fixed(100 * m.Rate(), 0) + " %", Fixed(m.p50Ms, 2), Fixed(m.p95Ms, 2)});
+                 FixedDecimals(100 * m.Rate(), 0) + " %", FixedDecimals(m.p50Ms, 2),
+                 FixedDecimals(m.p95Ms, 2)});
   }
   if (r.tune.ran) {
     md += "\n## " + Tr(kCtx, "SIC7888 チューニング") + "\n\n";

@@ -26,12 +26,6 @@ constexpr uint32_t kModeWaitMs = 2000;
 
 const char* const kCtx = "TReaderCheckDlg";
 
-std::string Fixed(double v, int decimals) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
-
 // The NACK codes of a refused command (as opposed to a tag that did not answer).
 bool ProtocolNack(uint8_t code) {
   return code >= 0x41 && code <= 0x44;
@@ -193,8 +187,9 @@ class Check {
     if (!m) return false;
     r_.levels.push_back(*m);
     app_.AddLog(Tr(kCtx, "LF送信出力 ") + std::to_string(level) + ": " + std::to_string(m->ok) +
-                "/" + std::to_string(m->reads) + " (" + Fixed(100 * m->Rate(), 0) + " %), p50 " +
-                Fixed(m->p50Ms, 2) + " ms, p95 " + Fixed(m->p95Ms, 2) + " ms");
+                "/" + std::to_string(m->reads) + " (" + FixedDecimals(100 * m->Rate(), 0) +
+                " %), p50 " + FixedDecimals(m->p50Ms, 2) + " ms, p95 " +
+                FixedDecimals(m->p95Ms, 2) + " ms");
     if (hooks_.levelDone) hooks_.levelDone(*m);
     return true;
   }
@@ -409,6 +404,12 @@ class Check {
 };
 
 }  // namespace
+
+std::string FixedDecimals(double v, int decimals) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
+  return buf;
+}
 
 std::optional<CheckFamily> CheckFamilyByName(const std::string& name) {
   if (name == "hdx") return CheckFamily::Hdx;

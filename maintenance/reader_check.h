@@ -107,6 +107,8 @@ struct CheckHooks {
 
 // The coarse levels by default: 50, 45, ..., 5.
 std::vector<int> DefaultCheckLevels();
+// v with that many decimals ("39.77"), as the check's lines, table and report show figures.
+std::string FixedDecimals(double v, int decimals);
 // The p-th percentile (0-100) by the nearest rank; 0 for no values.
 double Percentile(std::vector<double> values, double p);
 // The lowest level reading >= 95 % with every level above it reading so too; nullopt when the

@@ -13,11 +13,6 @@
 namespace {
 const char* const kCtx = "TReaderCheckDlg";
 
-std::string Fixed(double v, int decimals) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-  return buf;
-}
 }  // namespace
 
 TReaderCheckDlg::TReaderCheckDlg(AppCore& app) : app_(app) {
@@ -66,7 +61,8 @@ void TReaderCheckDlg::ShowLevels() {
             [](const LevelResult& a, const LevelResult& b) { return a.level > b.level; });
   for (const LevelResult& m : rows)
     grid.cells.push_back({std::to_string(m.level), std::to_string(m.reads), std::to_string(m.ok),
-                          Fixed(100 * m.Rate(), 0) + " %", Fixed(m.p50Ms, 2), Fixed(m.p95Ms, 2)});
+                          FixedDecimals(100 * m.Rate(), 0) + " %", FixedDecimals(m.p50Ms, 2),
+                          FixedDecimals(m.p95Ms, 2)});
   const auto threshold = ThresholdOf(live_);
   form_.Field(kThreshold).text = threshold ? std::to_string(*threshold) : "";
 }

@@ -71,6 +71,38 @@ class ReaderCheckWindow : public ::testing::Test {
     return level;
   }
 
+  // Opens the window, sets its link box, presses Start, and once the check has ended (Start is
+  // offered again after it was not) hands the dialog to atEnd and closes it. False when the check
+  // never ended.
+  bool RunInWindow(bool link, const std::function<void(TReaderCheckDialog&)>& atEnd) {
+    bool started = false, ran = false, ended = false;
+    const auto watch = prompts.onRefresh;
+    prompts.onRefresh = [&](TReaderCheckDialog& d) {
+      ran = ran || !d.findChild<QPushButton*>("BtStart")->isEnabled();
+      if (watch) watch(d);
+    };
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      TReaderCheckDialog* d = OpenDialog();
+      if (!d) return;
+      auto* start = d->findChild<QPushButton*>("BtStart");
+      if (!started) {
+        d->findChild<QCheckBox*>("CBLink")->setChecked(link);
+        start->click();
+        started = true;
+      } else if (ran && !ended && start->isEnabled()) {
+        ended = true;
+        atEnd(*d);
+        d->findChild<QPushButton*>("BtClose")->click();
+      }
+    });
+    poll.start();
+    MnReaderCheckClick(*app);
+    prompts.onRefresh = watch;
+    return ended;
+  }
+
   TempConfig cfg;
   MemoryLogPane log;
   WatchingPrompts prompts;
@@ -84,30 +116,12 @@ TEST_F(ReaderCheckWindow, ThePlotFillsLevelByLevelAndMarksTheThreshold) {
     pointsSeen.push_back(static_cast<int>(d.RateSeries()->count()));
   };
   int rows = 0, thresholdX = -1, thresholdPoints = 0;
-  bool started = false, finished = false;
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    TReaderCheckDialog* d = OpenDialog();
-    if (!d) return;
-    auto* start = d->findChild<QPushButton*>("BtStart");
-    if (!started) {
-      d->findChild<QCheckBox*>("CBLink")->setChecked(false);
-      start->click();
-      started = true;
-      return;
-    }
-    if (!start->isEnabled() || finished) return;
-    finished = true;
-    rows = static_cast<int>(d->Form().Field(TReaderCheckDlg::kGrid).cells.size()) - 1;
-    thresholdPoints = static_cast<int>(d->ThresholdSeries()->count());
-    if (thresholdPoints > 0) thresholdX = static_cast<int>(d->ThresholdSeries()->at(0).x());
-    EXPECT_EQ(d->LatencySeries()->count(), d->RateSeries()->count());
-    d->findChild<QPushButton*>("BtClose")->click();
-  });
-  poll.start();
-  MnReaderCheckClick(*app);
-  ASSERT_TRUE(finished);
+  ASSERT_TRUE(RunInWindow(false, [&](TReaderCheckDialog& d) {
+    rows = static_cast<int>(d.Form().Field(TReaderCheckDlg::kGrid).cells.size()) - 1;
+    thresholdPoints = static_cast<int>(d.ThresholdSeries()->count());
+    if (thresholdPoints > 0) thresholdX = static_cast<int>(d.ThresholdSeries()->at(0).x());
+    EXPECT_EQ(d.LatencySeries()->count(), d.RateSeries()->count());
+  }));
   EXPECT_EQ(thresholdX, 22);
   EXPECT_EQ(thresholdPoints, 2);
   // 50 ... 15 (15 reads nothing: the sweep stops there), then 24 ... 21.
@@ -131,30 +145,13 @@ TEST_F(ReaderCheckWindow, CancelStopsTheSweepAndGivesTheLevelBack) {
     d.findChild<QPushButton*>("BtCancel")->click();
     cancelled = true;
   };
-  bool started = false, done = false;
   int pointsAtEnd = -1;
   std::string status;
-  QTimer poll;
-  poll.setInterval(5);
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    TReaderCheckDialog* d = OpenDialog();
-    if (!d) return;
-    auto* start = d->findChild<QPushButton*>("BtStart");
-    if (!started) {
-      started = true;
-      start->click();
-      return;
-    }
-    if (cancelled && start->isEnabled() && !done) {
-      done = true;
-      pointsAtEnd = static_cast<int>(d->RateSeries()->count());
-      status = d->Form().Field(TReaderCheckDlg::kStatus).text;
-      d->findChild<QPushButton*>("BtClose")->click();
-    }
-  });
-  poll.start();
-  MnReaderCheckClick(*app);
-  ASSERT_TRUE(done);
+  ASSERT_TRUE(RunInWindow(true, [&](TReaderCheckDialog& d) {
+    pointsAtEnd = static_cast<int>(d.RateSeries()->count());
+    status = d.Form().Field(TReaderCheckDlg::kStatus).text;
+  }));
+  EXPECT_TRUE(cancelled);
   EXPECT_EQ(pointsAtEnd, 1);  // the level in progress is not shown
   EXPECT_EQ(Level(), kStartLevel);
   EXPECT_NE(status.find("中止"), std::string::npos) << status;
