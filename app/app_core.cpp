@@ -1,5 +1,7 @@
 #include "app/app_core.h"
 
+#include "app/lf_level_restore.h"
+
 #include <stdexcept>
 
 #include "core/ini_file.h"
@@ -154,6 +156,8 @@ bool AppCore::IdentifyReader() {
   AddLog(text);
   const bool model = comm->Exchange({0x93}, out);
   if (model) AddLog(LoadMessage(Msg::ModelNameMsg) + ResponseText(out, 2, out[0]));
+  // A reader check that could not give the LF level back (the port vanished) does it now.
+  if (model) lf_level_restore::RestoreAfterOpen(*this);
   restore();
   return model;
 }

@@ -10,9 +10,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 
 #include "app/app_core.h"
+#include "bench/module_time.h"
+#include "bench/timed_world.h"
 #include "hdx/mpt_editor.h"
 #include "prompts/scripted_prompts.h"
 #include "sim/chips/ti_hdx.h"
@@ -21,40 +22,16 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Ms = std::chrono::duration<double, std::milli>;
+using module_time::Ms;
 
 constexpr int kBaud = 57600;
 constexpr double kPauseMs = 10;
 constexpr int kRuns = 5;
 
-// Bytes of a logged frame line ("TX: 02 00 4D ... ").
-int FrameBytes(const std::string& line) {
-  std::istringstream in(line.substr(4));
-  std::string token;
-  int n = 0;
-  while (in >> token) ++n;
-  return n;
-}
-
-int CodeOf(const std::string& txLine) {
-  return std::stoi(txLine.substr(16, 2), nullptr, 16);
-}
-
-// What the module needed for the frames logged: wire time both ways, air time, pauses.
+// What the module needed for the frames logged, plus the editor's pauses.
 double ModuleMs(const std::vector<std::string>& lines, const std::map<uint8_t, sim::Duration>& air,
                 int pauses) {
-  double ms = pauses * kPauseMs;
-  const double byteMs = Ms(sim::ByteTime(kBaud)).count();
-  for (const auto& l : lines) {
-    if (l.rfind("TX: ", 0) == 0) {
-      ms += FrameBytes(l) * byteMs;
-      auto it = air.find(static_cast<uint8_t>(CodeOf(l)));
-      if (it != air.end()) ms += Ms(it->second).count();
-    } else if (l.rfind("RX: ", 0) == 0) {
-      ms += FrameBytes(l) * byteMs;
-    }
-  }
-  return ms;
+  return pauses * kPauseMs + module_time::ModuleMs(lines, kBaud, air);
 }
 
 struct Figure {
@@ -77,23 +54,11 @@ int main(int argc, char** argv) {
   setenv("XDG_CONFIG_HOME", dir, 1);
 
   const auto air = sim::TiHdxAirTimes(sim::TiHdxTag::kMultiPages);
-  sim::SimulatorOptions o;
-  o.wireTime = true;
-  o.module.airTimeByCode = air;
-  sim::Simulator simulator(o, std::make_shared<sim::Field>(std::vector<sim::TagPtr>{
-                                  std::make_shared<sim::TiHdxTag>(sim::tag_type::kMultiPage, 1)}));
-  std::string error;
-  if (!simulator.Start(&error)) {
-    std::fprintf(stderr, "simulator: %s\n", error.c_str());
-    return 1;
-  }
-  MemoryLogPane log;
-  ScriptedPrompts prompts;
-  AppCore app(log, prompts, std::string(dir) + "/QZH900Tool.ini");
-  auto comm = std::make_unique<TTirisC1Dlg>(app.SettingsPath(), &log);
-  comm->CommX1().SetBaudRate(TBaudRate::br57600);
-  comm->OpenNamedPort(simulator.DevicePath());
-  app.SetComm(std::move(comm));
+  TimedWorld world(air, std::make_shared<sim::TiHdxTag>(sim::tag_type::kMultiPage, 1),
+                   std::string(dir) + "/QZH900Tool.ini");
+  MemoryLogPane& log = world.log;
+  ScriptedPrompts& prompts = world.prompts;
+  AppCore& app = world.app;
   app.ReaderLevel = 3;
 
   Figure scan, write, fastScan, fastWrite;
@@ -130,8 +95,6 @@ int main(int argc, char** argv) {
   if (prompts.messages.size() != 2 * kRuns ||
       std::count(prompts.messages.begin(), prompts.messages.end(), "OK!") != 2 * kRuns)
     std::fprintf(stderr, "unexpected messages: %zu\n", prompts.messages.size());
-  app.CloseComm();
-  simulator.Stop();
   std::filesystem::remove_all(dir);
   return 0;
 }

@@ -46,7 +46,7 @@ say "report.sh: release build in $BUILD"
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
   >/dev/null
 cmake --build "$BUILD" --target receiver_bench exchange_bench flood_bench multipage_bench \
-  soak_bench settings_bench ledger_bench QZH900Tool qzh900-sim qzh900ctl >&2
+  check_bench soak_bench settings_bench ledger_bench QZH900Tool qzh900-sim qzh900ctl >&2
 
 WORK=$(mktemp -d /tmp/qzh-report-XXXXXX)
 # Other work on the machine shows in the tails of the timings: the load is reported with them.
@@ -81,6 +81,8 @@ say "report.sh: read-loop flood ($FLOOD_SECONDS s)"
 "$BUILD/bench/flood_bench" --seconds "$FLOOD_SECONDS" >"$WORK/flood.txt" 2>"$WORK/flood.err"
 say "report.sh: multipage editor"
 "$BUILD/bench/multipage_bench" >"$WORK/multipage.txt" 2>"$WORK/multipage.err"
+say "report.sh: reader check"
+"$BUILD/bench/check_bench" >"$WORK/check.txt" 2>"$WORK/check.err" || true
 say "report.sh: soak ($SOAK_SECONDS s)"
 soak_status=0
 "$BUILD/bench/soak_bench" --seconds "$SOAK_SECONDS" --machine >"$WORK/soak.txt" \
@@ -163,6 +165,12 @@ write_ed=$(mp "^WRITE page by page" editor) write_mod=$(mp "^WRITE page by page"
 fscan_ed=$(mp "^SCAN fast" editor) fscan_mod=$(mp "^SCAN fast" module)
 fwrite_ed=$(mp "^WRITE fast" editor) fwrite_mod=$(mp "^WRITE fast" module)
 
+C=$WORK/check.txt
+ck() { awk -v fam="$1" -v key="$2" '$1 == fam { for (i = 2; i < NF; i++) if ($i == key) { print $(i + 1); exit } }' "$C"; }
+check_row() {
+  echo "| Reader check, power sweep of $1 (20 reads per level, 57600 bit/s, air time) | $(ck "$1" check) ms | module's own time $(ck "$1" module) ms | $(ck "$1" ratio) |"
+}
+
 set_ms=$(after "$SET" "qzh900ctl run" MnGetROMVer)
 set_rss=$(after "$SET" "qzh900ctl run" RSS)
 set_ini=$(after "$SET" "INI reader alone" "file:")
@@ -195,6 +203,7 @@ report() {
   echo "| Multipage WRITE, page by page | $write_ed ms | module's own time $write_mod ms | $(ratio "$write_ed" "$write_mod") |"
   echo "| Multipage SCAN, fast (0x8B) | $fscan_ed ms | module's own time $fscan_mod ms | $(ratio "$fscan_ed" "$fscan_mod") |"
   echo "| Multipage WRITE, fast (0x8C) | $fwrite_ed ms | module's own time $fwrite_mod ms | $(ratio "$fwrite_ed" "$fwrite_mod") |"
+  for fam in hdx fdx sic7888 em4305; do check_row "$fam"; done
   echo "| Settings file of 10 MB of blank lines: \`qzh900ctl run MnGetROMVer\` against the simulator, exec to exit / peak RSS | $set_ms ms / $set_rss MiB | the INI reader alone on the file $set_ini ms | |"
   for db in sqlite postgresql; do
     name=$([ "$db" = sqlite ] && echo SQLite || echo "PostgreSQL (local, Unix socket)")

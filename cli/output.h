@@ -15,7 +15,7 @@
 class Output {
  public:
   // The JSON Schema version the events follow (docs/qzh900ctl.schema.json).
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
 
   // The output of the process.
   static Output& Get();

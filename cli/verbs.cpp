@@ -125,6 +125,23 @@ const std::vector<OptionDef> kListenOptions = {
 
 namespace {
 
+const char* const kCheckIntro =
+    "How healthy this reader and antenna are, measured, with a tag of any family in the field.\n"
+    "Power sweep: the LF transmission level is read; from level 50 down in steps of 5 (then in\n"
+    "steps of 1 around the threshold) each level gets N reads with the family's read, giving\n"
+    "its read rate and p50/p95 round-trip time; the threshold is the lowest level that reads\n"
+    ">= 95 %. Then the tag is to be taken away (the check waits until no tag answers) and\n"
+    "read-loop mode counts ID frames, SUM and format errors and stray bytes on the empty field,\n"
+    "followed by N identification exchanges with their time-outs and NACKs.\n";
+
+const char* const kCheckOutro =
+    "The level read at the start is always set again: at the end, after a failure, after\n"
+    "Ctrl+C or SIGTERM; when the port vanished it is noted in LfLevelRestore.ini in the\n"
+    "settings folder and set at the next identification of a module on that port. Log lines go\n"
+    "to standard output, the summary table to standard error, with --json the check_level,\n"
+    "check_tune and check_result events. The verdict is 1 when the check did not finish or the\n"
+    "level could not be set back.\n";
+
 const char* const kRunIntro =
     "Runs the handler of one menu item headless, exactly as the window would, and prints the\n"
     "log lines the log pane would show. ITEM is the component name (SIC7888READBLOCK1) or the\n"
@@ -310,6 +327,14 @@ const std::vector<Verb>& AllVerbs() {
        .options = &kLedgerOptions,
        .outro = kLedgerOutro,
        .run = RunLedger},
+      {.name = "check",
+       .synopsis = "check [--family F] [--reads N] [--no-tag] [--tune --yes [--apply]] "
+                   "[--report DIR]",
+       .help = "reader check: LF power sweep, link and noise count, SIC7888 tuning",
+       .intro = kCheckIntro,
+       .options = &kCheckOptions,
+       .outro = kCheckOutro,
+       .run = RunCheck},
   };
   return verbs;
 }

@@ -34,6 +34,7 @@ extern const std::vector<OptionDef> kDumpOptions;
 extern const std::vector<OptionDef> kProgramOptions;
 extern const std::vector<OptionDef> kListenOptions;
 extern const std::vector<OptionDef> kLedgerOptions;
+extern const std::vector<OptionDef> kCheckOptions;
 extern const std::vector<OptionDef> kNoOptions;
 
 int RunPorts(const CommonOptions&, std::vector<std::string>& args);
@@ -45,6 +46,7 @@ int RunList(const CommonOptions&, std::vector<std::string>& args);
 int RunDump(const CommonOptions&, std::vector<std::string>& args);
 int RunProgram(const CommonOptions&, std::vector<std::string>& args);
 int RunLedger(const CommonOptions&, std::vector<std::string>& args);
+int RunCheck(const CommonOptions&, std::vector<std::string>& args);
 
 // The verdict of a run that ends now: 1 when a signal interrupted it, else `verdict`.
 int VerdictOf(int verdict);

@@ -404,6 +404,14 @@ Error PrepareDatabaseFile(const std::string& path) {
   return {};
 }
 
+Error Remove(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT ? Error{} : OpenError(path, errno);
+  if (!S_ISREG(st.st_mode)) return NotRegular(st.st_mode);
+  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return OpenError(path, errno);
+  return {};
+}
+
 LockedAppendFile::~LockedAppendFile() {
   Close();
 }

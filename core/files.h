@@ -78,6 +78,10 @@ Error MakePrivateFolders(const std::string& dir);
 // regular file (a link to one is taken: a ledger kept elsewhere on purpose). Its folder must exist.
 Error PrepareDatabaseFile(const std::string& path);
 
+// Removes the regular file at path (a state file that has served its purpose); a file that is
+// not there is no error. Anything else standing there is left alone and refused.
+Error Remove(const std::string& path);
+
 // A file that one process appends to at a time: opened (created when missing) with an exclusive
 // lock that another process cannot take while this one holds it (the results file of a series).
 class LockedAppendFile {

@@ -125,6 +125,8 @@ void ResponseReceiver::Consume(uint8_t c) {
         index_ = 1;
         expectedEnd_ = 7;
         rx_ = RxState::InResponse;
+      } else {
+        ++counts_.strayBytes;
       }
       return;
     case RxState::InResponse:
@@ -144,6 +146,7 @@ void ResponseReceiver::Consume(uint8_t c) {
         FinishResponse();
         rx_ = RxState::Hunt;
       } else if (index_ > expectedEnd_) {
+        ++counts_.strayBytes;
         rx_ = RxState::Hunt;  // c is discarded, even an STX
       } else {
         frame_[index_++] = c;
@@ -176,6 +179,7 @@ void ResponseReceiver::FinishResponse() {
     if (onFrame) onFrame(frame_);
     DispatchFrame();
   } else {
+    ++counts_.badSum;
     LogFault(LinkFault::BadSum, LoadMessage(Msg::SUMErrorMsg));
   }
 }
@@ -211,6 +215,7 @@ void ResponseReceiver::DispatchFrame() {
       return;
     }
     case frame::TypeId: {
+      ++counts_.idFrames;
       state_ = ResponseState::IdReceived;
       const bool decorate = animalIdDisplay && animalIdDisplay();
       std::string kindText = frame_[3] >= 1 ? hex::Byte(frame_[4]) : std::string("00");
@@ -220,6 +225,7 @@ void ResponseReceiver::DispatchFrame() {
       return;
     }
     default:
+      ++counts_.badFormat;
       LogFault(LinkFault::BadFormat, LoadMessage(Msg::ResponseFormatErrorMsg));
       return;
   }

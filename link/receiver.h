@@ -74,6 +74,18 @@ class ResponseReceiver {
   // Bytes not yet consumed by the parser.
   int32_t Pending() const;
 
+  // What arrived besides answers, since the receiver was made: bytes outside any frame (dropped
+  // while hunting for an STX, or past the end of a frame that never ended), frames with a wrong
+  // SUM (or no ETX), frames of an unknown type, and verified ID frames. The reader check takes
+  // differences of these over its listening time.
+  struct Counts {
+    uint64_t strayBytes = 0;
+    uint64_t badSum = 0;
+    uint64_t badFormat = 0;
+    uint64_t idFrames = 0;
+  };
+  const Counts& Counted() const { return counts_; }
+
   // Decodes the data of an 'I' frame (frame offsets 4 .. 3+LEN) into "80 00 62 ... [392, ...]".
   static std::string IdText(const uint8_t* frame, bool decorate);
 
@@ -101,4 +113,5 @@ class ResponseReceiver {
   uint32_t lastBytesMs_ = 0;
   bool rxEventFree_ = true;
   bool parserFree_ = true;
+  Counts counts_;
 };

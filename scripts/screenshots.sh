@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of the main window (Japanese and English), the open-port dialog, the tag table and the
-# port scan's progress dialog, taken against the simulator on a virtual display, into
-# docs/screenshots/. Installs the display server and the Japanese font when they are missing
+# Pictures of the main window (Japanese and English), the open-port dialog, the tag table, the
+# port scan's progress dialog and the reader check with its plot, taken against the simulator on
+# a virtual display, into docs/screenshots/. Installs the display server and the Japanese font when they are missing
 # (Debian 12, as root).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -138,6 +138,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "MnCmdTest", .parent = "MnCmd3", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "コマンドテストダイアログの表示..."), .translate = true},
     {.name = "MnChkCmd", .parent = "MnCmd3", .caption = "コマンドテスト", .hidden = true},
     {.name = "MnTgaData", .parent = "MnCmd3", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "タグデータの表示..."), .translate = true},
+    {.name = "MnReaderCheck", .parent = "MnCmd3", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "リーダーチェック..."), .translate = true},
 
     {.name = "MnConfiguration", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "設定"), .translate = true, .kind = MenuKind::Menu, .mnemonic = 'O'},
     {.name = "MnSetCOM", .parent = "MnConfiguration", .caption = "COM Port..."},

@@ -1,6 +1,7 @@
 #include "sim/chip_registry.h"
 
 #include <charconv>
+#include <utility>
 
 namespace sim {
 
@@ -54,7 +55,20 @@ ChipResult ChipRegistry::Make(std::string_view spec) const {
     return {nullptr, "unknown tag type \"" + parts[0] + "\" (known: " + known + ")"};
   }
   parts.erase(parts.begin());
+  // "key=value" parts set how the tag takes the field (threshold=18) and chip settings; the
+  // chip's factory sees the rest.
+  std::vector<std::pair<std::string, std::string>> settings;
+  std::erase_if(parts, [&](const std::string& part) {
+    const size_t eq = part.find('=');
+    if (eq == std::string::npos) return false;
+    settings.emplace_back(part.substr(0, eq), part.substr(eq + 1));
+    return true;
+  });
   ChipResult result = type->make(parts);
+  for (const auto& [key, value] : settings) {
+    if (!result.tag) break;
+    if (!result.tag->SetOption(key, value, result.error)) result.tag = nullptr;
+  }
   if (!result.tag && !result.error.empty()) result.error += "; usage: " + type->usage;
   if (!result.tag && result.error.empty()) result.error = "usage: " + type->usage;
   return result;

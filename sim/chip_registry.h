@@ -33,7 +33,9 @@ class ChipRegistry {
   const ChipType* Find(std::string_view name) const;
   const std::vector<ChipType>& Types() const { return types_; }
 
-  // "name:arg:arg..." to a transponder, or the reason it cannot be made.
+  // "name:arg:arg..." to a transponder, or the reason it cannot be made. Arguments of the form
+  // key=value, anywhere after the name, are the tag's settings (Transponder::SetOption):
+  // "fdxb:392:1:threshold=18".
   ChipResult Make(std::string_view spec) const;
 
   // Every chip of sim/chips.

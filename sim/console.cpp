@@ -44,7 +44,9 @@ std::string Stats(const SimCounters& c) {
     << m.unanswered << ", 'I' frames " << m.idFrames << "\n"
     << "bytes in " << m.bytesIn << ", noise " << m.noiseBytes << ", out " << c.bytesOut
     << ", not sent at a wrong host speed " << c.wrongSpeedBytes << ", hang-ups " << c.hangups
-    << ", restarts " << m.restarts << "\n";
+    << ", restarts " << m.restarts << "\n"
+    << "noise sent: stray bytes " << m.noiseStrayBytes << ", bad SUM frames " << m.noiseBadSumFrames
+    << ", unknown-type frames " << m.noiseBadFormatFrames << "\n";
   return s.str();
 }
 

@@ -92,6 +92,9 @@ const std::vector<std::pair<std::string, std::string>>& FaultSettingHelp() {
       {"late MS[:N]", "the next N answers (default all) come MS ms late"},
       {"hangup-after N", "the N-th command from now hangs the line up"},
       {"spare N", "the next N commands escape the faults above"},
+      {"noise RATE",
+       "read-loop mode: RATE noise events a second (stray bytes, a bad SUM frame, "
+       "an unknown frame type, in turn)"},
   };
   return help;
 }
@@ -112,6 +115,15 @@ bool ApplyFaultSetting(FaultPlan& plan, const std::string& name, const std::stri
     if (ParseCount(value, plan.*c.field)) return true;
     error = name + ": \"" + value + "\" is not a count, \"all\" or \"off\"";
     return false;
+  }
+  if (name == "noise") {
+    const auto v = value == "off" ? std::optional<int64_t>(0) : ParseInteger(value);
+    if (!v || *v < 0 || *v > 1000) {
+      error = "noise: \"" + value + "\" is not a rate 0 to 1000 a second, or \"off\"";
+      return false;
+    }
+    plan.noiseRate = static_cast<int>(*v);
+    return true;
   }
   if (name == "nack") {
     int64_t code = 0;

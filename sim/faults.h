@@ -29,6 +29,10 @@ struct FaultPlan {
   // The next `spare` commands are carried out and answered untouched before the faults above
   // apply (an identification that must succeed first); hangupAfter counts them all the same.
   int spare = 0;
+  // Line noise: in read-loop mode, noiseRate times a second, in turn kNoiseStrayBytes stray
+  // bytes, a frame with a wrong SUM and a frame of an unknown type, between the 'I' frames.
+  int noiseRate = 0;
+  static constexpr size_t kNoiseStrayBytes = 3;
 
   bool operator==(const FaultPlan&) const = default;
 };

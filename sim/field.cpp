@@ -80,28 +80,30 @@ std::optional<TagReply> Field::Dispatch(const TagCommand& cmd, const AirContext&
   if (feed_) feed_->Advance(tags_, ctx.now);
   std::optional<TagReply> reply;
   for (const auto& tag : tags_) {
+    // A tag without enough field hears nothing, so the module asks the next one.
+    if (!tag->Powered(ctx.lfLevel)) continue;
     if ((reply = tag->Handle(cmd, ctx))) break;
   }
   if (feed_) feed_->Observe(tags_, cmd, ctx.now);
   return reply;
 }
 
-std::vector<std::vector<uint8_t>> Field::StreamPayloads() const {
+std::vector<std::vector<uint8_t>> Field::StreamPayloads(int level) const {
   std::lock_guard lock(mutex_);
   std::vector<std::vector<uint8_t>> payloads;
   for (const auto& tag : tags_) {
-    if (!tag->Streams()) continue;
+    if (!tag->StreamsAt(level)) continue;
     AppendPayload(*tag, payloads.emplace_back());
   }
   return payloads;
 }
 
-bool Field::NextStreamPayload(size_t& cursor, std::vector<uint8_t>& out) const {
+bool Field::NextStreamPayload(size_t& cursor, std::vector<uint8_t>& out, int level) const {
   std::lock_guard lock(mutex_);
   const size_t n = tags_.size();
   for (size_t step = 0; step < n; ++step) {
     const size_t i = (cursor + step) % n;
-    if (!tags_[i]->Streams()) continue;
+    if (!tags_[i]->StreamsAt(level)) continue;
     AppendPayload(*tags_[i], out);
     cursor = i + 1;
     return true;

@@ -46,11 +46,11 @@ class Field {
   // around the command.
   std::optional<TagReply> Dispatch(const TagCommand& cmd, const AirContext& ctx);
   // Data of an 'I' frame (kind code, then the ID bytes) for every tag that shows up in
-  // read-loop mode, in field order.
-  std::vector<std::vector<uint8_t>> StreamPayloads() const;
+  // read-loop mode at LF level `level`, in field order.
+  std::vector<std::vector<uint8_t>> StreamPayloads(int level = 50) const;
   // The next streaming tag at or after cursor (wrapping round); writes its 'I' frame data to
   // out and moves cursor past it. False when no tag streams.
-  bool NextStreamPayload(size_t& cursor, std::vector<uint8_t>& out) const;
+  bool NextStreamPayload(size_t& cursor, std::vector<uint8_t>& out, int level = 50) const;
 
  private:
   mutable std::mutex mutex_;

@@ -95,17 +95,25 @@ std::optional<TimePoint> Module::NextDue() const {
   };
   if (!outbox_.empty()) consider(outbox_.front().due);
   if (StreamReady()) consider(nextStream_);
+  if (NoiseOn()) consider(nextNoise_);
   if (auto d = CharDeadline()) consider(*d);
   return next;
 }
 
 void Module::Advance(TimePoint t) {
   if (Streaming() && t - nextStream_ > kMaxStreamBacklog) nextStream_ = t - kMaxStreamBacklog;
+  // Noise starts one interval after it is switched on or read-loop mode begins.
+  if (!NoiseOn()) nextNoise_ = t + NoiseInterval();
   while (true) {
     const auto charDeadline = CharDeadline();
     const bool outboxDue = !outbox_.empty() && outbox_.front().due <= t;
     const bool streamDue = StreamReady() && nextStream_ <= t;
     const bool charDue = charDeadline && *charDeadline <= t;
+    if (NoiseOn() && nextNoise_ <= t && !outboxDue) {
+      // Noise goes out only on an idle line: never before an answer that is due.
+      NoiseOnce(nextNoise_);
+      continue;
+    }
     if (!outboxDue && !streamDue && !charDue) return;
 
     // The earliest event first; answers before stream frames and time-outs at the same instant.
@@ -134,7 +142,7 @@ void Module::Advance(TimePoint t) {
 void Module::StreamOnce(TimePoint at) {
   if (config_.flood) {
     std::vector<uint8_t> payload;
-    if (field_->NextStreamPayload(floodCursor_, payload)) {
+    if (field_->NextStreamPayload(floodCursor_, payload, LfLevel())) {
       auto f = frame::BuildResponseFrame(frame::TypeId, payload);
       if (floodBudget_)
         *floodBudget_ -= std::min(*floodBudget_, f.size());
@@ -146,12 +154,42 @@ void Module::StreamOnce(TimePoint at) {
       nextStream_ = at + config_.streamInterval;
     }
   } else {
-    for (const auto& payload : field_->StreamPayloads()) {
+    for (const auto& payload : field_->StreamPayloads(LfLevel())) {
       ready_.push_back({baud_, frame::BuildResponseFrame(frame::TypeId, payload), true});
       ++counters_.idFrames;
     }
     nextStream_ = at + std::max(config_.streamInterval, Duration(std::chrono::milliseconds(1)));
   }
+}
+
+Duration Module::NoiseInterval() const {
+  const int rate = faults_.noiseRate > 0 ? faults_.noiseRate : 1;
+  return std::chrono::duration_cast<Duration>(std::chrono::seconds(1)) / rate;
+}
+
+void Module::NoiseOnce(TimePoint at) {
+  std::vector<uint8_t> bytes;
+  switch (noiseEvents_++ % 3) {
+    case 0:
+      bytes = NoiseBytes(FaultPlan::kNoiseStrayBytes);
+      counters_.noiseStrayBytes += bytes.size();
+      break;
+    case 1: {
+      const uint8_t data[] = {0x00};
+      bytes = frame::BuildResponseFrame(frame::TypeAck, data);
+      CorruptSum(bytes);
+      ++counters_.noiseBadSumFrames;
+      break;
+    }
+    default: {
+      const uint8_t data[] = {0x5A};
+      bytes = frame::BuildResponseFrame(0x5A, data);  // 'Z': no frame type of the module
+      ++counters_.noiseBadFormatFrames;
+      break;
+    }
+  }
+  ready_.push_back({baud_, std::move(bytes), false});
+  nextNoise_ = at + NoiseInterval();
 }
 
 void Module::OnFrame(const AssembledFrame& f, TimePoint at) {
@@ -220,7 +258,7 @@ Module::Outcome Module::Execute(uint8_t kind, std::span<const uint8_t> data, Tim
   if (code >= 0x70 && code <= 0x72 && !IdReadOf(cmd)) {
     return {TagReply::Nack(params.size() > 1 ? nack::kNumberOfData : nack::kValue)};
   }
-  const AirContext ctx{at, CarrierOn(at), romLevel_, &memory_, carrierSession_};
+  const AirContext ctx{at, CarrierOn(at), romLevel_, &memory_, carrierSession_, LfLevel()};
   auto reply = field_->Dispatch(cmd, ctx);
   return {reply ? std::move(*reply) : TagReply::Nack(nack::kNoResponseFromTag)};
 }

@@ -56,6 +56,10 @@ struct ModuleCounters {
   uint64_t ignoredBusy = 0;  // commands during a timed LF carrier
   uint64_t idFrames = 0;     // 'I' frames streamed
   uint64_t restarts = 0;
+  // Line noise sent by the noise fault.
+  uint64_t noiseStrayBytes = 0;
+  uint64_t noiseBadSumFrames = 0;
+  uint64_t noiseBadFormatFrames = 0;
 };
 
 struct Emission {
@@ -88,6 +92,8 @@ class Module {
   }
   bool CarrierOn(TimePoint now) const { return carrierOn_ && now < carrierUntil_; }
   int RomLevel() const { return romLevel_; }
+  // The LF transmission level the module drives its antenna with (system parameter 2).
+  int LfLevel() const { return memory_.Word(ParameterMemory::kLfLevelWord); }
 
   const ModuleConfig& Config() const { return config_; }
   void SetStreamInterval(Duration interval) { config_.streamInterval = interval; }
@@ -138,6 +144,9 @@ class Module {
   void Schedule(TimePoint due, std::vector<uint8_t> bytes, bool restart);
   void Restart(TimePoint at);
   void StreamOnce(TimePoint at);
+  bool NoiseOn() const { return Streaming() && faults_.noiseRate > 0; }
+  Duration NoiseInterval() const;
+  void NoiseOnce(TimePoint at);
   void NoteFlashWrite(int words);
   std::optional<TimePoint> CharDeadline() const;
 
@@ -159,6 +168,8 @@ class Module {
   TimePoint deafUntil_{};        // restarting
   TimePoint lastByte_{};
   TimePoint nextStream_{};
+  TimePoint nextNoise_{};
+  uint64_t noiseEvents_ = 0;
   size_t floodCursor_ = 0;
   std::optional<size_t> floodBudget_;
   uint16_t flashWrPos_ = 0x0040;

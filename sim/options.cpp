@@ -210,6 +210,10 @@ std::string UsageText() {
   }
   u += "\nTag specs:\n";
   for (const auto& t : ChipRegistry::Builtin().Types()) u += "  " + t.usage + "\n";
+  u += "Every SPEC takes key=value settings after its name: threshold=LEVEL (the LF level from\n"
+       "which the tag always answers, default 10), width=LEVELS (levels below it over which its\n"
+       "answers fade out, default 3), seed=N (its reproducible read errors); sic7888 also\n"
+       "bestct=N. Example: fdxb:392:1:threshold=18\n";
   u += "Without --tag, --scenario, --feed or --no-tags the field holds:";
   for (const auto& spec : DefaultTagSpecs()) u += " " + spec;
   u += "\n\nWhile it runs, type \"help\" for commands that change the field and the faults.\n"

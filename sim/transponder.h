@@ -82,7 +82,26 @@ struct AirContext {
   // Counts the times the carrier was switched on: a tag powered by the carrier keeps its state
   // (an EM4305 login) only within one session.
   uint64_t carrierSession = 0;
+  // The module's LF transmission level (system parameter 2; 50 is full power).
+  int lfLevel = 50;
 };
+
+// How a tag takes the module's LF field: at or above its activation threshold it always answers;
+// over `width` levels below it the answers fade out (at threshold - k it answers with probability
+// 1 - k / width), and further down it is silent. The chance is drawn from a hash of the seed and
+// the tag's count of air exchanges, so the same commands give the same answers on every run.
+struct FieldResponse {
+  static constexpr int kDefaultThreshold = 10;
+  static constexpr int kDefaultWidth = 3;
+  int threshold = kDefaultThreshold;
+  int width = kDefaultWidth;
+  uint64_t seed = 1;
+};
+
+// The chance that a tag with this response answers at `level`, and one draw of it: whether
+// exchange number `draw` gets an answer.
+double AnswerChance(const FieldResponse& r, int level);
+bool DrawAnswer(const FieldResponse& r, int level, uint64_t draw);
 
 // A tag command's outcome as the module reports it: ACK data (the echoed code first) or a NACK
 // code (data[0]).
@@ -123,6 +142,20 @@ class Transponder {
   TagMemory& Memory() { return memory_; }
   const TagMemory& Memory() const { return memory_; }
 
+  // --- The tag in the LF field ---
+  const FieldResponse& Response() const { return response_; }
+  void SetResponse(const FieldResponse& r) { response_ = r; }
+  // The level from which the tag always answers; a chip whose tuning is off needs more.
+  virtual int Threshold() const { return response_.threshold; }
+  // Whether the tag gets enough field for one air exchange at `level` (uses up one draw).
+  bool Powered(int level);
+  // Whether it sends 'I' frames in read-loop mode at `level` (no draw: a streaming tag is either
+  // in the field or not).
+  bool StreamsAt(int level) const { return Streams() && level >= Threshold(); }
+  // A "key=value" setting of a tag spec: threshold, width and seed here, chip settings in the
+  // chips. False with the reason when the key or value is not taken.
+  virtual bool SetOption(const std::string& key, const std::string& value, std::string& error);
+
  protected:
   TagMemory memory_;
 
@@ -130,6 +163,8 @@ class Transponder {
   std::string typeName_;
   uint8_t kind_;
   AirInterface air_;
+  FieldResponse response_;
+  uint64_t draws_ = 0;
 };
 
 // The ID read a command asks for; nullopt for any other command or parameter.

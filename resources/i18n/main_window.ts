@@ -53,6 +53,10 @@
         <translation>Display Tag Data...</translation>
     </message>
     <message>
+        <source>リーダーチェック...</source>
+        <translation>Reader check...</translation>
+    </message>
+    <message>
         <source>設定</source>
         <translation>Configuration</translation>
     </message>

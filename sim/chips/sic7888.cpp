@@ -31,7 +31,7 @@ Sic7888Tag::Sic7888Tag(uint32_t uid)
     : Transponder("sic7888", tag_type::kSic7888, AirInterface::Fdx, TagMemory(kBlocks, 4)) {
   Program(0, {static_cast<uint8_t>(uid >> 24), static_cast<uint8_t>(uid >> 16),
               static_cast<uint8_t>(uid >> 8), static_cast<uint8_t>(uid)});
-  Program(kCtBlock, {0x00, 0x00, 16 << 1, 0x00});
+  Program(kCtBlock, {0x00, 0x00, kFactoryCt << 1, 0x00});
   Program(42, {0x7F, 0x88, static_cast<uint8_t>(uid >> 8), static_cast<uint8_t>(uid)});
   Program(43, {0x20, 0x26, 0x01, 0x15});
 }
@@ -244,6 +244,26 @@ std::optional<TagReply> Sic7888Tag::Handle(const TagCommand& cmd, const AirConte
   return std::nullopt;
 }
 
+uint8_t Sic7888Tag::Ct() const {
+  return static_cast<uint8_t>((BlockAt(kCtBlock)[2] >> 1) & kMaxCt);
+}
+
+int Sic7888Tag::Threshold() const {
+  const int off = Ct() > bestCt_ ? Ct() - bestCt_ : bestCt_ - Ct();
+  return Transponder::Threshold() + kLevelsPerCtStep * off;
+}
+
+bool Sic7888Tag::SetOption(const std::string& key, const std::string& value, std::string& error) {
+  if (key != "bestct") return Transponder::SetOption(key, value, error);
+  const auto v = ParseDecimalArg(value, kMaxCt);
+  if (!v) {
+    error = "bestct \"" + value + "\" is not a tuning value 0-31";
+    return false;
+  }
+  bestCt_ = static_cast<uint8_t>(*v);
+  return true;
+}
+
 std::string Sic7888Tag::Describe() const {
   std::string text = "sic7888 UID " + hex::Bytes(Bytes(0, 1)) + "configuration " +
                      hex::Bytes(Bytes(kConfigBlock, 1));
@@ -292,7 +312,8 @@ void RegisterSic7888(ChipRegistry& r) {
   r.Add({"sic7888",
          {},
          "sic7888 (blank), sic7888:uid:HEX8, then :fdxb:HEX16, :bde:HEX16, :em:HEX10 or "
-         ":fecava:HEX10 to configure and program an ID",
+         ":fecava:HEX10 to configure and program an ID; bestct=N the tuning value (0-31, "
+         "default 16) at which it needs the least LF level",
          &MakeSic7888});
 }
 

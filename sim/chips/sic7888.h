@@ -55,7 +55,17 @@ class Sic7888Tag : public Transponder {
   std::string Describe() const override;
   std::optional<TagReply> Handle(const TagCommand& cmd, const AirContext& ctx) override;
 
+  // The antenna tuning: the chip needs kLevelsPerCtStep more LF levels for every step its CT is
+  // away from the best value of its coil (default 16, settable as "bestct=N").
+  static constexpr int kLevelsPerCtStep = 1;
+  static constexpr uint8_t kFactoryCt = 16;
+  uint8_t Ct() const;
+  uint8_t BestCt() const { return bestCt_; }
+  int Threshold() const override;
+  bool SetOption(const std::string& key, const std::string& value, std::string& error) override;
+
  private:
+  uint8_t bestCt_ = kFactoryCt;
   struct Transmission {
     uint8_t type = 0;
     std::vector<uint8_t> id;

@@ -1,7 +1,7 @@
 // Drives the real window and its real dialogs against the simulator and saves pictures of them:
 // the open-port dialog, the main window after identification and a short read loop, the tag
-// table, and the progress dialog of the port scan. Run under a display (xvfb-run) by
-// scripts/screenshots.sh; not a test.
+// table, the progress dialog of the port scan and the reader check with its plot. Run under a
+// display (xvfb-run) by scripts/screenshots.sh; not a test.
 //
 //   screenshot_tour --lang ja|en --out DIR
 #include <QAbstractButton>
@@ -22,6 +22,7 @@
 #include "core/ini_file.h"
 #include "core/language.h"
 #include "link/port_registry.h"
+#include "maintenance/widgets/reader_check_dialog.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
 #include "sim/scenario.h"
@@ -78,6 +79,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
+  RegisterReaderCheckDialogRenderer();
   MainWindowOptions options;
   options.makePrompts = [](QWidget* w) { return std::make_unique<WidgetPrompts>(w); };
   options.exePath = exe;
@@ -161,6 +163,30 @@ int main(int argc, char** argv) {
       case 6:
         if (!form.App().Busy() && !VisibleTopLevel("TGuage1Dlg")) {
           step = 7;
+          later([&] { form.RunItem("MnReaderCheck"); });
+        }
+        break;
+      case 7:  // "Reader check...": the power sweep without the link count
+        if (QWidget* d = VisibleTopLevel("TReaderCheckDlg")) {
+          step = 8;
+          d->resize(760, 720);
+          d->findChild<QCheckBox*>("CBLink")->setChecked(false);
+          d->findChild<QAbstractButton*>("BtStart")->click();
+        }
+        break;
+      case 8:  // the check is done when Start is offered again
+        if (QWidget* d = VisibleTopLevel("TReaderCheckDlg")) {
+          auto* start = d->findChild<QAbstractButton*>("BtStart");
+          if (start && start->isEnabled()) {
+            step = 9;
+            save(d, "reader_check");
+            d->findChild<QAbstractButton*>("BtClose")->click();
+          }
+        }
+        break;
+      case 9:
+        if (!form.App().Busy() && !VisibleTopLevel("TReaderCheckDlg")) {
+          step = 10;
           QApplication::exit(0);
         }
         break;
