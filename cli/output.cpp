@@ -9,10 +9,6 @@
 
 namespace {
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 void PutLine(std::FILE* f, const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), f);
   std::fputc('\n', f);

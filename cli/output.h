@@ -12,6 +12,11 @@
 
 #include "app/outcome.h"
 
+// A std::string as the QString the JSON events and Qt calls take.
+inline QString Q(const std::string& s) {
+  return QString::fromStdString(s);
+}
+
 class Output {
  public:
   // The JSON Schema version the events follow (docs/qzh900ctl.schema.json).

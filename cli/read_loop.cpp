@@ -18,10 +18,6 @@ constexpr uint32_t kInterruptedCommandModeWaitMs = 700;
 // distinct IDs over days must not grow without bound.
 constexpr size_t kDedupPruneAt = 4096;
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 // "392, 123456789012" from "80 00 ... [392, 123456789012]"; empty without a decoration.
 std::string AnimalCode(const std::string& decorated) {
   const size_t open = decorated.find('[');

@@ -40,10 +40,6 @@ const std::vector<OptionDef> kCheckOptions = {
 
 namespace {
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 QJsonValue IntOrNull(const std::optional<int>& v) {
   return v ? QJsonValue(*v) : QJsonValue(QJsonValue::Null);
 }

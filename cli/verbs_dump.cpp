@@ -15,10 +15,6 @@
 
 namespace {
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 struct DumpArgs {
   std::string csv;
   int fixedTagType = kIdentifyTag;

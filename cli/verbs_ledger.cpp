@@ -52,10 +52,6 @@ LedgerArgs ParseLedgerArgs(const std::vector<std::string>& args) {
   return a;
 }
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 std::string TimeOf(int64_t ms) {
   return ms > 0 ? series::TimeText(ms / 1000) : "-";
 }

@@ -20,10 +20,6 @@ void NoExtraArgs(const std::vector<std::string>& args) {
   if (!args.empty()) throw UsageError("unexpected argument: " + args.front());
 }
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 }  // namespace
 
 int RunPorts(const CommonOptions&, std::vector<std::string>& args) {

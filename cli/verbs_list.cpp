@@ -12,10 +12,6 @@
 
 namespace {
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 std::string FieldSummary(const PromptField& f) {
   switch (f.kind) {
     case FieldKind::Number: {
