@@ -37,7 +37,8 @@ std::shared_ptr<HookedSic7888> Killing(uint32_t uid, bool written) {
 }
 
 // Puts the tags into the field one by one as the station waits for them, and takes each out when
-// it asks.
+// it asks. The field is empty when the station starts (see StationOn): a station looks for a tag
+// as soon as it says it waits for one, so a tag left from before would be taken first.
 void Serve(CliRig& rig, Child& child, std::deque<sim::TagPtr> tray) {
   while (auto line = child.NextErrorLine(test_support::kPatience)) {
     if (Contains(*line, "waiting for a tag") && !tray.empty()) {
@@ -71,10 +72,13 @@ std::vector<std::string> Lines(const std::string& text) {
 int StationOn(CliRig& rig, std::deque<sim::TagPtr> tray, std::vector<std::string> args,
               bool killed = false) {
   args.insert(args.begin(), {"program", "--chip", "sic7888", "--poll", "20"});
+  rig.field->Clear();
   auto child = rig.Start(args);
   if (killed) gStation = child->Pid();
   Serve(rig, *child, std::move(tray));
-  return child->Wait(test_support::kPatience);
+  const int status = child->Wait(test_support::kPatience);
+  EXPECT_NE(status, -1) << "the station did not end; it wrote:\n" << child->err;
+  return status;
 }
 
 class KilledStation : public ::testing::TestWithParam<std::string> {
