@@ -65,6 +65,14 @@ if command -v clang++ >/dev/null; then
       exit 1
     fi
     grep -E '^Done [0-9]+ runs' "$work/log" || true
+    # The fuzz build leaves some of UBSan's checks to ASan; the inputs it kept go through the whole
+    # set in the sanitizer build of stage 2.
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp \
+      "build-asan/fuzz/${t}_replay" "$work/corpus" || {
+      echo "an input the fuzzer kept for $t fails under ASan + UBSan: $work/corpus"
+      exit 1
+    }
     rm -rf "$work"
   done
 else

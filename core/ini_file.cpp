@@ -74,18 +74,47 @@ uint64_t KeyHash(uint64_t sectionHash, std::string_view key) {
 }
 
 // What a line is: a section header ("[name]", blanks around allowed), a key line ("key=value"
-// with a key, not a comment), or anything else.
+// with a key, not a comment), or anything else; and where in the line its parts are.
 struct LineKind {
   bool header = false;
   bool key = false;
+  size_t nameBegin = 0, nameEnd = 0;    // the section name or the key
+  size_t valueBegin = 0, valueEnd = 0;  // a key line's value
 };
 
 LineKind Classify(std::string_view line) {
-  const std::string_view t = TrimView(line);
-  if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return {true, false};
-  const size_t eq = line.find('=');
-  if (eq == std::string_view::npos || t.empty() || t[0] == ';' || t[0] == '#') return {};
-  return {false, !TrimView(line.substr(0, eq)).empty()};
+  // One pass from the front: most lines are keys, and a key line is known at its '='.
+  LineKind kind;
+  const char* p = line.data();
+  const size_t n = line.size();
+  size_t b = 0;
+  while (b < n && Blank(p[b])) ++b;
+  if (b == n || p[b] == ';' || p[b] == '#') return kind;
+  if (p[b] == '[') {
+    size_t e = n;
+    while (Blank(p[e - 1])) --e;  // stops at p[b] at the latest
+    if (e - b >= 2 && p[e - 1] == ']') {
+      kind.header = true;
+      kind.nameBegin = b + 1;
+      kind.nameEnd = e - 1;
+      return kind;
+    }
+  }
+  const void* eq = std::memchr(p + b, '=', n - b);
+  if (!eq) return kind;
+  const size_t eqAt = static_cast<size_t>(static_cast<const char*>(eq) - p);
+  size_t keyEnd = eqAt;
+  while (keyEnd > b && Blank(p[keyEnd - 1])) --keyEnd;
+  if (keyEnd == b) return kind;
+  kind.key = true;
+  kind.nameBegin = b;
+  kind.nameEnd = keyEnd;
+  kind.valueBegin = eqAt + 1;
+  // A line end of "\r\r\n" leaves a '\r' in the line; the value never keeps one, so that a
+  // value reads the same after any number of saves.
+  kind.valueEnd = n;
+  while (kind.valueEnd > kind.valueBegin && p[kind.valueEnd - 1] == '\r') --kind.valueEnd;
+  return kind;
 }
 
 }  // namespace
@@ -108,14 +137,16 @@ void IniFile::LoadText(std::string text) {
   items_.clear();
   owned_.clear();
   slots_.clear();
-  slotHashes_.clear();
   sectionEnd_.clear();
   indexed_ = 0;
   head_ = tail_ = kNone;
   text_ = std::move(text);
   // Offsets are 32-bit; the file unit never reads anything near that size.
   if (text_.size() >= kRemoved) text_.clear();
+  // Most lines of a small file are keys; a big one grows the list as it goes.
+  items_.reserve(std::min<size_t>(text_.size() / 16, 1024) + 4);
   uint32_t header = kNone;
+  std::string_view section;
   uint64_t headerHash = SectionHash({});
   size_t runStart = std::string::npos;
   auto endRun = [&](size_t at) {
@@ -149,17 +180,21 @@ void IniFile::LoadText(std::string text) {
     if (kind.header || kind.key) {
       endRun(pos);
       Item item;
-      item.begin = static_cast<uint32_t>(pos);
-      item.end = static_cast<uint32_t>(contentEnd);
+      item.begin = static_cast<uint32_t>(pos + kind.nameBegin);
+      item.end = static_cast<uint32_t>(pos + kind.nameEnd);
+      item.valueBegin = static_cast<uint32_t>(pos + kind.valueBegin);
+      item.valueEnd = static_cast<uint32_t>(pos + kind.valueEnd);
       item.kind = kind.header ? Kind::Header : Kind::Key;
       const uint32_t index = static_cast<uint32_t>(items_.size());
       item.header = kind.header ? index : header;
       Append(item, tail_);
       if (kind.header) {
         header = index;
-        headerHash = SectionHash(SectionOf(items_[index]));
+        section = SectionOf(items_[index]);
+        headerHash = SectionHash(section);
       } else {
-        IndexKey(index, KeyHash(headerHash, KeyOf(items_[index])));
+        const std::string_view key = KeyOf(items_[index]);
+        IndexKey(index, section, key, KeyHash(headerHash, key));
       }
     } else if (runStart == std::string::npos) {
       runStart = pos;
@@ -183,32 +218,25 @@ uint32_t IniFile::Append(Item item, uint32_t after) {
   return index;
 }
 
-std::string_view IniFile::Line(const Item& item) const {
-  return std::string_view(text_).substr(item.begin, item.end - item.begin);
+std::string_view IniFile::View(uint32_t begin, uint32_t end) const {
+  return std::string_view(text_.data() + begin, end - begin);
 }
 
 std::string_view IniFile::SectionOf(const Item& item) const {
   if (item.header == kNone) return {};
   const Item& h = items_[item.header];
   if (h.owned != kNone) return owned_[h.owned].name;
-  const std::string_view t = TrimView(Line(h));
-  return t.substr(1, t.size() - 2);
+  return View(h.begin, h.end);
 }
 
 std::string_view IniFile::KeyOf(const Item& item) const {
   if (item.owned != kNone) return owned_[item.owned].name;
-  const std::string_view line = Line(item);
-  return TrimView(line.substr(0, line.find('=')));
+  return View(item.begin, item.end);
 }
 
 std::string_view IniFile::ValueOf(const Item& item) const {
   if (item.owned != kNone) return owned_[item.owned].value;
-  std::string_view line = Line(item);
-  line.remove_prefix(line.find('=') + 1);
-  // A line end of "\r\r\n" leaves a '\r' in the line; the value never keeps one, so that a
-  // value reads the same after any number of saves.
-  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
+  return View(item.valueBegin, item.valueEnd);
 }
 
 bool IniFile::Matches(const Item& item, std::string_view section, std::string_view key) const {
@@ -220,10 +248,10 @@ const uint32_t* IniFile::Slot(std::string_view section, std::string_view key, ui
   if (slots_.empty()) return nullptr;
   const size_t mask = slots_.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    const uint32_t s = slots_[i];
-    if (s == kNone) return nullptr;
-    if (s != kRemoved && slotHashes_[i] == hash && Matches(items_[s], section, key))
-      return &slots_[i];
+    const IndexSlot& s = slots_[i];
+    if (s.item == kNone) return nullptr;
+    if (s.item != kRemoved && s.hash == hash && Matches(items_[s.item], section, key))
+      return &s.item;
   }
 }
 
@@ -231,28 +259,37 @@ uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t
   return const_cast<uint32_t*>(std::as_const(*this).Slot(section, key, hash));
 }
 
-void IniFile::IndexKey(uint32_t item, uint64_t hash) {
-  if (Slot(SectionOf(items_[item]), KeyOf(items_[item]), hash)) return;  // the first counts
+void IniFile::IndexKey(uint32_t item, std::string_view section, std::string_view key,
+                       uint64_t hash) {
   // At most half full (removed entries count), so that every probe ends soon. The hashes are
   // kept: growing reads no name again.
-  if ((indexed_ + 1) * 2 > slots_.size()) {
-    std::vector<uint32_t> old = std::move(slots_);
-    std::vector<uint64_t> oldHashes = std::move(slotHashes_);
-    slots_.assign(std::max<size_t>(16, old.size() * 2), kNone);
-    slotHashes_.assign(slots_.size(), 0);
+  if (slots_.empty()) {
+    slots_.assign(16, IndexSlot{});  // in what the previous load left, if anything
+  } else if ((indexed_ + 1) * 2 > slots_.size()) {
+    std::vector<IndexSlot> old = std::move(slots_);
+    slots_.assign(old.size() * 2, IndexSlot{});
     indexed_ = 0;
-    for (size_t k = 0; k < old.size(); ++k)
-      if (old[k] != kNone && old[k] != kRemoved) Place(old[k], oldHashes[k]);
+    for (const IndexSlot& s : old)
+      if (s.item != kNone && s.item != kRemoved) Place(s.item, s.hash);
   }
-  Place(item, hash);
+  const size_t mask = slots_.size() - 1;
+  for (size_t i = hash & mask;; i = (i + 1) & mask) {
+    IndexSlot& s = slots_[i];
+    if (s.item == kNone) {
+      s = {hash, item};
+      ++indexed_;
+      return;
+    }
+    // The first line of a section and key counts.
+    if (s.item != kRemoved && s.hash == hash && Matches(items_[s.item], section, key)) return;
+  }
 }
 
 void IniFile::Place(uint32_t item, uint64_t hash) {
   const size_t mask = slots_.size() - 1;
   size_t i = hash & mask;
-  while (slots_[i] != kNone) i = (i + 1) & mask;
-  slots_[i] = item;
-  slotHashes_[i] = hash;
+  while (slots_[i].item != kNone) i = (i + 1) & mask;
+  slots_[i] = {hash, item};
   ++indexed_;
 }
 
@@ -367,7 +404,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
   line.header = items_[end].header;
   const uint32_t added = Append(line, end);
   sectionEnd_[lowerSection] = added;
-  IndexKey(added, hash);
+  IndexKey(added, section, key, hash);
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int64_t value) {
@@ -398,15 +435,17 @@ std::string IniFile::Text() const {
     const Item& item = items_[i];
     switch (item.kind) {
       case Kind::Header:
-        out.append("[").append(SectionOf(item)).append("]\n");
+        out.push_back('[');
+        out.append(SectionOf(item)).append("]\n", 2);
         break;
       case Kind::Key:
-        out.append(KeyOf(item)).append("=").append(ValueOf(item)).append("\n");
+        out.append(KeyOf(item)).push_back('=');
+        out.append(ValueOf(item)).push_back('\n');
         break;
       case Kind::Raw: {
         // Each line as it was, without the '\r's before its line end (a save of the saved text
         // then writes the same text).
-        std::string_view run = Line(item);
+        std::string_view run = View(item.begin, item.end);
         if (run.find('\r') == std::string_view::npos) {
           out.append(run);
           if (run.back() != '\n') out.push_back('\n');

@@ -72,12 +72,15 @@ class IniFile {
   enum class Kind : uint8_t { Raw, Header, Key, Deleted };
   // One header or key line, or a run of other lines (comments, blank and malformed lines), in a
   // list in file order. Text read from the file stays in text_; what the tool writes is owned.
+  // A line's parts are found once, when it is read: a save writes a header and a key line from
+  // them, so only a run keeps its text as it was.
   struct Item {
-    uint32_t begin = 0, end = 0;  // in text_: a run's lines with their line ends, or one line
-                                  // without its line end
-    uint32_t next = kNone;        // the next item in file order
-    uint32_t header = kNone;      // the header item of the item's section (a header: itself)
-    uint32_t owned = kNone;       // in owned_: the name, key and value the tool gave it
+    uint32_t begin = 0, end = 0;  // in text_: a run's lines with their line ends, a header's
+                                  // section name, a key line's key
+    uint32_t valueBegin = 0, valueEnd = 0;  // in text_: a key line's value
+    uint32_t next = kNone;                  // the next item in file order
+    uint32_t header = kNone;  // the header item of the item's section (a header: itself)
+    uint32_t owned = kNone;   // in owned_: the name, key and value the tool gave it
     Kind kind = Kind::Raw;
   };
   struct Owned {
@@ -85,7 +88,7 @@ class IniFile {
     std::string value;
   };
 
-  std::string_view Line(const Item& item) const;
+  std::string_view View(uint32_t begin, uint32_t end) const;
   std::string_view SectionOf(const Item& item) const;
   std::string_view KeyOf(const Item& item) const;
   std::string_view ValueOf(const Item& item) const;
@@ -94,9 +97,9 @@ class IniFile {
   uint32_t FindKey(std::string_view section, std::string_view key) const;
   // The last header or key line of a section; `lower` is its name in lower case.
   uint32_t FindSectionEnd(const std::string& section, const std::string& lower) const;
-  // The hash index of the first key line of each section and key; `hash` is the hash of the
-  // item's section and key.
-  void IndexKey(uint32_t item, uint64_t hash);
+  // The hash index of the first key line of each section and key: `section` and `key` are the
+  // item's, `hash` the hash of both.
+  void IndexKey(uint32_t item, std::string_view section, std::string_view key, uint64_t hash);
   void Place(uint32_t item, uint64_t hash);
   uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash);
   const uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash) const;
@@ -107,8 +110,11 @@ class IniFile {
   std::vector<Item> items_;
   std::vector<Owned> owned_;
   uint32_t head_ = kNone, tail_ = kNone;
-  std::vector<uint32_t> slots_;       // item indices; kNone empty, kNone - 1 a removed entry
-  std::vector<uint64_t> slotHashes_;  // the hash of each slot's section and key
+  struct IndexSlot {
+    uint64_t hash = 0;      // of the item's section and key
+    uint32_t item = kNone;  // kNone empty, kNone - 1 a removed entry
+  };
+  std::vector<IndexSlot> slots_;
   size_t indexed_ = 0;
   // Where each section (lower case) ends: its last header or key line; kept for the writes.
   mutable std::unordered_map<std::string, uint32_t> sectionEnd_;

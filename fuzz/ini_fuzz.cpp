@@ -25,11 +25,18 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-// The value the first line of `key` in entries gives, skipping the first `skip` such lines.
-std::optional<std::string> FirstValue(const Entries& entries, const std::string& key,
-                                      int skip = 0) {
+// Whether entries[i] is the first line of its name (the one a lookup gives).
+bool FirstOfName(const Entries& entries, size_t i) {
+  for (size_t j = 0; j < i; ++j)
+    if (SameName(entries[j].first, entries[i].first)) return false;
+  return true;
+}
+
+// The value of the line of `key` after the first, if there is one.
+std::optional<std::string> SecondValue(const Entries& entries, const std::string& key) {
+  bool first = true;
   for (const auto& [k, v] : entries)
-    if (SameName(k, key) && skip-- <= 0) return v;
+    if (SameName(k, key) && !std::exchange(first, false)) return v;
   return std::nullopt;
 }
 
@@ -40,39 +47,43 @@ void Check(bool ok) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  IniFile ini("");
+  // The documents live from input to input, as the settings do in the tool: a load forgets all
+  // that the previous one held.
+  static IniFile ini(""), again(""), edited("");
   ini.LoadText(std::string(reinterpret_cast<const char*>(data), size));
   const std::string text = ini.Text();
-  IniFile again("");
   again.LoadText(text);
   Check(again.Text() == text);  // a saved file saved again is the same file
 
-  // Keys before the first header and in section Option: each reads as its first line, before
-  // and after the save.
+  // Keys before the first header and in section Option: the same before and after the save, and
+  // each reads as its first line (after the save: below, with the edits).
+  Entries option;
   for (const char* section : {"", "Option"}) {
-    const Entries entries = ini.Entries(section);
+    Entries entries = ini.Entries(section);
     Check(again.Entries(section) == entries);
-    for (const auto& [k, v] : entries) {
-      Check(ini.Value(section, k) == FirstValue(entries, k));
-      Check(again.Value(section, k) == FirstValue(entries, k));
+    for (size_t i = 0; i < entries.size(); ++i) {
+      if (!FirstOfName(entries, i)) continue;
+      const auto& [k, v] = entries[i];
+      Check(ini.Value(section, k) == v);
     }
+    if (*section) option = std::move(entries);
   }
 
-  const Entries option = ini.Entries("Option");
   std::string deleted;
   if (!option.empty()) {
     deleted = option.front().first;
     ini.DeleteKey("Option", deleted);
-    Check(ini.Value("Option", deleted) == FirstValue(option, deleted, 1));
+    Check(ini.Value("Option", deleted) == SecondValue(option, deleted));
   }
   ini.WriteString("Option", "TirisPage", "7");
   ini.WriteString("Fuzz", "Key", "a value");
-  IniFile edited("");
   edited.LoadText(ini.Text());
   Check(edited.Value("Option", "TirisPage") == std::optional<std::string>("7"));
   Check(edited.Value("Fuzz", "Key") == std::optional<std::string>("a value"));
-  for (const auto& [k, v] : option)
-    if (!SameName(k, deleted) && !SameName(k, "TirisPage"))
-      Check(edited.Value("Option", k) == FirstValue(option, k));
+  for (size_t i = 0; i < option.size(); ++i) {
+    const auto& [k, v] = option[i];
+    if (FirstOfName(option, i) && !SameName(k, deleted) && !SameName(k, "TirisPage"))
+      Check(edited.Value("Option", k) == v);
+  }
   return 0;
 }

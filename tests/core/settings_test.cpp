@@ -251,6 +251,32 @@ TEST(IniFile, CarriageReturnsBeforeALineEndGoAtTheFirstSaveAndTheNextSaveChanges
   EXPECT_EQ(again.Text(), saved);
 }
 
+TEST(IniFile, HeadersKeysAndOtherLinesAreToldApartByTheirFirstAndLastBlanksOnly) {
+  IniFile ini("");
+  ini.LoadText("[a=b\n[]\n[\n \t[ x ] \r\n k \t= v=w \t\r\r\n;c=d\n #e=f\n\t= v\n[y]z=1\n");
+  EXPECT_EQ(ini.Value("", "[a"), "b") << "no closing bracket: a key line";
+  EXPECT_EQ(ini.Entries(""), (std::vector<std::pair<std::string, std::string>>{{"[a", "b"}}));
+  EXPECT_EQ(ini.Entries(" x "),
+            (std::vector<std::pair<std::string, std::string>>{{"k", " v=w \t"}, {"[y]z", "1"}}))
+      << "the name inside the brackets as written, comments and a line without a key left out";
+  EXPECT_EQ(ini.Text(), "[a=b\n[]\n[\n[ x ]\nk= v=w \t\n;c=d\n #e=f\n\t= v\n[y]z=1\n");
+}
+
+TEST(IniFile, ADocumentLoadedAgainKeepsNothingOfItsLastTextOrEdits) {
+  IniFile ini("");
+  ini.LoadText("[Old]\nk=1\nk=2\n[Both]\na=old\n");
+  ini.WriteString("Old", "k", "edited");
+  ini.WriteString("Added", "n", "1");
+  ini.DeleteKey("Both", "a");
+  ini.LoadText("[both]\nb=new\n; tail\n");
+  EXPECT_FALSE(ini.HasKey("Old", "k"));
+  EXPECT_FALSE(ini.HasKey("Added", "n"));
+  EXPECT_EQ(ini.Value("Both", "b"), "new");
+  ini.WriteString("BOTH", "c", "3");  // after the new document's key, not where "a" stood
+  ini.WriteString("Old", "k", "4");   // a section of the old document only: new at the end
+  EXPECT_EQ(ini.Text(), "[both]\nb=new\nc=3\n; tail\n[Old]\nk=4\n");
+}
+
 TEST(Catalogue, HoldsBothLanguagesExactly) {
   EXPECT_EQ(static_cast<int>(Msg::Count_), 124);
   EXPECT_EQ(MessageText(Msg::PageMsg, Language::English), "Pege");
