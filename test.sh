@@ -20,6 +20,10 @@ scripts/install-missing.sh "${PACKAGES[@]}"
 JOBS=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 stage() { printf '\n==== %s (%s)\n' "$1" "$(date +%H:%M:%S)"; }
+# How the ASan + UBSan build runs: stop at the first report, leaks checked.
+SANITIZER_ENV=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+  LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp)
 
 stage "1. build and test"
 BUILD=${BUILD_DIR:-build}
@@ -34,9 +38,7 @@ stage "2. AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DQZH_SANITIZE=address,undefined >/dev/null
 cmake --build build-asan -j "$JOBS"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp \
-  ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 600
+env "${SANITIZER_ENV[@]}" ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 600
 
 stage "3. ThreadSanitizer: port, exchange and simulator"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZH_SANITIZE=thread >/dev/null
@@ -67,9 +69,7 @@ if command -v clang++ >/dev/null; then
     grep -E '^Done [0-9]+ runs' "$work/log" || true
     # The fuzz build leaves some of UBSan's checks to ASan; the inputs it kept go through the whole
     # set in the sanitizer build of stage 2.
-    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-      LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp \
-      "build-asan/fuzz/${t}_replay" "$work/corpus" || {
+    env "${SANITIZER_ENV[@]}" "build-asan/fuzz/${t}_replay" "$work/corpus" || {
       echo "an input the fuzzer kept for $t fails under ASan + UBSan: $work/corpus"
       exit 1
     }

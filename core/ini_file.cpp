@@ -244,15 +244,19 @@ bool IniFile::Matches(const Item& item, std::string_view section, std::string_vi
          EqualNoCase(SectionOf(item), section);
 }
 
-const uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) const {
-  if (slots_.empty()) return nullptr;
+size_t IniFile::Probe(std::string_view section, std::string_view key, uint64_t hash) const {
   const size_t mask = slots_.size() - 1;
   for (size_t i = hash & mask;; i = (i + 1) & mask) {
     const IndexSlot& s = slots_[i];
-    if (s.item == kNone) return nullptr;
-    if (s.item != kRemoved && s.hash == hash && Matches(items_[s.item], section, key))
-      return &s.item;
+    if (s.item == kNone) return i;
+    if (s.item != kRemoved && s.hash == hash && Matches(items_[s.item], section, key)) return i;
   }
+}
+
+const uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) const {
+  if (slots_.empty()) return nullptr;
+  const IndexSlot& s = slots_[Probe(section, key, hash)];
+  return s.item == kNone ? nullptr : &s.item;
 }
 
 uint32_t* IniFile::Slot(std::string_view section, std::string_view key, uint64_t hash) {
@@ -272,17 +276,11 @@ void IniFile::IndexKey(uint32_t item, std::string_view section, std::string_view
     for (const IndexSlot& s : old)
       if (s.item != kNone && s.item != kRemoved) Place(s.item, s.hash);
   }
-  const size_t mask = slots_.size() - 1;
-  for (size_t i = hash & mask;; i = (i + 1) & mask) {
-    IndexSlot& s = slots_[i];
-    if (s.item == kNone) {
-      s = {hash, item};
-      ++indexed_;
-      return;
-    }
-    // The first line of a section and key counts.
-    if (s.item != kRemoved && s.hash == hash && Matches(items_[s.item], section, key)) return;
-  }
+  // The first line of a section and key counts: a later one finds it and is not indexed.
+  IndexSlot& s = slots_[Probe(section, key, hash)];
+  if (s.item != kNone) return;
+  s = {hash, item};
+  ++indexed_;
 }
 
 void IniFile::Place(uint32_t item, uint64_t hash) {

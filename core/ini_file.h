@@ -101,6 +101,8 @@ class IniFile {
   // item's, `hash` the hash of both.
   void IndexKey(uint32_t item, std::string_view section, std::string_view key, uint64_t hash);
   void Place(uint32_t item, uint64_t hash);
+  // The index slot of section and key, or the empty slot where they would go.
+  size_t Probe(std::string_view section, std::string_view key, uint64_t hash) const;
   uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash);
   const uint32_t* Slot(std::string_view section, std::string_view key, uint64_t hash) const;
 
