@@ -7,11 +7,15 @@
 #   3. the port, exchange and simulator tests under ThreadSanitizer
 #   4. every fuzz target for a short bounded time (clang + libFuzzer)
 # QZH_QUICK=1 ./test.sh runs stage 1 only. QZH_FUZZ_SECONDS (default 20) bounds each fuzzer.
+#
+# A test run is mostly waiting (for the simulator, a port, a server), so the next stage's build
+# runs in the background at low priority while a stage's tests run; its output is shown when it
+# fails. The fuzz targets run two at a time, each for its full time.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-tools-dev-tools
-  qt6-charts-dev
+PACKAGES=(cmake ninja-build g++ ccache mold qt6-base-dev qt6-tools-dev qt6-l10n-tools
+  qt6-tools-dev-tools qt6-charts-dev
   libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang libclang-rt-14-dev
   libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian python3-jsonschema
   qt6-translations-l10n postgresql libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev iso-codes)
@@ -24,58 +28,125 @@ stage() { printf '\n==== %s (%s)\n' "$1" "$(date +%H:%M:%S)"; }
 SANITIZER_ENV=(ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   LSAN_OPTIONS=suppressions=$PWD/tests/sanitizers/lsan.supp)
+QUICK=${QZH_QUICK:-0}
+FUZZ_SECONDS=${QZH_FUZZ_SECONDS:-20}
+
+LOGS=$(mktemp -d)
+declare -A BUILD_PIDS
+cleanup() {
+  for pid in "${BUILD_PIDS[@]}"; do kill -- "-$pid" 2>/dev/null || kill "$pid" 2>/dev/null || true; done
+  rm -rf "$LOGS"
+}
+trap cleanup EXIT
+# background NAME FUNCTION: runs FUNCTION at low priority in a process group of its own (so that
+# an early exit stops the whole build), its output kept in a file.
+background() {
+  set -m
+  (renice -n 10 -p "$BASHPID" >/dev/null || true; "$2") >"$LOGS/$1.log" 2>&1 &
+  BUILD_PIDS[$1]=$!
+  set +m
+}
+# finish NAME: waits for a background build; shows its output and fails when it failed.
+finish() {
+  local pid=${BUILD_PIDS[$1]}
+  unset "BUILD_PIDS[$1]"
+  if ! wait "$pid"; then
+    echo "the $1 build failed:"
+    tail -n 80 "$LOGS/$1.log"
+    exit 1
+  fi
+  echo "$1 build: done"
+}
+
+build_asan() {
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+    -DQZH_SANITIZE=address,undefined >/dev/null
+  cmake --build build-asan -j "$JOBS"
+}
+build_tsan() {
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+    -DQZH_SANITIZE=thread >/dev/null
+  cmake --build build-tsan -j "$JOBS" --target link_tests sim_tests robustness_port_tests
+}
+build_fuzz() {
+  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQZH_FUZZ=ON >/dev/null
+  targets=$(sed -n 's/^ *"\([a-z_]*\)|.*/\1/p' fuzz/CMakeLists.txt)
+  cmake --build build-fuzz -j "$JOBS" --target $(for t in $targets; do printf '%s_fuzz ' "$t"; done)
+}
+later_builds() {
+  build_tsan
+  if command -v clang++ >/dev/null; then build_fuzz; fi
+}
 
 stage "1. build and test"
 BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$JOBS"
+[ "$QUICK" = 1 ] || background asan build_asan
 ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --timeout 300
 scripts/check-package.sh "$BUILD"
 
-[ "${QZH_QUICK:-0}" = 1 ] && exit 0
+[ "$QUICK" = 1 ] && exit 0
 
 stage "2. AddressSanitizer + UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-  -DQZH_SANITIZE=address,undefined >/dev/null
-cmake --build build-asan -j "$JOBS"
+finish asan
+background later later_builds
 env "${SANITIZER_ENV[@]}" ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 600
 
 stage "3. ThreadSanitizer: port, exchange and simulator"
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQZH_SANITIZE=thread >/dev/null
-cmake --build build-tsan -j "$JOBS" --target link_tests sim_tests robustness_port_tests
+finish later
 TSAN_OPTIONS=halt_on_error=1:suppressions=$PWD/tests/sanitizers/tsan.supp \
   ctest --test-dir build-tsan --output-on-failure -j "$JOBS" --timeout 600 \
   -R '^(Exchange|Port|PortRobustness|Receiver|MillisecondTimer|Frames|HexText|SimulatorPty)\.'
 
 stage "4. fuzzing"
-if command -v clang++ >/dev/null; then
-  CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DQZH_FUZZ=ON >/dev/null
-  targets=$(sed -n 's/^ *"\([a-z_]*\)|.*/\1/p' fuzz/CMakeLists.txt)
-  cmake --build build-fuzz -j "$JOBS" --target $(for t in $targets; do printf '%s_fuzz ' "$t"; done)
-  for t in $targets; do
-    work=$(mktemp -d)
-    cp -r "fuzz/corpus/$t" "$work/corpus"
-    args=(-max_total_time="${QZH_FUZZ_SECONDS:-20}" -timeout=30 -rss_limit_mb=4096
-      -artifact_prefix="$work/" "$work/corpus")
-    [ -f "fuzz/$t.dict" ] && args+=(-dict="$PWD/fuzz/$t.dict")
-    echo "fuzzing $t for ${QZH_FUZZ_SECONDS:-20} s"
-    if ! "build-fuzz/fuzz/${t}_fuzz" "${args[@]}" >"$work/log" 2>&1; then
-      echo "fuzz target $t found a failing input:"
-      tail -n 60 "$work/log"
-      ls "$work" | grep -E '^(crash|leak|timeout|oom)-' || true
-      exit 1
-    fi
-    grep -E '^Done [0-9]+ runs' "$work/log" || true
-    # The fuzz build leaves some of UBSan's checks to ASan; the inputs it kept go through the whole
-    # set in the sanitizer build of stage 2.
-    env "${SANITIZER_ENV[@]}" "build-asan/fuzz/${t}_replay" "$work/corpus" || {
-      echo "an input the fuzzer kept for $t fails under ASan + UBSan: $work/corpus"
-      exit 1
-    }
-    rm -rf "$work"
-  done
-else
+if ! command -v clang++ >/dev/null; then
   echo "clang not found: fuzzing skipped"
+  stage "all stages passed"
+  exit 0
 fi
+# fuzz_one TARGET WORK: one fuzz target for its time on a copy of its corpus in WORK.
+fuzz_one() {
+  local t=$1 work=$2
+  cp -r "fuzz/corpus/$t" "$work/corpus"
+  local args=(-max_total_time="$FUZZ_SECONDS" -timeout=30 -rss_limit_mb=4096
+    -artifact_prefix="$work/" "$work/corpus")
+  [ -f "fuzz/$t.dict" ] && args+=(-dict="$PWD/fuzz/$t.dict")
+  "build-fuzz/fuzz/${t}_fuzz" "${args[@]}" >"$work/log" 2>&1
+}
+# fuzz_check TARGET WORK STATUS: the outcome of one fuzz run, then the inputs it kept replayed
+# through the ASan + UBSan build of stage 2 with the whole set of UBSan's checks (the fuzz build
+# leaves some of them to ASan).
+fuzz_check() {
+  local t=$1 work=$2 status=$3
+  if [ "$status" != 0 ]; then
+    echo "fuzz target $t found a failing input:"
+    tail -n 60 "$work/log"
+    ls "$work" | grep -E '^(crash|leak|timeout|oom)-' || true
+    exit 1
+  fi
+  echo "fuzzed $t for $FUZZ_SECONDS s: $(grep -E '^Done [0-9]+ runs' "$work/log" || echo '?')"
+  env "${SANITIZER_ENV[@]}" "build-asan/fuzz/${t}_replay" "$work/corpus" >"$work/replay.log" 2>&1 || {
+    cat "$work/replay.log"
+    echo "an input the fuzzer kept for $t fails under ASan + UBSan: $work/corpus"
+    exit 1
+  }
+  rm -rf "$work"
+}
+mapfile -t targets < <(sed -n 's/^ *"\([a-z_]*\)|.*/\1/p' fuzz/CMakeLists.txt)
+for ((i = 0; i < ${#targets[@]}; i += JOBS)); do
+  batch=("${targets[@]:i:JOBS}")
+  declare -A work=() pid=()
+  for t in "${batch[@]}"; do
+    work[$t]=$(mktemp -d)
+    fuzz_one "$t" "${work[$t]}" &
+    pid[$t]=$!
+  done
+  for t in "${batch[@]}"; do
+    status=0
+    wait "${pid[$t]}" || status=$?
+    fuzz_check "$t" "${work[$t]}" "$status"
+  done
+done
 stage "all stages passed"
