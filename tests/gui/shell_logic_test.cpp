@@ -640,7 +640,7 @@ TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   st.fReadAnimalID = 2;
   st.fWriteAnimalID = 1;
   PromptForm f = SetConfig2Form(st);
-  EXPECT_EQ(f.caption, "Debug Menu");
+  EXPECT_EQ(f.caption, "デバッグメニュー");
   EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"Debug"});  // its one tab
   EXPECT_EQ(f.Field("RGFReadID").page, f.pages[0]);
   EXPECT_EQ(f.Field("RGFWriteID").page, f.pages[0]);

@@ -33,7 +33,8 @@ TEST_F(HdxPlus, LockInformationReadsBlockThree) {
 TEST_F(HdxPlus, ChipLockAsksFirst) {
   rig.prompts.QueueConfirm(false);
   rig.Run("MnHDXP_CRCWrite1");
-  EXPECT_EQ(rig.prompts.confirmations, (Lines{"Can not rewrite data but is good?"}));
+  EXPECT_EQ(rig.prompts.confirmations,
+            (Lines{"データは書き換えられなくなりますが、よろしいですか?"}));
   EXPECT_TRUE(rig.Lines().empty());
   rig.Run("MnHDXP_CRCWrite1");
   EXPECT_EQ(rig.Results(), (Lines{"OK: HDX+ Chip Lock Command"}));

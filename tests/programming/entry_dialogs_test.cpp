@@ -23,11 +23,11 @@ TEST(AnimalIdItems, EveryItemOpensTheDialogOfItsChip) {
     const char* dialog;
     const char* caption;
   };
-  for (const Case& c : {Case{"AnimalIDWrite1", 0, "TSetID3Dlg", "SIC279; Animal ID Write"},
-                        Case{"MnSIC279_AnimalIDWrite", 0, "TSetID3Dlg", "SIC279; Animal ID Write"},
-                        Case{"AnimalIDWrite3", 0, "TSetID3Dlg", "SIC7888; Animal ID Write"},
-                        Case{"FDXB1", 0, "TSetID3Dlg", "SIC7888; Animal ID Write"},
-                        Case{"EM43052", 0, "TSetID3Dlg", "EM4305; Animal ID Write"},
+  for (const Case& c : {Case{"AnimalIDWrite1", 0, "TSetID3Dlg", "SIC279; 動物ID書込み"},
+                        Case{"MnSIC279_AnimalIDWrite", 0, "TSetID3Dlg", "SIC279; 動物ID書込み"},
+                        Case{"AnimalIDWrite3", 0, "TSetID3Dlg", "SIC7888; 動物ID書込み"},
+                        Case{"FDXB1", 0, "TSetID3Dlg", "SIC7888; 動物ID書込み"},
+                        Case{"EM43052", 0, "TSetID3Dlg", "EM4305; 動物ID書込み"},
                         Case{"AnimalIDWrite2", 0, "TSetID2Dlg", "ID Write"},
                         Case{"AnimalIDWrite1", 1, "TSetAnimalID1Dlg", "Animal ID"},
                         Case{"FDXB1", 1, "TSetAnimalID1Dlg", "Animal ID"},

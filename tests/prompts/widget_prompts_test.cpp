@@ -289,7 +289,7 @@ TEST(WidgetPrompts, ProgressDialogContinueFlag) {
   EXPECT_FALSE(dlg->isModal());
   EXPECT_EQ(dlg->Label1->text(), "Command Execution...");
   EXPECT_FALSE(dlg->Panel2->isVisible());
-  EXPECT_EQ(dlg->Button1->text(), "&Cancel");
+  EXPECT_EQ(dlg->Button1->text(), "キャンセル(&C)");
   dlg->Button1->click();
   EXPECT_FALSE(progress->Continue());
   progress->Show();
