@@ -23,7 +23,7 @@
     </message>
     <message>
         <source>高速アドバンスト</source>
-        <translation>Fast\u00A0Advanced</translation>
+        <translation>Fast Advanced</translation>
     </message>
     <message>
         <source>閉じる</source>

@@ -641,12 +641,12 @@ TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   st.fWriteAnimalID = 1;
   PromptForm f = SetConfig2Form(st);
   EXPECT_EQ(f.caption, "デバッグメニュー");
-  EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"Debug"});  // its one tab
+  EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"デバッグ"});  // its one tab
   EXPECT_EQ(f.Field("RGFReadID").page, f.pages[0]);
   EXPECT_EQ(f.Field("RGFWriteID").page, f.pages[0]);
   EXPECT_EQ(f.Field("RGFReadID").label, "Disply Animal ID");
   EXPECT_EQ(f.Field("RGFReadID").items,
-            (std::vector<std::string>{"ID Only", "ID+個別情報", "デバッグ表示"}));
+            (std::vector<std::string>{"IDのみ", "ID+個別情報", "デバッグ表示"}));
   EXPECT_EQ(f.Field("RGFReadID").index, 2);
   EXPECT_EQ(f.Field("RGFWriteID").index, 1);
   f.Field("RGFReadID").index = 0;

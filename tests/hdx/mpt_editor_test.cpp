@@ -346,7 +346,7 @@ TEST_F(MptEditor, TheMenuItemRunsTheWindowUntilItIsClosed) {
   rig.prompts.Press("ScanSBt");  // then the script's presses end: the close box
   ASSERT_TRUE(rig.Run("MPTDataWrite1"));
   ASSERT_EQ(rig.prompts.shown.size(), 1u);
-  EXPECT_EQ(rig.prompts.shown[0].caption, "MPT Write");
+  EXPECT_EQ(rig.prompts.shown[0].caption, "MPT書込み");
   EXPECT_EQ(rig.SentCount(0x12), 17);
   EXPECT_TRUE(IniFile::Exists(rig.cfg.SettingsPath())) << "the settings are saved on closing";
   IniFile ini(rig.cfg.SettingsPath());

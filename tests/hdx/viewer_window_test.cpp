@@ -51,7 +51,7 @@ TEST(ViewerWindow, MenuBarInsteadOfButtonsAndCtrlClickOnTheIdLabel) {
           fileItems << a->objectName() + ":" + a->text();
         for (const char* gone : {"MnSavelog", "MnSetting", "Label3"})
           EXPECT_EQ(dialog->findChild<QPushButton*>(gone), nullptr) << gone;
-        EXPECT_EQ(id->text(), "ID(Hex)");
+        EXPECT_EQ(id->text(), "ID(16進)");
         QTest::mouseClick(id, Qt::LeftButton);
         break;
       case 1:

@@ -141,7 +141,7 @@ TEST(SetId3Read, TheTabDecidesWhichCodesAreAccepted) {
   ProgRig rig({MakeTag("sic7888:fdxb:0000000000000005")});
   rig.prompts.Then("Button1", {{"PageControl1", kAnimalTab}});
   rig.prompts.Then("Button1", {{"PageControl1", "TabSheet2"}});
-  rig.prompts.Then("Button1", {{"RGHexDecimal2", "Hexdecimal"}});
+  rig.prompts.Then("Button1", {{"RGHexDecimal2", "16進数"}});
   rig.prompts.Then("CloseBox");
   rig.Run("AnimalIDWrite3");
   const auto& seen = rig.prompts.seen;

@@ -120,7 +120,7 @@ TEST(WidgetPrompts, HanyousettingPagesAndTagTypeEnabling) {
     EXPECT_FALSE(tabs->isTabVisible(0));
     EXPECT_TRUE(tabs->isTabVisible(1));
     EXPECT_EQ(tabs->currentWidget()->objectName(), "TabSheet2");
-    EXPECT_EQ(tabs->tabText(1), "Tag Data");
+    EXPECT_EQ(tabs->tabText(1), "タグデータ");
     auto* group = Child<QGroupBox>(d, "RG_TagType");
     enabledBefore = group->isEnabled();
     Child<QCheckBox>(d, "CB_KoteiMode")->click();
