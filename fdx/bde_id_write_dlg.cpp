@@ -46,8 +46,7 @@ PromptForm MakeBDEIdWrite1Dlg(const BdeDialogValues& in) {
   PromptForm form;
   form.dialog = "TBDEIdWrite1Dlg";
   form.caption = Tr("TBDEIdWrite1Dlg", "BDE設定");
-  form.AddNumber("EdFlag", Tr("TBDEIdWrite1Dlg", "フラグ"), DecimalSpec(0, 1, true), 0).enabled =
-      false;
+  form.AddNumber("EdFlag", "Flag", DecimalSpec(0, 1, true), 0).enabled = false;
   form.AddNumber("EdTypeOfTransponder", Tr("TBDEIdWrite1Dlg", "トランスポンダの種類"),
                  DecimalSpec(0, 1, true), code.typeOfTransponder);
   form.AddNumber("EdApplicationCode", Tr("TBDEIdWrite1Dlg", "アプリケーションコード"),

@@ -20,8 +20,8 @@ PromptForm MakeWrData1_4Dlg() {
     f.row = row;
     return f;
   };
-  // Label1 stays empty: the address caption (AddrStr) names the block already.
-  at(form.AddLabel("Label1", ""), 0);
+  // Label1 stays empty and hidden: the address caption (AddrStr) names the block already.
+  at(form.AddLabel("Label1", ""), 0).visible = false;
   at(form.AddLabel("AddrStr", ""), 0);
   at(form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), 0), 0);
   at(form.AddLabel("Label2", Tr("TWrData1_4Dlg", "データ(HEX)")), 1);

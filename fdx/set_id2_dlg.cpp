@@ -12,8 +12,7 @@ PromptForm MakeSetID2Dlg(uint64_t storedId) {
   PromptForm form;
   form.dialog = "TSetID2Dlg";
   form.caption = Tr("TSetID2Dlg", "ID書込み");
-  form.AddRadio("RGFlag", Tr("TSetID2Dlg", "フラグ"),
-                {Tr("TSetID2Dlg", "工業用"), Tr("TSetID2Dlg", "動物用")}, 1, 2);
+  form.AddRadio("RGFlag", "Flag", {Tr("TSetID2Dlg", "工業用"), Tr("TSetID2Dlg", "動物用")}, 1, 2);
   form.AddNumber("EdCountryCode", Tr("TSetID2Dlg", "国コード"), DecimalSpec(0, 999, true),
                  AnimalIdCode::kTestTransponder)
       .enabled = false;

@@ -10,13 +10,15 @@ namespace {
 const ByteFieldRow kBlockBytes{.prefix = "EdData", .firstNumber = 0, .count = 4, .row = 3};
 const ByteFieldRow kIdBytes{.prefix = "EdData", .firstNumber = 0, .count = 8, .row = 3};
 
-// The block field and its captions; TWrData1_2Dlg keeps them hidden. Label1 stays empty: the
-// address caption names the block already ("Block(0-15)").
+// The block field and its caption; TWrData1_2Dlg keeps them hidden. Label1 stays empty and
+// hidden: the address caption names the block already ("Block(0-15)").
 void AddBlockField(PromptForm& form, int block, bool visible) {
-  form.AddLabel("Label1", "").row = 0;
+  PromptField& label1 = form.AddLabel("Label1", "");
+  label1.row = 0;
+  label1.visible = false;
   form.AddLabel("AddrStr", LoadMessage(Msg::Block015Msg)).row = 0;
   form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), block).row = 0;
-  for (const char* name : {"Label1", "AddrStr", "EdAddr"}) form.Field(name).visible = visible;
+  for (const char* name : {"AddrStr", "EdAddr"}) form.Field(name).visible = visible;
 }
 }  // namespace
 

@@ -26,7 +26,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "MnLockPageCmd", .parent = "MnTIRIS1", .caption = "LockPageCmd..."},
     {.name = "MnGeneralReadPageCmd2", .parent = "MnTIRIS1", .caption = "GeneralReadPageCmd2"},
     {.name = "MnWriteAndProgramCmd2", .parent = "MnTIRIS1", .caption = "WriteAndProgramCmd2..."},
-    {.name = "MPTDataWrite1", .parent = "MnTIRIS1", .caption = "MPT Data Write"},
+    {.name = "MPTDataWrite1", .parent = "MnTIRIS1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "MPT書込み"), .translate = true},
     {.name = "SIC2791", .parent = "MnHDXTag", .caption = "SIC279", .kind = MenuKind::Menu},
     {.name = "raceabilitydataRead1", .parent = "SIC2791", .caption = "TraceabilityDataRead"},
     {.name = "ChipConfigRead1", .parent = "SIC2791", .caption = "ChipConfigRead"},

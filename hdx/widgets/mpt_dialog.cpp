@@ -99,8 +99,8 @@ void TMptDataWriteDialog::Build() {
   setObjectName(ToQString(Form().dialog));
   auto* main = new QVBoxLayout(this);
   auto* menu = new QMenuBar(this);
-  QMenu* configuration = menu->addMenu(Tr("TMPTDataWriteDlg", "設定(&C)"));
-  setting_ = configuration->addAction(Tr("TMPTDataWriteDlg", "設定(&S)"));
+  QMenu* configuration = menu->addMenu(ToQString(Tr("TMPTDataWriteDlg", "設定(&C)")));
+  setting_ = configuration->addAction(ToQString(Tr("TMPTDataWriteDlg", "設定(&S)")));
   setting_->setObjectName("MnSetting");
   connect(setting_, &QAction::triggered, this, [this] { Press("MnSetting"); });
   main->setMenuBar(menu);

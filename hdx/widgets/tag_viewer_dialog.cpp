@@ -37,10 +37,10 @@ void TDispTagDataDialog::Build() {
 
   auto* bar = new QMenuBar(this);
   bar->setObjectName("MainMenu1");
-  QMenu* file = bar->addMenu(Tr("TDispTagDataDlg", "ファイル(&F)"));
+  QMenu* file = bar->addMenu(ToQString(Tr("TDispTagDataDlg", "ファイル(&F)")));
   file->setObjectName("File1");
   AddMenuItem(file, "MnSavelog");
-  configuration_ = bar->addMenu(Tr("TDispTagDataDlg", "設定(&C)"));
+  configuration_ = bar->addMenu(ToQString(Tr("TDispTagDataDlg", "設定(&C)")));
   configuration_->setObjectName("MnConfiguration");
   configuration_->menuAction()->setObjectName("MnConfiguration");
   AddMenuItem(configuration_, "MnSetting");

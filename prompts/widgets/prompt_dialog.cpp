@@ -136,6 +136,9 @@ QWidget* PromptDialog::PageWidget(const std::string& page) {
       pages_[form_.pages[i]] = content;
     }
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+      // A page picked later may hold more than the one the dialog opened with: the dialog grows
+      // for it rather than squeeze it into a scroll box.
+      if (isVisible()) GrowToShownContent();
       if (syncing_ || index < 0) return;
       form_.activePage = tabs_->widget(index)->objectName().toStdString();
       FieldEdited(kPageControl);
@@ -161,6 +164,7 @@ PromptDialog::Container& PromptDialog::ContainerOf(const PromptField& f) {
   } else {
     auto* scroll = new ContentScroll(this);
     c.widget = new QWidget;
+    c.scroll = scroll;
     scroll->setWidget(c.widget);
     main_->addWidget(scroll, 1);
   }
@@ -296,6 +300,8 @@ void PromptDialog::Build() {
     if (c.columns > 0) c.grid->setColumnStretch(c.columns, 1);
     const bool box = qobject_cast<QGroupBox*>(c.widget) != nullptr;
     if (!c.growsTall && !box) c.grid->setRowStretch(c.nextRow, 1);
+    // Beside tab pages the body keeps its height: the pages take what the dialog has more.
+    if (c.scroll && tabs_ && !c.growsTall) main_->setStretchFactor(c.scroll, 0);
   }
   SyncFromForm();
 }
@@ -321,21 +327,18 @@ void PromptDialog::showEvent(QShowEvent* event) {
   grown_ = true;
   // Shown widgets may ask for more than their hints did before (a group box polished with its
   // title font): grow once to what the shown page needs, within the screen, and stay on it.
+  GrowToShownContent();
+}
+
+void PromptDialog::GrowToShownContent() {
   if (layout()) layout()->activate();
-  // Every visible tab page is measured against the room of the page in front, so that a page
-  // picked later does not squeeze its content into a scroll box of its own.
-  const ContentScroll* front = tabs_ && tabs_->currentWidget()
-                                   ? tabs_->currentWidget()->findChild<ContentScroll*>()
-                                   : nullptr;
   QSize more(0, 0);
-  for (auto* scroll : findChildren<ContentScroll*>()) {
-    QWidget* content = scroll->widget();
-    const int tab = tabs_ ? tabs_->indexOf(scroll->parentWidget()) : -1;
-    const bool page = tab >= 0 && tabs_->isTabVisible(tab) && front;
-    if (!content || (!scroll->isVisible() && !page)) continue;
-    content->ensurePolished();
+  for (const auto* scroll : findChildren<ContentScroll*>()) {
+    const QWidget* content = scroll->widget();
+    if (!content || !scroll->isVisible()) continue;
+    if (content->layout()) content->layout()->activate();
     const QSize need = content->sizeHint().expandedTo(content->minimumSizeHint());
-    more = more.expandedTo(need - (page ? front : scroll)->viewport()->size());
+    more = more.expandedTo(need - scroll->viewport()->size());
   }
   const QScreen* where = screen();
   if ((more.width() <= 0 && more.height() <= 0) || !where) return;

@@ -37,10 +37,6 @@
         <translation>BDE Config Setup</translation>
     </message>
     <message>
-        <source>フラグ</source>
-        <translation>Flag</translation>
-    </message>
-    <message>
         <source>トランスポンダの種類</source>
         <translation>Type of transponder</translation>
     </message>
@@ -80,10 +76,6 @@
     <message>
         <source>ID書込み</source>
         <translation>ID Write</translation>
-    </message>
-    <message>
-        <source>フラグ</source>
-        <translation>Flag</translation>
     </message>
     <message>
         <source>工業用</source>

@@ -204,6 +204,10 @@
         <source>直前コマンド実行</source>
         <translation>Repeat Last Command</translation>
     </message>
+    <message>
+        <source>MPT書込み</source>
+        <translation>MPT Data Write</translation>
+    </message>
 </context>
 <context>
     <name>TOpenCom1Dlg</name>

@@ -405,4 +405,15 @@
         <translation>Cancel</translation>
     </message>
 </context>
+<context>
+    <name>TInputIntDlg</name>
+    <message>
+        <source>周波数の設定</source>
+        <translation>Buzzer Frequency</translation>
+    </message>
+    <message>
+        <source>周波数を設定してください。(1500Hz or 4000Hz)</source>
+        <translation>Set the frequency (1500Hz or 4000Hz).</translation>
+    </message>
+</context>
 </TS>

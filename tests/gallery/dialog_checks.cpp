@@ -312,12 +312,13 @@ void CheckSqueezed(const QWidget& window, const QRect& screen, std::vector<std::
   }
 }
 
+// Kana or kanji; full-width punctuation and figures stand in some English texts as they are
+// given ("Program Data（HEX）", "Word(0～15)").
 bool JapaneseScript(const QString& text) {
   for (const QChar c : text) {
     const QChar::Script script = c.script();
     if (script == QChar::Script_Hiragana || script == QChar::Script_Katakana ||
-        script == QChar::Script_Han || (c.unicode() >= 0x3000 && c.unicode() <= 0x303F) ||
-        (c.unicode() >= 0xFF00 && c.unicode() <= 0xFFEF))
+        script == QChar::Script_Han)
       return true;
   }
   return false;

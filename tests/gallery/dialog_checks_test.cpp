@@ -190,7 +190,8 @@ TEST(DialogChecks, TextsOfTheOtherLanguageAreFound) {
   command->addMenu("LED Test")->addAction("Green ON");
   layout->setMenuBar(bar);
   layout->addWidget(new QLabel("Block Address(0-43)", &window));
-  layout->addWidget(new QLabel("ＭＳＢ", &window));  // full-width letters
+  layout->addWidget(new QLabel("ブロック", &window));
+  layout->addWidget(new QLabel("Program Data（HEX）", &window));  // full-width brackets: English
   window.resize(300, 200);
   window.move(10, 40);
   window.show();
@@ -200,7 +201,7 @@ TEST(DialogChecks, TextsOfTheOtherLanguageAreFound) {
   const auto inEnglish = gallery::CheckLanguage(window, true, english);
   EXPECT_TRUE(Mentions(inEnglish, "Japanese text in the English window: \"設定...\""))
       << All(inEnglish);
-  EXPECT_TRUE(Mentions(inEnglish, "\"ＭＳＢ\"")) << All(inEnglish);
+  EXPECT_TRUE(Mentions(inEnglish, "\"ブロック\"")) << All(inEnglish);
   EXPECT_EQ(inEnglish.size(), 2u) << All(inEnglish);
 
   // The same window as the Japanese one: the English forms of known texts, in sub-menus too.
