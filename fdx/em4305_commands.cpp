@@ -102,7 +102,7 @@ void Em4305Commands::WriteWord1Click() {
   if (login) memory_.password = password;
   // Words 0 and 4 hold the chip's settings.
   if ((address == 0 || address == 4) &&
-      !app_.Prompt().Confirm(Tr("TWrData1_5Dlg", "設定情報を書き換えます。\r\nよろしいですか?"),
+      !app_.Prompt().Confirm(Tr("TWrData1_5Dlg", "設定情報を書き換えます。\nよろしいですか?"),
                              "WriteWord", ConfirmButtons::YesNo)) {
     if (!login) app_.LogResult(false, "WriteWord");
     return;

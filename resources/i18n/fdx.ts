@@ -191,7 +191,7 @@
         <translation>Passowrd</translation>
     </message>
     <message>
-        <source>設定情報を書き換えます。&#xd;
+        <source>設定情報を書き換えます。
 よろしいですか?</source>
         <translation>Rewrite the setting information.&#xd;
 Is it OK?</translation>

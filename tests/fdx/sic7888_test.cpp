@@ -275,7 +275,7 @@ TEST(Sic7888Ct, ReadAndWrite) {
   rig.prompts.Answer("TInputIntDlg.IntEd", "9");
   rig.Run("SIC7888WRITECT1");
   EXPECT_EQ(rig.LastForm().caption, "WRITE CT");
-  EXPECT_EQ(rig.LastForm().Field("STTitle").text, "CT Value");
+  EXPECT_EQ(rig.LastForm().Field("STTitle").text, "CT値");
   EXPECT_EQ(rig.LastForm().Field("IntEd").Int(), 9);
   EXPECT_EQ(rig.Sent(), (Lines{"88 01 09 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK : SIC7888 WRITECT"}));

@@ -92,7 +92,7 @@ TEST(MenuRules, CreationHidesDisablesAndCaptions) {
   EXPECT_EQ(m.Get("MnSetTestMode3").caption, "Command Mode");
   EXPECT_EQ(m.Get("ReadSIC7888Configuration1").caption, "Read SIC7888\u00A0Configuration");
   EXPECT_EQ(m.Hint("FileExitItem"), "終了");  // the tests run without the English module
-  EXPECT_EQ(m.Hint("HelpAboutItem"), "Version...");
+  EXPECT_EQ(m.Hint("HelpAboutItem"), "バージョン情報...");
   // fHDXP shows HDX+ at the check box rule, but creation hides it all the same.
   MenuModel withHdxp;
   ApplyCreationRules(withHdxp, 1);
@@ -644,7 +644,7 @@ TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"デバッグ"});  // its one tab
   EXPECT_EQ(f.Field("RGFReadID").page, f.pages[0]);
   EXPECT_EQ(f.Field("RGFWriteID").page, f.pages[0]);
-  EXPECT_EQ(f.Field("RGFReadID").label, "Disply Animal ID");
+  EXPECT_EQ(f.Field("RGFReadID").label, "動物IDの表示");
   EXPECT_EQ(f.Field("RGFReadID").items,
             (std::vector<std::string>{"IDのみ", "ID+個別情報", "デバッグ表示"}));
   EXPECT_EQ(f.Field("RGFReadID").index, 2);

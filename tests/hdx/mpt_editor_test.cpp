@@ -335,9 +335,12 @@ TEST_F(MptEditor, SaveLogAppendsCsvAndSurvivesAnUnwritablePath) {
   EXPECT_EQ(text.substr(2 + 10, 2), "/,");
 
   rig.prompts.SetSaveFileName(rig.cfg.Path("missing/folder/grid"));
+  // Each good save said where it went.
+  EXPECT_EQ(rig.prompts.messages, (Strings{"ファイルに追記しました: " + rig.cfg.Path("grid.csv"),
+                                           "ファイルに追記しました: " + rig.cfg.Path("grid.csv")}));
   e.SavelogSBtClick();
-  ASSERT_EQ(rig.prompts.messages.size(), 1u);
-  EXPECT_NE(rig.prompts.messages[0].find("missing/folder/grid.csv"), std::string::npos);
+  ASSERT_EQ(rig.prompts.messages.size(), 3u);
+  EXPECT_NE(rig.prompts.messages[2].find("missing/folder/grid.csv"), std::string::npos);
   EXPECT_EQ(e.Grid().Cell(0, 0), "A1") << "the grid is untouched";
   EXPECT_EQ(e.State(), MptEditState::esRead);
 }
