@@ -45,17 +45,17 @@ PromptForm MakeBDEIdWrite1Dlg(const BdeDialogValues& in) {
   const BdeIdCode code = BdeIdCode::Decode(in.code);
   PromptForm form;
   form.dialog = "TBDEIdWrite1Dlg";
-  form.caption = "BDE Config Setup";
+  form.caption = Tr("TBDEIdWrite1Dlg", "BDE設定");
   form.AddNumber("EdFlag", "Flag", DecimalSpec(0, 1, true), 0).enabled = false;
-  form.AddNumber("EdTypeOfTransponder", "Type of transponder", DecimalSpec(0, 1, true),
-                 code.typeOfTransponder);
-  form.AddNumber("EdApplicationCode", "Application code",
+  form.AddNumber("EdTypeOfTransponder", Tr("TBDEIdWrite1Dlg", "トランスポンダの種類"),
+                 DecimalSpec(0, 1, true), code.typeOfTransponder);
+  form.AddNumber("EdApplicationCode", Tr("TBDEIdWrite1Dlg", "アプリケーションコード"),
                  DecimalSpec(0, BdeIdCode::kMaxApplicationCode, true),
                  BdeIdCode::kDialogApplicationCode)
       .enabled = false;
-  form.AddNumber("EdManufacturerCode", "Supplier code",
+  form.AddNumber("EdManufacturerCode", Tr("TBDEIdWrite1Dlg", "供給者コード"),
                  DecimalSpec(0, BdeIdCode::kMaxSupplierCode, true), code.supplierCode);
-  form.AddNumber("EdSerialNumber", "Serial number",
+  form.AddNumber("EdSerialNumber", Tr("TBDEIdWrite1Dlg", "シリアル番号"),
                  DecimalSpec(0, BdeIdCode::kMaxSerialNumber, true), code.serialNumber);
   AddIdFormatControls(form,
                       {Tr("TBDEIdWrite1Dlg", "書込み"), Tr("TBDEIdWrite1Dlg", "読取り"),

@@ -20,10 +20,11 @@ PromptForm MakeWrData1_4Dlg() {
     f.row = row;
     return f;
   };
-  at(form.AddLabel("Label1", "Block"), 0);
+  // Label1 stays empty and hidden: the address caption (AddrStr) names the block already.
+  at(form.AddLabel("Label1", ""), 0).visible = false;
   at(form.AddLabel("AddrStr", ""), 0);
   at(form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), 0), 0);
-  at(form.AddLabel("Label2", "Data(HEX)"), 1);
+  at(form.AddLabel("Label2", Tr("TWrData1_4Dlg", "データ(HEX)")), 1);
   // In every row the first field is the block's first byte, under "MSB".
   form.AddLabel("Label3", "MSB").over = WrData1_4Field(0, 0);
   form.AddLabel("Label4", "LSB").over = WrData1_4Field(0, kCols - 1);
@@ -32,8 +33,12 @@ PromptForm MakeWrData1_4Dlg() {
       at(form.AddNumber(WrData1_4Field(r, c), "", HexSpec(0, 255, true, 2), 0), 3 + r);
   at(form.AddLabel("Label5", Tr("TWrData1_4Dlg", "読取モード")), 7);
   // "Fast Advanced" carries a no-break space.
-  at(form.AddChoice("CBMode", "", {"Standard", "Advanced", "Fast\u00A0Advanced"}, 1), 7);
-  form.AddOkCancel("OK", "Close");
+  at(form.AddChoice("CBMode", "",
+                    {Tr("TWrData1_4Dlg", "標準"), Tr("TWrData1_4Dlg", "アドバンスト"),
+                     Tr("TWrData1_4Dlg", "高速アドバンスト")},
+                    1),
+     7);
+  form.AddOkCancel("OK", Tr("TWrData1_4Dlg", "閉じる"));
   return form;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/ui_text.h"
 #include "fdx/block_write_dialog.h"
 #include "fdx/em4305_dialog.h"
 #include "fdx/response_bytes.h"
@@ -28,11 +29,13 @@ PromptForm WordForm(const std::string& caption, uint8_t address,
                     const std::array<uint8_t, 4>& password, bool firstRowShown) {
   PromptForm form = MakeWrData1_5Dlg();
   form.caption = caption;
-  form.Field("StaticText1").text = "Word(0～15)";
-  form.Field("ST_SubData").text = "Passowrd";
+  form.Field("StaticText1").text = Tr("TWrData1_5Dlg", "ワード(0～15)");
+  form.Field("ST_SubData").text = Tr("TWrData1_5Dlg", "パスワード");
   form.Field("EdAddr").number.SetValue(address);
   WriteWordRow(form, kPasswordRow, password);
-  for (int n = 0; n < 20; ++n) form.Field(WrData1_5Label(n)).visible = (n == 0 || n == 3);
+  // The marks stand over the first row only while it is shown (ReadWord asks for no data).
+  for (int n = 0; n < 20; ++n)
+    form.Field(WrData1_5Label(n)).visible = firstRowShown && (n == 0 || n == 3);
   form.Field(WrData1_5Label(0)).text = "MSB";
   form.Field(WrData1_5Label(3)).text = "LSB";
   for (int r = 0; r < 4; ++r)
@@ -99,8 +102,8 @@ void Em4305Commands::WriteWord1Click() {
   if (login) memory_.password = password;
   // Words 0 and 4 hold the chip's settings.
   if ((address == 0 || address == 4) &&
-      !app_.Prompt().Confirm("Rewrite the setting information.\r\nIs it OK?", "WriteWord",
-                             ConfirmButtons::YesNo)) {
+      !app_.Prompt().Confirm(Tr("TWrData1_5Dlg", "設定情報を書き換えます。\nよろしいですか?"),
+                             "WriteWord", ConfirmButtons::YesNo)) {
     if (!login) app_.LogResult(false, "WriteWord");
     return;
   }
@@ -115,7 +118,7 @@ void Em4305Commands::WriteWord1Click() {
 void Em4305Commands::Login1Click() {
   PromptForm form = MakeWrData1_4Dlg();
   form.caption = "EM4305: Login";
-  form.Field("AddrStr").text = "Pasword(4Byte)";
+  form.Field("AddrStr").text = Tr("TWrData1_5Dlg", "パスワード(4バイト)");
   for (const char* name : {"Label1", "Label5", "CBMode", "EdAddr"})
     form.Field(name).visible = false;
   for (int r = 1; r < 4; ++r) ShowDataRow(form, r, false);
@@ -161,11 +164,15 @@ void Em4305Commands::Protect1Click() {
     edit.SetMax(1);
     edit.SetValue((value >> bit) & 1);
   }
+  // What the bits mean, over the rows of pr0 .. pr15.
+  form.Field("ST_Data").text =
+      Tr("TWrData1_5Dlg", "保護ビット prN: 1 でワード N を書込み禁止 (0 には戻せません)");
   form.Field(WrData1_5Label(15)).enabled = false;
   form.Field(WrData1_5Field(3, 3)).enabled = false;
   if (!app_.Prompt().Show(form)) return;
-  if (!app_.Prompt().Confirm("The Protect bit cannot be set back from 1 to 0. Is it OK?", "Protect",
-                             ConfirmButtons::YesNo))
+  if (!app_.Prompt().Confirm(
+          Tr("TWrData1_5Dlg", "Protectビットは1から0に戻せません。よろしいですか?"), "Protect",
+          ConfirmButtons::YesNo))
     return;
 
   unsigned bits = 0;

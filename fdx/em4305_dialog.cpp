@@ -1,5 +1,7 @@
 #include "fdx/em4305_dialog.h"
 
+#include "core/ui_text.h"
+
 namespace {
 constexpr int kCols = 4;
 constexpr int kPasswordRow = 4;
@@ -20,20 +22,21 @@ PromptForm MakeWrData1_5Dlg() {
     f.row = row;
     return f;
   };
-  at(form.AddLabel("ST_Addr", "Addr"), 0);
+  at(form.AddLabel("ST_Addr", Tr("TWrData1_5Dlg", "アドレス")), 0);
   at(form.AddNumber("EdAddr", "", DecimalSpec(0, 15, true), 0), 0);
   at(form.AddLabel("StaticText1", ""), 0);
-  at(form.AddCheck("CB_LoginEn", "Login", false), 1);
-  at(form.AddLabel("ST_Data", "Data"), 2);
+  at(form.AddCheck("CB_LoginEn", Tr("TWrData1_5Dlg", "ログイン"), false), 1);
+  at(form.AddLabel("ST_Data", Tr("TWrData1_5Dlg", "データ")), 2);
   // Each edit has its label over it; the password row, with its caption, comes last.
   for (int r = 0; r <= kPasswordRow; ++r) {
-    if (r == kPasswordRow) at(form.AddLabel("ST_SubData", "SubData"), 3 + 2 * r);
+    if (r == kPasswordRow)
+      at(form.AddLabel("ST_SubData", Tr("TWrData1_5Dlg", "サブデータ")), 3 + 2 * r);
     for (int c = 0; c < kCols; ++c) {
       at(form.AddNumber(WrData1_5Field(r, c), "", HexSpec(0, 255, true, 2), 0), 4 + 2 * r);
       form.AddLabel(WrData1_5Label(4 * r + c), "").over = WrData1_5Field(r, c);
     }
   }
-  form.AddOkCancel("OK", "Close");
+  form.AddOkCancel("OK", Tr("TWrData1_5Dlg", "閉じる"));
   form.onChange = [](PromptForm& f, const std::string& field) {
     if (field == "CB_LoginEn") CB_LoginEnClick(f);
   };

@@ -57,8 +57,10 @@ uint64_t NextEmId(uint64_t emId) {
 PromptForm MakeIDWrite1Dlg(const EmIdDialogValues& in) {
   PromptForm form;
   form.dialog = "TIDWrite1Dlg";
-  form.caption = "EM ID Config Setup";
+  form.caption = Tr("TIDWrite1Dlg", "EM ID設定");
   const double max = static_cast<double>(EmId::kMax);
+  // The field says what it holds; the hexadecimal one takes its place under the same caption.
+  form.AddLabel("STIDData", "EM ID").row = 0;
   form.AddNumber("EdIDData", "", DecimalSpec(0, max, true), static_cast<double>(in.emId)).row = 0;
   form.AddText("EdIDData_Hex", "", "").row = 0;
   AddIdFormatControls(form,

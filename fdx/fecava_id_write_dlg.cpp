@@ -16,13 +16,13 @@ constexpr const char* kFields[] = {"EdID1", "EdID2", "EdID3", "EdID4", "EdID5"};
 PromptForm MakeFecavaIDWrite1Dlg(const FecavaDialogValues& in) {
   PromptForm form;
   form.dialog = "TFecavaIDWrite1Dlg";
-  form.caption = "Fecava ID Config Setup";
+  form.caption = Tr("TFecavaIDWrite1Dlg", "Fecava ID設定");
   for (size_t i = 0; i < 5; ++i) {
     NumberSpec spec = HexSpec(0, 0xFF, true, 2);
     spec.LoMax = false;  // only the lower limit; the value is taken modulo 128
     form.AddNumber(kFields[i], "ID" + std::to_string(i + 1), spec, in.values[i] & 0x7F).row = 0;
   }
-  form.AddLabel("Label1", "HexDecimal Only");
+  form.AddLabel("Label1", Tr("TFecavaIDWrite1Dlg", "16進数のみ"));
   AddIdFormatControls(
       form,
       {Tr("TFecavaIDWrite1Dlg", "書込み"), Tr("TFecavaIDWrite1Dlg", "読取り"),

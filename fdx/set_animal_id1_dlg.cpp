@@ -137,7 +137,7 @@ void RunSetAnimalID1Dlg(AppCore& app, IdChip chip) {
   PromptForm form = MakeSetAnimalID1Dlg(stored.Encode(), lockable);
   if (!app.Prompt().Show(form)) return;
   const bool lock = lockable && form.Field("CBfLock").checked;
-  if (lock && !app.Prompt().Confirm(kCannotRewriteQuestion, form.caption, ConfirmButtons::YesNo))
+  if (lock && !app.Prompt().Confirm(CannotRewriteQuestion(), form.caption, ConfirmButtons::YesNo))
     return;
   const uint64_t code = SetAnimalId1Code(form);
   app.Settings.ANI_ID = ToIdBytes(code);

@@ -2,6 +2,7 @@
 
 #include "app/app_core.h"
 #include "codec/animal_id.h"
+#include "core/ui_text.h"
 #include "fdx/animal_id_write.h"
 #include "prompts/prompts.h"
 
@@ -10,17 +11,17 @@ using namespace fdx;
 PromptForm MakeSetID2Dlg(uint64_t storedId) {
   PromptForm form;
   form.dialog = "TSetID2Dlg";
-  form.caption = "ID Write";
-  form.AddRadio("RGFlag", "Flag", {"Industrial", "Animal"}, 1, 2);
-  form.AddNumber("EdCountryCode", "Country Code", DecimalSpec(0, 999, true),
+  form.caption = Tr("TSetID2Dlg", "ID書込み");
+  form.AddRadio("RGFlag", "Flag", {Tr("TSetID2Dlg", "工業用"), Tr("TSetID2Dlg", "動物用")}, 1, 2);
+  form.AddNumber("EdCountryCode", Tr("TSetID2Dlg", "国コード"), DecimalSpec(0, 999, true),
                  AnimalIdCode::kTestTransponder)
       .enabled = false;
-  form.AddLabel("STCountryHint", "392:Japan, 999:test Transponder");
-  form.AddNumber("EdNationalCode", "National Code",
+  form.AddLabel("STCountryHint", Tr("TSetID2Dlg", "392:日本, 999:テスト用トランスポンダ"));
+  form.AddNumber("EdNationalCode", Tr("TSetID2Dlg", "個体識別コード"),
                  DecimalSpec(0, static_cast<double>(AnimalIdCode::kMaxNationalId), true),
                  static_cast<double>(AnimalIdCode::Decode(storedId).nationalId));
-  form.AddAction("OKBtn", "Write", ActionKind::Accept, true);
-  form.AddAction("CancelBtn", "Cancel", ActionKind::Cancel);
+  form.AddAction("OKBtn", Tr("TSetID2Dlg", "書込み"), ActionKind::Accept, true);
+  form.AddAction("CancelBtn", Tr("TSetID2Dlg", "キャンセル"), ActionKind::Cancel);
   return form;
 }
 

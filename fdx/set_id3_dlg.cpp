@@ -90,7 +90,7 @@ class SetId3Dialog {
     }
     const bool lock = mode_ != SetId3Mode::Em4305 && form_.Field("CBLock").checked;
     if (lock &&
-        !app_.Prompt().Confirm(kCannotRewriteQuestion, form_.caption, ConfirmButtons::YesNo)) {
+        !app_.Prompt().Confirm(CannotRewriteQuestion(), form_.caption, ConfirmButtons::YesNo)) {
       // The SIC7888 counts a declined lock as a failed write; the SIC279 just stops.
       if (mode_ == SetId3Mode::Sic7888)
         ShowStatus(app_, form_, panel, app_.LogResult(false, ResultName()), kStatusNormal, false);
@@ -182,13 +182,13 @@ IdChip ChipOf(SetId3Mode mode) {
 std::string SetId3Caption(SetId3Mode mode) {
   switch (mode) {
     case SetId3Mode::Sic279:
-      return "SIC279; Animal ID Write";
+      return Tr("TSetID3Dlg", "SIC279; 動物ID書込み");
     case SetId3Mode::Sic7888:
-      return "SIC7888; Animal ID Write";
+      return Tr("TSetID3Dlg", "SIC7888; 動物ID書込み");
     case SetId3Mode::Em4305:
       break;
   }
-  return "EM4305; Animal ID Write";
+  return Tr("TSetID3Dlg", "EM4305; 動物ID書込み");
 }
 
 PromptForm MakeSetID3Dlg(SetId3Mode mode, const OptionSettings& s, unsigned countryCode) {
@@ -209,36 +209,43 @@ PromptForm MakeSetID3Dlg(SetId3Mode mode, const OptionSettings& s, unsigned coun
   };
 
   // "Animal": the country code handed over, the national ID in decimal.
-  on(form.AddLabel("StaticText2", "Country Code"), kAnimalPage, 0);
+  on(form.AddLabel("StaticText2", Tr("TSetID3Dlg", "国コード")), kAnimalPage, 0);
   on(form.AddNumber("EdCountryCode", "", DecimalSpec(0, 999, true), countryCode), kAnimalPage, 0)
       .enabled = false;
-  on(form.AddLabel("StaticText4", "392:Japan, 999:Test Transponder"), kAnimalPage, 1);
-  on(form.AddLabel("EdNationalCode2", "ID Code"), kAnimalPage, 2);
+  on(form.AddLabel("StaticText4", Tr("TSetID3Dlg", "392:日本, 999:テスト用トランスポンダ")),
+     kAnimalPage, 1);
+  on(form.AddLabel("EdNationalCode2", Tr("TSetID3Dlg", "IDコード")), kAnimalPage, 2);
   const AnimalIdCode stored = AnimalIdCode::FromBytes(s.ANI_ID);
   on(form.AddNumber("EdNationalCode", "",
                     DecimalSpec(0, static_cast<double>(AnimalIdCode::kMaxNationalId), true),
                     static_cast<double>(stored.nationalId)),
      kAnimalPage, 2);
   // Kept hidden and disabled: the tab always works in decimal on animal codes.
-  hiddenOff(on(form.AddRadio("RGFlag", "", {"Industrial", "Animal"}, 1), kAnimalPage, 3));
   hiddenOff(
-      on(form.AddRadio("RGHexDecimal", "", {"Decimal", "Hexdecimal"}, kDecimal), kAnimalPage, 3));
+      on(form.AddRadio("RGFlag", "", {Tr("TSetID3Dlg", "工業用"), Tr("TSetID3Dlg", "動物用")}, 1),
+         kAnimalPage, 3));
+  hiddenOff(on(form.AddRadio("RGHexDecimal", "",
+                             {Tr("TSetID3Dlg", "10進数"), Tr("TSetID3Dlg", "16進数")}, kDecimal),
+               kAnimalPage, 3));
   hiddenOff(on(form.AddText("EdNationalCode_Hex", "", ""), kAnimalPage, 2));
 
   // "Industrial": the 63-bit number in the base DecHexMode chose.
   const int base = s.DecHexMode == 1 ? kHexadecimal : kDecimal;
-  on(form.AddLabel("StaticText5", "ID Code"), kIndustrialPage, 0);
-  on(form.AddRadio("RGHexDecimal2", "", {"Decimal", "Hexdecimal"}, base, 2), kIndustrialPage, 1);
+  on(form.AddLabel("StaticText5", Tr("TSetID3Dlg", "IDコード")), kIndustrialPage, 0);
+  on(form.AddRadio("RGHexDecimal2", "", {Tr("TSetID3Dlg", "10進数"), Tr("TSetID3Dlg", "16進数")},
+                   base, 2),
+     kIndustrialPage, 1);
   on(form.AddText("EdIndustrial", "", FormatId(FromIdBytes(s.IND_ID), base == kHexadecimal)),
      kIndustrialPage, 2);
 
-  form.AddCheck("CBAutoInc", "Auto: Addition of data", s.fIncValue != 0).row = 10;
-  form.AddNumber("EdIncValue", "Addition value", DecimalSpec(0, 255, true), s.IncValue).row = 10;
-  form.AddCheck("CBLock", "Lock", false).row = 11;
+  form.AddCheck("CBAutoInc", Tr("TSetID3Dlg", "自動: データの加算"), s.fIncValue != 0).row = 10;
+  form.AddNumber("EdIncValue", Tr("TSetID3Dlg", "加算値"), DecimalSpec(0, 255, true), s.IncValue)
+      .row = 10;
+  form.AddCheck("CBLock", Tr("TSetID3Dlg", "ロック"), false).row = 11;
   form.AddPanel("Panel3", "");
-  form.AddAction("OKBtn", "Write", ActionKind::Return, true);
-  form.AddAction("Button1", "Read", ActionKind::Return);
-  form.AddAction("CancelBtn", "Close", ActionKind::Accept);
+  form.AddAction("OKBtn", Tr("TSetID3Dlg", "書込み"), ActionKind::Return, true);
+  form.AddAction("Button1", Tr("TSetID3Dlg", "読取り"), ActionKind::Return);
+  form.AddAction("CancelBtn", Tr("TSetID3Dlg", "閉じる"), ActionKind::Accept);
   // The window's close box and Escape: the dialog ends without storing anything.
   form.AddAction("CloseBox", "", ActionKind::Cancel).visible = false;
   // Converts only when the base really changes (a click on the chosen button changes nothing).

@@ -6,6 +6,7 @@
 #include "app/app_core.h"
 #include "app/handler_registry.h"
 #include "codec/sic7888_layout.h"
+#include "core/ui_text.h"
 #include "fdx/block_write_dialog.h"
 #include "fdx/response_bytes.h"
 #include "hdx/id_write_dialog.h"
@@ -165,8 +166,8 @@ void Sic7888Commands::SIC7888READCT1Click() {
 
 void Sic7888Commands::SIC7888WRITECT1Click() {
   auto& ct = app_.Memory<Sic7888Memory>().ctValue;
-  const auto value =
-      ShowInputIntDlg(app_.Prompt(), "WRITE CT", {.label = "CT Value", .value = ct, .max = 31});
+  const auto value = ShowInputIntDlg(
+      app_.Prompt(), "WRITE CT", {.label = Tr("TInp3Data2Dlg", "CT値"), .value = ct, .max = 31});
   if (!value) return;
   ct = *value;
   comm_.SendCommand({0x88, kProtocolMode, static_cast<uint8_t>(*value)});
@@ -181,8 +182,8 @@ void Sic7888Commands::SIC7888READBLOCK21Click() {
   const auto answer = ShowInp3Data1Dlg(
       app_.Prompt(), "SIC7888: ReadBlock2",
       {.label = LoadMessage(Msg::ProtocolModeMsg), .value = 1, .max = 2, .enabled = false},
-      {.label = "Start Block Address(0-43)", .value = s.BlockNo, .max = 43},
-      {.label = "Block Number(1-44)",
+      {.label = Tr("TInp3Data2Dlg", "開始ブロックアドレス(0-43)"), .value = s.BlockNo, .max = 43},
+      {.label = Tr("TInp3Data2Dlg", "ブロック数(1-44)"),
        .value = s.BlockNum,
        .min = 1,
        .max = 44,
@@ -202,11 +203,11 @@ void Sic7888Commands::SIC7888READBLOCK21Click() {
 
 void Sic7888Commands::SIC7888WriteBlock21Click() {
   auto& s = app_.Settings;
-  const auto answer =
-      ShowInp3Data2Dlg(app_.Prompt(), "SIC7888: WriteBlock2",
-                       {.label = "Start Block Address(0-43)", .value = s.BlockNo, .max = 43},
-                       {.label = "Block Number(1-44)", .value = s.BlockNum, .min = 1, .max = 44},
-                       {.label = LoadMessage(Msg::DataHexMsg), .text = ""});
+  const auto answer = ShowInp3Data2Dlg(
+      app_.Prompt(), "SIC7888: WriteBlock2",
+      {.label = Tr("TInp3Data2Dlg", "開始ブロックアドレス(0-43)"), .value = s.BlockNo, .max = 43},
+      {.label = Tr("TInp3Data2Dlg", "ブロック数(1-44)"), .value = s.BlockNum, .min = 1, .max = 44},
+      {.label = LoadMessage(Msg::DataHexMsg), .text = ""});
   if (!answer) return;
   s.BlockNo = static_cast<uint8_t>(answer->IntEd1);
   s.BlockNum = static_cast<uint8_t>(answer->IntEd2);

@@ -18,19 +18,19 @@ constexpr const char* kTextFields[] = {"EdUID", "EdChip", "EdManufacturer"};
 TDispTagDataDlg::TDispTagDataDlg(AppCore& app)
     : app_(app), options_(LoadDispTagDataOption(app.SettingsPath())) {
   form_.dialog = "TDispTagDataDlg";
-  form_.caption = "Tag Data";
-  form_.AddText("EdUID", "ID(Hex)", "").row = 0;
-  form_.AddText("EdChip", "Tag Type", "").row = 1;
-  form_.AddText("EdManufacturer", "Chip/Manufacture", "").row = 2;
+  form_.caption = Tr("TDispTagDataDlg", "タグデータ");
+  form_.AddText("EdUID", Tr("TDispTagDataDlg", "ID(16進)"), "").row = 0;
+  form_.AddText("EdChip", Tr("TDispTagDataDlg", "タグの種類"), "").row = 1;
+  form_.AddText("EdManufacturer", Tr("TDispTagDataDlg", "チップ/製造者"), "").row = 2;
   PromptField& grid = form_.AddTable(kGrid, TagData::kInitialRows, TagData::kColumns);
   grid.fixedRows = 1;
   grid.fixedCols = 0;
   grid.columnWidths = {64, 220, 280};  // the look is ours: room for 4 or 8 bytes and the labels
-  form_.AddAction("OKBtn", "Read", ActionKind::Return, true);
-  form_.AddAction("MnSavelog", "Save", ActionKind::Return);
-  form_.AddAction("MnSetting", "Operating environment", ActionKind::Return);
-  form_.AddAction("Label3", "ID(Hex)", ActionKind::Return);
-  form_.AddAction("CancelBtn", "Close", ActionKind::Cancel);
+  form_.AddAction("OKBtn", Tr("TDispTagDataDlg", "読取り"), ActionKind::Return, true);
+  form_.AddAction("MnSavelog", Tr("TDispTagDataDlg", "保存"), ActionKind::Return);
+  form_.AddAction("MnSetting", Tr("TDispTagDataDlg", "動作環境"), ActionKind::Return);
+  form_.AddAction("Label3", Tr("TDispTagDataDlg", "ID(16進)"), ActionKind::Return);
+  form_.AddAction("CancelBtn", Tr("TDispTagDataDlg", "閉じる"), ActionKind::Cancel);
   form_.onChange = [this](PromptForm&, const std::string& field) { OnFormChange(field); };
   Sync();
 }
@@ -108,13 +108,13 @@ void TDispTagDataDlg::OKBtnClick() {
   } idle{*this};
   // Shown here rather than by the handler registry, so that the window stays open with its data.
   RunShowingErrors(
-      app_.Prompt(), "Read",
+      app_.Prompt(), Tr("TDispTagDataDlg", "読取り"),
       [this] {
         // Without a communication module the reader is not made, and the data stay as they are.
         TagMemoryReader reader(app_, data_, [this] { Refresh(); });
         reader.Read({.fixedTagType = FixedTagType, .fastMode = options_.FastMode == 1});
       },
-      "Tag Data");
+      Tr("TDispTagDataDlg", "タグデータ"));
 }
 
 void TDispTagDataDlg::MnSettingClick() {
@@ -138,7 +138,7 @@ void TDispTagDataDlg::MnSavelogClick() {
   if (!AppendTagDataCsv(path, data_, std::time(nullptr), &error))
     app_.ReportMessage(Tr("TDispTagDataDlg", "ファイルに書き込めませんでした: ") + path + " (" +
                            FileErrorText(error) + ")",
-                       "Save", false);
+                       Tr("TDispTagDataDlg", "保存"), false);
 }
 
 void TDispTagDataDlg::Label3Click() {

@@ -6,6 +6,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/ui_text.h"
 #include "hdx/wr_data_dlgs.h"
 #include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
@@ -102,7 +103,8 @@ void HdxPlusCommands::tagData1Click() {
 void HdxPlusCommands::MNHDXP_IDWrite2Click() {
   auto a = ShowWrData1_2Dlg(app_.Prompt(), app_.Settings.ANI_ID);
   if (!a) return;
-  if (a->lock && !app_.Prompt().Confirm(kCannotRewriteQuestion, "ID Write", ConfirmButtons::YesNo))
+  if (a->lock && !app_.Prompt().Confirm(CannotRewriteQuestion(), Tr("TWrData1_2Dlg", "ID書込み"),
+                                        ConfirmButtons::YesNo))
     return;
   app_.Settings.ANI_ID = a->id;
   std::vector<uint8_t> cmd{kIdWrite};
@@ -113,7 +115,9 @@ void HdxPlusCommands::MNHDXP_IDWrite2Click() {
 }
 
 void HdxPlusCommands::MnHDXP_CRCWrite1Click() {
-  if (!app_.Prompt().Confirm(kCannotRewriteQuestion, "Chip Lock", ConfirmButtons::YesNo)) return;
+  if (!app_.Prompt().Confirm(CannotRewriteQuestion(), Tr("TWrData1_2Dlg", "チップロック"),
+                             ConfirmButtons::YesNo))
+    return;
   Response out{};
   app_.LogResult(comm_.Exchange({kChipLock}, out), "HDX+ Chip Lock");
 }

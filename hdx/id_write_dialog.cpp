@@ -1,6 +1,7 @@
 #include "hdx/id_write_dialog.h"
 
 #include "app/app_core.h"
+#include "core/ui_text.h"
 #include "hdx/byte_fields.h"
 #include "hdx/wr_data_dlgs.h"
 #include "prompts/prompts.h"
@@ -47,7 +48,7 @@ class IdWriteDialog {
     app_.Settings.ANI_ID = id;
     const bool lock = mode_ == IdWriteMode::Sic279 && form_.Field("CBLock").checked;
     if (lock &&
-        !app_.Prompt().Confirm(kCannotRewriteQuestion, form_.caption, ConfirmButtons::YesNo))
+        !app_.Prompt().Confirm(CannotRewriteQuestion(), form_.caption, ConfirmButtons::YesNo))
       return;
 
     // No second Write while this one waits for its answer.
@@ -89,20 +90,23 @@ PromptForm MakeWrData1_3Dlg(IdWriteMode mode, const std::array<uint8_t, 8>& id, 
   PromptForm form;
   form.dialog = "TWrData1_3Dlg";
   form.caption = IdWriteCaption(mode);
-  form.AddLabel("Label2", "Data(HEX)").row = 0;
+  form.AddLabel("Label2", Tr("TWrData1_3Dlg", "データ(HEX)")).row = 0;
   form.AddLabel("Label3", "MSB");
   form.AddLabel("Label4", "LSB");
   AddByteFields(form, kIdFields, id);
   MarkByteRowEnds(form, kIdFields, "Label3", "Label4");
-  form.AddCheck("CBAutoInc", "Auto: Addition of data", fIncValue != 0).row = 3;
-  form.AddLabel("StaticText1", "Addition value").row = 3;
+  form.AddCheck("CBAutoInc", Tr("TWrData1_3Dlg", "自動: データの加算"), fIncValue != 0).row = 3;
+  form.AddLabel("StaticText1", Tr("TWrData1_3Dlg", "加算値")).row = 3;
   form.AddNumber("EdIncValue", "", DecimalSpec(0, 255, true), IncValue).row = 3;
-  PromptField& type = form.AddRadio("RGTagType", "Tag Type", {"Read/Write", "Read Only"}, 1);
+  PromptField& type =
+      form.AddRadio("RGTagType", Tr("TWrData1_3Dlg", "タグの種類"),
+                    {Tr("TWrData1_3Dlg", "読み書き"), Tr("TWrData1_3Dlg", "読取り専用")}, 1);
   type.visible = mode == IdWriteMode::Sic279;
-  form.AddCheck("CBLock", "Lock", false).visible = mode == IdWriteMode::Sic279;
+  form.AddCheck("CBLock", Tr("TWrData1_3Dlg", "ロック"), false).visible =
+      mode == IdWriteMode::Sic279;
   form.AddPanel("Panel3", "");
-  form.AddAction("OKBtn", "Write", ActionKind::Return, true);
-  form.AddAction("CancelBtn", "Close", ActionKind::Accept);
+  form.AddAction("OKBtn", Tr("TWrData1_3Dlg", "書込み"), ActionKind::Return, true);
+  form.AddAction("CancelBtn", Tr("TWrData1_3Dlg", "閉じる"), ActionKind::Accept);
   // The window's close box and Escape: closes without keeping the increment settings.
   form.AddAction("CloseBox", "", ActionKind::Cancel).visible = false;
   form.onChange = [](PromptForm& f, const std::string& field) {

@@ -39,7 +39,7 @@ std::string DateLine() {
 TMPTDataWriteDlg::TMPTDataWriteDlg(AppCore& app)
     : app_(app), options_(LoadHanyouDlgOption(app.SettingsPath())) {
   options_.DisplayMode = options_.DisplayMode == 1 ? 1 : 0;
-  GroupCheckBox1.SetCaption("Lock page");
+  GroupCheckBox1.SetCaption(Tr("TMPTDataWriteDlg", "ロックするページ"));
   for (int i = 0; i < kPages; ++i) {
     TCheckItem& item = GroupCheckBox1.Items.Add();
     item.SetCaption(std::to_string(i + 1));
@@ -47,17 +47,18 @@ TMPTDataWriteDlg::TMPTDataWriteDlg(AppCore& app)
   }
 
   form_.dialog = "TMPTDataWriteDlg";
-  form_.caption = "MPT Write";
-  form_.AddAction("ScanSBt", "SCAN", ActionKind::Return);
-  form_.AddAction("EditSBt", "EDIT", ActionKind::Return);
-  form_.AddAction("ApplySBt", "WRITE", ActionKind::Return);
-  form_.AddAction("ClearSBt", "CLEAR", ActionKind::Local);
-  form_.AddAction("SavelogSBt", "SAVE LOG", ActionKind::Return);
-  form_.AddAction("ExitBBt", "CLOSE", ActionKind::Return);
+  form_.caption = Tr("TMPTDataWriteDlg", "MPT書込み");
+  form_.AddAction("ScanSBt", Tr("TMPTDataWriteDlg", "スキャン"), ActionKind::Return);
+  form_.AddAction("EditSBt", Tr("TMPTDataWriteDlg", "編集"), ActionKind::Return);
+  form_.AddAction("ApplySBt", Tr("TMPTDataWriteDlg", "書込み"), ActionKind::Return);
+  form_.AddAction("ClearSBt", Tr("TMPTDataWriteDlg", "クリア"), ActionKind::Local);
+  form_.AddAction("SavelogSBt", Tr("TMPTDataWriteDlg", "ログ保存"), ActionKind::Return);
+  form_.AddAction("ExitBBt", Tr("TMPTDataWriteDlg", "閉じる"), ActionKind::Return);
   form_.AddAction("AllLockBBt", LoadMessage(Msg::AllSelectMsg), ActionKind::Local);
-  form_.AddAction("MnSetting", "Setting", ActionKind::Return);
+  form_.AddAction("MnSetting", Tr("TMPTDataWriteDlg", "設定"), ActionKind::Return);
   form_.AddAction("CloseBox", "", ActionKind::Cancel).visible = false;
-  form_.AddRadio(kDisplay, "Display Mode", {"ASCII", "HEX"}, options_.DisplayMode, 2);
+  form_.AddRadio(kDisplay, Tr("TMPTDataWriteDlg", "表示モード"), {"ASCII", "HEX"},
+                 options_.DisplayMode, 2);
   PromptField& grid = form_.AddTable(kGrid, kPages + 1, MptGrid::kColumns + 1);
   grid.fixedRows = 1;
   grid.fixedCols = 1;
@@ -75,7 +76,7 @@ const std::string& TMPTDataWriteDlg::AllLockCaption() const {
 
 std::string TMPTDataWriteDlg::HeaderText(int column) const {
   return column < MptGrid::kByteColumns ? MptGrid::ColumnNumber(column, options_.BitInversion)
-                                        : "Lock";
+                                        : Tr("TMPTDataWriteDlg", "ロック");
 }
 
 bool TMPTDataWriteDlg::FastMode() const {
@@ -100,11 +101,11 @@ void TMPTDataWriteDlg::Sync() {
   const int columns = editing ? MptGrid::kByteColumns : MptGrid::kColumns;
   grid.cells.assign(kPages + 1, std::vector<std::string>(static_cast<size_t>(columns + 1)));
   grid.cellColors.assign(kPages + 1, std::vector<int>(static_cast<size_t>(columns + 1), -1));
-  grid.cells[0][0] = "Byte";
+  grid.cells[0][0] = Tr("TMPTDataWriteDlg", "バイト");
   for (int c = 0; c < columns; ++c) grid.cells[0][static_cast<size_t>(c + 1)] = HeaderText(c);
   for (int r = 0; r < kPages; ++r) {
     auto& row = grid.cells[static_cast<size_t>(r + 1)];
-    row[0] = "page" + std::to_string(r + 1);
+    row[0] = Tr("TMPTDataWriteDlg", "ページ") + std::to_string(r + 1);
     for (int c = 0; c < columns; ++c) {
       row[static_cast<size_t>(c + 1)] = grid_.Cell(c, r);
       grid.cellColors[static_cast<size_t>(r + 1)][static_cast<size_t>(c + 1)] =
@@ -135,6 +136,9 @@ void TMPTDataWriteDlg::Sync() {
   enable("ExitBBt", !editing);
   enable("MnSetting", true);
   form_.Action("AllLockBBt").caption = AllLockCaption();
+  // The one button starts and ends editing: its caption says which it does now.
+  form_.Action("EditSBt").caption =
+      editing ? Tr("TMPTDataWriteDlg", "編集終了") : Tr("TMPTDataWriteDlg", "編集");
 }
 
 void TMPTDataWriteDlg::Refresh() {
@@ -422,7 +426,10 @@ void TMPTDataWriteDlg::SavelogSBtClick() {
   if (const files::Error error = files::Append(path.string(), text))
     app_.ReportMessage(Tr("TMPTDataWriteDlg", "ファイルに書き込めませんでした: ") + path.string() +
                            " (" + FileErrorText(error) + ")",
-                       "SAVE LOG", false);
+                       Tr("TMPTDataWriteDlg", "ログ保存"), false);
+  else  // the user sees where the record went
+    app_.ReportMessage(Tr("TMPTDataWriteDlg", "ファイルに追記しました: ") + path.string(),
+                       Tr("TMPTDataWriteDlg", "ログ保存"), true);
 }
 
 void TMPTDataWriteDlg::FormCloseQuery() {

@@ -146,7 +146,7 @@ void Sic279Commands::Protectedwrite1Click() {
       ShowWrData1Dlg(app_.Prompt(), "ProtectedWrite", app_.Settings.BlockNo, memory.protectedData);
   if (!a) return;
   if (a->lock &&
-      !app_.Prompt().Confirm(kCannotRewriteQuestion, "ProtectedWrite", ConfirmButtons::YesNo))
+      !app_.Prompt().Confirm(CannotRewriteQuestion(), "ProtectedWrite", ConfirmButtons::YesNo))
     return;
   memory.protectedData = a->bytes;
   app_.Settings.BlockNo = a->block;

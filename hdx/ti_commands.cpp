@@ -4,6 +4,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/ui_text.h"
 #include "hdx/ti_lines.h"
 #include "hdx/write_data2_dlg.h"
 #include "link/hex.h"
@@ -20,6 +21,19 @@ constexpr int kStatusIndex = 11;
 constexpr size_t kMaxHexText = 511;
 // Start page + page count may reach this: pages 0 .. 17.
 constexpr int64_t kPageLimit = 18;
+
+// The two fields of the multi-page commands' dialog: the first page and how many pages.
+PromptNumber StartPage(int value) {
+  return {.label = Tr("TInp3Data2Dlg", "開始ページ"),
+          .value = value,
+          .min = 0,
+          .max = 43,
+          .limit = true};
+}
+PromptNumber PageCount(int value) {
+  return {
+      .label = Tr("TInp3Data2Dlg", "ページ数"), .value = value, .min = 1, .max = 43, .limit = true};
+}
 
 std::array<uint8_t, 8> FirstEight(const std::array<uint8_t, 16>& data) {
   std::array<uint8_t, 8> out{};
@@ -98,11 +112,9 @@ void TiHdxCommands::MnLockPageCmdClick() {
 }
 
 void TiHdxCommands::MnGeneralReadPageCmd2Click() {
-  auto a = ShowInp3Data2Dlg(
-      app_.Prompt(), "GeneralReadPage2",
-      {.label = "Start page", .value = app_.Settings.TirisPage, .min = 0, .max = 43, .limit = true},
-      {.label = "page number", .value = app_.Settings.BlockNum, .min = 1, .max = 43, .limit = true},
-      {.label = "", .text = "", .visible = false});
+  auto a = ShowInp3Data2Dlg(app_.Prompt(), "GeneralReadPage2", StartPage(app_.Settings.TirisPage),
+                            PageCount(app_.Settings.BlockNum),
+                            {.label = "", .text = "", .visible = false});
   if (!a) return;
   app_.Settings.TirisPage = static_cast<uint8_t>(a->IntEd1 & 0xFF);
   app_.Settings.BlockNum = static_cast<uint8_t>(a->IntEd2 & 0xFF);
@@ -119,11 +131,9 @@ void TiHdxCommands::MnGeneralReadPageCmd2Click() {
 }
 
 void TiHdxCommands::MnWriteAndProgramCmd2Click() {
-  auto a = ShowInp3Data2Dlg(
-      app_.Prompt(), "WriteAndProgram2",
-      {.label = "Start page", .value = app_.Settings.BlockNo, .min = 0, .max = 43, .limit = true},
-      {.label = "page number", .value = app_.Settings.BlockNum, .min = 1, .max = 43, .limit = true},
-      {.label = LoadMessage(Msg::DataHexMsg), .text = ""});
+  auto a = ShowInp3Data2Dlg(app_.Prompt(), "WriteAndProgram2", StartPage(app_.Settings.BlockNo),
+                            PageCount(app_.Settings.BlockNum),
+                            {.label = LoadMessage(Msg::DataHexMsg), .text = ""});
   if (!a) return;
   app_.Settings.BlockNo = static_cast<uint8_t>(a->IntEd1 & 0xFF);
   app_.Settings.BlockNum = static_cast<uint8_t>(a->IntEd2 & 0xFF);

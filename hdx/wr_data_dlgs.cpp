@@ -3,20 +3,28 @@
 #include <algorithm>
 
 #include "core/messages.h"
+#include "core/ui_text.h"
 #include "hdx/byte_fields.h"
 
 namespace {
 const ByteFieldRow kBlockBytes{.prefix = "EdData", .firstNumber = 0, .count = 4, .row = 3};
 const ByteFieldRow kIdBytes{.prefix = "EdData", .firstNumber = 0, .count = 8, .row = 3};
 
-// The block field and its captions; TWrData1_2Dlg keeps them hidden.
+// The block field and its caption; TWrData1_2Dlg keeps them hidden. Label1 stays empty and
+// hidden: the address caption names the block already ("Block(0-15)").
 void AddBlockField(PromptForm& form, int block, bool visible) {
-  form.AddLabel("Label1", "Block").row = 0;
+  PromptField& label1 = form.AddLabel("Label1", "");
+  label1.row = 0;
+  label1.visible = false;
   form.AddLabel("AddrStr", LoadMessage(Msg::Block015Msg)).row = 0;
   form.AddNumber("EdAddr", "", DecimalSpec(0, 255, true), block).row = 0;
-  for (const char* name : {"Label1", "AddrStr", "EdAddr"}) form.Field(name).visible = visible;
+  for (const char* name : {"AddrStr", "EdAddr"}) form.Field(name).visible = visible;
 }
 }  // namespace
+
+std::string CannotRewriteQuestion() {
+  return Tr("TWrData1Dlg", "データは書き換えられなくなりますが、よろしいですか?");
+}
 
 PromptForm MakeWrData1Dlg(const std::string& caption, int block,
                           const std::array<uint8_t, 4>& bytes) {
@@ -24,13 +32,13 @@ PromptForm MakeWrData1Dlg(const std::string& caption, int block,
   form.dialog = "TWrData1Dlg";
   form.caption = caption;
   AddBlockField(form, block, true);
-  form.AddLabel("Label2", "Data(HEX)").row = 1;
+  form.AddLabel("Label2", Tr("TWrData1Dlg", "データ(HEX)")).row = 1;
   form.AddLabel("Label3", "MSB");
   form.AddLabel("Label4", "LSB");
   AddByteFields(form, kBlockBytes, bytes);
   MarkByteRowEnds(form, kBlockBytes, "Label3", "Label4");
-  form.AddCheck("CBLock", "Lock", false);
-  form.AddOkCancel("OK", "Cancel");
+  form.AddCheck("CBLock", Tr("TWrData1Dlg", "ロック"), false);
+  form.AddOkCancel("OK", Tr("TWrData1Dlg", "キャンセル"));
   return form;
 }
 
@@ -49,16 +57,18 @@ std::optional<WrData1Answer> ShowWrData1Dlg(Prompts& prompts, const std::string&
 PromptForm MakeWrData1_2Dlg(const std::array<uint8_t, 8>& id) {
   PromptForm form;
   form.dialog = "TWrData1_2Dlg";
-  form.caption = "ID Write";
+  form.caption = Tr("TWrData1Dlg", "ID書込み");
   AddBlockField(form, 0, false);
-  form.AddLabel("Label2", "データ(HEX)").row = 1;
+  form.AddLabel("Label2", Tr("TWrData1Dlg", "データ(HEX)")).row = 1;
   form.AddLabel("Label3", "MSB");
   form.AddLabel("Label4", "LSB");
   AddByteFields(form, kIdBytes, id);
   MarkByteRowEnds(form, kIdBytes, "Label3", "Label4");
-  form.AddRadio("RGTagType", "Tag Type", {"Read/Write", "Read Only"}, 0).visible = false;
-  form.AddCheck("CBLock", "ロック", false);
-  form.AddOkCancel("書込み", "キャンセル");
+  form.AddRadio("RGTagType", Tr("TWrData1Dlg", "タグの種類"),
+                {Tr("TWrData1Dlg", "読み書き"), Tr("TWrData1Dlg", "読取り専用")}, 0)
+      .visible = false;
+  form.AddCheck("CBLock", Tr("TWrData1Dlg", "ロック"), false);
+  form.AddOkCancel(Tr("TWrData1Dlg", "書込み"), Tr("TWrData1Dlg", "キャンセル"));
   return form;
 }
 

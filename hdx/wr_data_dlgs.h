@@ -4,11 +4,12 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "prompts/prompts.h"
 
-// The question asked before anything is written for good.
-inline constexpr const char* kCannotRewriteQuestion = "Can not rewrite data but is good?";
+// The question asked before anything is written for good, in the window's language.
+std::string CannotRewriteQuestion();
 
 struct WrData1Answer {
   uint8_t block = 0;

@@ -1,5 +1,6 @@
 #include "hdx/write_data2_dlg.h"
 
+#include "core/ui_text.h"
 #include "hdx/byte_fields.h"
 
 namespace {
@@ -15,7 +16,7 @@ PromptForm MakeWriteData2Dlg(const std::string& caption, const std::array<uint8_
   PromptField& pageField = form.AddNumber("IntEd1", "", DecimalSpec(0, 255, true), page);
   title1.visible = pageField.visible = pageLabel.has_value();
   title1.row = pageField.row = 0;
-  form.AddLabel("STTitle3", "Program Data（HEX）");
+  form.AddLabel("STTitle3", Tr("TWriteData2Dlg", "プログラムデータ（HEX）"));
   AddByteFields(form, kBytes, bytes);
   for (int i = 0; i < 8; ++i) {
     std::string label = std::to_string(i);
@@ -28,10 +29,10 @@ PromptForm MakeWriteData2Dlg(const std::string& caption, const std::array<uint8_
   // The byte count travels in a hidden field; the callers always write 8 bytes.
   form.AddLabel("StaticText1", "Size of Program Data(8 fix)").visible = false;
   form.AddNumber("EdWrSize", "", DecimalSpec(0, 255, false), 8).visible = false;
-  form.AddAction("Button1", "Set Data1", ActionKind::Local);
-  form.AddAction("Button2", "Set Data2", ActionKind::Local);
-  form.AddAction("BtKeySet", "Set Data3", ActionKind::Local);
-  form.AddOkCancel("Write", "Cancel");
+  form.AddAction("Button1", Tr("TWriteData2Dlg", "データ1をセット"), ActionKind::Local);
+  form.AddAction("Button2", Tr("TWriteData2Dlg", "データ2をセット"), ActionKind::Local);
+  form.AddAction("BtKeySet", Tr("TWriteData2Dlg", "データ3をセット"), ActionKind::Local);
+  form.AddOkCancel(Tr("TWriteData2Dlg", "書込み"), Tr("TWriteData2Dlg", "キャンセル"));
   form.onAction = WriteData2FillClick;
   return form;
 }

@@ -1,16 +1,17 @@
 #include "maintenance/cmd_outp_dlg.h"
 
+#include "core/ui_text.h"
 #include "link/frame.h"
 #include "link/hex.h"
 
 PromptForm MakeCmdOutpDlg(const std::string& lastSent) {
   PromptForm form;
   form.dialog = "TCmdOutpDlg";
-  form.caption = "コマンド発行";
-  form.AddLabel("Label1", "コマンド列（例：02 00 78 02 01 40 03 C0 0D）");
+  form.caption = Tr("TCmdOutpDlg", "コマンド発行");
+  form.AddLabel("Label1", Tr("TCmdOutpDlg", "コマンド列（例：02 00 78 02 01 40 03 C0 0D）"));
   form.AddText("Edit1", "", lastSent);
-  form.AddCheck("CBSumAutoTx", "SUM値、CR値の自動送信", false).visible = false;
-  form.AddOkCancel("OK", "キャンセル");
+  form.AddCheck("CBSumAutoTx", Tr("TCmdOutpDlg", "SUM値、CR値の自動送信"), false).visible = false;
+  form.AddOkCancel("OK", Tr("TCmdOutpDlg", "キャンセル"));
   return form;
 }
 

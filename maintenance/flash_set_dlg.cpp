@@ -1,5 +1,6 @@
 #include "maintenance/flash_set_dlg.h"
 
+#include <QtGlobal>
 #include <string>
 #include <vector>
 
@@ -66,36 +67,36 @@ const std::vector<WordField>& ReadSettingFields() {
 }
 
 std::string ParameterLabel(const std::string& name) {
-  // Captions of the "Parameter" page; the English user interface keeps them in Japanese.
-  static const std::vector<std::pair<std::string, std::string>> labels = {
-      {"EdMemSW2_1", "LED点等時間"},
-      {"EdMemSW2_2", "ブザー鳴動時間"},
-      {"EdMemSW3_1", "LED点等時間(テストモード１)"},
-      {"EdMemSW3_2", "ブザー鳴動時間（テストモード１）"},
-      {"EdMemSW4", "ID保持時間"},
-      {"EdMemSW5", "IDの更新タイミング"},
-      {"EdMemSW6", "TIRIS読取間隔(Min)"},
-      {"EdMemSW6_2", "TIRIS読取間隔(Max)"},
-      {"EdMemSW7", "TIRISチャージ時間"},
-      {"EdMemSW8", "プログラム待ち時間"},
-      {"EdMemSW9", "プログラム待ち時間（認証含む）"},
-      {"EdMemSW10", "プログラム待ち時間2（認証含む）"},
-      {"EdMemSW11", "ブザー周波数設定値"},
-      {"EdMemSW12", "送受信のランダム間隔"},
-      {"EdMemSW12_High", "動作モード"},
-      {"EdMemSW13", "キャリア周期設定"},
-      {"EdMemSW14", "パワー設定（Duty)"},
-      {"EdMemSW15", "ブザー（PWM）"},
-      {"EdMemSW16", "テスト用（モード設定）"},
-      {"EdMemSW17", "予備"},
-      {"EdMemSW18", "予備"},
-      {"EdMemSW19", "予備"},
-      {"EdBank", "読取バンク(3 or 7)"},
-      {"EdPage", "読取ページ(3:0-12, 7:0-31)"},
-      {"EdSelAddr", "セレクトアドレス(HEX)"},
+  // Captions of the "Parameter" page, translated where they are shown.
+  static const std::vector<std::pair<std::string, const char*>> labels = {
+      {"EdMemSW2_1", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "LED点等時間")},
+      {"EdMemSW2_2", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "ブザー鳴動時間")},
+      {"EdMemSW3_1", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "LED点等時間(テストモード１)")},
+      {"EdMemSW3_2", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "ブザー鳴動時間（テストモード１）")},
+      {"EdMemSW4", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "ID保持時間")},
+      {"EdMemSW5", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "IDの更新タイミング")},
+      {"EdMemSW6", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "TIRIS読取間隔(Min)")},
+      {"EdMemSW6_2", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "TIRIS読取間隔(Max)")},
+      {"EdMemSW7", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "TIRISチャージ時間")},
+      {"EdMemSW8", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "プログラム待ち時間")},
+      {"EdMemSW9", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "プログラム待ち時間（認証含む）")},
+      {"EdMemSW10", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "プログラム待ち時間2（認証含む）")},
+      {"EdMemSW11", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "ブザー周波数設定値")},
+      {"EdMemSW12", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "送受信のランダム間隔")},
+      {"EdMemSW12_High", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "動作モード")},
+      {"EdMemSW13", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "キャリア周期設定")},
+      {"EdMemSW14", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "パワー設定（Duty)")},
+      {"EdMemSW15", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "ブザー（PWM）")},
+      {"EdMemSW16", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "テスト用（モード設定）")},
+      {"EdMemSW17", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "予備")},
+      {"EdMemSW18", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "予備")},
+      {"EdMemSW19", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "予備")},
+      {"EdBank", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "読取バンク(3 or 7)")},
+      {"EdPage", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "読取ページ(3:0-12, 7:0-31)")},
+      {"EdSelAddr", QT_TRANSLATE_NOOP("TFlashSet1Dlg", "セレクトアドレス(HEX)")},
   };
   for (const auto& [n, l] : labels)
-    if (n == name) return l;
+    if (n == name) return Tr("TFlashSet1Dlg", l);
   return Tr("TFlashSet1Dlg", "未使用");  // EdTagCode
 }
 
@@ -171,7 +172,7 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
   form.caption = Tr("TFlashSet1Dlg", "EEPROMの設定");
   form.AddPage(kSystemPage, Tr("TFlashSet1Dlg", "システムパラメータ"));
   form.AddPage(kParameterPage, Tr("TFlashSet1Dlg", "パラメータ"));
-  form.AddPage(kKeyPage, "Key");
+  form.AddPage(kKeyPage, Tr("TFlashSet1Dlg", "キー"));
 
   const std::string notCalc = Tr("TFlashSet1Dlg", "自動計算しない");
   const std::string calc = Tr("TFlashSet1Dlg", "自動計算する");
@@ -179,7 +180,8 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
   AddFlag(form, 0, "WriteAndProgramCmd", "TIRIS", "TIRIS + SIC279");
   AddFlag(form, 1, Tr("TFlashSet1Dlg", "ブザー(連続ID読取りモード)"),
           Tr("TFlashSet1Dlg", "鳴らさない"), Tr("TFlashSet1Dlg", "鳴らす"));
-  AddFlag(form, 2, Tr("TFlashSet1Dlg", "タグ(連続ID読取りモード)"), "HDX + FDX", "Animal ID");
+  AddFlag(form, 2, Tr("TFlashSet1Dlg", "タグ(連続ID読取りモード)"), "HDX + FDX",
+          Tr("TFlashSet1Dlg", "動物ID"));
   AddFlag(form, 3, Tr("TFlashSet1Dlg", "未使用(0固定)"), "0", "1");
   form.Field("RG_Bit3").enabled = false;
   AddFlag(form, 4, Tr("TFlashSet1Dlg", "コマンドモード用LED(緑)"), Tr("TFlashSet1Dlg", "点灯する"),
@@ -188,12 +190,15 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
           Tr("TFlashSet1Dlg", "ランダム"));
   AddFlag(form, 6, Tr("TFlashSet1Dlg", "PASSの自動計算(ID Write)"), notCalc, calc);
   AddFlag(form, 7, Tr("TFlashSet1Dlg", "PASSの自動計算(Read/Wrie)"), notCalc, calc);
-  AddFlag(form, 8, "CRCチェック(TIRIS)", "する", "しない");
+  AddFlag(form, 8, Tr("TFlashSet1Dlg", "CRCチェック(TIRIS)"), Tr("TFlashSet1Dlg", "する"),
+          Tr("TFlashSet1Dlg", "しない"));
   AddFlag(form, 9, unused, "0", "1");
   AddFlag(form, 10, unused, "0", "1");
-  AddFlag(form, 11, "FXD-B 受信堀", "判パルス", "2パルス（周期）");
-  AddFlag(form, 12, "SIC7888 MD_Advanced固定", "固定しない", "固定する");
-  PromptField& speedLabel = form.AddLabel("Label49", "R/W COM Speed");
+  AddFlag(form, 11, Tr("TFlashSet1Dlg", "FXD-B 受信堀"), Tr("TFlashSet1Dlg", "判パルス"),
+          Tr("TFlashSet1Dlg", "2パルス（周期）"));
+  AddFlag(form, 12, Tr("TFlashSet1Dlg", "SIC7888 MD_Advanced固定"),
+          Tr("TFlashSet1Dlg", "固定しない"), Tr("TFlashSet1Dlg", "固定する"));
+  PromptField& speedLabel = form.AddLabel("Label49", Tr("TFlashSet1Dlg", "R/W 通信スピード"));
   speedLabel.page = kSystemPage;
   speedLabel.row = 100;
   const auto& speeds = mw::SpeedItems();
@@ -220,9 +225,9 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey) {
     key.row = i <= 8 ? 200 : 201;  // two rows of eight bytes
   }
   SetKey(form, kSecondFixedKey);
-  form.AddAction("Button1", "設定１", ActionKind::Local).page = kKeyPage;
-  form.AddAction("Button2", "設定２", ActionKind::Local).page = kKeyPage;
-  form.AddAction("Button3", "設定３", ActionKind::Local).page = kKeyPage;
+  form.AddAction("Button1", Tr("TFlashSet1Dlg", "設定１"), ActionKind::Local).page = kKeyPage;
+  form.AddAction("Button2", Tr("TFlashSet1Dlg", "設定２"), ActionKind::Local).page = kKeyPage;
+  form.AddAction("Button3", Tr("TFlashSet1Dlg", "設定３"), ActionKind::Local).page = kKeyPage;
   form.onAction = [settingsKey](PromptForm& f, const std::string& action) {
     if (action == "Button1") SetKey(f, kFirstFixedKey);
     if (action == "Button2") SetKey(f, kSecondFixedKey);

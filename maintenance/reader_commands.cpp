@@ -5,6 +5,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/ui_text.h"
 #include "link/hex.h"
 #include "maintenance/action_mode_dlg.h"
 #include "maintenance/led_set_dlg.h"
@@ -81,10 +82,11 @@ void ReaderCommands::Buzzer(uint8_t reply, uint8_t sound) {
 }
 
 void ReaderCommands::BUZTest1Click() {
-  auto r = ShowInp3Data2Dlg(app_.Prompt(), "ブザー音の指定(0:OFF,255:連続)",
-                            {.label = "返信(1:あり)", .value = 1, .min = 0, .max = 1},
-                            {.label = "ブザー音(0-8, 255)", .value = 1, .min = 0, .max = 255},
-                            {.label = "", .text = "", .visible = false});
+  auto r = ShowInp3Data2Dlg(
+      app_.Prompt(), Tr("TInp3Data2Dlg", "ブザー音の指定(0:OFF,255:連続)"),
+      {.label = Tr("TInp3Data2Dlg", "返信(1:あり)"), .value = 1, .min = 0, .max = 1},
+      {.label = Tr("TInp3Data2Dlg", "ブザー音(0-8, 255)"), .value = 1, .min = 0, .max = 255},
+      {.label = "", .text = "", .visible = false});
   if (!r) return;
   // Each value goes out as its low byte.
   Buzzer(static_cast<uint8_t>(r->IntEd1 & 0xFF), static_cast<uint8_t>(r->IntEd2 & 0xFF));

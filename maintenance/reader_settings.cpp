@@ -4,6 +4,7 @@
 #include <map>
 
 #include "app/app_core.h"
+#include "core/ui_text.h"
 #include "maintenance/module_words.h"
 #include "maintenance/reader_commands.h"
 #include "prompts/prompt_dialogs.h"
@@ -34,11 +35,12 @@ void ReaderCommands::MnSetBuzClick() {
   if (!ReadModuleWords(app_, mw::kBuzzerWord, 1, words)) return;
   const uint16_t frequency = words[0];
   app_.AddLog(std::to_string(frequency) + "Hz");
-  auto value = ShowInputIntDlg(app_.Prompt(), "周波数の設定",
-                               {.label = "周波数を設定してください。(1500Hz or 4000Hz)",
-                                .value = frequency,
-                                .min = 0,
-                                .max = 65535});
+  auto value =
+      ShowInputIntDlg(app_.Prompt(), Tr("TInputIntDlg", "周波数の設定"),
+                      {.label = Tr("TInputIntDlg", "周波数を設定してください。(1500Hz or 4000Hz)"),
+                       .value = frequency,
+                       .min = 0,
+                       .max = 65535});
   if (!value) return;
   if (!FitsWord(*value)) {
     LogInvalidValue(app_);

@@ -32,12 +32,12 @@ PromptForm MakeInputIntDlg2() {
   form.dialog = "TInputIntDlg2";
   form.caption = "InputIntDlg2";
   form.centerOnMainWindow = true;
-  form.AddLabel("ST_mode", "Mode").row = 0;
+  form.AddLabel("ST_mode", Tr("TInputIntDlg2", "モード")).row = 0;
   form.AddChoice("ComboBox1", "", {"LF_OFF", "LF_ON", "LF_ON2"}, 0).row = 0;
   form.AddLabel("STTitle", "");
   form.AddLabel("STTitle2", "");
   form.AddNumber("IntEd", "", NumberSpec(), 0);
-  form.AddOkCancel("OK", "Close");
+  form.AddOkCancel("OK", Tr("TInputIntDlg2", "閉じる"));
   form.onChange = [](PromptForm& f, const std::string& field) {
     if (field == "ComboBox1") ComboBox1Change(f);
   };
@@ -74,7 +74,7 @@ PromptForm MakeInp3Data2Dlg() {
   form.AddText("EdString", "", "");
   form.AddCheck("CheckBox1", "CheckBox1", false).visible = false;
   // This dialog's cancel button reads the same in both languages.
-  form.AddOkCancel("OK", "キャンセル");
+  form.AddOkCancel("OK", Tr("TInp3Data2Dlg", "キャンセル"));
   return form;
 }
 
@@ -94,7 +94,7 @@ PromptForm MakeHanyousettingDlg() {
   form.caption = Tr("THanyousettingDlg", "設定");
   form.centerOnMainWindow = true;
   form.AddPage("TabSheet1", Tr("THanyousettingDlg", "MPT書込み"));
-  form.AddPage("TabSheet2", "Tag Data");
+  form.AddPage("TabSheet2", Tr("THanyousettingDlg", "タグデータ"));
   auto onPage = [](PromptField& f, const char* page) { f.page = page; };
   onPage(form.AddCheck("CB_Lock_Select", Tr("THanyousettingDlg", "書込み後にロックする"), false),
          "TabSheet1");
@@ -111,7 +111,7 @@ PromptForm MakeHanyousettingDlg() {
   onPage(form.AddRadio("RG_TagType", "", {"MPT", "SIC279", "SIC7888", "EM4305"}, 0, 2),
          "TabSheet2");
   form.AddAction("Button1", "OK", ActionKind::Accept, true);
-  form.AddAction("Button2", "Close", ActionKind::Cancel);
+  form.AddAction("Button2", Tr("THanyousettingDlg", "閉じる"), ActionKind::Cancel);
   form.onChange = [](PromptForm& f, const std::string& field) {
     if (field == "CB_KoteiMode") CB_KoteiModeClick(f);
   };

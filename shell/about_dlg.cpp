@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "core/messages.h"
+#include "core/ui_text.h"
 #include "prompts/widgets/prompt_dialog.h"
 #include "version.h"
 
@@ -25,7 +26,7 @@ AboutTexts MakeAboutTexts() {
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName("TAboutBox");
-  setWindowTitle("Version Infomation");
+  setWindowTitle(QString::fromStdString(Tr("TAboutBox", "バージョン情報")));
   const AboutTexts texts = MakeAboutTexts();
 
   ProgramIcon = new QLabel(this);

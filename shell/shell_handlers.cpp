@@ -21,15 +21,18 @@ int RadioIndex(int value, int items) {
 PromptForm SetConfig2Form(const OptionSettings& settings) {
   PromptForm f;
   f.dialog = "TSetConfig2Dlg";
-  f.caption = "Debug Menu";
-  f.AddPage("TabSheet1", "Debug");
-  f.AddRadio("RGFReadID", "Disply Animal ID", {"ID Only", "ID+個別情報", "デバッグ表示"},
+  f.caption = Tr("TSetConfig2Dlg", "デバッグメニュー");
+  f.AddPage("TabSheet1", Tr("TSetConfig2Dlg", "デバッグ"));
+  f.AddRadio("RGFReadID", Tr("TSetConfig2Dlg", "動物IDの表示"),
+             {Tr("TSetConfig2Dlg", "IDのみ"), Tr("TSetConfig2Dlg", "ID+個別情報"),
+              Tr("TSetConfig2Dlg", "デバッグ表示")},
              RadioIndex(settings.fReadAnimalID, 3))
       .page = "TabSheet1";
-  f.AddRadio("RGFWriteID", "Write Animal ID", {"ID Only", "ID+詳細情報"},
+  f.AddRadio("RGFWriteID", Tr("TSetConfig2Dlg", "動物IDの書込み"),
+             {Tr("TSetConfig2Dlg", "IDのみ"), Tr("TSetConfig2Dlg", "ID+詳細情報")},
              RadioIndex(settings.fWriteAnimalID, 2))
       .page = "TabSheet1";
-  f.AddOkCancel("OK", "Cancel");
+  f.AddOkCancel("OK", Tr("TSetConfig2Dlg", "キャンセル"));
   return f;
 }
 

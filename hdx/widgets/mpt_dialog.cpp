@@ -12,6 +12,7 @@
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 
+#include "core/ui_text.h"
 #include "hdx/mpt_grid.h"
 #include "hdx/widgets/group_check_box_widget.h"
 #include "prompts/widgets/qt_text.h"
@@ -98,8 +99,8 @@ void TMptDataWriteDialog::Build() {
   setObjectName(ToQString(Form().dialog));
   auto* main = new QVBoxLayout(this);
   auto* menu = new QMenuBar(this);
-  QMenu* configuration = menu->addMenu("&Configuration");
-  setting_ = configuration->addAction("&Setting");
+  QMenu* configuration = menu->addMenu(ToQString(Tr("TMPTDataWriteDlg", "設定(&C)")));
+  setting_ = configuration->addAction(ToQString(Tr("TMPTDataWriteDlg", "設定(&S)")));
   setting_->setObjectName("MnSetting");
   connect(setting_, &QAction::triggered, this, [this] { Press("MnSetting"); });
   main->setMenuBar(menu);
@@ -199,7 +200,8 @@ void TMptDataWriteDialog::SyncFromForm() {
   const int columns = f.cells.empty() ? 0 : static_cast<int>(f.cells[0].size()) - 1;
   QStringList header, side;
   for (int c = 0; c < MptGrid::kColumns; ++c)
-    header << (c < columns ? ToQString(f.cells[0][static_cast<size_t>(c + 1)]) : QString("Lock"));
+    header << (c < columns ? ToQString(f.cells[0][static_cast<size_t>(c + 1)])
+                           : ToQString(Tr("TMPTDataWriteDlg", "ロック")));
   grid_->setHorizontalHeaderLabels(header);
   static_cast<CornerTable*>(grid_)->SetCorner(f.cells.empty() ? QString()
                                                               : ToQString(f.cells[0][0]));

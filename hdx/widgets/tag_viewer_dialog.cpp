@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 
+#include "core/ui_text.h"
 #include "prompts/widgets/qt_text.h"
 
 namespace {
@@ -36,10 +37,10 @@ void TDispTagDataDialog::Build() {
 
   auto* bar = new QMenuBar(this);
   bar->setObjectName("MainMenu1");
-  QMenu* file = bar->addMenu("&File");
+  QMenu* file = bar->addMenu(ToQString(Tr("TDispTagDataDlg", "ファイル(&F)")));
   file->setObjectName("File1");
   AddMenuItem(file, "MnSavelog");
-  configuration_ = bar->addMenu("&Configuration");
+  configuration_ = bar->addMenu(ToQString(Tr("TDispTagDataDlg", "設定(&C)")));
   configuration_->setObjectName("MnConfiguration");
   configuration_->menuAction()->setObjectName("MnConfiguration");
   AddMenuItem(configuration_, "MnSetting");

@@ -7,6 +7,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -49,6 +50,24 @@ QBoxLayout* NewCell() {
   auto* cell = new QVBoxLayout;
   cell->setContentsMargins(0, 0, 0, 0);
   cell->setSpacing(1);
+  return cell;
+}
+
+// A cell of a line or grid row: what it holds sits at its foot, so that the fields of a row stay
+// on one level when marks ("MSB", "LSB") stand over some of them and make their cells taller.
+QBoxLayout* NewRowCell() {
+  QBoxLayout* cell = NewCell();
+  cell->addStretch(1);
+  return cell;
+}
+
+// A caption beside a field of a row, in a cell of its own as high as the field and centred on
+// it, so that it reads on the field's line however tall the row is.
+QBoxLayout* BesideCell(QLabel* caption, const QWidget* field) {
+  QBoxLayout* cell = NewRowCell();
+  caption->setMinimumHeight(field->sizeHint().height());
+  caption->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  cell->addWidget(caption);
   return cell;
 }
 
@@ -117,6 +136,9 @@ QWidget* PromptDialog::PageWidget(const std::string& page) {
       pages_[form_.pages[i]] = content;
     }
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+      // A page picked later may hold more than the one the dialog opened with: the dialog grows
+      // for it rather than squeeze it into a scroll box.
+      if (isVisible()) GrowToShownContent();
       if (syncing_ || index < 0) return;
       form_.activePage = tabs_->widget(index)->objectName().toStdString();
       FieldEdited(kPageControl);
@@ -142,6 +164,7 @@ PromptDialog::Container& PromptDialog::ContainerOf(const PromptField& f) {
   } else {
     auto* scroll = new ContentScroll(this);
     c.widget = new QWidget;
+    c.scroll = scroll;
     scroll->setWidget(c.widget);
     main_->addWidget(scroll, 1);
   }
@@ -152,12 +175,17 @@ PromptDialog::Container& PromptDialog::ContainerOf(const PromptField& f) {
 void PromptDialog::PlaceField(PromptField& f, Container& c) {
   QLabel* caption = nullptr;
   QWidget* w = CreateFieldWidget(f, c.widget, &caption);
-  QBoxLayout* cell = NewCell();
+  QBoxLayout* cell = f.row >= 0 && !GrowsTall(f) ? NewRowCell() : NewCell();
   cell->addWidget(w);
   fields_[f.name].cell = cell;
   if (GrowsTall(f)) c.growsTall = true;
+  // A text in a row reads on the level of the row's fields.
+  if (auto* text = qobject_cast<QLabel*>(w); text && f.kind == FieldKind::Label && f.row >= 0) {
+    text->setMinimumHeight(QLineEdit().sizeHint().height());
+    text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  }
   if (caption && f.labelOver) {
-    cell->insertWidget(0, caption, 0, Qt::AlignHCenter | Qt::AlignBottom);
+    cell->insertWidget(cell->indexOf(w), caption, 0, Qt::AlignHCenter | Qt::AlignBottom);
     caption = nullptr;
   }
   if (f.row < 0) {
@@ -170,7 +198,7 @@ void PromptDialog::PlaceField(PromptField& f, Container& c) {
   const int gridRow = it->second;
   if (f.column >= 0) {
     int column = f.column;
-    if (caption) c.grid->addWidget(caption, gridRow, column++);
+    if (caption) c.grid->addLayout(BesideCell(caption, w), gridRow, column++);
     const int span = std::max(1, f.span);
     c.grid->addLayout(cell, gridRow, column, 1, span);
     c.columns = std::max(c.columns, column + span);
@@ -182,7 +210,7 @@ void PromptDialog::PlaceField(PromptField& f, Container& c) {
     c.grid->addLayout(line.layout, gridRow, 0, 1, -1);
   }
   if (GrowsWide(f)) line.growsWide = true;
-  if (caption) line.layout->addWidget(caption);
+  if (caption) line.layout->addLayout(BesideCell(caption, w));
   line.layout->addLayout(cell);
 }
 
@@ -193,7 +221,9 @@ void PromptDialog::PlaceCaptionOver(const std::string& name, const std::string& 
   if (!caption.over.empty())
     if (auto old = fields_.find(caption.over); old != fields_.end() && old->second.cell)
       old->second.cell->removeWidget(caption.widget);
-  it->second.cell->insertWidget(0, caption.widget, 0, Qt::AlignHCenter | Qt::AlignBottom);
+  QBoxLayout* cell = it->second.cell;
+  cell->insertWidget(cell->indexOf(it->second.widget), caption.widget, 0,
+                     Qt::AlignHCenter | Qt::AlignBottom);
   caption.over = target;
 }
 
@@ -240,7 +270,7 @@ void PromptDialog::Build() {
       Container& c = ContainerOf(where);
       auto line = c.lines.find(a.row);
       if (line != c.lines.end()) {
-        line->second.layout->addWidget(CreateActionButton(a, c.widget));
+        line->second.layout->addWidget(CreateActionButton(a, c.widget), 0, Qt::AlignBottom);
         continue;
       }
     }
@@ -270,6 +300,8 @@ void PromptDialog::Build() {
     if (c.columns > 0) c.grid->setColumnStretch(c.columns, 1);
     const bool box = qobject_cast<QGroupBox*>(c.widget) != nullptr;
     if (!c.growsTall && !box) c.grid->setRowStretch(c.nextRow, 1);
+    // Beside tab pages the body keeps its height: the pages take what the dialog has more.
+    if (c.scroll && tabs_ && !c.growsTall) main_->setStretchFactor(c.scroll, 0);
   }
   SyncFromForm();
 }
@@ -295,11 +327,16 @@ void PromptDialog::showEvent(QShowEvent* event) {
   grown_ = true;
   // Shown widgets may ask for more than their hints did before (a group box polished with its
   // title font): grow once to what the shown page needs, within the screen, and stay on it.
+  GrowToShownContent();
+}
+
+void PromptDialog::GrowToShownContent() {
   if (layout()) layout()->activate();
   QSize more(0, 0);
   for (const auto* scroll : findChildren<ContentScroll*>()) {
     const QWidget* content = scroll->widget();
     if (!content || !scroll->isVisible()) continue;
+    if (content->layout()) content->layout()->activate();
     const QSize need = content->sizeHint().expandedTo(content->minimumSizeHint());
     more = more.expandedTo(need - scroll->viewport()->size());
   }

@@ -74,6 +74,8 @@ class PromptDialog : public QDialog, private FieldHost {
   void reject() override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // Grows the dialog, within its screen, to what the shown widgets need.
+  void GrowToShownContent();
 
  private:
   struct Placed {
@@ -91,6 +93,7 @@ class PromptDialog : public QDialog, private FieldHost {
   // The grid of the dialog's body, a page or a group box (created on first use).
   struct Container {
     QWidget* widget = nullptr;
+    QWidget* scroll = nullptr;  // the dialog's body: the scroll box around it
     QGridLayout* grid = nullptr;
     int nextRow = 0;
     int columns = 0;              // columns used by fields placed in columns

@@ -123,7 +123,7 @@ TGuage1Dlg::TGuage1Dlg(QWidget* parent) : QDialog(parent) {
   layout->addWidget(Panel2);
   auto* row = new QHBoxLayout;
   row->addStretch();
-  Button1 = new QPushButton("&Cancel", this);
+  Button1 = new QPushButton(ToQString(Tr("TGuage1Dlg", "キャンセル(&C)")), this);
   Button1->setObjectName("Button1");
   connect(Button1, &QPushButton::clicked, this, [this] { continue_ = false; });
   row->addWidget(Button1);

@@ -96,6 +96,118 @@
         <source>タグデータ</source>
         <translation>Tag Data</translation>
     </message>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>HDXタグ</source>
+        <translation>HDX Tag</translation>
+    </message>
+    <message>
+        <source>FDXタグ</source>
+        <translation>FDX Tag</translation>
+    </message>
+    <message>
+        <source>動物ID</source>
+        <translation>Animal ID</translation>
+    </message>
+    <message>
+        <source>モードの選択</source>
+        <translation>Select Mode</translation>
+    </message>
+    <message>
+        <source>テスト読取モード(FDX)</source>
+        <translation>Test Read Mode (FDX)</translation>
+    </message>
+    <message>
+        <source>テスト読取モード(動物ID)</source>
+        <translation>Test Read Mode (Animal ID)</translation>
+    </message>
+    <message>
+        <source>緑点灯</source>
+        <translation>Green On</translation>
+    </message>
+    <message>
+        <source>赤点灯</source>
+        <translation>Red On</translation>
+    </message>
+    <message>
+        <source>青点灯</source>
+        <translation>Blue On</translation>
+    </message>
+    <message>
+        <source>消灯</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>点滅</source>
+        <translation>Blink</translation>
+    </message>
+    <message>
+        <source>設定...</source>
+        <translation>LED Settings...</translation>
+    </message>
+    <message>
+        <source>ブザーテスト</source>
+        <translation>Buzzer Test</translation>
+    </message>
+    <message>
+        <source>ブザーテスト...</source>
+        <translation>Buzzer Test...</translation>
+    </message>
+    <message>
+        <source>連続ON</source>
+        <translation>Continuous On</translation>
+    </message>
+    <message>
+        <source>リスタート</source>
+        <translation>Restart</translation>
+    </message>
+    <message>
+        <source>モデル名の取得</source>
+        <translation>Get Model Name</translation>
+    </message>
+    <message>
+        <source>ブザー周波数設定...</source>
+        <translation>Buzzer Frequency...</translation>
+    </message>
+    <message>
+        <source>テスト読取モード時のブザー</source>
+        <translation>Buzzer in Read Loop Mode</translation>
+    </message>
+    <message>
+        <source>通信スピードの設定</source>
+        <translation>Module COM Speed</translation>
+    </message>
+    <message>
+        <source>コマンドテスト</source>
+        <translation>Command Test</translation>
+    </message>
+    <message>
+        <source>COMポート...</source>
+        <translation>COM Port...</translation>
+    </message>
+    <message>
+        <source>COMパラメータ...</source>
+        <translation>COM Parameter...</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;A)...</source>
+        <translation>Version(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>直前コマンド実行</source>
+        <translation>Repeat Last Command</translation>
+    </message>
+    <message>
+        <source>MPT書込み</source>
+        <translation>MPT Data Write</translation>
+    </message>
 </context>
 <context>
     <name>TOpenCom1Dlg</name>
@@ -236,6 +348,52 @@
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TSetConfig2Dlg</name>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>デバッグメニュー</source>
+        <translation>Debug Menu</translation>
+    </message>
+    <message>
+        <source>デバッグ</source>
+        <translation>Debug</translation>
+    </message>
+    <message>
+        <source>動物IDの表示</source>
+        <translation>Disply Animal ID</translation>
+    </message>
+    <message>
+        <source>IDのみ</source>
+        <translation>ID Only</translation>
+    </message>
+    <message>
+        <source>ID+個別情報</source>
+        <translation>ID + individual data</translation>
+    </message>
+    <message>
+        <source>デバッグ表示</source>
+        <translation>Debug display</translation>
+    </message>
+    <message>
+        <source>動物IDの書込み</source>
+        <translation>Write Animal ID</translation>
+    </message>
+    <message>
+        <source>ID+詳細情報</source>
+        <translation>ID + details</translation>
+    </message>
+</context>
+<context>
+    <name>TAboutBox</name>
+    <message>
+        <source>バージョン情報</source>
+        <translation>Version Infomation</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,10 @@
         <source>しばらくお待ちください</source>
         <translation>Please wait</translation>
     </message>
+    <message>
+        <source>キャンセル(&amp;C)</source>
+        <translation>&amp;Cancel</translation>
+    </message>
 </context>
 <!-- The option dialog of the multipage editor and the tag memory viewer. -->
 <context>
@@ -36,6 +40,14 @@
     <message>
         <source>タグの読取を固定する</source>
         <translation>Fix tag reading</translation>
+    </message>
+    <message>
+        <source>タグデータ</source>
+        <translation>Tag Data</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -78,6 +90,24 @@
 </context>
 <context>
     <name>TSelInp1Dlg</name>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>TInputIntDlg2</name>
+    <message>
+        <source>モード</source>
+        <translation>Mode</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+</context>
+<context>
+    <name>TInp3Data2Dlg</name>
     <message>
         <source>キャンセル</source>
         <translation>Cancel</translation>

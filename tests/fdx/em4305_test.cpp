@@ -53,7 +53,7 @@ TEST(Em4305ReadWord, WithoutLogin) {
   rig.Run("ReadWord1");
   const PromptForm& f = rig.LastForm();
   EXPECT_EQ(f.caption, "EM4305: ReadWord");
-  EXPECT_EQ(f.Field("StaticText1").text, "Word(0～15)");
+  EXPECT_EQ(f.Field("StaticText1").text, "ワード(0～15)");
   EXPECT_EQ(f.Field("ST_0").text, "MSB");
   EXPECT_EQ(f.Field("ST_3").text, "LSB");
   EXPECT_FALSE(Shown(f, "ST_Data"));
@@ -78,7 +78,7 @@ TEST(Em4305ReadWord, LoginSequence) {
   rig.Login("11", "22", "33", "44");
   rig.Run("ReadWord1");
   EXPECT_TRUE(Shown(rig.LastForm(), "EdData4_0"));
-  EXPECT_EQ(rig.LastForm().Field("ST_SubData").text, "Passowrd");
+  EXPECT_EQ(rig.LastForm().Field("ST_SubData").text, "パスワード");
   EXPECT_EQ(rig.Sent(), (Lines{"9E 01 ", "E2 11 22 33 44 ", "E1 07 ", "9E 00 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK: TX_ONCmd Command", "OK: Login Command", "OK: ReadWord Command",
                                 "OK: TX_OFFCmd Command", "Data: 01 02 03 04 "}));
@@ -116,7 +116,7 @@ TEST(Em4305WriteWord, ConfirmationForSettingWords) {
   EXPECT_EQ(f.caption, "EM4305: WriteWord");
   EXPECT_TRUE(Shown(f, "EdData0_0"));
   EXPECT_FALSE(Shown(f, "EdData1_0"));
-  EXPECT_EQ(rig.prompts.confirmations, (Lines{"Rewrite the setting information.\r\nIs it OK?"}));
+  EXPECT_EQ(rig.prompts.confirmations, (Lines{"設定情報を書き換えます。\nよろしいですか?"}));
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.Lines(), (Lines{"NG: WriteWord Command"}));
   EXPECT_EQ(rig.app->Settings.WordNo, 4);  // stored before the question
@@ -186,7 +186,7 @@ TEST(Em4305Protect, FromProtectionWordOne) {
   EXPECT_EQ(f.Field("EdData0_2").Int(), 0);
   EXPECT_EQ(f.Field("EdData3_3").Int(), 1);
   EXPECT_EQ(rig.prompts.confirmations,
-            (Lines{"The Protect bit cannot be set back from 1 to 0. Is it OK?"}));
+            (Lines{"Protectビットは1から0に戻せません。よろしいですか?"}));
   EXPECT_EQ(rig.Sent(), (Lines{"E1 0E ", "E3 00 00 80 03 "}));
   EXPECT_EQ(rig.Lines(),
             (Lines{"OK: ReadWord Command", "Data: 00 00 80 03 ", "OK: Protect Command"}));
@@ -259,7 +259,7 @@ TEST(Em4305Login, PasswordOrderAndTheCarrierKeptOn) {
   rig.Run("Login1");
   const PromptForm& login = rig.LastForm();
   EXPECT_EQ(login.caption, "EM4305: Login");
-  EXPECT_EQ(login.Field("AddrStr").text, "Pasword(4Byte)");
+  EXPECT_EQ(login.Field("AddrStr").text, "パスワード(4バイト)");
   for (const char* hidden : {"Label1", "Label5", "CBMode", "EdAddr", "EdData1_0", "EdData3_3"})
     EXPECT_FALSE(Shown(login, hidden)) << hidden;
   EXPECT_EQ(rig.Sent(), (Lines{"E2 DE AD BE EF "}));

@@ -60,7 +60,7 @@ TEST(Sic7888Write, WritePageSendsTheRowsOfThePage) {
     EXPECT_EQ(f.Field("AddrStr").text, "Block Address(0-43)");
     EXPECT_FALSE(f.Field("CBMode").visible);
     EXPECT_EQ(f.Field("CBMode").items,
-              (std::vector<std::string>{"Standard", "Advanced", "Fast\u00A0Advanced"}));
+              (std::vector<std::string>{"標準", "アドバンスト", "高速アドバンスト"}));
     for (int r = 0; r < 4; ++r) EXPECT_EQ(RowShown(f, r), r < c.rows) << c.block << " row " << r;
     EXPECT_EQ(rig.Sent(), (Lines{c.sent}));
     EXPECT_EQ(rig.Lines(), (Lines{"OK: WritePage Command"}));
@@ -275,7 +275,7 @@ TEST(Sic7888Ct, ReadAndWrite) {
   rig.prompts.Answer("TInputIntDlg.IntEd", "9");
   rig.Run("SIC7888WRITECT1");
   EXPECT_EQ(rig.LastForm().caption, "WRITE CT");
-  EXPECT_EQ(rig.LastForm().Field("STTitle").text, "CT Value");
+  EXPECT_EQ(rig.LastForm().Field("STTitle").text, "CT値");
   EXPECT_EQ(rig.LastForm().Field("IntEd").Int(), 9);
   EXPECT_EQ(rig.Sent(), (Lines{"88 01 09 "}));
   EXPECT_EQ(rig.Lines(), (Lines{"OK : SIC7888 WRITECT"}));

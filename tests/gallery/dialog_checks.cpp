@@ -7,13 +7,18 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableWidget>
 #include <QToolButton>
 #include <algorithm>
+#include <cstdlib>
 #include <map>
+#include <tuple>
 
 #include "prompts/prompt_form.h"
 #include "prompts/widgets/prompt_dialog.h"
@@ -223,7 +228,132 @@ void CheckNames(const QWidget& window, const PromptForm* form, const std::set<st
   }
 }
 
+// The visible numeric, text and choice fields of each row stand on one level: a row whose
+// fields differ in height by the marks over some of them still reads as one line.
+void CheckRowLevels(const QWidget& window, const PromptForm& form, std::vector<std::string>& out) {
+  struct Seen {
+    std::string name;
+    int middle;
+  };
+  std::map<std::tuple<std::string, std::string, int>, std::vector<Seen>> rows;
+  for (const PromptField& f : form.fields) {
+    if (f.row < 0 || !f.visible ||
+        (f.kind != FieldKind::Number && f.kind != FieldKind::Text && f.kind != FieldKind::Choice))
+      continue;
+    const auto* w = window.findChild<QWidget*>(QString::fromStdString(f.name));
+    if (!w || !Shown(w, window)) continue;
+    rows[{f.page, f.group, f.row}].push_back({f.name, In(window, w).center().y()});
+  }
+  for (const auto& [key, fields] : rows) {
+    const auto [low, high] =
+        std::minmax_element(fields.begin(), fields.end(),
+                            [](const Seen& a, const Seen& b) { return a.middle < b.middle; });
+    if (high->middle - low->middle > 2)
+      out.push_back("the fields of row " + std::to_string(std::get<2>(key)) +
+                    " stand on different levels: " + low->name + " " +
+                    std::to_string(high->middle - low->middle) + " px above " + high->name);
+  }
+}
+
+// Words of a text that hold a letter, lower-cased ("Block Address(0-43)": block, address).
+std::vector<QString> Words(const QString& text) {
+  static const QRegularExpression split("[^\\p{L}\\p{N}]+");
+  std::vector<QString> words;
+  for (const QString& w : text.split(split, Qt::SkipEmptyParts))
+    if (w.size() > 1 && std::any_of(w.begin(), w.end(), [](QChar c) { return c.isLetter(); }))
+      words.push_back(w.toLower());
+  return words;
+}
+
+bool SaysAWordTwice(const QString& text) {
+  const std::vector<QString> words = Words(text);
+  for (size_t i = 1; i < words.size(); ++i)
+    if (words[i] == words[i - 1]) return true;
+  return false;
+}
+
+// A label that says a word twice, or two labels side by side whose seam does ("Block" beside
+// "Block Address(0-43)").
+void CheckDoubledWords(const QWidget& window, std::vector<std::string>& out) {
+  std::vector<const QLabel*> labels;
+  for (const QLabel* l : window.findChildren<QLabel*>())
+    if (Shown(l, window) && !l->text().isEmpty() && l->pixmap().isNull()) labels.push_back(l);
+  for (const QLabel* a : labels) {
+    if (SaysAWordTwice(a->text()))
+      out.push_back("label \"" + S(a->text()) + "\" says a word twice");
+    const QRect ra = In(window, a);
+    const QLabel* next = nullptr;
+    int gap = 25;  // beyond that the two read apart
+    for (const QLabel* b : labels) {
+      const QRect rb = In(window, b);
+      if (b == a || std::abs(rb.center().y() - ra.center().y()) > 4 || rb.left() < ra.left())
+        continue;
+      const int g = rb.left() - ra.right();
+      if (g >= -1 && g < gap) gap = g, next = b;
+    }
+    if (next && SaysAWordTwice(a->text() + " " + next->text()))
+      out.push_back("labels \"" + S(a->text()) + "\" and \"" + S(next->text()) +
+                    "\" side by side say a word twice");
+  }
+}
+
+// A window that has room on its screen shows every part whole: no scroll box of its own (a tab
+// page squeezed into one). Lists, tables and text panes scroll by nature and are no scroll box.
+void CheckSqueezed(const QWidget& window, const QRect& screen, std::vector<std::string>& out) {
+  if (window.frameGeometry().height() + kWindowFrameTop + kWindowFrameSide >= screen.height() ||
+      window.frameGeometry().width() + 2 * kWindowFrameSide >= screen.width())
+    return;  // a window at the screen's size scrolls what does not fit
+  for (const QScrollArea* area : window.findChildren<QScrollArea*>()) {
+    if (!Shown(area, window)) continue;
+    if (area->verticalScrollBar()->isVisible() || area->horizontalScrollBar()->isVisible())
+      out.push_back(
+          "a scroll box squeezes its content: " + Where(area->widget() ? area->widget() : area) +
+          " in " + Where(area->parentWidget() ? area->parentWidget() : &window));
+  }
+}
+
+// Kana or kanji; full-width punctuation and figures stand in some English texts as they are
+// given ("Program Data（HEX）", "Word(0～15)").
+bool JapaneseScript(const QString& text) {
+  for (const QChar c : text) {
+    const QChar::Script script = c.script();
+    if (script == QChar::Script_Hiragana || script == QChar::Script_Katakana ||
+        script == QChar::Script_Han)
+      return true;
+  }
+  return false;
+}
+
+void AddMenuTexts(const QMenu& menu, std::vector<std::string>& texts) {
+  for (const QAction* a : menu.actions()) {
+    if (!a->isVisible() || a->isSeparator()) continue;
+    texts.push_back(S(WithoutMnemonic(a->text())));
+    if (a->menu()) AddMenuTexts(*a->menu(), texts);
+  }
+}
+
 }  // namespace
+
+std::vector<std::string> CheckLanguage(const QWidget& window, bool englishWindow,
+                                       const std::set<std::string>& english) {
+  std::vector<std::string> texts = ShownTexts(window);
+  for (const QMenuBar* bar : window.findChildren<QMenuBar*>())
+    for (const QAction* a : bar->actions())
+      if (a->isVisible() && a->menu()) AddMenuTexts(*a->menu(), texts);
+  for (const QWidget* w : window.findChildren<QWidget*>())
+    if (Shown(w, window) && !w->toolTip().isEmpty()) texts.push_back(S(w->toolTip()));
+  std::vector<std::string> out;
+  std::set<std::string> said;
+  for (const std::string& text : texts) {
+    const QString t = QString::fromStdString(text).trimmed();
+    if (t.isEmpty() || !said.insert(text).second) continue;
+    if (englishWindow && JapaneseScript(t))
+      out.push_back("Japanese text in the English window: \"" + text + "\"");
+    if (!englishWindow && english.count(S(t)))
+      out.push_back("English text in the Japanese window: \"" + text + "\"");
+  }
+  return out;
+}
 
 std::vector<std::string> ShownTexts(const QWidget& window) {
   std::vector<std::string> texts = {S(window.windowTitle())};
@@ -261,8 +391,11 @@ std::vector<std::string> CheckWindow(const QWidget& window, const PromptForm* fo
   std::vector<std::string> out;
   CheckFits(window, screen, out);
   CheckTexts(window, out);
+  CheckSqueezed(window, screen, out);
   CheckMenus(window, out);
   if (form) CheckMarks(window, *form, out);
+  if (form) CheckRowLevels(window, *form, out);
+  CheckDoubledWords(window, out);
   CheckNames(window, form, names, out);
   return out;
 }

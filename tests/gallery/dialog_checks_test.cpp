@@ -4,8 +4,10 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTabWidget>
 
 #include "prompts/widgets/prompt_dialog.h"
 #include "tests/gallery/dialog_checks.h"
@@ -143,4 +145,97 @@ TEST(DialogChecks, MenusWithoutOrWithTheSameMnemonicAreFound) {
   const auto problems = gallery::CheckWindow(window, nullptr, kScreen, {});
   EXPECT_TRUE(Mentions(problems, "menu \"Configuration\" has no mnemonic")) << All(problems);
   EXPECT_TRUE(Mentions(problems, "menus \"&File\" and \"&FDX Tag\" share")) << All(problems);
+}
+
+TEST(DialogChecks, FieldsOfARowOffTheirLevelAreFound) {
+  // The marks make the end fields' cells taller; the row still stands on one level.
+  PromptForm form = ByteRow("EdData3", "EdData0");
+  Shown shown(form);
+  EXPECT_FALSE(Mentions(shown.Check(), "different levels")) << All(shown.Check());
+  // One field dropped by 8 px, as the marks once pushed the row's ends down.
+  QWidget* end = shown.dialog.FieldWidget("EdData0");
+  end->move(end->x(), end->y() + 8);
+  const auto problems = shown.Check();
+  EXPECT_TRUE(Mentions(problems, "the fields of row 1 stand on different levels")) << All(problems);
+}
+
+TEST(DialogChecks, AWordSaidTwiceIsFound) {
+  PromptForm form;
+  form.dialog = "TWrData1_4Dlg";
+  form.caption = "SIC7888: WriteBlock";
+  form.AddLabel("Label1", "Block").row = 0;
+  form.AddLabel("AddrStr", "Block Address(0-43)").row = 0;
+  form.AddNumber("EdAddr", "", DecimalSpec(0, 43, true), 3).row = 0;
+  form.AddLabel("Label2", "Start page page number").row = 1;
+  form.AddLabel("Label3", "Data(HEX)").row = 2;
+  form.AddLabel("Label4", "Data (HEX) 0-0").row = 3;
+  form.AddOkCancel();
+  Shown shown(form);
+  const auto problems = shown.Check();
+  EXPECT_TRUE(Mentions(problems, "labels \"Block\" and \"Block Address(0-43)\" side by side"))
+      << All(problems);
+  EXPECT_TRUE(Mentions(problems, "label \"Start page page number\" says a word twice"))
+      << All(problems);
+  // Words repeated a line apart, and figures, are no fault.
+  EXPECT_FALSE(Mentions(problems, "Data")) << All(problems);
+}
+
+TEST(DialogChecks, TextsOfTheOtherLanguageAreFound) {
+  QWidget window;
+  window.setWindowTitle("Tag Data");
+  auto* layout = new QVBoxLayout(&window);
+  auto* bar = new QMenuBar(&window);
+  QMenu* command = bar->addMenu("&Command");
+  command->addAction("設定...");
+  command->addMenu("LED Test")->addAction("Green ON");
+  layout->setMenuBar(bar);
+  layout->addWidget(new QLabel("Block Address(0-43)", &window));
+  layout->addWidget(new QLabel("ブロック", &window));
+  layout->addWidget(new QLabel("Program Data（HEX）", &window));  // full-width brackets: English
+  window.resize(300, 200);
+  window.move(10, 40);
+  window.show();
+  QApplication::processEvents();
+
+  const std::set<std::string> english = {"Green ON", "Block Address(0-43)", "Cancel"};
+  const auto inEnglish = gallery::CheckLanguage(window, true, english);
+  EXPECT_TRUE(Mentions(inEnglish, "Japanese text in the English window: \"設定...\""))
+      << All(inEnglish);
+  EXPECT_TRUE(Mentions(inEnglish, "\"ブロック\"")) << All(inEnglish);
+  EXPECT_EQ(inEnglish.size(), 2u) << All(inEnglish);
+
+  // The same window as the Japanese one: the English forms of known texts, in sub-menus too.
+  const auto inJapanese = gallery::CheckLanguage(window, false, english);
+  EXPECT_TRUE(Mentions(inJapanese, "English text in the Japanese window: \"Green ON\""))
+      << All(inJapanese);
+  EXPECT_TRUE(Mentions(inJapanese, "\"Block Address(0-43)\"")) << All(inJapanese);
+  EXPECT_FALSE(Mentions(inJapanese, "Tag Data")) << All(inJapanese);
+}
+
+TEST(DialogChecks, ATabPageSqueezedIntoAScrollBoxIsFound) {
+  // The second page holds far more than the first, as the Industrial tab of the ID write dialogs.
+  PromptForm form;
+  form.dialog = "TSetID3Dlg";
+  form.caption = "SIC7888; Animal ID Write";
+  form.AddPage("TabSheet1", "Animal");
+  form.AddPage("TabSheet2", "Industrial");
+  form.AddNumber("EdCountryCode", "Country Code", DecimalSpec(0, 999, true), 999).page =
+      "TabSheet1";
+  form.AddRadio("RGHexDecimal2", "ID Code", {"Decimal", "Hexdecimal"}, 0, 2).page = "TabSheet2";
+  for (int i = 0; i < 6; ++i)
+    form.AddNumber("EdPart" + std::to_string(i), "Part " + std::to_string(i),
+                   DecimalSpec(0, 9, true), 0)
+        .page = "TabSheet2";
+  form.AddOkCancel();
+  Shown shown(form);
+  auto* tabs = shown.dialog.findChild<QTabWidget*>("PageControl1");
+  ASSERT_NE(tabs, nullptr);
+  tabs->setCurrentIndex(1);
+  QApplication::processEvents();
+  // The dialog is sized for its tallest page when it opens.
+  EXPECT_FALSE(Mentions(shown.Check(), "scroll box")) << All(shown.Check());
+
+  shown.dialog.resize(shown.dialog.width(), shown.dialog.height() / 2);
+  QApplication::processEvents();
+  EXPECT_TRUE(Mentions(shown.Check(), "a scroll box squeezes its content")) << All(shown.Check());
 }

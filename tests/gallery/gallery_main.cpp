@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPainter>
@@ -25,6 +26,8 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
+#include <QXmlStreamReader>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -40,6 +43,7 @@
 #include "core/app_paths.h"
 #include "core/ini_file.h"
 #include "core/language.h"
+#include "core/message_table.h"
 #include "hdx/widgets/hdx_renderers.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
@@ -114,8 +118,12 @@ struct Shot {
 
 class Gallery {
  public:
-  Gallery(Options options, WidgetPrompts& prompts, std::set<std::string> names)
-      : options_(std::move(options)), prompts_(prompts), names_(std::move(names)) {
+  Gallery(Options options, WidgetPrompts& prompts, std::set<std::string> names,
+          std::set<std::string> english)
+      : options_(std::move(options)),
+        prompts_(prompts),
+        names_(std::move(names)),
+        english_(std::move(english)) {
     if (!options_.out.empty()) fs::create_directories(fs::path(options_.out) / options_.lang);
   }
 
@@ -163,9 +171,11 @@ class Gallery {
       QCoreApplication::processEvents();
       std::string file = base;
       if (tabs && i != current) file += "-" + tabs->widget(i)->objectName().toStdString();
-      for (const std::string& p :
-           gallery::CheckWindow(*w, form, w->screen()->availableGeometry(), names_))
-        problems.push_back(options_.lang + " " + file + ": " + p);
+      std::vector<std::string> found =
+          gallery::CheckWindow(*w, form, w->screen()->availableGeometry(), names_);
+      for (std::string& p : gallery::CheckLanguage(*w, options_.lang == "en", english_))
+        found.push_back(std::move(p));
+      for (const std::string& p : found) problems.push_back(options_.lang + " " + file + ": " + p);
       if (!options_.out.empty()) {
         const fs::path png = fs::path(options_.out) / options_.lang / (file + ".png");
         if (!Framed(w).save(QString::fromStdString(png.string())))
@@ -219,10 +229,44 @@ class Gallery {
   Options options_;
   WidgetPrompts& prompts_;
   std::set<std::string> names_;
+  std::set<std::string> english_;  // English texts that have a Japanese form
   std::string item_;
   std::set<std::string> seen_;   // windows of the current item
   std::set<std::string> taken_;  // file names used
 };
+
+// Whether a text holds a lower-case letter: "ON", "OFF" and "HEX" read the same in both windows.
+bool HasLowerCase(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// The English of every text that has a Japanese form: the translations of the catalogues in
+// resources/i18n that differ from their source, and the message catalogue's English texts;
+// abbreviations in capitals are left out.
+std::set<std::string> EnglishTexts() {
+  std::set<std::string> english;
+  for (const auto& entry : fs::directory_iterator(QZH_I18N_DIR)) {
+    if (entry.path().extension() != ".ts") continue;
+    QFile file(QString::fromStdString(entry.path().string()));
+    if (!file.open(QIODevice::ReadOnly)) continue;
+    QXmlStreamReader xml(&file);
+    QString source;
+    while (!xml.atEnd()) {
+      if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+      if (xml.name() == u"source") source = xml.readElementText();
+      if (xml.name() == u"translation") {
+        const QString t = xml.readElementText();
+        if (!t.isEmpty() && t != source && HasLowerCase(t.toStdString()))
+          english.insert(t.toStdString());
+      }
+    }
+  }
+  for (int i = 0; i < kMessageTableSize; ++i)
+    if (std::strcmp(kMessageTable[i].english, kMessageTable[i].japanese) != 0 &&
+        HasLowerCase(kMessageTable[i].english))
+      english.insert(kMessageTable[i].english);
+  return english;
+}
 
 // The module played in memory: every command is answered at once with an acknowledgement, the
 // command's code echoed and then 64 bytes of `fill`.
@@ -242,21 +286,39 @@ void PumpUntil(const std::function<bool()>& done, int ms) {
   while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
 }
 
-std::vector<Shot> ReadShots(const fs::path& tsv) {
-  std::vector<Shot> shots;
+// The lines of a tab-separated file, each as its cells.
+std::vector<std::vector<std::string>> ReadTsv(const fs::path& tsv) {
+  std::vector<std::vector<std::string>> rows;
   std::ifstream in(tsv);
   std::string line;
   while (std::getline(in, line)) {
     std::vector<std::string> cells;
     std::stringstream ss(line);
     for (std::string cell; std::getline(ss, cell, '\t');) cells.push_back(cell);
-    if (cells.size() == 5) shots.push_back({cells[0], cells[1], cells[2], cells[3], cells[4]});
+    rows.push_back(std::move(cells));
   }
+  return rows;
+}
+
+std::vector<Shot> ReadShots(const fs::path& tsv) {
+  std::vector<Shot> shots;
+  for (const auto& c : ReadTsv(tsv))
+    if (c.size() == 5) shots.push_back({c[0], c[1], c[2], c[3], c[4]});
   return shots;
+}
+
+// The reviewer's verdict per picture, kept in DIR/verdicts.tsv: the file, the verdict on the
+// Japanese and on the English window (good, acceptable, poor) and what remains.
+std::map<std::string, std::vector<std::string>> ReadVerdicts(const fs::path& tsv) {
+  std::map<std::string, std::vector<std::string>> verdicts;
+  for (auto& c : ReadTsv(tsv))
+    if (c.size() >= 3 && !c[0].empty() && c[0][0] != '#') verdicts[c[0]] = std::move(c);
+  return verdicts;
 }
 
 int WriteIndex(const fs::path& dir) {
   const std::vector<Shot> ja = ReadShots(dir / "ja.tsv"), en = ReadShots(dir / "en.tsv");
+  const auto verdicts = ReadVerdicts(dir / "verdicts.tsv");
   std::map<std::string, const Shot*> english;
   for (const Shot& s : en) english[s.file] = &s;
   std::ofstream out(dir / "index.md");
@@ -266,8 +328,12 @@ int WriteIndex(const fs::path& dir) {
          "as a window manager would, so that a title that does not fit shows cut. Made by "
          "`scripts/gallery.sh`; the test `Gallery.*` (ctest) checks the same windows at 96 dpi "
          "and at 1.5× scaling: each fits the screen, no label, button or title is cut, the MSB "
-         "and LSB marks stand over the first and last byte of their row, no text is a "
-         "component's name, and every menu of a menu bar has its own mnemonic.\n\n";
+         "and LSB marks stand over the first and last byte of their row, the fields of a row "
+         "stand on one level, no label says a word twice, no text is a component's name, every "
+         "menu of a menu bar has its own mnemonic, the English window shows no Japanese and the "
+         "Japanese window no English text that has a Japanese form. Under each picture pair "
+         "stands the reviewer's verdict (`docs/gallery/verdicts.tsv`): good, acceptable (with "
+         "what remains) or poor, for the Japanese and the English window.\n\n";
   std::string item;
   for (const Shot& s : ja) {
     if (s.item != item) {
@@ -281,6 +347,9 @@ int WriteIndex(const fs::path& dir) {
     out << "\n\n<img src=\"ja/" << s.file << "\" alt=\"" << s.file << " (ja)\"> ";
     if (e) out << "<img src=\"en/" << s.file << "\" alt=\"" << s.file << " (en)\">";
     out << "\n\n";
+    if (auto v = verdicts.find(s.file); v != verdicts.end())
+      out << "Verdict: ja " << v->second[1] << ", en " << v->second[2]
+          << (v->second.size() > 3 && !v->second[3].empty() ? ". " + v->second[3] : "") << "\n\n";
   }
   return out ? 0 : 1;
 }
@@ -336,7 +405,7 @@ int main(int argc, char** argv) {
   std::set<std::string> names;
   for (const MenuItemDef& d : MenuTable()) names.insert(d.name);
   for (const std::string& item : form.Registry().Items()) names.insert(item);
-  Gallery gallery(o, *prompts, names);
+  Gallery gallery(o, *prompts, names, EnglishTexts());
   QTimer watch;
   QObject::connect(&watch, &QTimer::timeout, [&] { gallery.Tick(); });
   watch.start(10);

@@ -182,7 +182,7 @@ TEST(MainWindow, ComponentsAreBuiltFromTheTableAndMirrorIt) {
   EXPECT_EQ(w.Action("MnGetROMVer")->shortcut(), QKeySequence("Ctrl+Shift+F9"));
   // The status bar shows the hint of the item under the pointer.
   w.Action("MnSetCOM")->showStatusText(&f);
-  EXPECT_EQ(f.StatusBar->currentMessage(), "COM Port...");
+  EXPECT_EQ(f.StatusBar->currentMessage(), "COMポート...");
 }
 
 TEST(MainWindow, StartUpIdentifiesTheModuleAndShowsTheLevelsItems) {
@@ -359,7 +359,7 @@ TEST(MainWindow, AboutBoxAndItsDebugMenu) {
   Window w;
   auto* about = w.form->findChild<TAboutBox*>("TAboutBox");
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(about->windowTitle(), "Version Infomation");
+  EXPECT_EQ(about->windowTitle(), "バージョン情報");
   EXPECT_TRUE(about->Version->text().startsWith("     Version "));
   EXPECT_TRUE(about->Copyright->text().startsWith("Copyright "));
   EXPECT_FALSE(about->ProductName->text().isEmpty());
@@ -427,13 +427,17 @@ TEST(MainWindow, EveryTopMenuOpensWithAltAndItsUnderlinedKey) {
     EXPECT_FALSE(keys.contains(key)) << key.toStdString();
     keys << key;
   }
-  EXPECT_EQ(w.Action("MnHDXTag")->text(), "&HDX Tag");
-  EXPECT_EQ(w.Action("FDX1")->text(), "&FDX Tag");
+  // Each key is a letter of its menu's word: File Alt+F, Help Alt+H, the tag menus their own.
+  EXPECT_EQ(w.Action("File1")->text(), "ファイル(&F)");
+  EXPECT_EQ(w.Action("MnHDXTag")->text(), "H&DXタグ");
+  EXPECT_EQ(w.Action("FDX1")->text(), "FD&Xタグ");
   EXPECT_EQ(w.Action("MnCmd3")->text(), "コマンド(&C)");
+  EXPECT_EQ(w.Action("Help1")->text(), "ヘルプ(&H)");
   EXPECT_TRUE(QApplication::style()->styleHint(QStyle::SH_UnderlineShortcut));
   // The model's captions stay without the mark (hints, the command runner's item names).
-  EXPECT_EQ(w.form->Menus().Get("MnHDXTag").caption, "HDX Tag");
-  for (auto [key, menu] : {std::pair{Qt::Key_H, "MnHDXTag"}, std::pair{Qt::Key_F, "FDX1"}}) {
+  EXPECT_EQ(w.form->Menus().Get("MnHDXTag").caption, "HDXタグ");
+  for (auto [key, menu] : {std::pair{Qt::Key_D, "MnHDXTag"}, std::pair{Qt::Key_X, "FDX1"},
+                           std::pair{Qt::Key_F, "File1"}}) {
     QTest::keyClick(w.form.get(), key, Qt::AltModifier);
     auto* opened = w.form->findChild<QMenu*>(menu);
     ASSERT_NE(opened, nullptr);

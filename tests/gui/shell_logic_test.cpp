@@ -92,7 +92,7 @@ TEST(MenuRules, CreationHidesDisablesAndCaptions) {
   EXPECT_EQ(m.Get("MnSetTestMode3").caption, "Command Mode");
   EXPECT_EQ(m.Get("ReadSIC7888Configuration1").caption, "Read SIC7888\u00A0Configuration");
   EXPECT_EQ(m.Hint("FileExitItem"), "終了");  // the tests run without the English module
-  EXPECT_EQ(m.Hint("HelpAboutItem"), "Version...");
+  EXPECT_EQ(m.Hint("HelpAboutItem"), "バージョン情報...");
   // fHDXP shows HDX+ at the check box rule, but creation hides it all the same.
   MenuModel withHdxp;
   ApplyCreationRules(withHdxp, 1);
@@ -640,13 +640,13 @@ TEST(WindowItems, DebugMenuShowsAndStoresTheAnimalIdChoices) {
   st.fReadAnimalID = 2;
   st.fWriteAnimalID = 1;
   PromptForm f = SetConfig2Form(st);
-  EXPECT_EQ(f.caption, "Debug Menu");
-  EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"Debug"});  // its one tab
+  EXPECT_EQ(f.caption, "デバッグメニュー");
+  EXPECT_EQ(f.pageCaptions, std::vector<std::string>{"デバッグ"});  // its one tab
   EXPECT_EQ(f.Field("RGFReadID").page, f.pages[0]);
   EXPECT_EQ(f.Field("RGFWriteID").page, f.pages[0]);
-  EXPECT_EQ(f.Field("RGFReadID").label, "Disply Animal ID");
+  EXPECT_EQ(f.Field("RGFReadID").label, "動物IDの表示");
   EXPECT_EQ(f.Field("RGFReadID").items,
-            (std::vector<std::string>{"ID Only", "ID+個別情報", "デバッグ表示"}));
+            (std::vector<std::string>{"IDのみ", "ID+個別情報", "デバッグ表示"}));
   EXPECT_EQ(f.Field("RGFReadID").index, 2);
   EXPECT_EQ(f.Field("RGFWriteID").index, 1);
   f.Field("RGFReadID").index = 0;

@@ -33,7 +33,8 @@ TEST_F(HdxPlus, LockInformationReadsBlockThree) {
 TEST_F(HdxPlus, ChipLockAsksFirst) {
   rig.prompts.QueueConfirm(false);
   rig.Run("MnHDXP_CRCWrite1");
-  EXPECT_EQ(rig.prompts.confirmations, (Lines{"Can not rewrite data but is good?"}));
+  EXPECT_EQ(rig.prompts.confirmations,
+            (Lines{"データは書き換えられなくなりますが、よろしいですか?"}));
   EXPECT_TRUE(rig.Lines().empty());
   rig.Run("MnHDXP_CRCWrite1");
   EXPECT_EQ(rig.Results(), (Lines{"OK: HDX+ Chip Lock Command"}));
@@ -120,7 +121,7 @@ TEST_F(HdxPlus, IdWrite) {
   rig.prompts.Answer("TWrData1_2Dlg.EdData0", "42");
   rig.Run("MNHDXP_IDWrite2");
   const PromptForm& form = rig.prompts.shown[0];
-  EXPECT_EQ(form.caption, "ID Write");
+  EXPECT_EQ(form.caption, "ID書込み");
   EXPECT_EQ(form.Field("EdData7").number.Text(), "80") << "starts from the stored ID";
   EXPECT_FALSE(form.Field("EdAddr").visible);
   EXPECT_TRUE(rig.Sent({0x3B, 0x42, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80, 0}));

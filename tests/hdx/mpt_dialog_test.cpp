@@ -40,8 +40,8 @@ TEST_F(MptWindow, GridShowsTheFormWithBlueCharactersAndFiltersTyping) {
   EXPECT_EQ(grid->item(0, 0)->text(), "1");
   EXPECT_EQ(grid->item(0, 0)->foreground().color(), QColor(Qt::blue));
   EXPECT_EQ(grid->item(0, 1)->foreground().color(), QColor(Qt::black));
-  EXPECT_EQ(grid->horizontalHeaderItem(8)->text(), "Lock");
-  EXPECT_EQ(grid->verticalHeaderItem(16)->text(), "page17");
+  EXPECT_EQ(grid->horizontalHeaderItem(8)->text(), "ロック");
+  EXPECT_EQ(grid->verticalHeaderItem(16)->text(), "ページ17");
   for (const char* name : {"ScanSBt", "EditSBt", "ApplySBt", "ClearSBt", "SavelogSBt", "ExitBBt",
                            "AllLockBBt", "ASCIISBt", "HEXSBt"})
     EXPECT_TRUE(dialog.findChild<QPushButton*>(name)) << name;
@@ -121,7 +121,8 @@ TEST(MptWindowSaveLog, QuotesCommasAndFormulaCellsBecomeCsvText) {
   rig.prompts.SetSaveFileName(path);
   dialog.Button("SavelogSBt")->click();  // a Return action: the editor carries it out
   editor.Dispatch("SavelogSBt");
-  ASSERT_TRUE(rig.prompts.messages.empty()) << rig.prompts.messages.front();
+  // The user is told where the record went.
+  EXPECT_EQ(rig.prompts.messages, (std::vector<std::string>{"ファイルに追記しました: " + path}));
   const std::string text = TempConfig::ReadFile(path);
   EXPECT_NE(text.find("\r\nPage : 1,',A,'@,'-,'+,'=,\",\",\"\"\"\"," + lock + "\r\nPage : 2,"),
             std::string::npos)

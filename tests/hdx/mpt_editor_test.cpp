@@ -47,15 +47,18 @@ TEST_F(MptEditor, StateTableDecidesTheButtons) {
   e.Dispatch("ScanSBt");
   EXPECT_EQ(e.State(), MptEditState::esRead);
   EXPECT_EQ(Enabled(e), (Strings{"ScanSBt", "EditSBt", "ClearSBt", "SavelogSBt", "ExitBBt"}));
+  EXPECT_EQ(e.Form().Action("EditSBt").caption, "編集");
   e.Dispatch("EditSBt");
   EXPECT_EQ(e.State(), MptEditState::esEditing);
   EXPECT_EQ(Enabled(e), (Strings{"EditSBt", "AllLockBBt", "items"}));
+  EXPECT_EQ(e.Form().Action("EditSBt").caption, "編集終了") << "the button says it ends editing";
   EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[0].size(), 9u) << "Lock column hidden";
   EXPECT_FALSE(e.Form().Field("StringGrid_Hanyou").readOnly);
   e.Dispatch("ScanSBt");  // refused while editing
   EXPECT_EQ(e.State(), MptEditState::esEditing);
   e.Dispatch("EditSBt");
   EXPECT_EQ(e.State(), MptEditState::esReady);
+  EXPECT_EQ(e.Form().Action("EditSBt").caption, "編集");
   EXPECT_EQ(Enabled(e), (Strings{"EditSBt", "ApplySBt", "ClearSBt", "SavelogSBt", "ExitBBt"}));
   EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[0].size(), 10u);
   e.Dispatch("ClearSBt");
@@ -71,10 +74,11 @@ TEST_F(MptEditor, ScanFillsEveryRowPageByPageWithTheGridShownBetween) {
   EXPECT_EQ(rig.SentCount(0x12), 17);
   EXPECT_EQ(rig.SentCount(0x8B), 0);
   const PromptField& grid = e.Form().Field("StringGrid_Hanyou");
-  EXPECT_EQ(grid.cells[4], (Strings{"page4", "1", "20", "z", "FF", "0", "00", "B", "A", "1"}));
+  EXPECT_EQ(grid.cells[4], (Strings{"ページ4", "1", "20", "z", "FF", "0", "00", "B", "A", "1"}));
   EXPECT_EQ(grid.cellColors[4][1], 0x0000FF) << "characters are blue";
   EXPECT_EQ(grid.cellColors[4][2], 0x000000);
-  EXPECT_EQ(grid.cells[1], (Strings{"page1", "A1", "00", "00", "00", "00", "00", "00", "01", "0"}));
+  EXPECT_EQ(grid.cells[1],
+            (Strings{"ページ1", "A1", "00", "00", "00", "00", "00", "00", "01", "0"}));
   EXPECT_GE(rig.prompts.refreshes, 17);
   ASSERT_EQ(rig.prompts.progressLabels.size(), 17u);
   EXPECT_EQ(rig.prompts.progressLabels[16], "Read... Page : 17.");
@@ -141,10 +145,10 @@ TEST_F(MptEditor, RoundTripScanEditWriteLockScan) {
   TMPTDataWriteDlg again(*rig.app);
   again.ScanSBtClick();
   const auto& grid = again.Form().Field("StringGrid_Hanyou").cells;
-  EXPECT_EQ(grid[2], (Strings{"page2", "H", "E", "L", "L", "O", "00", "01", "02", "1"}));
+  EXPECT_EQ(grid[2], (Strings{"ページ2", "H", "E", "L", "L", "O", "00", "01", "02", "1"}));
   EXPECT_EQ(grid[5][9], "1");
   EXPECT_EQ(grid[3][9], "0");
-  EXPECT_EQ(grid[1], (Strings{"page1", "A1", "00", "00", "00", "00", "00", "00", "01", "0"}))
+  EXPECT_EQ(grid[1], (Strings{"ページ1", "A1", "00", "00", "00", "00", "00", "00", "01", "0"}))
       << "written back unchanged";
 }
 
@@ -227,7 +231,7 @@ TEST_F(MptEditor, DisplaySwitchOfTheExamplePage) {
   EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[1][3], "z");
   e.ASCIISBtClick(false);
   EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[1],
-            (Strings{"page1", "31", "20", "7A", "FF", "30", "00", "42", "41", "0"}));
+            (Strings{"ページ1", "31", "20", "7A", "FF", "30", "00", "42", "41", "0"}));
   EXPECT_EQ(e.Form().Field("GroupBox3").index, 1);
   e.FormCloseQuery();
   EXPECT_EQ(LoadHanyouDlgOption(rig.cfg.SettingsPath()).DisplayMode, 1);
@@ -241,7 +245,7 @@ TEST_F(MptEditor, ByteInversionRelabelsAtOnceAndMovesCellsAtTheNextScan) {
   rig.prompts.Answer("CB_Bit_Inversion", "1");
   e.Dispatch("MnSetting");
   const auto& grid = e.Form().Field("StringGrid_Hanyou").cells;
-  EXPECT_EQ(grid[0], (Strings{"Byte", "8", "7", "6", "5", "4", "3", "2", "1", "Lock"}));
+  EXPECT_EQ(grid[0], (Strings{"バイト", "8", "7", "6", "5", "4", "3", "2", "1", "ロック"}));
   EXPECT_EQ(grid[1][1], "31") << "the cells keep their places";
   // A write before the next scan maps the cells with the new order: page 1 comes out reversed.
   e.EditSBtClick();
@@ -283,7 +287,7 @@ TEST_F(MptEditor, FastModeReadsAndWritesWithOneCommand) {
   EXPECT_EQ(rig.SentCount(0x8B), 1);
   EXPECT_EQ(rig.SentCount(0x12), 0);
   EXPECT_EQ(e.Form().Field("StringGrid_Hanyou").cells[17],
-            (Strings{"page17", "31", "20", "7A", "FF", "30", "00", "42", "41", "0"}));
+            (Strings{"ページ17", "31", "20", "7A", "FF", "30", "00", "42", "41", "0"}));
   e.EditSBtClick();
   e.StringGrid_HanyouSetEditText(7, 16, "5");
   e.EditSBtClick();
@@ -331,9 +335,12 @@ TEST_F(MptEditor, SaveLogAppendsCsvAndSurvivesAnUnwritablePath) {
   EXPECT_EQ(text.substr(2 + 10, 2), "/,");
 
   rig.prompts.SetSaveFileName(rig.cfg.Path("missing/folder/grid"));
+  // Each good save said where it went.
+  EXPECT_EQ(rig.prompts.messages, (Strings{"ファイルに追記しました: " + rig.cfg.Path("grid.csv"),
+                                           "ファイルに追記しました: " + rig.cfg.Path("grid.csv")}));
   e.SavelogSBtClick();
-  ASSERT_EQ(rig.prompts.messages.size(), 1u);
-  EXPECT_NE(rig.prompts.messages[0].find("missing/folder/grid.csv"), std::string::npos);
+  ASSERT_EQ(rig.prompts.messages.size(), 3u);
+  EXPECT_NE(rig.prompts.messages[2].find("missing/folder/grid.csv"), std::string::npos);
   EXPECT_EQ(e.Grid().Cell(0, 0), "A1") << "the grid is untouched";
   EXPECT_EQ(e.State(), MptEditState::esRead);
 }
@@ -342,7 +349,7 @@ TEST_F(MptEditor, TheMenuItemRunsTheWindowUntilItIsClosed) {
   rig.prompts.Press("ScanSBt");  // then the script's presses end: the close box
   ASSERT_TRUE(rig.Run("MPTDataWrite1"));
   ASSERT_EQ(rig.prompts.shown.size(), 1u);
-  EXPECT_EQ(rig.prompts.shown[0].caption, "MPT Write");
+  EXPECT_EQ(rig.prompts.shown[0].caption, "MPT書込み");
   EXPECT_EQ(rig.SentCount(0x12), 17);
   EXPECT_TRUE(IniFile::Exists(rig.cfg.SettingsPath())) << "the settings are saved on closing";
   IniFile ini(rig.cfg.SettingsPath());

@@ -104,7 +104,8 @@ TEST_F(Sic279, ProtectedWriteAsksBeforeLocking) {
   rig.prompts.Answer("CBLock", "1");
   rig.prompts.QueueConfirm(false);
   rig.Run("Protectedwrite1");
-  EXPECT_EQ(rig.prompts.confirmations, (Lines{"Can not rewrite data but is good?"}));
+  EXPECT_EQ(rig.prompts.confirmations,
+            (Lines{"データは書き換えられなくなりますが、よろしいですか?"}));
   EXPECT_TRUE(rig.Lines().empty()) << "nothing sent";
   EXPECT_EQ(rig.app->Settings.BlockNo, 0) << "nothing stored";
   rig.prompts = RecordingPrompts();
@@ -182,7 +183,8 @@ TEST_F(Sic279, IdWriteLockIsConfirmed) {
   rig.prompts.QueueConfirm(false);
   rig.prompts.Press("OKBtn");
   rig.Run("IDWrite1");
-  EXPECT_EQ(rig.prompts.confirmations, (Lines{"Can not rewrite data but is good?"}));
+  EXPECT_EQ(rig.prompts.confirmations,
+            (Lines{"データは書き換えられなくなりますが、よろしいですか?"}));
   EXPECT_EQ(rig.SentCount(0x59), 0);
 }
 

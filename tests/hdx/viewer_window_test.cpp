@@ -51,7 +51,7 @@ TEST(ViewerWindow, MenuBarInsteadOfButtonsAndCtrlClickOnTheIdLabel) {
           fileItems << a->objectName() + ":" + a->text();
         for (const char* gone : {"MnSavelog", "MnSetting", "Label3"})
           EXPECT_EQ(dialog->findChild<QPushButton*>(gone), nullptr) << gone;
-        EXPECT_EQ(id->text(), "ID(Hex)");
+        EXPECT_EQ(id->text(), "ID(16進)");
         QTest::mouseClick(id, Qt::LeftButton);
         break;
       case 1:
@@ -69,10 +69,11 @@ TEST(ViewerWindow, MenuBarInsteadOfButtonsAndCtrlClickOnTheIdLabel) {
   });
   poll.start();
   MnTgaDataClick(app);
-  EXPECT_EQ(before, (QStringList{"&File"}));
-  EXPECT_EQ(fileItems, (QStringList{"MnSavelog:Save"}));
-  EXPECT_EQ(afterPlainClick, (QStringList{"&File"})) << "a click without Ctrl changes nothing";
-  EXPECT_EQ(afterCtrlClick, (QStringList{"&File", "&Configuration"}));
+  EXPECT_EQ(before, (QStringList{"ファイル(&F)"}));
+  EXPECT_EQ(fileItems, (QStringList{"MnSavelog:保存"}));
+  EXPECT_EQ(afterPlainClick, (QStringList{"ファイル(&F)"}))
+      << "a click without Ctrl changes nothing";
+  EXPECT_EQ(afterCtrlClick, (QStringList{"ファイル(&F)", "設定(&C)"}));
   EXPECT_TRUE(settingShown);
 }
 

@@ -23,12 +23,12 @@ TEST(AnimalIdItems, EveryItemOpensTheDialogOfItsChip) {
     const char* dialog;
     const char* caption;
   };
-  for (const Case& c : {Case{"AnimalIDWrite1", 0, "TSetID3Dlg", "SIC279; Animal ID Write"},
-                        Case{"MnSIC279_AnimalIDWrite", 0, "TSetID3Dlg", "SIC279; Animal ID Write"},
-                        Case{"AnimalIDWrite3", 0, "TSetID3Dlg", "SIC7888; Animal ID Write"},
-                        Case{"FDXB1", 0, "TSetID3Dlg", "SIC7888; Animal ID Write"},
-                        Case{"EM43052", 0, "TSetID3Dlg", "EM4305; Animal ID Write"},
-                        Case{"AnimalIDWrite2", 0, "TSetID2Dlg", "ID Write"},
+  for (const Case& c : {Case{"AnimalIDWrite1", 0, "TSetID3Dlg", "SIC279; 動物ID書込み"},
+                        Case{"MnSIC279_AnimalIDWrite", 0, "TSetID3Dlg", "SIC279; 動物ID書込み"},
+                        Case{"AnimalIDWrite3", 0, "TSetID3Dlg", "SIC7888; 動物ID書込み"},
+                        Case{"FDXB1", 0, "TSetID3Dlg", "SIC7888; 動物ID書込み"},
+                        Case{"EM43052", 0, "TSetID3Dlg", "EM4305; 動物ID書込み"},
+                        Case{"AnimalIDWrite2", 0, "TSetID2Dlg", "ID書込み"},
                         Case{"AnimalIDWrite1", 1, "TSetAnimalID1Dlg", "Animal ID"},
                         Case{"FDXB1", 1, "TSetAnimalID1Dlg", "Animal ID"},
                         Case{"EM43052", 1, "TSetAnimalID1Dlg", "Animal ID"},
@@ -156,7 +156,7 @@ TEST(SetAnimalId1, LockOfAnHdxPlusIsAskedFirst) {
 
 TEST(SetId2, IndustrialFlagKeepsCountry999) {
   ProgRig rig({MakeTag("hdxp")});
-  rig.prompts.Answer("RGFlag", "Industrial");
+  rig.prompts.Answer("RGFlag", "工業用");
   rig.prompts.Answer("EdNationalCode", "123456789012");
   rig.Run("AnimalIDWrite2");
   EXPECT_EQ(rig.Sent(), (Lines{"3B 14 1A 99 BE DC F9 00 00 00 "}));

@@ -35,7 +35,7 @@ TEST(SetId3Sic7888, WriteOnABlankChipConfiguresBlock1First) {
   rig.Run("AnimalIDWrite3");
   EXPECT_EQ(rig.Sent(), (Lines{"81 01 01 ", "83 01 01 CA 48 00 00 ", "86 01 " + kDefaultCode}));
   EXPECT_EQ(rig.Results(), (Lines{"OK: Animal ID Write Command"}));
-  EXPECT_EQ(rig.prompts.shown.at(0).caption, "SIC7888; Animal ID Write");
+  EXPECT_EQ(rig.prompts.shown.at(0).caption, "SIC7888; 動物ID書込み");
   // The increment (on by default) reached the field; "Close" stores the field.
   EXPECT_EQ(AnimalIdCode::FromBytes(rig.app->Settings.ANI_ID),
             AnimalIdCode::Animal(999, 141500000002));
@@ -58,7 +58,8 @@ TEST(SetId3Sic7888, DeclinedLockIsAFailedWriteAndSendsNothing) {
   rig.prompts.Then("OKBtn", {{"CBLock", "1"}});
   rig.prompts.Then("CancelBtn");
   rig.Run("AnimalIDWrite3");
-  EXPECT_EQ(rig.prompts.confirmations, (Lines{"Can not rewrite data but is good?"}));
+  EXPECT_EQ(rig.prompts.confirmations,
+            (Lines{"データは書き換えられなくなりますが、よろしいですか?"}));
   EXPECT_TRUE(rig.Sent().empty());
   EXPECT_EQ(rig.Results(), (Lines{"NG: Industrial ID Write Command"}));
   EXPECT_EQ(rig.prompts.seen.at(1).Field("Panel3").text, "NG: Industrial ID Write Command");
@@ -140,7 +141,7 @@ TEST(SetId3Read, TheTabDecidesWhichCodesAreAccepted) {
   ProgRig rig({MakeTag("sic7888:fdxb:0000000000000005")});
   rig.prompts.Then("Button1", {{"PageControl1", kAnimalTab}});
   rig.prompts.Then("Button1", {{"PageControl1", "TabSheet2"}});
-  rig.prompts.Then("Button1", {{"RGHexDecimal2", "Hexdecimal"}});
+  rig.prompts.Then("Button1", {{"RGHexDecimal2", "16進数"}});
   rig.prompts.Then("CloseBox");
   rig.Run("AnimalIDWrite3");
   const auto& seen = rig.prompts.seen;
@@ -230,7 +231,7 @@ TEST(SetId3Industrial, HexadecimalBaseFromDecHexMode) {
   EXPECT_EQ(f.Field("EdCountryCode").Int(), 999);
   EXPECT_FALSE(f.Field("EdCountryCode").enabled);
   EXPECT_EQ(f.Field("EdNationalCode").Int(), 141500000001);
-  EXPECT_EQ(f.caption, "EM4305; Animal ID Write");
+  EXPECT_EQ(f.caption, "EM4305; 動物ID書込み");
 }
 
 TEST(SetId3Industrial, BaseSwitchConvertsTheText) {

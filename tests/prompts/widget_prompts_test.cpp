@@ -120,7 +120,7 @@ TEST(WidgetPrompts, HanyousettingPagesAndTagTypeEnabling) {
     EXPECT_FALSE(tabs->isTabVisible(0));
     EXPECT_TRUE(tabs->isTabVisible(1));
     EXPECT_EQ(tabs->currentWidget()->objectName(), "TabSheet2");
-    EXPECT_EQ(tabs->tabText(1), "Tag Data");
+    EXPECT_EQ(tabs->tabText(1), "タグデータ");
     auto* group = Child<QGroupBox>(d, "RG_TagType");
     enabledBefore = group->isEnabled();
     Child<QCheckBox>(d, "CB_KoteiMode")->click();
@@ -289,7 +289,7 @@ TEST(WidgetPrompts, ProgressDialogContinueFlag) {
   EXPECT_FALSE(dlg->isModal());
   EXPECT_EQ(dlg->Label1->text(), "Command Execution...");
   EXPECT_FALSE(dlg->Panel2->isVisible());
-  EXPECT_EQ(dlg->Button1->text(), "&Cancel");
+  EXPECT_EQ(dlg->Button1->text(), "キャンセル(&C)");
   dlg->Button1->click();
   EXPECT_FALSE(progress->Continue());
   progress->Show();

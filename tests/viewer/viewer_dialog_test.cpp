@@ -228,7 +228,7 @@ TEST(ViewerWindow, ConfigurationMenuByReaderLevelAndCtrlClick) {
   rig.prompts.Press("TDispTagDataDlg.MnSetting");
   rig.Run("MnTgaData");
   ASSERT_EQ(rig.prompts.shown.size(), 1u);
-  EXPECT_EQ(rig.prompts.shown[0].caption, "Tag Data");
+  EXPECT_EQ(rig.prompts.shown[0].caption, "タグデータ");
   EXPECT_FALSE(rig.prompts.shown[0].Action("MnSetting").visible);
 
   rig.prompts = ViewerPrompts();
