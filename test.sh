@@ -22,6 +22,8 @@ PACKAGES=(cmake ninja-build g++ ccache mold qt6-base-dev qt6-tools-dev qt6-l10n-
 scripts/install-missing.sh "${PACKAGES[@]}"
 
 JOBS=$(nproc)
+# Most tests wait (for the simulator, a child process, a server) more than they compute.
+TEST_JOBS=$((JOBS * 2))
 export QT_QPA_PLATFORM=offscreen
 stage() { printf '\n==== %s (%s)\n' "$1" "$(date +%H:%M:%S)"; }
 # How the ASan + UBSan build runs: stop at the first report, leaks checked.
@@ -84,7 +86,7 @@ BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$JOBS"
 [ "$QUICK" = 1 ] || background asan build_asan
-ctest --test-dir "$BUILD" --output-on-failure -j "$JOBS" --timeout 300
+ctest --test-dir "$BUILD" --output-on-failure -j "$TEST_JOBS" --timeout 300
 scripts/check-package.sh "$BUILD"
 
 [ "$QUICK" = 1 ] && exit 0
@@ -92,12 +94,12 @@ scripts/check-package.sh "$BUILD"
 stage "2. AddressSanitizer + UndefinedBehaviorSanitizer"
 finish asan
 background later later_builds
-env "${SANITIZER_ENV[@]}" ctest --test-dir build-asan --output-on-failure -j "$JOBS" --timeout 600
+env "${SANITIZER_ENV[@]}" ctest --test-dir build-asan --output-on-failure -j "$TEST_JOBS" --timeout 600
 
 stage "3. ThreadSanitizer: port, exchange and simulator"
 finish later
 TSAN_OPTIONS=halt_on_error=1:suppressions=$PWD/tests/sanitizers/tsan.supp \
-  ctest --test-dir build-tsan --output-on-failure -j "$JOBS" --timeout 600 \
+  ctest --test-dir build-tsan --output-on-failure -j "$TEST_JOBS" --timeout 600 \
   -R '^(Exchange|Port|PortRobustness|Receiver|MillisecondTimer|Frames|HexText|SimulatorPty)\.'
 
 stage "4. fuzzing"
