@@ -9,6 +9,8 @@
 #include "cli/items.h"
 #include "cli/output.h"
 #include "cli/verbs.h"
+#include "core/app_paths.h"
+#include "core/ini_file.h"
 
 namespace {
 
@@ -106,12 +108,37 @@ QJsonObject FormJson(const PromptForm& f, bool afterCommand) {
           {"stays_open", CliPrompts::IsInteractive(f)}};
 }
 
+// The names alone, for shell completion: no handler runs, no settings copy is made.
+int PrintNames() {
+  HandlerRegistry registry;
+  RegisterAllHandlers(registry);
+  IniFile ini(app_paths::SettingsPath());
+  ini.Load();
+  const ItemCatalog catalog(registry, static_cast<int>(ini.ReadInteger("Option", "fHDXP", 0)));
+  std::string names;
+  for (const RunnableItem& it : catalog.Items()) names += it.name + "\n";
+  WriteStdout(names);
+  return 0;
+}
+
 }  // namespace
 
 int RunList(const CommonOptions& o, std::vector<std::string>& args) {
   std::vector<std::string> wanted;
-  for (OptionReader arg(args, kListOptions); arg.Next();) wanted.push_back(arg.Arg());
-  Session s(o);
+  bool namesOnly = false;
+  for (OptionReader arg(args, kListOptions); arg.Next();) {
+    if (arg.Is("--names"))
+      namesOnly = true;
+    else
+      wanted.push_back(arg.Arg());
+  }
+  if (namesOnly) {
+    if (!wanted.empty()) throw UsageError("--names takes no ITEM");
+    return PrintNames();
+  }
+  // The dry passes write their settings only to a scratch copy in memory: list leaves the disk
+  // alone.
+  Session s(o, SettingsPlace::Memory);
   HandlerRegistry registry;
   RegisterAllHandlers(registry);
   const ItemCatalog catalog(registry, s.App().Settings.fHDXP);
@@ -121,7 +148,7 @@ int RunList(const CommonOptions& o, std::vector<std::string>& args) {
     for (const RunnableItem& it : catalog.Items()) items.push_back(&it);
   const bool json = Output::Get().Json();
   for (const RunnableItem* it : items) {
-    if (interrupt::Requested()) break;
+    if (interrupt::Requested() || !StdoutOk()) break;
     if (!json)
       std::printf("%s  \"%s\"  (%s)%s%s\n", it->name.c_str(), it->caption.c_str(),
                   it->Path().c_str(), it->availability.empty() ? "" : "  ",
