@@ -16,11 +16,31 @@ namespace {
 // The first failed write of standard output (errno), 0 while every write went through.
 int gStdoutError = 0;
 
+// Nobody reads any more (or the disk is full): the run ends as on SIGTERM, and its exit status
+// says that the output is incomplete.
+void StdoutFailed(int error) {
+  if (gStdoutError) return;
+  gStdoutError = error ? error : EIO;
+  interrupt::RequestStop(SIGPIPE);
+}
+
+// Flushes standard output after a write; false (and the failure noted) when any of it failed.
+bool Flushed() {
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = errno;  // of the write or of the flush, before anything else can change it
+  if (flushed && !std::ferror(stdout)) return true;
+  StdoutFailed(error);
+  return false;
+}
+
 void PutLine(std::FILE* f, const std::string& line) {
+  errno = 0;
   std::fwrite(line.data(), 1, line.size(), f);
   std::fputc('\n', f);
-  std::fflush(f);
-  if (f == stdout) StdoutOk();
+  if (f == stdout)
+    Flushed();
+  else
+    std::fflush(f);
 }
 
 }  // namespace
@@ -28,17 +48,14 @@ void PutLine(std::FILE* f, const std::string& line) {
 bool StdoutOk() {
   if (gStdoutError) return false;
   errno = 0;
-  if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return true;
-  gStdoutError = errno ? errno : EIO;
-  // Nobody reads any more (or the disk is full): the run ends as on SIGTERM, and its exit status
-  // says that the output is incomplete.
-  interrupt::RequestStop(SIGPIPE);
-  return false;
+  return Flushed();
 }
 
 bool WriteStdout(std::string_view text) {
+  if (gStdoutError) return false;
+  errno = 0;
   std::fwrite(text.data(), 1, text.size(), stdout);
-  return StdoutOk();
+  return Flushed();
 }
 
 bool IsStandardOutput(const std::string& fileName) {

@@ -13,7 +13,7 @@ const char* const kVerdictRule =
     "Exit status, the verdict of the run: 0 when every result it reported was OK; 1 when a step\n"
     "failed (an NG result line in any of its forms, a NACK or time-out, an input error, an NG\n"
     "status panel or failure counter of a dialog), was cancelled, or the run was interrupted\n"
-    "(Ctrl+C, SIGTERM, a closed pipe); 2 on usage and port errors (no port given or stored, no\n"
+    "(Ctrl+C, SIGTERM); 2 on usage and port errors (no port given or stored, no\n"
     "module answering on the port) and when a write to standard output failed, with a one-line\n"
     "reason on standard error.\n";
 

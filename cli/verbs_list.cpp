@@ -9,8 +9,6 @@
 #include "cli/items.h"
 #include "cli/output.h"
 #include "cli/verbs.h"
-#include "core/app_paths.h"
-#include "core/ini_file.h"
 
 namespace {
 
@@ -108,15 +106,12 @@ QJsonObject FormJson(const PromptForm& f, bool afterCommand) {
           {"stays_open", CliPrompts::IsInteractive(f)}};
 }
 
-// The names alone, for shell completion: no handler runs, no settings copy is made.
+// The names alone, for shell completion: no handler runs, no settings file is read.
 int PrintNames() {
   HandlerRegistry registry;
   RegisterAllHandlers(registry);
-  IniFile ini(app_paths::SettingsPath());
-  ini.Load();
-  const ItemCatalog catalog(registry, static_cast<int>(ini.ReadInteger("Option", "fHDXP", 0)));
   std::string names;
-  for (const RunnableItem& it : catalog.Items()) names += it.name + "\n";
+  for (const std::string& name : ItemCatalog::Names(registry)) names += name + "\n";
   WriteStdout(names);
   return 0;
 }

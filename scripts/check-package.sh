@@ -104,7 +104,7 @@ completed=$(PATH="$root/usr/bin:$PATH" bash --norc -c '
   echo "ledger: $(c qzh900ctl ledger ex)"
   echo "family: $(c qzh900ctl check --family s)"
   echo "field: $(c qzh900ctl run SIC7888READBLOCK1 -a IntE)"
-  echo "button: $(c qzh900ctl run IDWrite1 --press Wr)"
+  echo "button: $(c qzh900ctl run IDWrite1 --press OK)"
 ' _ "$root")
 grep -qx 'verb: run' <<<"$completed" || fail "completion of a verb: $completed"
 grep -qx 'verb after an option: identify' <<<"$completed" || fail "completion after --port: $completed"
@@ -113,7 +113,7 @@ grep -qx 'option: --fast' <<<"$completed" || fail "completion of an option: $com
 grep -qx 'ledger: export' <<<"$completed" || fail "completion of a ledger verb: $completed"
 grep -qx 'family: sic7888' <<<"$completed" || fail "completion of --family: $completed"
 grep -q '^field: IntEd1=' <<<"$completed" || fail "completion of a field: $completed"
-grep -q '^button: Wr' <<<"$completed" || fail "completion of a button: $completed"
+grep -qx 'button: OKBtn' <<<"$completed" || fail "completion of a button: $completed"
 echo "completion of an item name: $(sed -n 's/^item ms: //p' <<<"$completed") ms"
 if command -v zsh >/dev/null; then
   zsh -n "$root/usr/share/zsh/vendor-completions/_qzh900ctl" || fail "_qzh900ctl is no zsh script"

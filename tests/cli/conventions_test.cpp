@@ -164,6 +164,11 @@ TEST(CliList, WritesNothingToDisk) {
   EXPECT_TRUE(Contains(r.out, "SIC7888READBLOCK1  ")) << r.out;
   EXPECT_EQ(WrittenBlocksOfChildren() - before, 0);
   const Result names = RunCli({"list", "--names"});
-  EXPECT_TRUE(Contains(names.out, "\nSIC7888READBLOCK1\n")) << names.out;
   EXPECT_EQ(WrittenBlocksOfChildren() - before, 0);
+  // The quick list of completion names every item of the full list, in its order.
+  std::string listed;
+  for (const QJsonObject& item : OfKind(Events(RunCli({"list", "--json"}).out), "item"))
+    listed += item["name"].toString().toStdString() + "\n";
+  EXPECT_EQ(names.out, listed);
+  EXPECT_TRUE(Contains(names.out, "\nSIC7888READBLOCK1\n")) << names.out;
 }

@@ -258,8 +258,9 @@ TEST(CliFollow, FollowTakesNoSecondsAndItsOptionsNeedIt) {
     const char* reason;
   } cases[] = {
       {{"listen", "5", "--follow"}, "SECONDS and --follow exclude each other"},
-      {{"listen", "--dedup", "100", "5"}, "--dedup and --tally-every need --follow"},
-      {{"listen", "--tally-every", "2", "5"}, "--dedup and --tally-every need --follow"},
+      {{"listen", "--dedup", "100", "5"}, "--dedup, --frames and --tally-every need --follow"},
+      {{"listen", "--tally-every", "2", "5"}, "--dedup, --frames and --tally-every need --follow"},
+      {{"listen", "--frames", "5"}, "--dedup, --frames and --tally-every need --follow"},
       {{"listen", "--follow", "--dedup", "0"}, "--dedup takes a decimal number 1-86400000"},
       {{"listen", "--follow", "--tally-every", "0.5"},
        "--tally-every takes a decimal number of seconds 1-86400"},
