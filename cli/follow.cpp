@@ -73,10 +73,13 @@ bool AwaitReturn(Session& s) {
 
 int RunFollow(Session& s, const FollowOptions& options) {
   TTirisC1Dlg& comm = s.Comm();
-  const IdReporter ids(comm, options.dedupMs);
-  const bool ok = EnterReadLoop(s);
-  s.CheckPort();
-  if (!ok) return EndRun(s, 1);
+  // A service's journal gets what matters: the IDs (one "id" event each), not every frame.
+  comm.SetLogTxFrames(options.frames);
+  comm.SetLogRxFrames(options.frames);
+  const IdReporter ids(comm, {.dedupMs = options.dedupMs,
+                              .linesInJson = options.frames,
+                              .japaneseNames = s.Options().lang == "ja"});
+  if (!EnterReadLoop(s)) return ReadLoopRefused(s);
   const auto tallyMs = static_cast<uint32_t>(options.tallyEverySeconds * 1000);
   QElapsedTimer sinceTally;
   sinceTally.start();

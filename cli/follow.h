@@ -9,6 +9,7 @@
 struct FollowOptions {
   bool on = false;
   uint32_t dedupMs = 0;          // 0: every ID frame is shown
+  bool frames = false;           // the frame lines (TX:, RX:) too, not only the ID lines
   double tallyEverySeconds = 0;  // 0: the tally only at the end
 };
 

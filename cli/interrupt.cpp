@@ -8,13 +8,33 @@
 #include <array>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 
 namespace interrupt {
 
 namespace {
 
 volatile std::sig_atomic_t gSignal = 0;
+// When the first signal came (CLOCK_MONOTONIC, ms). Signals within kSameRequestMs of it are the
+// same request: GNU timeout signals the child and then its group, a service manager may send
+// SIGTERM to the main process and to the group; a person's second Ctrl+C comes later.
+volatile std::sig_atomic_t gFirstAtMs = 0;
+constexpr long kSameRequestMs = 250;
 int gPipe[2] = {-1, -1};
+
+long NowMs() {
+  struct timespec ts {};
+  ::clock_gettime(CLOCK_MONOTONIC, &ts);  // async-signal-safe
+  // Only differences matter; the low bits of the seconds fit a sig_atomic_t.
+  return static_cast<long>((ts.tv_sec % 1000000) * 1000 + ts.tv_nsec / 1000000);
+}
+
+void Wake() {
+  if (gPipe[1] >= 0) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);
+  }
+}
 
 // Paths the second signal removes: fixed storage, read by the handler without locks or
 // allocation. Files first, folders after them (a folder goes only once it is empty).
@@ -24,6 +44,8 @@ std::array<std::array<char, kMaxPath>, kMaxTemporaries> gTemporaries{};
 
 extern "C" void OnSignal(int signal) {
   if (gSignal != 0) {
+    const long since = NowMs() - gFirstAtMs;
+    if (since >= 0 && since < kSameRequestMs) return;
     // The second one: out at once, the temporary files removed first.
     for (const auto& path : gTemporaries)
       if (path[0] && ::unlink(path.data()) != 0) ::rmdir(path.data());
@@ -33,11 +55,9 @@ extern "C" void OnSignal(int signal) {
     std::raise(signal);
     return;
   }
+  gFirstAtMs = static_cast<std::sig_atomic_t>(NowMs());
   gSignal = signal;
-  if (gPipe[1] >= 0) {
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t n = ::write(gPipe[1], &byte, 1);
-  }
+  Wake();
 }
 
 }  // namespace
@@ -60,6 +80,15 @@ void Install() {
   sa.sa_handler = OnSignal;
   sigemptyset(&sa.sa_mask);
   for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaction(s, &sa, nullptr);
+  // A reader that went away (a pipe closed) is seen as a failed write: RequestStop.
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+void RequestStop(int reason) {
+  if (gSignal != 0) return;
+  gFirstAtMs = static_cast<std::sig_atomic_t>(NowMs());
+  gSignal = reason;
+  Wake();
 }
 
 bool Requested() {

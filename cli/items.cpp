@@ -1,6 +1,7 @@
 #include "cli/items.h"
 
 #include <map>
+#include <set>
 
 #include "cli/session.h"
 #include "core/language.h"
@@ -169,6 +170,19 @@ ItemCatalog::ItemCatalog(const HandlerRegistry& registry, int fHDXP) {
     it.availability = "hidden";
     items_.push_back(std::move(it));
   }
+}
+
+std::vector<std::string> ItemCatalog::Names(const HandlerRegistry& registry) {
+  std::vector<std::string> names;
+  std::set<std::string> placed;
+  for (const MenuItemDef& d : MenuTable())
+    if ((d.kind == MenuKind::Item || d.kind == MenuKind::ToolButton) && registry.Find(d.name)) {
+      names.push_back(d.name);
+      placed.insert(d.name);
+    }
+  for (const std::string& name : registry.Items())
+    if (!placed.count(name)) names.push_back(name);
+  return names;
 }
 
 const RunnableItem& ItemCatalog::Resolve(const std::string& item) const {

@@ -28,6 +28,9 @@ class ItemCatalog {
   // fHDXP: the setting that shows the HDX+ menu.
   ItemCatalog(const HandlerRegistry& registry, int fHDXP);
   const std::vector<RunnableItem>& Items() const { return items_; }
+  // The names of Items(), in the same order, without working out how the window offers each
+  // (the quick list for shell completion).
+  static std::vector<std::string> Names(const HandlerRegistry& registry);
   // The item ITEM names; throws UsageError (unknown, ambiguous or not runnable) with the reason.
   const RunnableItem& Resolve(const std::string& item) const;
 

@@ -118,7 +118,16 @@ double SecondsValue(const OptionDef& def, const std::string& text) {
 
 bool OptionReader::Next() {
   if (++i_ >= args_.size()) return false;
+  if (!optionsEnded_ && args_[i_] == "--") {
+    optionsEnded_ = true;
+    if (++i_ >= args_.size()) return false;
+  }
   const std::string& a = args_[i_];
+  if (optionsEnded_) {
+    def_ = nullptr;
+    inlineValue_ = false;
+    return true;
+  }
   def_ = FindOption(defs_, a);
   inlineValue_ = def_ && a.rfind("--", 0) == 0 && a.find('=') != std::string::npos;
   if (!def_ && a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);

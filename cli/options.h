@@ -38,7 +38,7 @@ double SecondsValue(const OptionDef& def, const std::string& text);
 
 // Walks a verb's arguments against its option definitions: options as "--name value",
 // "--name=value" or "-a value", flags, and positionals. An argument that starts with "-" and is
-// no option of the verb is a usage error.
+// no option of the verb is a usage error; after "--" every argument is a positional.
 class OptionReader {
  public:
   OptionReader(const std::vector<std::string>& args, const std::vector<OptionDef>& defs)
@@ -61,4 +61,5 @@ class OptionReader {
   size_t i_ = static_cast<size_t>(-1);
   const OptionDef* def_ = nullptr;
   bool inlineValue_ = false;
+  bool optionsEnded_ = false;  // "--" was passed
 };

@@ -3,19 +3,73 @@
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 
+#include "cli/interrupt.h"
 #include "version.h"
 
 namespace {
 
+// The first failed write of standard output (errno), 0 while every write went through.
+int gStdoutError = 0;
+
+// Nobody reads any more (or the disk is full): the run ends as on SIGTERM, and its exit status
+// says that the output is incomplete.
+void StdoutFailed(int error) {
+  if (gStdoutError) return;
+  gStdoutError = error ? error : EIO;
+  interrupt::RequestStop(SIGPIPE);
+}
+
+// Flushes standard output after a write; false (and the failure noted) when any of it failed.
+bool Flushed() {
+  const bool flushed = std::fflush(stdout) == 0;
+  const int error = errno;  // of the write or of the flush, before anything else can change it
+  if (flushed && !std::ferror(stdout)) return true;
+  StdoutFailed(error);
+  return false;
+}
+
 void PutLine(std::FILE* f, const std::string& line) {
+  errno = 0;
   std::fwrite(line.data(), 1, line.size(), f);
   std::fputc('\n', f);
-  std::fflush(f);
+  if (f == stdout)
+    Flushed();
+  else
+    std::fflush(f);
 }
 
 }  // namespace
+
+bool StdoutOk() {
+  if (gStdoutError) return false;
+  errno = 0;
+  return Flushed();
+}
+
+bool WriteStdout(std::string_view text) {
+  if (gStdoutError) return false;
+  errno = 0;
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  return Flushed();
+}
+
+bool IsStandardOutput(const std::string& fileName) {
+  return fileName == "-";
+}
+
+int StdoutErrorCode() {
+  return gStdoutError;
+}
+
+void ResetStdoutError() {
+  gStdoutError = 0;
+  std::clearerr(stdout);
+}
 
 std::string ProgramName(const std::string& verb) {
   return verb.empty() ? "qzh900ctl" : "qzh900ctl " + verb;
@@ -108,6 +162,7 @@ void Output::Error(const std::string& reason) {
 int Output::Finish(int verdict, int exitCode, bool interrupted, const OutcomeRecorder* outcome) {
   if (finished_) return exitCode;
   finished_ = true;
+  if (!StdoutOk()) exitCode = 2;
   QJsonObject o{
       {"verb", Q(verb_)}, {"verdict", verdict}, {"exit", exitCode}, {"interrupted", interrupted}};
   if (outcome) {
@@ -115,5 +170,10 @@ int Output::Finish(int verdict, int exitCode, bool interrupted, const OutcomeRec
     o.insert("failures", static_cast<qint64>(outcome->FailureCount()));
   }
   Event("summary", std::move(o));
+  if (!StdoutOk()) {
+    // One line, whatever the run wrote before: the output it was asked for is incomplete.
+    PutLine(stderr, ProgramName(verb_) + ": standard output: " + std::strerror(gStdoutError));
+    return 2;
+  }
   return exitCode;
 }

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QJsonObject>
 #include <string>
+#include <string_view>
 
 #include "app/outcome.h"
 
@@ -20,7 +21,7 @@ inline QString Q(const std::string& s) {
 class Output {
  public:
   // The JSON Schema version the events follow (docs/qzh900ctl.schema.json).
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
 
   // The output of the process.
   static Output& Get();
@@ -53,6 +54,19 @@ class Output {
   bool finished_ = false;
   QElapsedTimer clock_;
 };
+
+// Every write to standard output is checked. A failed one (a closed pipe, a full disk, a closed
+// descriptor) asks the run to stop as SIGTERM would (interrupt::RequestStop); Output::Finish then
+// writes one line on standard error and makes the exit status 2.
+// Flushes standard output; false once any write of it failed.
+bool StdoutOk();
+// Writes text as it is to standard output; false when that failed.
+bool WriteStdout(std::string_view text);
+// "-" as a file name: standard output (every verb that writes a file takes it).
+bool IsStandardOutput(const std::string& fileName);
+// errno of the first failed write (0 none); forgotten by ResetStdoutError (a new run in-process).
+int StdoutErrorCode();
+void ResetStdoutError();
 
 // "qzh900ctl" or "qzh900ctl VERB", for the beginning of error lines.
 std::string ProgramName(const std::string& verb);

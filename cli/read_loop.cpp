@@ -4,6 +4,9 @@
 #include <cstdio>
 
 #include "cli/output.h"
+#include "cli/tag_identity.h"
+#include "cli/verbs.h"
+#include "codec/animal_id.h"
 #include "core/messages.h"
 #include "link/tag_type.h"
 
@@ -17,19 +20,6 @@ constexpr uint32_t kInterruptedCommandModeWaitMs = 700;
 // Entries of the --dedup memory before the stale ones are dropped: a reader that sees many
 // distinct IDs over days must not grow without bound.
 constexpr size_t kDedupPruneAt = 4096;
-
-// "392, 123456789012" from "80 00 ... [392, 123456789012]"; empty without a decoration.
-std::string AnimalCode(const std::string& decorated) {
-  const size_t open = decorated.find('[');
-  const size_t close = decorated.rfind(']');
-  if (open == std::string::npos || close == std::string::npos || close < open) return "";
-  return decorated.substr(open + 1, close - open - 1);
-}
-
-std::string Trimmed(std::string s) {
-  while (!s.empty() && s.back() == ' ') s.pop_back();
-  return s;
-}
 
 }  // namespace
 
@@ -46,6 +36,13 @@ bool EnterReadLoop(Session& s) {
     s.App().LogOkNg(ok, LoadMessage(Msg::ReadLoopModeMsg));
   }
   return ok;
+}
+
+int ReadLoopRefused(Session& s) {
+  s.CheckPort();
+  // No answer at all: is there a module? (A usage error when none answers.)
+  if (s.Comm().State() == ResponseState::None) s.Identify();
+  return EndRun(s, 1);
 }
 
 bool BackToCommandMode(TTirisC1Dlg& comm, bool interrupted) {
@@ -77,7 +74,8 @@ void PrintTally(const TagTally& t) {
   std::fflush(stdout);
 }
 
-IdReporter::IdReporter(TTirisC1Dlg& comm, uint32_t dedupMs) : comm_(comm), dedupMs_(dedupMs) {
+IdReporter::IdReporter(TTirisC1Dlg& comm, const IdReporterOptions& options)
+    : comm_(comm), options_(options) {
   clock_.start();
   comm_.Receiver().idFrame = [this](const uint8_t* f, const std::string& kind,
                                     const std::string& id) { return Show(f, kind, id); };
@@ -89,19 +87,25 @@ IdReporter::~IdReporter() {
 
 bool IdReporter::Show(const uint8_t* frame, const std::string& kindText,
                       const std::string& idText) {
-  if (dedupMs_ > 0) {
+  if (options_.dedupMs > 0) {
     const int64_t now = clock_.elapsed();
     if (lastShown_.size() >= kDedupPruneAt)
-      std::erase_if(lastShown_, [&](const auto& e) { return now - e.second >= dedupMs_; });
+      std::erase_if(lastShown_, [&](const auto& e) { return now - e.second >= options_.dedupMs; });
     const auto [it, fresh] = lastShown_.try_emplace(kindText + " " + idText, now);
-    if (!fresh && now - it->second < dedupMs_) return false;
+    if (!fresh && now - it->second < options_.dedupMs) return false;
     it->second = now;
   }
-  QJsonObject fields{{"tag_type", Q(TallyTagLabel(kindText))},
-                     {"kind", Q(kindText)},
-                     {"bytes", Q(Trimmed(ResponseReceiver::IdText(frame, false)))}};
-  const std::string code = AnimalCode(ResponseReceiver::IdText(frame, true));
-  if (!code.empty()) fields.insert("animal_code", Q(code));
+  const TagIdentity identity = IdentityOfFrame(frame, options_.japaneseNames);
+  QJsonObject fields = IdentityJson(identity);
+  fields.insert("tag_type", Q(identity.tagType));
+  fields.insert("kind", Q(kindText));
+  fields.insert("bytes", Q(identity.bytes));
+  if (identity.animal) {
+    // The display form of earlier schema versions, kept beside the numbers.
+    const auto code =
+        fdx::AnimalIdCode::Animal(identity.animal->country, identity.animal->national);
+    fields.insert("animal_code", Q(code.CountryText() + ", " + code.NationalText()));
+  }
   Output::Get().Event("id", std::move(fields));
-  return true;
+  return !Output::Get().Json() || options_.linesInJson;
 }

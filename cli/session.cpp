@@ -40,7 +40,7 @@ const std::vector<OptionDef>& CommonOptionDefs() {
        "settings file is read, never written)"},
       {"--json", nullptr, nullptr, ValueKind::Flag, 0, 0,
        "JSON Lines on standard output instead of the lines: one object per event and a final "
-       "summary (docs/qzh900ctl.schema.json)"},
+       "summary (the schema: /usr/share/doc/qzh900-tool/qzh900ctl.schema.json)"},
       {"--help", "-h", nullptr, ValueKind::Flag, 0, 0, "this text"},
   };
   return defs;
@@ -63,6 +63,11 @@ CommonOptions ParseCommonOptions(std::vector<std::string>& args) {
   const std::vector<OptionDef>& defs = CommonOptionDefs();
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--") {
+      // The end of the options: the rest, "--" included, is the verb's (its reader skips it).
+      rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+      break;
+    }
     const OptionDef* d = FindOption(defs, a);
     if (!d) {
       rest.push_back(a);
@@ -130,6 +135,24 @@ std::string TempRoot() {
   return t && *t == '/' ? t : "/tmp";
 }
 
+// A folder in memory when the system has one, else the temporary folder.
+std::string MemoryRoot() {
+  constexpr const char* kShm = "/dev/shm";
+  struct stat st {};
+  return ::stat(kShm, &st) == 0 && S_ISDIR(st.st_mode) && ::access(kShm, W_OK | X_OK) == 0
+             ? kShm
+             : TempRoot();
+}
+
+// What changes when a file is written: its inode (files are replaced by a rename), size and
+// modification time.
+std::string Stamp(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return "-";
+  return std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
+         std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
 // Copies src to dst with src's permission bits; nothing when src does not exist or cannot be
 // read (the reason is returned then).
 files::Error CopyIfExists(const std::string& src, const std::string& dst) {
@@ -142,9 +165,11 @@ files::Error CopyIfExists(const std::string& src, const std::string& dst) {
 
 }  // namespace
 
-SettingsSandbox::SettingsSandbox(std::string realPath) : real_(std::move(realPath)) {
-  std::string dir = TempRoot() + "/qzh900ctl.XXXXXX";
-  if (!::mkdtemp(dir.data())) throw UsageError("cannot create a temporary folder in " + TempRoot());
+SettingsSandbox::SettingsSandbox(std::string realPath, SettingsPlace place)
+    : real_(std::move(realPath)) {
+  const std::string root = place == SettingsPlace::Memory ? MemoryRoot() : TempRoot();
+  std::string dir = root + "/qzh900ctl.XXXXXX";
+  if (!::mkdtemp(dir.data())) throw UsageError("cannot create a temporary folder in " + root);
   dir_ = dir;
   work_ = dir_ + "/" + app_paths::kExeBase + ".ini";
   scratch_ = dir_ + "/scratch.ini";
@@ -160,8 +185,11 @@ SettingsSandbox::~SettingsSandbox() {
 }
 
 std::string SettingsSandbox::ScratchCopy() {
+  if (!scratchStamp_.empty() && scratchStamp_ == Stamp(work_) + " " + Stamp(scratch_))
+    return scratch_;
   ::unlink(scratch_.c_str());
   CopyIfExists(work_, scratch_);
+  scratchStamp_ = Stamp(work_) + " " + Stamp(scratch_);
   return scratch_;
 }
 
@@ -214,10 +242,10 @@ Language RunLanguage(const CommonOptions& o) {
 
 }  // namespace
 
-Session::Session(const CommonOptions& options)
+Session::Session(const CommonOptions& options, SettingsPlace place)
     : options_(options),
       language_(RunLanguage(options)),
-      sandbox_(app_paths::SettingsPath()),
+      sandbox_(app_paths::SettingsPath(), place),
       app_(log_, prompts_, sandbox_.WorkPath()) {
   if (sandbox_.RealFileError())
     std::fprintf(stderr,
@@ -251,6 +279,16 @@ Session::~Session() {
 }
 
 void Session::OpenPort() {
+  // COM1 is the default of a settings file without a port: on a PC it is the machine's own serial
+  // console. A port is never guessed.
+  if (options_.port.empty()) {
+    IniFile ini(sandbox_.WorkPath());
+    ini.Load();
+    if (!ini.HasKey("ComDebug", "Port"))
+      throw UsageError(
+          "no port given and none stored in the settings: name it with --port "
+          "(qzh900ctl ports lists them)");
+  }
   try {
     app_.Comm()->OpenNamedPort(app_.Comm()->CommX1().Port());
   } catch (const ComPortError& e) {
@@ -270,9 +308,10 @@ bool Session::StopRequested() {
   return interrupt::Requested() || PortLost();
 }
 
-void Session::Identify() {
+void Session::Identify(bool shown) {
   const size_t mark = app_.Outcome().Events().size();
-  log_.SetSink(options_.verbose ? StdoutLogPane::Sink::Stderr : StdoutLogPane::Sink::None);
+  if (!shown)
+    log_.SetSink(options_.verbose ? StdoutLogPane::Sink::Stderr : StdoutLogPane::Sink::None);
   const bool ok = app_.IdentifyReader();
   app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + PortName());
   log_.SetSink(StdoutLogPane::Sink::Stdout);
@@ -285,9 +324,11 @@ void Session::Identify() {
     if (e.fault == LinkFault::Nack && refusal.empty()) refusal = e.text.empty() ? "NACK" : e.text;
     if (e.fault == LinkFault::TimedOut) timedOut = true;
   }
-  app_.Outcome().Truncate(mark);
+  if (!shown) app_.Outcome().Truncate(mark);
   CheckPort();
   if (ok) return;
+  // A module that answers but refuses is a failed step of a shown identification (verdict 1).
+  if (shown && !timedOut) return;
   if (!refusal.empty())
     throw UsageError("the module on " + PortName() + " refuses the identification (" + refusal +
                      ")");
@@ -309,7 +350,12 @@ bool Session::Finish() {
 
 std::vector<uint8_t> ParseHexArgs(const std::vector<std::string>& args) {
   std::vector<uint8_t> bytes;
+  bool optionsEnded = false;
   for (std::string a : args) {
+    if (a == "--" && !optionsEnded) {
+      optionsEnded = true;
+      continue;
+    }
     if (a.rfind("0x", 0) == 0 || a.rfind("0X", 0) == 0) a = a.substr(2);
     std::string digits;
     for (char c : a) {

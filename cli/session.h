@@ -58,9 +58,13 @@ CommonOptions ParseCommonOptions(std::vector<std::string>& args);
 // file changes only when the user asks for it (--save). Handlers that save their own sections
 // save them into the copy as well. One folder per process holds the copy and at most one scratch
 // copy for the dry passes; it is removed on every way out, a second Ctrl+C included.
+// Where the private copy lives: the temporary folder, or memory (a tmpfs folder, /dev/shm) for a
+// run that must not write to disk.
+enum class SettingsPlace { TempFolder, Memory };
+
 class SettingsSandbox {
  public:
-  explicit SettingsSandbox(std::string realPath);
+  explicit SettingsSandbox(std::string realPath, SettingsPlace place = SettingsPlace::TempFolder);
   ~SettingsSandbox();
   SettingsSandbox(const SettingsSandbox&) = delete;
   SettingsSandbox& operator=(const SettingsSandbox&) = delete;
@@ -68,7 +72,8 @@ class SettingsSandbox {
   const std::string& RealPath() const { return real_; }
   const std::string& WorkPath() const { return work_; }
   // The scratch copy, refreshed from the working file, for a pass whose writes must not count
-  // (the dry pass). Every call returns the same path.
+  // (the dry pass); copied again only when either file changed since. Every call returns the
+  // same path.
   std::string ScratchCopy();
   // Writes the working copy over the real file (atomically); false with the reason when the real
   // file is read-only or cannot be written.
@@ -82,11 +87,13 @@ class SettingsSandbox {
   std::string dir_;
   std::string work_;
   std::string scratch_;
+  // Inode, size and modification time of both files right after the last refresh.
+  std::string scratchStamp_;
 };
 
 class Session {
  public:
-  explicit Session(const CommonOptions& options);
+  explicit Session(const CommonOptions& options, SettingsPlace place = SettingsPlace::TempFolder);
   ~Session();
   AppCore& App() { return app_; }
   CliPrompts& Prompts() { return prompts_; }
@@ -101,8 +108,9 @@ class Session {
   const std::string& PortName();
   // Command mode, ROM version (the reader level) and model name, as the window's start-up does;
   // its lines go nowhere, or to standard error with --verbose, and are no part of the outcome.
-  // Throws UsageError when the module does not answer, refuses, or the port vanishes.
-  void Identify();
+  // Throws UsageError when the module does not answer, refuses, or the port vanishes. Shown: the
+  // lines go to standard output and count for the verdict; then only "no answer" throws.
+  void Identify(bool shown = false);
   // The port was open and has vanished since.
   bool PortLost() { return app_.Comm() && app_.Comm()->PortLost(); }
   // Throws UsageError ("the port ... has vanished") when it has.

@@ -1,6 +1,7 @@
 // The verb table with every verb's help, and the entry that dispatches to the verbs.
 #include "cli/verbs.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -12,7 +13,9 @@ const char* const kVerdictRule =
     "Exit status, the verdict of the run: 0 when every result it reported was OK; 1 when a step\n"
     "failed (an NG result line in any of its forms, a NACK or time-out, an input error, an NG\n"
     "status panel or failure counter of a dialog), was cancelled, or the run was interrupted\n"
-    "(Ctrl+C, SIGTERM); 2 on usage and port errors, with a one-line reason on standard error.\n";
+    "(Ctrl+C, SIGTERM); 2 on usage and port errors (no port given or stored, no\n"
+    "module answering on the port) and when a write to standard output failed, with a one-line\n"
+    "reason on standard error.\n";
 
 const std::vector<OptionDef> kNoOptions = {};
 
@@ -46,12 +49,17 @@ const std::vector<OptionDef> kRunOptions = {
      "it such an item is refused, naming the level it needs)"},
 };
 
-const std::vector<OptionDef> kListOptions = {};
+const std::vector<OptionDef> kListOptions = {
+    {"--names", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "only the component names, one a line, without running any handler (for shell "
+     "completion)"},
+};
 
 const std::vector<OptionDef> kDumpOptions = {
     {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
      "append the export to FILE (\".csv\" is put on the name), as \"Save\"; with --save the "
-     "viewer's SaveFileName becomes FILE"},
+     "viewer's SaveFileName becomes FILE; \"-\" writes the export to standard output instead "
+     "of the table"},
     {"--type", nullptr, "T", ValueKind::Text, 0, 0,
      "auto (default), multipage, sic279, sic7888 or em4305 (the viewer's fixed tag type)"},
     {"--fast", nullptr, nullptr, ValueKind::Flag, 0, 0,
@@ -106,7 +114,8 @@ const std::vector<OptionDef> kLedgerOptions = {
     {"--series", nullptr, "N", ValueKind::Decimal, 1, 9223372036854775807,
      "export: the series (default: the one of the ledger's last claim)"},
     {"--csv", nullptr, "FILE", ValueKind::Text, 0, 0,
-     "export: write FILE (replaced as a whole) instead of standard output"},
+     "export: write FILE (replaced as a whole) instead of standard output (\"-\": standard "
+     "output)"},
 };
 
 // The positional of listen, as a definition: its range and parsing are the parser's.
@@ -118,7 +127,10 @@ const std::vector<OptionDef> kListenOptions = {
      "0; a port that vanishes is waited for (polled every 0.5 s) and reopened"},
     {"--dedup", nullptr, "MS", ValueKind::Decimal, 1, 86400000,
      "with --follow: leave out a repeat of an ID within MS ms ({range}) of the time it was last "
-     "shown; the tally still counts it"},
+     "shown, every line and event of it; the tally still counts it"},
+    {"--frames", nullptr, nullptr, ValueKind::Flag, 0, 0,
+     "with --follow: also the frame lines (TX:, RX:) and, with --json, the log events of the ID "
+     "lines; by default only the ID lines (text) or the \"id\" events (JSON) are printed"},
     {"--tally-every", nullptr, "S", ValueKind::Seconds, 1, 86400,
      "with --follow: print the tally every S seconds ({range})"},
 };
@@ -162,7 +174,8 @@ const char* const kListIntro =
     "how the window offers it (hidden, reader level, animal-ID mode), then the dialogs its\n"
     "handler shows with their fields: kind, range, initial value (the remembered one from the\n"
     "settings file) and caption. Nothing is sent: the handlers run against a module that\n"
-    "answers from memory. With ITEM arguments, only those items.\n";
+    "answers from memory, over a copy of the settings kept in memory (nothing is written to\n"
+    "disk). With ITEM arguments, only those items.\n";
 
 const char* const kDumpIntro =
     "The tag memory viewer's \"Read\": identifies the tag in the field and reads its whole\n"
@@ -223,8 +236,22 @@ const char* const kListenOutro =
     "go back to command mode). When the port vanishes, a line on standard error says so (event\n"
     "port_lost); the run waits for the device to return (a COMn name is looked up in the port\n"
     "registry again), reopens it at the same speed, identifies the module, reads on and says\n"
-    "how long the gap was (port_back). The tally goes on across the gap. With --json every ID\n"
-    "frame is an \"id\" event: tag type, kind, ID bytes and the animal code where there is one.\n";
+    "how long the gap was (port_back). The tally goes on across the gap. Only the ID lines are\n"
+    "printed (--frames adds the frame lines); with --json every ID shown is one \"id\" event:\n"
+    "tag type, kind, ID bytes and the decoded identity (country and national ID as numbers,\n"
+    "the EM number), and no log event per frame unless --frames is given.\n";
+
+const char* const kReadIntro =
+    "Reads the tag in the field, whatever its family (read-loop mode until the first ID frame),\n"
+    "and prints its identity: tag type, kind (animal, industrial, em or id), the ID bytes, and\n"
+    "for an ISO 11784 animal code the country (number and name), the national ID and the flags;\n"
+    "for an EM tag the EM number. The module is back in command mode at the end.\n";
+
+const char* const kReadOutro =
+    "With --json one \"tag\" event: tag_type, bytes, code_kind, and country, country_name,\n"
+    "national and flags of an animal code, em_number and em_version of an EM tag (numbers as\n"
+    "numbers). Country names are English unless --lang ja. The verdict is 1 when no tag\n"
+    "answered within the wait.\n";
 
 const char* const kSendIntro =
     "Sends one command frame with the data bytes given (command code first, at most 249) and\n"
@@ -232,13 +259,14 @@ const char* const kSendIntro =
     "time-out.\n";
 
 void Usage(FILE* out) {
-  std::fprintf(out, "usage: qzh900ctl VERB [options]\n\nverbs:\n");
+  std::fprintf(out,
+               "usage: qzh900ctl [common options] VERB [options] [--] [arguments]\n\nverbs:\n");
   for (const Verb& v : AllVerbs()) std::fprintf(out, "  %-30s %s\n", v.synopsis, v.help);
   std::fprintf(out, "\ncommon options:\n%s", OptionsHelp(CommonOptionDefs()).c_str());
   std::fprintf(out,
                "\n\"qzh900ctl VERB --help\" describes a verb. Standard output carries exactly the\n"
                "log lines the tool's log pane would show (JSON Lines with --json).\n%s%s %s\n",
-               kVerdictRule, version::kProductName, version::kFileVersion);
+               kVerdictRule, version::kProductName, version::kPackageVersion);
 }
 
 // "--json" anywhere among the arguments: known before the common options are parsed, so that a
@@ -286,12 +314,19 @@ const std::vector<Verb>& AllVerbs() {
        .outro = "",
        .run = RunSend},
       {.name = "listen",
-       .synopsis = "listen SECONDS | listen --follow [--dedup MS] [--tally-every S]",
+       .synopsis = "listen SECONDS | listen --follow [--frames] [--dedup MS] [--tally-every S]",
        .help = "read-loop mode: ID lines, then the tally",
        .intro = kListenIntro,
        .options = &kListenOptions,
        .outro = kListenOutro,
        .run = RunListen},
+      {.name = "read",
+       .synopsis = "read [--wait S]",
+       .help = "the decoded identity of the tag in the field",
+       .intro = kReadIntro,
+       .options = &kReadOptions,
+       .outro = kReadOutro,
+       .run = RunRead},
       {.name = "run",
        .synopsis = "run ITEM [--answer K=V]...",
        .help = "run a menu item's handler with scripted answers",
@@ -350,21 +385,54 @@ int EndRun(Session& s, int verdict) {
   return Output::Get().Finish(v, rc, interrupt::Requested(), &s.Outcome());
 }
 
+namespace {
+
+// Common options written before the verb ("qzh900ctl --port COM3 identify") move behind it; the
+// first argument that is neither such an option nor its value is the verb.
+void VerbFirst(std::vector<std::string>& args) {
+  size_t i = 0;
+  while (i < args.size() && args[i] != "--" && args[i].size() > 1 && args[i][0] == '-') {
+    const OptionDef* d = FindOption(CommonOptionDefs(), args[i]);
+    if (!d || d->name == std::string("--help")) break;
+    const bool inlineValue = args[i].find('=') != std::string::npos;
+    i += d->value && !inlineValue ? 2 : 1;
+  }
+  if (i == 0 || i >= args.size()) return;
+  if (args[i] == "--") {
+    args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+    if (i >= args.size()) return;
+  }
+  std::rotate(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(i),
+              args.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+}
+
+// Help and version texts: 0, or 2 when standard output could not take them.
+int Printed(const std::string& text) {
+  if (WriteStdout(text)) return 0;
+  std::fprintf(stderr, "qzh900ctl: standard output: %s\n", std::strerror(StdoutErrorCode()));
+  return 2;
+}
+
+}  // namespace
+
 int CliMain(std::vector<std::string> args) {
   interrupt::Install();
   interrupt::Reset();
+  ResetStdoutError();
+  VerbFirst(args);
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     if (args.size() >= 2 && args[0] == "help") {
       args = {args[1], "--help"};
+    } else if (args.empty()) {
+      Usage(stderr);
+      return 2;
     } else {
-      Usage(args.empty() ? stderr : stdout);
-      return args.empty() ? 2 : 0;
+      Usage(stdout);
+      return StdoutOk() ? 0 : Printed("");
     }
   }
-  if (args[0] == "--version") {
-    std::printf("qzh900ctl %s\n", version::kFileVersion);
-    return 0;
-  }
+  if (args[0] == "--version")
+    return Printed(std::string("qzh900ctl ") + version::kPackageVersion + "\n");
   const std::string verbName = args[0];
   args.erase(args.begin());
   Output& out = Output::Get();
@@ -373,10 +441,7 @@ int CliMain(std::vector<std::string> args) {
     out.Start(verbName, WantsJson(args));
     try {
       CommonOptions o = ParseCommonOptions(args);
-      if (o.help) {
-        std::printf("%s", VerbHelp(v).c_str());
-        return 0;
-      }
+      if (o.help) return Printed(VerbHelp(v));
       const int rc = v.run(o, args);
       // Verbs that end with EndRun have written the summary; this one is for the others.
       return out.Finish(rc, rc, interrupt::Requested(), nullptr);

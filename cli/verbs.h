@@ -35,12 +35,14 @@ extern const std::vector<OptionDef> kProgramOptions;
 extern const std::vector<OptionDef> kListenOptions;
 extern const std::vector<OptionDef> kLedgerOptions;
 extern const std::vector<OptionDef> kCheckOptions;
+extern const std::vector<OptionDef> kReadOptions;
 extern const std::vector<OptionDef> kNoOptions;
 
 int RunPorts(const CommonOptions&, std::vector<std::string>& args);
 int RunIdentify(const CommonOptions&, std::vector<std::string>& args);
 int RunSend(const CommonOptions&, std::vector<std::string>& args);
 int RunListen(const CommonOptions&, std::vector<std::string>& args);
+int RunRead(const CommonOptions&, std::vector<std::string>& args);
 int RunRun(const CommonOptions&, std::vector<std::string>& args);
 int RunList(const CommonOptions&, std::vector<std::string>& args);
 int RunDump(const CommonOptions&, std::vector<std::string>& args);

@@ -1,12 +1,16 @@
 // qzh900ctl check: the reader check (maintenance/reader_check.h) with its figures as a summary
 // table on standard error, JSON events and a Markdown report with the plot.
+#include <sys/stat.h>
 #include <QDateTime>
 #include <QJsonObject>
+
 #include <cstdio>
 
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/verbs.h"
+#include "core/files.h"
+#include "core/ini_file.h"
 #include "maintenance/check_report.h"
 #include "maintenance/reader_check.h"
 
@@ -174,8 +178,31 @@ QJsonObject ResultEvent(const CheckResult& r, const CheckReportFiles& files) {
 
 }  // namespace
 
+namespace {
+
+// The report's folder and files are checked before the sweep, which takes minutes: a folder that
+// cannot be made, a file in its place, or a link planted where a report file goes.
+void CheckReportPlace(const std::string& dir) {
+  struct stat st {};
+  if (::lstat(dir.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && ::stat(dir.c_str(), &st) != 0)
+    throw UsageError("--report: " + dir + " is a link to nothing");
+  if (::stat(dir.c_str(), &st) == 0 && !S_ISDIR(st.st_mode))
+    throw UsageError("--report: " + dir + " is no folder");
+  if (!IniFile::CreateFolders(dir)) throw UsageError("--report: cannot create the folder " + dir);
+  for (const char* name : {kCheckReportName, kCheckPlotName}) {
+    const std::string path = dir + "/" + std::string(name);
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+      throw UsageError("--report: " + path + " is a link; the report does not follow it");
+    if (const files::Error e = files::CheckReplaceable(path))
+      throw UsageError("--report: " + path + ": " + e.Text());
+  }
+}
+
+}  // namespace
+
 int RunCheck(const CommonOptions& o, std::vector<std::string>& args) {
   const CheckArgs c = ParseCheckArgs(args);
+  if (!c.reportDir.empty()) CheckReportPlace(c.reportDir);
   Session s(o);
   PromptScript script;
   script.confirm = true;  // "take the tag away": the check then waits until the field is empty
@@ -195,6 +222,14 @@ int RunCheck(const CommonOptions& o, std::vector<std::string>& args) {
                               {"rate", m.Rate()},
                               {"p50_ms", m.p50Ms},
                               {"p95_ms", m.p95Ms}});
+  };
+  hooks.awaitingTagAway = [&](uint32_t msLeft) {
+    char line[120];
+    std::snprintf(line, sizeof line,
+                  "check: take the tag out of the field (waiting %.0f s more; --no-link leaves "
+                  "this step out)",
+                  msLeft / 1000.0);
+    out.Note(line, "progress");
   };
   hooks.tuneDone = [&](const TuneStep& t) {
     out.Event("check_tune", {{"ct", t.ct}, {"threshold", IntOrNull(t.threshold)}});

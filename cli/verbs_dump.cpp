@@ -93,7 +93,8 @@ void PrintTable(const TagData& data) {
 
 int RunDump(const CommonOptions& o, std::vector<std::string>& args) {
   const DumpArgs d = ParseDumpArgs(args);
-  const std::string csv = d.csv.empty() ? "" : CsvFileName(d.csv);
+  const bool csvToStdout = IsStandardOutput(d.csv);
+  const std::string csv = d.csv.empty() || csvToStdout ? "" : CsvFileName(d.csv);
   if (!csv.empty()) CheckAppendable(csv);
   Session s(o);
   s.OpenPort();
@@ -105,7 +106,11 @@ int RunDump(const CommonOptions& o, std::vector<std::string>& args) {
   const TagData data =
       ReadTagData(s.App(), {.fixedTagType = d.fixedTagType, .fastMode = options.FastMode == 1});
   s.CheckPort();
-  PrintTable(data);
+  // "--csv -": the export itself, date line included, in place of the table.
+  if (csvToStdout && !Output::Get().Json())
+    WriteStdout(TagDataCsvText(data, CsvDateLine(std::time(nullptr))));
+  else
+    PrintTable(data);
 
   int verdict = s.Outcome().Verdict();
   if (!csv.empty()) {

@@ -132,7 +132,7 @@ int Export(ledger::Ledger& l, const LedgerArgs& a) {
     throw UsageError(a.series ? "the ledger holds no series " + std::to_string(*a.series)
                               : "the ledger holds no series");
   std::string text = std::string(series::ResultsFile::kHeader) + "\n";
-  const bool toStdout = a.csv.empty();
+  const bool toStdout = a.csv.empty() || IsStandardOutput(a.csv);
   // The header is a line of the file; the JSON stream has the rows alone.
   if (toStdout && !Output::Get().Json()) Output::Get().Data(series::ResultsFile::kHeader, "", {});
   for (const ledger::TagRecord& r : l.Records(s->id)) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <optional>
 
+#include "app/lf_level_restore.h"
 #include "cli/follow.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
@@ -15,9 +16,8 @@
 namespace {
 
 void NoExtraArgs(const std::vector<std::string>& args) {
-  for (const std::string& a : args)
-    if (a.size() > 1 && a[0] == '-') throw UsageError("unknown option " + a);
-  if (!args.empty()) throw UsageError("unexpected argument: " + args.front());
+  for (OptionReader arg(args, kNoOptions); arg.Next();)
+    throw UsageError("unexpected argument: " + arg.Arg());
 }
 
 }  // namespace
@@ -46,8 +46,7 @@ int RunIdentify(const CommonOptions& o, std::vector<std::string>& args) {
   NoExtraArgs(args);
   Session s(o);
   s.OpenPort();
-  const bool ok = s.App().IdentifyReader();
-  s.App().LogOkNg(ok, LoadMessage(Msg::OpenMsg) + s.PortName());
+  s.Identify(true);
   return EndRun(s, s.Outcome().Verdict());
 }
 
@@ -57,9 +56,14 @@ int RunSend(const CommonOptions& o, std::vector<std::string>& args) {
   if (data.size() > 249) throw UsageError("at most 249 data bytes fit in a frame");
   Session s(o);
   s.OpenPort();
+  // A level a reader check could not give back is given back first, as every verb does after its
+  // identification: a level set here by hand must not be overwritten by a later run.
+  lf_level_restore::RestoreAfterOpen(s.App());
   Response out{};
   s.Comm().SendCommand(data);
   const bool ok = s.Comm().AwaitResponse(out);
+  // No answer: whether a module is there at all (a usage error when none answers).
+  if (!ok && s.Comm().State() == ResponseState::None) s.Identify();
   // An ID frame that ends the wait is no answer either.
   return EndRun(s, ok ? s.Outcome().Verdict() : 1);
 }
@@ -72,6 +76,8 @@ int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
       follow.on = true;
     } else if (arg.Is("--dedup")) {
       follow.dedupMs = static_cast<uint32_t>(arg.Number());
+    } else if (arg.Is("--frames")) {
+      follow.frames = true;
     } else if (arg.Is("--tally-every")) {
       follow.tallyEverySeconds = arg.Seconds();
     } else {
@@ -80,17 +86,15 @@ int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
     }
   }
   if (follow.on && seconds) throw UsageError("SECONDS and --follow exclude each other");
-  if (!follow.on && (follow.dedupMs || follow.tallyEverySeconds > 0))
-    throw UsageError("--dedup and --tally-every need --follow");
+  if (!follow.on && (follow.dedupMs || follow.tallyEverySeconds > 0 || follow.frames))
+    throw UsageError("--dedup, --frames and --tally-every need --follow");
   if (!follow.on && !seconds) throw UsageError("listen needs the number of seconds, or --follow");
   Session s(o);
   s.OpenPort();
   if (follow.on) return RunFollow(s, follow);
   TTirisC1Dlg& comm = s.Comm();
-  const IdReporter ids(comm, 0);
-  const bool ok = EnterReadLoop(s);
-  s.CheckPort();
-  if (!ok) return EndRun(s, 1);
+  const IdReporter ids(comm, {.dedupMs = 0, .linesInJson = true, .japaneseNames = o.lang == "ja"});
+  if (!EnterReadLoop(s)) return ReadLoopRefused(s);
   PumpUnless(static_cast<uint32_t>(*seconds * 1000), [&] { return s.StopRequested(); });
   s.CheckPort();
   // Back to command mode, also after Ctrl+C: the module must not be left reading. A try that

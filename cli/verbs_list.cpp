@@ -106,12 +106,34 @@ QJsonObject FormJson(const PromptForm& f, bool afterCommand) {
           {"stays_open", CliPrompts::IsInteractive(f)}};
 }
 
+// The names alone, for shell completion: no handler runs, no settings file is read.
+int PrintNames() {
+  HandlerRegistry registry;
+  RegisterAllHandlers(registry);
+  std::string names;
+  for (const std::string& name : ItemCatalog::Names(registry)) names += name + "\n";
+  WriteStdout(names);
+  return 0;
+}
+
 }  // namespace
 
 int RunList(const CommonOptions& o, std::vector<std::string>& args) {
   std::vector<std::string> wanted;
-  for (OptionReader arg(args, kListOptions); arg.Next();) wanted.push_back(arg.Arg());
-  Session s(o);
+  bool namesOnly = false;
+  for (OptionReader arg(args, kListOptions); arg.Next();) {
+    if (arg.Is("--names"))
+      namesOnly = true;
+    else
+      wanted.push_back(arg.Arg());
+  }
+  if (namesOnly) {
+    if (!wanted.empty()) throw UsageError("--names takes no ITEM");
+    return PrintNames();
+  }
+  // The dry passes write their settings only to a scratch copy in memory: list leaves the disk
+  // alone.
+  Session s(o, SettingsPlace::Memory);
   HandlerRegistry registry;
   RegisterAllHandlers(registry);
   const ItemCatalog catalog(registry, s.App().Settings.fHDXP);
@@ -121,7 +143,7 @@ int RunList(const CommonOptions& o, std::vector<std::string>& args) {
     for (const RunnableItem& it : catalog.Items()) items.push_back(&it);
   const bool json = Output::Get().Json();
   for (const RunnableItem* it : items) {
-    if (interrupt::Requested()) break;
+    if (interrupt::Requested() || !StdoutOk()) break;
     if (!json)
       std::printf("%s  \"%s\"  (%s)%s%s\n", it->name.c_str(), it->caption.c_str(),
                   it->Path().c_str(), it->availability.empty() ? "" : "  ",

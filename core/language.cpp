@@ -250,6 +250,13 @@ std::string ExecutablePath() {
   return CollapseDotSegments(path);
 }
 
+bool InSystemFolder(const std::string& exePath) {
+  const std::string path = CollapseDotSegments(exePath);
+  for (const char* root : {"/usr/", "/bin/", "/sbin/", "/lib/"})
+    if (path.rfind(root, 0) == 0) return true;
+  return false;
+}
+
 std::string EnglishModulePath(const std::string& exePath) {
   const std::string path = CollapseDotSegments(exePath);
   const size_t slash = path.rfind('/');
@@ -392,7 +399,9 @@ EntryDecision ModuleCheckAtEntry(const std::string& exePath, const std::vector<s
     return true;
   };
 
-  if (!EnglishModuleIsCurrent(exePath)) {
+  // A program the package manager installed gets no file beside it (the package would not own
+  // it, and purging would leave it): the embedded module serves there.
+  if (!EnglishModuleIsCurrent(exePath) && !InSystemFolder(exePath)) {
     const std::string modulePath = EnglishModulePath(exePath);
     const std::string override = ReadLocaleOverride(exePath);
     // While this process may be using the module, refresh it from a process that runs on the

@@ -38,6 +38,9 @@ inline constexpr int kMaxRestartsInARow = 3;
 std::string ExecutablePath();
 // Every "/./" of path collapsed to "/".
 std::string CollapseDotSegments(std::string path);
+// Whether the executable lives in a folder of the system's packages (/usr, /bin, /sbin, /lib),
+// where nothing is written at run time: the English module is then never placed beside it.
+bool InSystemFolder(const std::string& exePath);
 // The executable's folder + its base name + ".ENU" ("/opt/qzh/QZH900Tool.ENU").
 std::string EnglishModulePath(const std::string& exePath);
 

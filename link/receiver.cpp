@@ -171,17 +171,20 @@ void ResponseReceiver::Consume(uint8_t c) {
 void ResponseReceiver::FinishResponse() {
   const int32_t i = index_;
   if (frame_[i - 1] == frame::FrameSum(frame_) && frame_[i - 2] == frame::ETX) {
-    if (LogRxFrames) {
-      std::string line = "RX: ";
-      hex::AppendBytes(line, frame_, static_cast<size_t>(i) + 1);
-      Log(line);
-    }
+    // An ID frame's line waits for idFrame, which may leave the frame's lines out.
+    if (LogRxFrames && frame_[2] != frame::TypeId) Log(RxLine());
     if (onFrame) onFrame(frame_);
     DispatchFrame();
   } else {
     ++counts_.badSum;
     LogFault(LinkFault::BadSum, LoadMessage(Msg::SUMErrorMsg));
   }
+}
+
+std::string ResponseReceiver::RxLine() const {
+  std::string line = "RX: ";
+  hex::AppendBytes(line, frame_, static_cast<size_t>(index_) + 1);
+  return line;
 }
 
 void ResponseReceiver::DispatchFrame() {
@@ -221,7 +224,9 @@ void ResponseReceiver::DispatchFrame() {
       std::string kindText = frame_[3] >= 1 ? hex::Byte(frame_[4]) : std::string("00");
       std::string idText = IdText(frame_, decorate);
       if (tally) tally(kindText, idText);
-      if (!idFrame || idFrame(frame_, kindText, idText)) Log("ID: " + idText);
+      if (idFrame && !idFrame(frame_, kindText, idText)) return;
+      if (LogRxFrames) Log(RxLine());
+      Log("ID: " + idText);
       return;
     }
     default:

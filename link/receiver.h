@@ -39,8 +39,8 @@ class ResponseReceiver {
   // Sees every verified response frame (offset 2 its type, 3 LEN, data from 4) before it is
   // classified: a wait that must not lose an answer to the ID frames behind it watches here.
   std::function<void(const uint8_t* frame)> onFrame;
-  // Told of every ID frame once it is tallied; false leaves its "ID: " line out (a repeat the
-  // command runner's --dedup suppresses is still counted).
+  // Told of every ID frame once it is tallied; false leaves its "RX: " and "ID: " lines out (a
+  // repeat the command runner's --dedup suppresses is still counted).
   std::function<bool(const uint8_t* frame, const std::string& kindText, const std::string& idText)>
       idFrame;
 
@@ -91,6 +91,8 @@ class ResponseReceiver {
 
  private:
   void ParseReceived();
+  // "RX: " and the bytes of the frame just completed.
+  std::string RxLine() const;
   void Consume(uint8_t c);
   void FinishResponse();
   void DispatchFrame();

@@ -21,6 +21,8 @@ constexpr int kTopLevel = 50;
 constexpr int kCtValues = 32;
 constexpr int kAbsentReads = 3;  // misses in a row that make the field empty
 constexpr uint32_t kAbsentPollMs = 200;
+// How often the wait for the tag to leave says how long it still waits.
+constexpr int64_t kTagAwayNoteMs = 1000;
 constexpr int kCommandModeTries = 3;
 constexpr uint32_t kModeWaitMs = 2000;
 
@@ -304,10 +306,16 @@ class Check {
     QElapsedTimer clock;
     clock.start();
     int misses = 0;
+    int64_t toldAt = -kTagAwayNoteMs;
     while (misses < kAbsentReads) {
       if (Stopping()) return false;
-      if (clock.elapsed() > static_cast<qint64>(s_.tagAwayMs))
+      const int64_t elapsed = clock.elapsed();
+      if (elapsed > static_cast<qint64>(s_.tagAwayMs))
         return Fail(Tr(kCtx, "タグがフィールドから離れません"));
+      if (hooks_.awaitingTagAway && elapsed - toldAt >= kTagAwayNoteMs) {
+        hooks_.awaitingTagAway(static_cast<uint32_t>(s_.tagAwayMs - elapsed));
+        toldAt = elapsed;
+      }
       const auto ok = Read(*r_.family);
       if (!ok) return false;
       misses = *ok ? 0 : misses + 1;

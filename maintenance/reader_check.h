@@ -101,6 +101,8 @@ struct CheckHooks {
   std::function<void(const std::string& phase, int done, int total)> progress;
   std::function<void(const LevelResult&)> levelDone;
   std::function<void(const TuneStep&)> tuneDone;
+  // While the check waits for the tag to leave the field: the time left, about once a second.
+  std::function<void(uint32_t msLeft)> awaitingTagAway;
   // Asked between exchanges: true ends the check (the level is still set back).
   std::function<bool()> stop;
 };

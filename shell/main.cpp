@@ -14,6 +14,7 @@
 #include "prompts/scripted_prompts.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
+#include "version.h"
 
 namespace {
 
@@ -41,6 +42,11 @@ class TApplication : public QApplication {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before the application: --version needs no display.
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::printf("QZH900Tool %s\n", version::kPackageVersion);
+    return std::fflush(stdout) == 0 ? 0 : 1;
+  }
   TApplication app(argc, argv);
   const std::vector<std::string> args(argv + 1, argv + argc);
   const std::string exe = language::ExecutablePath();

@@ -16,6 +16,7 @@
 #include "sim/options.h"
 #include "sim/scenario.h"
 #include "sim/simulator.h"
+#include "version.h"
 
 namespace {
 
@@ -87,6 +88,10 @@ int main(int argc, char** argv) {
   sim::CommandLine cl = parsed.cl;
   if (cl.help) {
     std::cout << sim::UsageText();
+    return 0;
+  }
+  if (cl.version) {
+    std::cout << "qzh900-sim " << version::kPackageVersion << "\n";
     return 0;
   }
   auto field = std::make_shared<sim::Field>();

@@ -53,6 +53,8 @@ bool Apply(const std::string& name, const std::string& value, CommandLine& cl, s
   int64_t n = 0;
   if (name == "--help" || name == "-h") {
     cl.help = true;
+  } else if (name == "--version") {
+    cl.version = true;
   } else if (name == "--no-wire-time") {
     cl.sim.wireTime = false;
   } else if (name == "--no-tags") {
@@ -113,8 +115,8 @@ bool Apply(const std::string& name, const std::string& value, CommandLine& cl, s
 }
 
 bool IsFlag(const std::string& name) {
-  return name == "--help" || name == "-h" || name == "--no-wire-time" || name == "--no-tags" ||
-         name == "--flood" || name == "--trace";
+  return name == "--help" || name == "-h" || name == "--version" || name == "--no-wire-time" ||
+         name == "--no-tags" || name == "--flood" || name == "--trace";
 }
 
 bool TakesValue(const std::string& name) {
@@ -201,6 +203,7 @@ std::string UsageText() {
       "  --reopen-after MS  after a hang-up, come back on a new pty after MS\n"
       "  --trace            print every byte in and out\n"
       "  --help             this text\n"
+      "  --version          the version, then exit\n"
       "\n"
       "Faults (N is a count or \"all\"):\n";
   for (const auto& [form, help] : FaultSettingHelp()) {

@@ -20,6 +20,7 @@ struct CommandLine {
   bool feedGapGiven = false;
   bool noTags = false;
   bool help = false;
+  bool version = false;
 };
 
 struct ParsedCommandLine {

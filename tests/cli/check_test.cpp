@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <QImage>
 #include <QJsonArray>
+
 #include <csignal>
+#include <cstdlib>
 
 #include "sim/chips/sic7888.h"
 #include "tests/cli/cli_rig.h"
@@ -307,3 +310,52 @@ TEST(CliCheck, TheReportHoldsTheFiguresAndThePlotMarksTheThreshold) {
 }
 
 }  // namespace
+
+TEST(CliCheck, TheReportPlaceIsCheckedBeforeTheSweepAndALinkIsNotFollowed) {
+  CliRig rig({MakeTag("fdxb:392:1:threshold=18")});
+  const std::string file = rig.config.Path("not-a-folder");
+  TempConfig::WriteFile(file, "x");
+  const std::string linked = rig.config.Path("linked");
+  ASSERT_EQ(::mkdir(linked.c_str(), 0700), 0);
+  const std::string target = rig.config.Path("precious.txt");
+  TempConfig::WriteFile(target, "keep me");
+  ASSERT_EQ(::symlink(target.c_str(), (linked + "/reader-check.md").c_str()), 0);
+  const std::string dangling = rig.config.Path("dangling");
+  ASSERT_EQ(::symlink(rig.config.Path("gone").c_str(), dangling.c_str()), 0);
+  for (const std::string& dir : {file, linked, dangling}) {
+    const Result r = rig.Run({"check", "--no-link", "--report", dir});
+    EXPECT_EQ(r.status, 2) << dir << "\n" << r.err;
+    EXPECT_NE(r.err.find("--report"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(rig.Commands(), 0u);  // refused before the module heard anything
+  EXPECT_EQ(TempConfig::ReadFile(target), "keep me");
+}
+
+TEST(CliCheck, SaysOnStandardErrorThatItWaitsForTheTagToLeaveWithNoQtWarning) {
+  CliRig rig({MakeTag("fdxb:392:1:threshold=18")});
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string oldRuntime = runtime ? runtime : "";
+  ::unsetenv("XDG_RUNTIME_DIR");
+  // The tag stays: the wait runs out.
+  const Result r =
+      rig.Run({"check", "--family", "fdx", "--reads", "1", "--tag-away", "1", "--listen", "0"});
+  if (runtime) ::setenv("XDG_RUNTIME_DIR", oldRuntime.c_str(), 1);
+  EXPECT_EQ(r.status, 1) << r.err;
+  EXPECT_NE(r.err.find("check: take the tag out of the field (waiting 1 s more"), std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.err.find("QStandardPaths"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("XDG_RUNTIME_DIR"), std::string::npos) << r.err;
+}
+
+TEST(CliCheck, SendGivesBackALevelACheckLeftBeforeItsOwnCommand) {
+  CliRig rig(std::vector<sim::TagPtr>{}, RigOptions{.comNumber = 52});
+  SetLevel(rig, 50);
+  TempConfig::WriteFile(StateFile(rig), "[LfLevelRestore]\nPort=COM52\nLevel=27\n");
+  // The level is set by hand after the give-back, and stays.
+  const Result r = rig.Run({"send", "04", "02", "28", "00", "--port", "COM52"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(Exists(StateFile(rig)));
+  EXPECT_EQ(Level(rig), 0x28);
+  EXPECT_EQ(rig.Run({"identify", "--port", "COM52"}).status, 0);
+  EXPECT_EQ(Level(rig), 0x28);
+}

@@ -145,6 +145,11 @@ void Child::Signal(int signal) {
   if (pid_ > 0) ::kill(pid_, signal);
 }
 
+void Child::CloseOutput() {
+  if (outFd_ >= 0) ::close(outFd_);
+  outFd_ = -1;
+}
+
 std::optional<sim::TagReply> HookedSic7888::Handle(const sim::TagCommand& cmd,
                                                    const sim::AirContext& ctx) {
   if (cmd.code != 0x86 || !hook_) return Sic7888Tag::Handle(cmd, ctx);
@@ -189,6 +194,12 @@ CliRig::CliRig(std::vector<sim::TagPtr> tags, const RigOptions& options)
 
 CliRig::~CliRig() {
   sim->Stop();
+}
+
+uint8_t CliRig::ModuleMode() const {
+  uint8_t mode = 0;
+  sim->WithModule([&](sim::Module& m) { mode = m.ActionMode(); });
+  return mode;
 }
 
 std::unique_ptr<Child> CliRig::Start(std::vector<std::string> args) {

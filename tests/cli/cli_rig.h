@@ -42,6 +42,8 @@ class Child {
   // within the time-out and was killed, 128 + signal when a signal ended it).
   int Wait(std::chrono::milliseconds timeout);
   void Signal(int signal);
+  // Closes the test's end of standard output, as a reader that has had enough ("head -1").
+  void CloseOutput();
   pid_t Pid() const { return pid_; }
   // Reads what the child wrote, waiting at most `ms`; false once both streams are closed. Several
   // children that run at once are drained in turn, so that none of them blocks on a full pipe.
@@ -91,6 +93,8 @@ struct CliRig {
   std::unique_ptr<Child> Start(std::vector<std::string> args);
   // Commands the simulated module has received so far.
   uint64_t Commands() const { return sim->Counters().module.commands; }
+  // The simulated module's action mode (4: command mode).
+  uint8_t ModuleMode() const;
   std::string Settings() const { return TempConfig::ReadFile(config.SettingsPath()); }
 
   TempConfig config;

@@ -64,12 +64,6 @@ bool AwaitOutputs(Child& child, const std::string& prefix, int count) {
   return true;
 }
 
-uint8_t ModuleMode(CliRig& rig) {
-  uint8_t mode = 0;
-  rig.sim->WithModule([&](sim::Module& m) { mode = m.ActionMode(); });
-  return mode;
-}
-
 }  // namespace
 
 TEST(CliFollow, ReadsUntilSigtermThenCommandModeTallyAndExitZero) {
@@ -92,11 +86,11 @@ TEST(CliFollow, ReadsUntilSigtermThenCommandModeTallyAndExitZero) {
     const std::vector<int> counts = FinalTallyCounts(o);
     ASSERT_EQ(counts.size(), 2u) << o;
     EXPECT_EQ(counts[0] + counts[1], static_cast<int>(IdLines(o).size())) << o;
-    EXPECT_EQ(ModuleMode(rig), 4) << "signal " << sig;
+    EXPECT_EQ(rig.ModuleMode(), 4) << "signal " << sig;
   }
 }
 
-TEST(CliFollow, JsonCarriesOneIdEventPerFrameWithKindBytesAndAnimalCode) {
+TEST(CliFollow, JsonCarriesOneIdEventPerFrameWithTheDecodedIdentityAndNoFrameLines) {
   CliRig rig({MakeTag("fdxb:392:123456789012"), MakeTag("em:0504030201")});
   auto child = rig.Start({"listen", "--follow", "--json", "--animal-id"});
   ASSERT_TRUE(AwaitOutputs(*child, "{\"animal_code\":", 2)) << child->out << child->err;
@@ -113,25 +107,28 @@ TEST(CliFollow, JsonCarriesOneIdEventPerFrameWithKindBytesAndAnimalCode) {
       fdxb = true;
       EXPECT_EQ(e["bytes"].toString(), "80 00 62 1C BE 99 1A 14");
       EXPECT_EQ(e["animal_code"].toString(), "392, 123456789012");
+      EXPECT_EQ(e["country"].toInt(), 392);
+      EXPECT_EQ(e["country_name"].toString(), "Japan");
+      EXPECT_EQ(e["national"].toInteger(), 123456789012);
+      EXPECT_FALSE(e.contains("em_number"));
     } else {
       em = true;
       EXPECT_EQ(type, "EM");
       EXPECT_EQ(e["bytes"].toString(), "01 02 03 04 05");
-      EXPECT_EQ(e["animal_code"].toString(), "0067305985");
+      // The EM number in its own field, never as an animal code.
+      EXPECT_EQ(e["em_number"].toInteger(), 67305985);
+      EXPECT_FALSE(e.contains("animal_code"));
+      EXPECT_FALSE(e.contains("country"));
     }
     EXPECT_EQ(e["kind"].toString().size(), 2);
   }
   EXPECT_TRUE(fdxb && em);
-  // Each id event is followed by its log line, as the text output shows it.
-  size_t logged = 0;
-  for (size_t i = 0; i + 1 < events.size(); ++i)
-    if (events[i]["event"] == "id") {
-      const QString line = events[i + 1]["line"].toString();
-      EXPECT_TRUE(line.startsWith("ID: " + events[i]["bytes"].toString() + " ["))
-          << line.toStdString();
-      ++logged;
-    }
-  EXPECT_EQ(logged, ids.size());
+  // What a service's journal gets: the id events, no log event per frame.
+  for (const QJsonObject& e : OfKind(events, "log")) {
+    const QString line = e["line"].toString();
+    EXPECT_FALSE(line.startsWith("ID: ") || line.startsWith("RX: ") || line.startsWith("TX: "))
+        << line.toStdString();
+  }
   int counted = 0;
   for (const QJsonObject& t : OfKind(events, "tally")) counted += t["count"].toInt();
   EXPECT_EQ(counted, static_cast<int>(ids.size()));
@@ -139,7 +136,7 @@ TEST(CliFollow, JsonCarriesOneIdEventPerFrameWithKindBytesAndAnimalCode) {
   EXPECT_EQ(summary["event"], "summary");
   EXPECT_EQ(summary["exit"], 0);
   EXPECT_EQ(summary["verdict"], 0);
-  EXPECT_EQ(ModuleMode(rig), 4);
+  EXPECT_EQ(rig.ModuleMode(), 4);
 }
 
 TEST(CliFollow, DedupLeavesRepeatsOutButTheTallyCountsThem) {
@@ -212,7 +209,7 @@ TEST(CliFollow, SurvivesThreeHangUpsOnTheConsoleLosingNoFrameOutsideTheGaps) {
   }
   child->Signal(SIGTERM);
   ASSERT_EQ(child->Wait(test_support::kPatience), 0) << child->err;
-  EXPECT_EQ(ModuleMode(rig), 4);
+  EXPECT_EQ(rig.ModuleMode(), 4);
   // Every frame sent over the four stretches is a line (the switch back to command mode reads
   // past the last ones), and one tally across the gaps counts them all.
   const std::vector<std::string> ids = IdLines(child->out);
@@ -227,13 +224,13 @@ TEST(CliFollow, SurvivesThreeHangUpsOnTheConsoleLosingNoFrameOutsideTheGaps) {
 TEST(CliFollow, WaitsForAVanishedPortInJsonAndSaysHowLongTheGapWas) {
   CliRig rig({MakeTag("em:0504030201")}, RigOptions{.comNumber = 48});
   auto child = rig.Start({"listen", "--follow", "--json", "--port", "COM48"});
-  ASSERT_TRUE(AwaitOutputs(*child, "{\"animal_code\":", 1)) << child->out << child->err;
+  ASSERT_TRUE(AwaitOutputs(*child, "{\"bytes\":", 1)) << child->out << child->err;
   rig.sim->HangUp();
   ASSERT_TRUE(AwaitError(*child, "has vanished")) << child->err;
   std::string error;
   ASSERT_TRUE(rig.sim->Reopen(&error)) << error;
   ASSERT_TRUE(AwaitError(*child, "is back after")) << child->err;
-  ASSERT_TRUE(AwaitOutputs(*child, "{\"animal_code\":", 1)) << child->out;
+  ASSERT_TRUE(AwaitOutputs(*child, "{\"bytes\":", 1)) << child->out;
   child->Signal(SIGINT);
   ASSERT_EQ(child->Wait(test_support::kPatience), 0) << child->err;
   EXPECT_EQ(SchemaProblems(child->out, rig.config), "");
@@ -261,8 +258,9 @@ TEST(CliFollow, FollowTakesNoSecondsAndItsOptionsNeedIt) {
     const char* reason;
   } cases[] = {
       {{"listen", "5", "--follow"}, "SECONDS and --follow exclude each other"},
-      {{"listen", "--dedup", "100", "5"}, "--dedup and --tally-every need --follow"},
-      {{"listen", "--tally-every", "2", "5"}, "--dedup and --tally-every need --follow"},
+      {{"listen", "--dedup", "100", "5"}, "--dedup, --frames and --tally-every need --follow"},
+      {{"listen", "--tally-every", "2", "5"}, "--dedup, --frames and --tally-every need --follow"},
+      {{"listen", "--frames", "5"}, "--dedup, --frames and --tally-every need --follow"},
       {{"listen", "--follow", "--dedup", "0"}, "--dedup takes a decimal number 1-86400000"},
       {{"listen", "--follow", "--tally-every", "0.5"},
        "--tally-every takes a decimal number of seconds 1-86400"},
@@ -273,4 +271,38 @@ TEST(CliFollow, FollowTakesNoSecondsAndItsOptionsNeedIt) {
     EXPECT_EQ(r.status, 2) << c.reason;
     EXPECT_TRUE(Contains(r.err, c.reason)) << r.err;
   }
+}
+
+TEST(CliFollow, FramesShowsTheFrameLinesAndDedupLeavesOutEveryLineOfARepeat) {
+  CliRig rig({MakeTag("fdxb:392:123456789012"), MakeTag("em:0504030201")});
+  // Without --frames: ID lines only.
+  auto plain = rig.Start({"listen", "--follow"});
+  ASSERT_TRUE(AwaitOutputs(*plain, "ID: ", 4)) << plain->out << plain->err;
+  plain->Signal(SIGTERM);
+  ASSERT_EQ(plain->Wait(test_support::kPatience), 0) << plain->err;
+  EXPECT_FALSE(Contains(plain->out, "RX: ")) << plain->out;
+  EXPECT_FALSE(Contains(plain->out, "TX: ")) << plain->out;
+
+  // With --frames and a --dedup longer than the run: each tag's frame once, its RX line with
+  // it, although the tally counts every frame.
+  auto framed = rig.Start({"listen", "--follow", "--frames", "--dedup", "86400000"});
+  ASSERT_TRUE(AwaitOutputs(*framed, "ID: ", 2)) << framed->out << framed->err;
+  const uint64_t seen = rig.sim->Counters().module.idFrames;
+  ASSERT_TRUE(
+      rig.sim->WaitUntil([&](const sim::SimCounters& c) { return c.module.idFrames >= seen + 4; },
+                         test_support::kPatience));
+  framed->Signal(SIGTERM);
+  ASSERT_EQ(framed->Wait(test_support::kPatience), 0) << framed->err;
+  int idLines = 0, idFrameLines = 0;
+  for (const std::string& line : LinesOf(framed->out)) {
+    if (line.rfind("ID: ", 0) == 0) ++idLines;
+    // An ID frame's RX line: type 'I' (0x49) at the third byte.
+    if (line.rfind("RX: 02 00 49 ", 0) == 0) ++idFrameLines;
+  }
+  EXPECT_EQ(idLines, 2) << framed->out;
+  EXPECT_EQ(idFrameLines, 2) << framed->out;
+  EXPECT_TRUE(Contains(framed->out, "TX: ")) << framed->out;
+  int counted = 0;
+  for (int c : FinalTallyCounts(framed->out)) counted += c;
+  EXPECT_GT(counted, 2) << framed->out;
 }
