@@ -28,6 +28,9 @@ struct LinkExtras {
   int RWPower = 1;
   int CardType = 0;
   int MAX_REC_NO = 100;
+  // The number of the last port on which the module answered its identification (0: none yet);
+  // the open-port dialog preselects it and guesses nothing else.
+  int LastWorkingPort = 0;
 };
 
 class TTirisC1Dlg : public QObject {
@@ -55,6 +58,9 @@ class TTirisC1Dlg : public QObject {
   TagTally& Tally() { return tally_; }
   const TagTally& Tally() const { return tally_; }
   const LinkExtras& Extras() const { return extras_; }
+  // The current port answered as the module: remembered as the last port that worked (saved with
+  // the link settings).
+  void NoteWorkingPort();
   // Port names listed when the module was created, sorted as text (the open-port dialog's list).
   const std::vector<std::string>& PortList() const { return portList_; }
   void SetPortList(std::vector<std::string> names) { portList_ = std::move(names); }
@@ -66,6 +72,9 @@ class TTirisC1Dlg : public QObject {
   // Told of every failed command besides its log line: the receiver's NACK, SUM and format
   // errors, time-outs, failed or refused writes and line errors (app/outcome.h counts them).
   std::function<void(LinkFault fault, const std::string& line)> OnFault;
+  // Told once, at the moment it happens, that the open port vanished (hang-up, unplugged
+  // adapter), with the port's name.
+  std::function<void(const std::string& port)> OnPortLost;
 
   // The main window's "Animal ID" display flag; decorates ID lines.
   bool AnimalIdDisplay = false;
