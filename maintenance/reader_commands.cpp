@@ -5,11 +5,13 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/ui_text.h"
 #include "link/hex.h"
 #include "maintenance/action_mode_dlg.h"
 #include "maintenance/led_set_dlg.h"
 #include "maintenance/module_words.h"
 #include "prompts/prompt_dialogs.h"
+#include "prompts/prompts.h"
 
 namespace mw = module_words;
 
@@ -128,6 +130,14 @@ bool ReaderCommands::MnRestartClick() {
 }
 
 void ReaderCommands::Flash1Click() {
+  // The module's whole parameter memory goes back to its factory values: asked first, No the
+  // default.
+  if (!app_.Prompt().Confirm(Tr("TTirisAppForm",
+                                "モジュールのEEPROMの設定をすべて初期値に戻します。元には戻せません"
+                                "。よろしいですか？"),
+                             LoadMessage(Msg::FlashDataInitializationCommandMsg),
+                             ConfirmButtons::YesNo))
+    return;
   Response out{};
   app_.LogOkNg(comm_.Exchange({0x06}, out), LoadMessage(Msg::FlashDataInitializationCommandMsg));
 }
