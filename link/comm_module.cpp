@@ -54,7 +54,13 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   LoadLinkSettings();
   tally_ = TagTally(extras_.MAX_REC_NO);
   tally_.ClearTally();
-  portList_ = port_registry::ListNames();
+  RefreshPorts();
+}
+
+void TTirisC1Dlg::RefreshPorts() {
+  portInfos_ = port_registry::List();
+  portList_.clear();
+  for (const PortInfo& p : portInfos_) portList_.push_back(p.name);
 }
 
 void TTirisC1Dlg::StartAfresh() {

@@ -15,6 +15,7 @@
 #include "link/com_port.h"
 #include "link/link_fault.h"
 #include "link/millisecond_timer.h"
+#include "link/port_registry.h"
 #include "link/receiver.h"
 #include "link/response.h"
 #include "link/tag_tally.h"
@@ -64,6 +65,11 @@ class TTirisC1Dlg : public QObject {
   // Port names listed when the module was created, sorted as text (the open-port dialog's list).
   const std::vector<std::string>& PortList() const { return portList_; }
   void SetPortList(std::vector<std::string> names) { portList_ = std::move(names); }
+  // The ports of that list with their devices and descriptions (one scan of the system serves
+  // both).
+  const std::vector<PortInfo>& PortInfos() const { return portInfos_; }
+  // Lists the system's ports again (a device plugged in since the module was created).
+  void RefreshPorts();
 
   void SetLogPane(LogPane* log) { log_ = log; }
   LogPane* CurrentLogPane() const { return log_; }
@@ -196,6 +202,7 @@ class TTirisC1Dlg : public QObject {
   TagTally tally_;
   LinkExtras extras_;
   std::vector<std::string> portList_;
+  std::vector<PortInfo> portInfos_;
   bool logTxFrames_ = true;
 
   std::string settingsPath_;

@@ -199,7 +199,7 @@ bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
 std::optional<PortChoice> PortSelection::AskForPort(bool& firstOpen,
                                                     const std::function<void()>& closeMainWindow) {
   PromptForm form = OpenPortForm(
-      comm_, [this] { ShowPortCheck(); }, port_registry::List());
+      comm_, [this] { ShowPortCheck(); }, comm_.PortInfos());
   const bool ok = prompts_.Show(form);
   const bool first = firstOpen;
   firstOpen = false;

@@ -230,7 +230,7 @@ void ShellHandlers::MnSetCOMClick() {
   // are listed afresh, so that a device plugged in since shows.
   TTirisC1Dlg* current = app_.Comm();
   if (!current) current = &CreateCommModule();
-  current->SetPortList(port_registry::ListNames());
+  current->RefreshPorts();
   const std::optional<PortChoice> choice =
       PortSelection(*current, app_.Prompt()).AskForPort(FirstOpen, [this] { RequestClose(); });
   if (closing_ || !choice) return;
