@@ -22,7 +22,7 @@ SETTINGS=$CONFIG/norvik/QZH900Tool/QZH900Tool.ini
 # On the very first run the open-port dialog offers the simulator's port.
 if [ ! -e "$SETTINGS" ]; then
   mkdir -p "$(dirname "$SETTINGS")"
-  printf '[ComDebug]\nPort=9\n' >"$SETTINGS"
+  printf '[ComDebug]\nPort=9\nLastWorkingPort=9\n' >"$SETTINGS"
 fi
 
 "$SIM" --com 9 </dev/null >"$BUILD/qzh900-sim.log" 2>&1 &

@@ -40,11 +40,18 @@ void AppCore::CloseComm() {
   if (!comm_) return;
   comm_->CloseModule();
   comm_.reset();
+  RomVersion.clear();
+  ModelName.clear();
 }
 
 void AppCore::SetComm(std::unique_ptr<TTirisC1Dlg> comm) {
   comm_ = std::move(comm);
+  RomVersion.clear();
+  ModelName.clear();
   if (!comm_) return;
+  comm_->OnPortLost = [this](const std::string& port) {
+    if (OnPortLost) OnPortLost(port);
+  };
   comm_->AnimalIdDisplay = animalId_;
   comm_->OnFault = [this](LinkFault fault, const std::string& line) {
     outcome_.Fault(fault, line);
@@ -154,8 +161,11 @@ bool AppCore::IdentifyReader() {
   if (text == "ROM Version: 1100LFS00") ReaderLevel = 3;
   if (OnReaderLevel) OnReaderLevel(ReaderLevel);
   AddLog(text);
+  RomVersion = version;
+  ModelName.clear();
   const bool model = comm->Exchange({0x93}, out);
-  if (model) AddLog(LoadMessage(Msg::ModelNameMsg) + ResponseText(out, 2, out[0]));
+  if (model) ModelName = ResponseText(out, 2, out[0]);
+  if (model) AddLog(LoadMessage(Msg::ModelNameMsg) + ModelName);
   // A reader check that could not give the LF level back (the port vanished) does it now.
   if (model) lf_level_restore::RestoreAfterOpen(*this);
   restore();

@@ -94,6 +94,12 @@ class AppCore {
   bool IdentifyReader();
   // Called when the reader level has been set (the window shows and hides menu items).
   std::function<void(int level)> OnReaderLevel;
+  // What the latest identification of the current module read ("" until one succeeds, and
+  // again for a new communication module).
+  std::string RomVersion;
+  std::string ModelName;
+  // Called at once when the open port of the current module vanishes, with the port's name.
+  std::function<void(const std::string& port)> OnPortLost;
 
   // The "Animal ID" check box: decorates ID lines.
   bool AnimalIdDisplay() const { return animalId_; }

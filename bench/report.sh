@@ -100,7 +100,7 @@ say "report.sh: hang-ups"
 say "report.sh: start-up"
 export XDG_CONFIG_HOME="$WORK/config"
 mkdir -p "$XDG_CONFIG_HOME/norvik/QZH900Tool"
-printf '[Option]\nLanguageFlag=0\n[ComDebug]\nPort=9\nBaudRate=57600\n' \
+printf '[Option]\nLanguageFlag=0\n[ComDebug]\nPort=9\nLastWorkingPort=9\nBaudRate=57600\n' \
   >"$XDG_CONFIG_HOME/norvik/QZH900Tool/QZH900Tool.ini"
 "$BUILD/sim/qzh900-sim" --com 9 </dev/null >"$WORK/sim.log" 2>&1 &
 SIM_PID=$!

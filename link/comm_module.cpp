@@ -54,7 +54,13 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   LoadLinkSettings();
   tally_ = TagTally(extras_.MAX_REC_NO);
   tally_.ClearTally();
-  portList_ = port_registry::ListNames();
+  RefreshPorts();
+}
+
+void TTirisC1Dlg::RefreshPorts() {
+  portInfos_ = port_registry::List();
+  portList_.clear();
+  for (const PortInfo& p : portInfos_) portList_.push_back(p.name);
 }
 
 void TTirisC1Dlg::StartAfresh() {
@@ -120,6 +126,8 @@ void TTirisC1Dlg::LoadLinkSettings() {
   extras_.CardType = static_cast<int>(readInt("CardType", 0));
   extras_.MAX_REC_NO =
       static_cast<int>(std::clamp<int64_t>(readInt("MAX_REC_NO", 100), 0, 1000000));
+  extras_.LastWorkingPort =
+      static_cast<int>(std::clamp<int64_t>(readInt("LastWorkingPort", 0), 0, 255));
 }
 
 void TTirisC1Dlg::SaveLinkSettings() {
@@ -143,6 +151,7 @@ void TTirisC1Dlg::StoreLinkSettings(IniFile& ini) const {
   writeInt("RWPower", extras_.RWPower);
   writeInt("CardType", extras_.CardType);
   writeInt("MAX_REC_NO", extras_.MAX_REC_NO);
+  if (extras_.LastWorkingPort > 0) writeInt("LastWorkingPort", extras_.LastWorkingPort);
 }
 
 void TTirisC1Dlg::OpenNamedPort(const std::string& name) {
@@ -169,8 +178,15 @@ void TTirisC1Dlg::OnRxChar(size_t count, uint32_t seenMs) {
 }
 
 void TTirisC1Dlg::OnComError(TComErrors errors) {
+  const bool lostNow = (errors & ceIO) && !portLost_;
   if (errors & ceIO) portLost_ = true;
   CommFault(LinkFault::LineError, ComErrorsToStr(errors));
+  if (lostNow && OnPortLost) OnPortLost(commX1_.Port());
+}
+
+void TTirisC1Dlg::NoteWorkingPort() {
+  const int n = PortNameToNumber(commX1_.Port());
+  if (commX1_.Port().rfind("COM", 0) == 0 && n > 0) extras_.LastWorkingPort = n;
 }
 
 void TTirisC1Dlg::SendCommand(std::span<const uint8_t> data) {

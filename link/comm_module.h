@@ -15,6 +15,7 @@
 #include "link/com_port.h"
 #include "link/link_fault.h"
 #include "link/millisecond_timer.h"
+#include "link/port_registry.h"
 #include "link/receiver.h"
 #include "link/response.h"
 #include "link/tag_tally.h"
@@ -28,6 +29,9 @@ struct LinkExtras {
   int RWPower = 1;
   int CardType = 0;
   int MAX_REC_NO = 100;
+  // The number of the last port on which the module answered its identification (0: none yet);
+  // the open-port dialog preselects it and guesses nothing else.
+  int LastWorkingPort = 0;
 };
 
 class TTirisC1Dlg : public QObject {
@@ -55,9 +59,17 @@ class TTirisC1Dlg : public QObject {
   TagTally& Tally() { return tally_; }
   const TagTally& Tally() const { return tally_; }
   const LinkExtras& Extras() const { return extras_; }
+  // The current port answered as the module: remembered as the last port that worked (saved with
+  // the link settings).
+  void NoteWorkingPort();
   // Port names listed when the module was created, sorted as text (the open-port dialog's list).
   const std::vector<std::string>& PortList() const { return portList_; }
   void SetPortList(std::vector<std::string> names) { portList_ = std::move(names); }
+  // The ports of that list with their devices and descriptions (one scan of the system serves
+  // both).
+  const std::vector<PortInfo>& PortInfos() const { return portInfos_; }
+  // Lists the system's ports again (a device plugged in since the module was created).
+  void RefreshPorts();
 
   void SetLogPane(LogPane* log) { log_ = log; }
   LogPane* CurrentLogPane() const { return log_; }
@@ -66,6 +78,9 @@ class TTirisC1Dlg : public QObject {
   // Told of every failed command besides its log line: the receiver's NACK, SUM and format
   // errors, time-outs, failed or refused writes and line errors (app/outcome.h counts them).
   std::function<void(LinkFault fault, const std::string& line)> OnFault;
+  // Told once, at the moment it happens, that the open port vanished (hang-up, unplugged
+  // adapter), with the port's name.
+  std::function<void(const std::string& port)> OnPortLost;
 
   // The main window's "Animal ID" display flag; decorates ID lines.
   bool AnimalIdDisplay = false;
@@ -187,6 +202,7 @@ class TTirisC1Dlg : public QObject {
   TagTally tally_;
   LinkExtras extras_;
   std::vector<std::string> portList_;
+  std::vector<PortInfo> portInfos_;
   bool logTxFrames_ = true;
 
   std::string settingsPath_;

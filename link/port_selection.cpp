@@ -32,18 +32,32 @@ constexpr std::array<TBaudRate, 15> kPortRates = {
 
 }  // namespace
 
-PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck) {
+PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck,
+                        const std::vector<PortInfo>& known) {
   PromptForm f;
   f.dialog = "TOpenCom1Dlg";
   f.caption = LoadMessage(Msg::OpenCOMPortMsg);
   f.AddLabel("Label1", Tr("TOpenCom1Dlg", "COMポート"));
   PromptField& list = f.AddChoice("LBComPort", "", comm.PortList(), -1);
   list.choiceStyle = ChoiceStyle::List;
+  for (const std::string& name : list.items) {
+    std::string detail;
+    for (const PortInfo& p : known) {
+      if (p.name != name) continue;
+      detail = p.device;
+      const std::string about = !p.description.empty() ? p.description : p.driver;
+      if (!about.empty()) detail += (detail.empty() ? "" : "  ") + about;
+    }
+    list.itemDetails.push_back(detail);
+  }
   PromptField& shown = f.AddLabel("STComPort", "");
-  if (!list.items.empty()) {
-    auto it = std::find(list.items.begin(), list.items.end(), comm.CommX1().Port());
-    list.index = it == list.items.end() ? 0 : static_cast<int>(it - list.items.begin());
-    shown.text = list.items[static_cast<size_t>(list.index)];
+  const int worked = comm.Extras().LastWorkingPort;
+  if (worked > 0) {
+    auto it = std::find(list.items.begin(), list.items.end(), PortNumberToName(worked));
+    if (it != list.items.end()) {
+      list.index = static_cast<int>(it - list.items.begin());
+      shown.text = *it;
+    }
   }
   f.AddRadio("RGComSpeed", Tr("TOpenCom1Dlg", "通信スピード"),
              {port_speeds::kTexts.begin(), port_speeds::kTexts.end()},
@@ -60,7 +74,15 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
   f.AddAction("Button1", Tr("TOpenCom1Dlg", "ポートの確認..."), ActionKind::Local);
   f.AddAction("OKBtn", Tr("TOpenCom1Dlg", "開く"), ActionKind::Accept, true);
   f.AddAction("CancelBtn", Tr("TOpenCom1Dlg", "キャンセル"), ActionKind::Cancel);
-  f.onChange = [](PromptForm& form, const std::string& field) {
+  // "Open" needs a port or the scan: Enter on a dialog where nothing is chosen opens nothing.
+  auto openable = [](PromptForm& form) {
+    const PromptField& lb = form.Field("LBComPort");
+    form.Action("OKBtn").enabled = form.Field("CBAutoCheck").checked ||
+                                   (lb.index >= 0 && lb.index < static_cast<int>(lb.items.size()));
+  };
+  openable(f);
+  f.onChange = [openable](PromptForm& form, const std::string& field) {
+    openable(form);
     if (field != "LBComPort") return;
     const PromptField& lb = form.Field("LBComPort");
     if (lb.index >= 0 && lb.index < static_cast<int>(lb.items.size()))
@@ -170,28 +192,40 @@ bool PortSelection::OpenPort(int n) {
 
 bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
                                        const std::function<void()>& closeMainWindow) {
-  PromptForm form = OpenPortForm(comm_, [this] { ShowPortCheck(); });
-  bool result = false;
-  if (!prompts_.Show(form)) {
-    if (firstOpen && closeMainWindow) closeMainWindow();
-  } else if (form.Field("CBAutoCheck").checked) {
-    result = ScanPorts(comm_.PortList(), form.Field("RGParity").index);
-  } else {
-    PromptField& list = form.Field("LBComPort");
-    // An empty list leaves nothing to open.
-    if (!list.items.empty()) {
-      if (list.index < 0 || list.index >= static_cast<int>(list.items.size())) list.index = 0;
-      const int n = PortNameToNumber(list.items[static_cast<size_t>(list.index)]);
-      comm_.CommX1().SetBaudRate(port_speeds::RateOfIndex(form.Field("RGComSpeed").index));
-      const int parity = form.Field("RGParity").index;
-      comm_.CommX1().SetParity(parity == 0   ? TParityBits::prNone
-                               : parity == 1 ? TParityBits::prOdd
-                                             : TParityBits::prEven);
-      result = OpenPort(n);
-    }
-  }
+  const std::optional<PortChoice> choice = AskForPort(firstOpen, closeMainWindow);
+  return choice && OpenChoice(*choice);
+}
+
+std::optional<PortChoice> PortSelection::AskForPort(bool& firstOpen,
+                                                    const std::function<void()>& closeMainWindow) {
+  PromptForm form = OpenPortForm(
+      comm_, [this] { ShowPortCheck(); }, comm_.PortInfos());
+  const bool ok = prompts_.Show(form);
+  const bool first = firstOpen;
   firstOpen = false;
-  return result;
+  if (!ok) {
+    if (first && closeMainWindow) closeMainWindow();
+    return std::nullopt;
+  }
+  PortChoice c;
+  c.autoCheck = form.Field("CBAutoCheck").checked;
+  c.parityIndex = form.Field("RGParity").index;
+  c.speedIndex = form.Field("RGComSpeed").index;
+  const PromptField& list = form.Field("LBComPort");
+  if (list.index >= 0 && list.index < static_cast<int>(list.items.size()))
+    c.port = list.items[static_cast<size_t>(list.index)];
+  return c;
+}
+
+bool PortSelection::OpenChoice(const PortChoice& c) {
+  if (c.autoCheck) return ScanPorts(comm_.PortList(), c.parityIndex);
+  // No port chosen (an empty list, or nothing selected): nothing is guessed, nothing opens.
+  if (c.port.empty()) return false;
+  comm_.CommX1().SetBaudRate(port_speeds::RateOfIndex(c.speedIndex));
+  comm_.CommX1().SetParity(c.parityIndex == 0   ? TParityBits::prNone
+                           : c.parityIndex == 1 ? TParityBits::prOdd
+                                                : TParityBits::prEven);
+  return OpenPort(PortNameToNumber(c.port));
 }
 
 bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int parityIndex) {

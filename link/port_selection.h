@@ -4,6 +4,7 @@
 // Dialogs are prompt forms shown through Prompts, so all of it runs headless as well.
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,10 +27,21 @@ int IndexOfRate(TBaudRate rate);
 TBaudRate RateOfIndex(int index);
 }  // namespace port_speeds
 
-// The open-port dialog as a form, filled as the dialog opens: the module's port list with the
-// current port (or the first entry) selected, the speed and parity of the current settings,
-// auto check cleared. `portCheck` runs when "Port check..." (Button1) is pressed.
-PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck);
+// The open-port dialog as a form, filled as the dialog opens: the module's port list, each port
+// with its device and description, the last port that worked selected (nothing when none did or
+// it is gone: a port is never guessed, and "Open" waits for a choice or auto check), the speed
+// and parity of the current settings, auto check cleared. `portCheck` runs when "Port check..."
+// (Button1) is pressed. `known` gives the devices and descriptions of the ports.
+PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck,
+                        const std::vector<PortInfo>& known = {});
+
+// What the user chose in the open-port dialog.
+struct PortChoice {
+  bool autoCheck = false;
+  int parityIndex = 0;
+  std::string port;  // the selected entry ("" when none)
+  int speedIndex = 1;
+};
 
 // The "Port check..." list: COM name, device, driver, USB vendor:product and whether the port
 // is in use, one row per port.
@@ -48,9 +60,15 @@ class PortSelection {
   // (with the reason on a further line). Returns whether the port is open.
   bool OpenPort(int n);
 
-  // The dialog flow. Cancel in the first dialog of the program (firstOpen set) calls
-  // closeMainWindow. Clears firstOpen. Returns whether a port is open at the end.
+  // The dialog flow: AskForPort, then OpenChoice. Returns whether a port is open at the end.
   bool ShowOpenPortDialog(bool& firstOpen, const std::function<void()>& closeMainWindow);
+  // The dialog alone; nothing on Cancel, which in the first dialog of the program (firstOpen
+  // set) calls closeMainWindow. Clears firstOpen. Opens nothing.
+  std::optional<PortChoice> AskForPort(bool& firstOpen,
+                                       const std::function<void()>& closeMainWindow);
+  // Opens what was chosen: the scan, or the selected port at its speed and parity (nothing to
+  // open without a selection). Returns whether a port is open.
+  bool OpenChoice(const PortChoice& choice);
 
   // Probes every listed port at the five speeds until the module answers. Returns whether it was
   // found; the port then stays open at the found speed.

@@ -267,7 +267,9 @@ ParameterWords GetParameterWords(const PromptForm& form, const ParameterWords& r
     for (const WordField& f : *table) {
       const int64_t v = form.Field(f.name).Int();
       if (f.word == mw::kBuzzerWord) {
-        word(f.word) = mw::WordOfBuzzerHz(v);
+        // Hz to word is no inverse of word to Hz (8000 shows 1500, and 1500 stores 7997): a
+        // frequency left as it was shown keeps the word as it was read.
+        if (v != mw::BuzzerHzOfWord(word(f.word))) word(f.word) = mw::WordOfBuzzerHz(v);
         continue;
       }
       // Both halves of a split word start from the word as read, so write them one at a time.

@@ -25,7 +25,8 @@ PromptForm MakeFlashSet1Dlg(const IdKey& settingsKey);
 // All fields from the 22 words (word 11 converted to Hz).
 void SetParameterWords(PromptForm& form, const ParameterWords& words);
 // The 22 words from the fields; words the dialog does not show (word 20, and the speed code
-// while no speed is selected) keep their value in `read`.
+// while no speed is selected) keep their value in `read`, and so does every word whose fields
+// still show what it was read as (word 11 included, whose Hz do not convert back exactly).
 ParameterWords GetParameterWords(const PromptForm& form, const ParameterWords& read);
 
 // System parameter 0: RG_Bit0 .. RG_Bit7 are its bits.

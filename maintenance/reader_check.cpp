@@ -302,14 +302,42 @@ class Check {
     return same && r_.failure.empty() && !r_.cancelled;
   }
 
+  // Tells the hook what the check waits for while `limitMs` runs out; once a second at most.
+  class Countdown {
+   public:
+    Countdown(const CheckHooks& hooks, std::string what, uint32_t limitMs)
+        : hooks_(hooks), what_(std::move(what)), limitMs_(limitMs) {
+      clock_.start();
+      Tick();
+    }
+    ~Countdown() {
+      if (hooks_.waiting) hooks_.waiting("", 0);
+    }
+    void Tick() {
+      const qint64 left = std::max<qint64>(0, static_cast<qint64>(limitMs_) - clock_.elapsed());
+      const int seconds = static_cast<int>((left + 999) / 1000);
+      if (seconds == shown_ || !hooks_.waiting) return;
+      shown_ = seconds;
+      hooks_.waiting(what_, seconds);
+    }
+    qint64 Elapsed() const { return clock_.elapsed(); }
+
+   private:
+    const CheckHooks& hooks_;
+    std::string what_;
+    uint32_t limitMs_;
+    QElapsedTimer clock_;
+    int shown_ = -1;
+  };
+
   bool WaitForEmptyField() {
-    QElapsedTimer clock;
-    clock.start();
+    Countdown countdown(hooks_, Tr(kCtx, "タグをアンテナから離してください"), s_.tagAwayMs);
     int misses = 0;
     int64_t toldAt = -kTagAwayNoteMs;
     while (misses < kAbsentReads) {
+      countdown.Tick();
       if (Stopping()) return false;
-      const int64_t elapsed = clock.elapsed();
+      const int64_t elapsed = countdown.Elapsed();
       if (elapsed > static_cast<qint64>(s_.tagAwayMs))
         return Fail(Tr(kCtx, "タグがフィールドから離れません"));
       if (hooks_.awaitingTagAway && elapsed - toldAt >= kTagAwayNoteMs) {
@@ -337,7 +365,8 @@ class Check {
   void Link() {
     if (s_.withTag && r_.family) {
       if (!app_.Prompt().Confirm(Tr(kCtx, "タグをアンテナから離して、OKを押してください。"),
-                                 Tr(kCtx, "リーダーチェック"), ConfirmButtons::OkCancel)) {
+                                 Tr(kCtx, "リーダーチェック"),
+                                 ConfirmButtons::InstructionOkCancel)) {
         r_.cancelled = true;
         return;
       }
@@ -349,12 +378,19 @@ class Check {
     // switch back: nothing the module sends in between escapes the count.
     const ResponseReceiver::Counts before = comm_.Receiver().Counted();
     if (!ModeSet(4) || !ModeSet(2)) return;
-    QElapsedTimer clock;
-    clock.start();
-    while (!Stopping() && clock.elapsed() < static_cast<qint64>(s_.listenMs) && !comm_.PortLost())
-      app_.Sleep(static_cast<uint32_t>(
-          std::min<qint64>(100, static_cast<qint64>(s_.listenMs) - clock.elapsed())));
-    l.listenMs = static_cast<uint32_t>(clock.elapsed());
+    qint64 listened = 0;
+    {
+      Countdown countdown(hooks_, Tr(kCtx, "空のフィールドで読み取りループを聞いています"),
+                          s_.listenMs);
+      while (!Stopping() && countdown.Elapsed() < static_cast<qint64>(s_.listenMs) &&
+             !comm_.PortLost()) {
+        app_.Sleep(static_cast<uint32_t>(
+            std::min<qint64>(100, static_cast<qint64>(s_.listenMs) - countdown.Elapsed())));
+        countdown.Tick();
+      }
+      listened = countdown.Elapsed();
+    }
+    l.listenMs = static_cast<uint32_t>(listened);
     const bool wasCancelled = r_.cancelled;
     r_.cancelled = false;
     const bool back = ModeSet(4);

@@ -105,6 +105,9 @@ struct CheckHooks {
   std::function<void(uint32_t msLeft)> awaitingTagAway;
   // Asked between exchanges: true ends the check (the level is still set back).
   std::function<bool()> stop;
+  // A wait of more than a moment: what it waits for and the whole seconds left, when it begins
+  // and whenever that number changes; ("", 0) when it is over. `stop` ends it too.
+  std::function<void(const std::string& what, int secondsLeft)> waiting;
 };
 
 // The coarse levels by default: 50, 45, ..., 5.

@@ -107,6 +107,17 @@ void TReaderCheckDlg::Start() {
     ShowLevels();
     Refresh();
   };
+  // A wait says what it waits for, with the seconds left; Cancel stays live meanwhile.
+  hooks.waiting = [&](const std::string& what, int secondsLeft) {
+    std::string text = Tr(kCtx, "測定中...");
+    if (!what.empty()) {
+      text = Tr(kCtx, "%1 (残り %2 秒、キャンセルで中止)");
+      text.replace(text.find("%1"), 2, what);
+      text.replace(text.find("%2"), 2, std::to_string(secondsLeft));
+    }
+    form_.Field(kStatus).text = text;
+    Refresh();
+  };
   hooks.stop = [&] {
     const std::string press = app_.Prompt().TakePress(form_);
     if (press == kClose) closeAfter_ = true;

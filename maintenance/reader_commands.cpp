@@ -11,6 +11,7 @@
 #include "maintenance/led_set_dlg.h"
 #include "maintenance/module_words.h"
 #include "prompts/prompt_dialogs.h"
+#include "prompts/prompts.h"
 
 namespace mw = module_words;
 
@@ -130,6 +131,14 @@ bool ReaderCommands::MnRestartClick() {
 }
 
 void ReaderCommands::Flash1Click() {
+  // The module's whole parameter memory goes back to its factory values: asked first, No the
+  // default.
+  if (!app_.Prompt().Confirm(Tr("TTirisAppForm",
+                                "モジュールのEEPROMの設定をすべて初期値に戻します。元には戻せません"
+                                "。よろしいですか？"),
+                             LoadMessage(Msg::FlashDataInitializationCommandMsg),
+                             ConfirmButtons::YesNo))
+    return;
   Response out{};
   app_.LogOkNg(comm_.Exchange({0x06}, out), LoadMessage(Msg::FlashDataInitializationCommandMsg));
 }

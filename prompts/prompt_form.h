@@ -63,6 +63,9 @@ struct PromptField {
   NumberEditModel number;  // Number
   std::string text;        // Label, Text, Panel
   std::vector<std::string> items;
+  // List: a further text per item that the list shows beside it (a port's device); the item
+  // itself stays what is chosen and answered.
+  std::vector<std::string> itemDetails;
   int index = -1;                                       // Choice, Radio
   ChoiceStyle choiceStyle = ChoiceStyle::DropDownList;  // Choice
   int columns = 1;                                      // Radio

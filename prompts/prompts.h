@@ -22,7 +22,10 @@ class ProgressDialog {
   virtual bool Continue() const = 0;
 };
 
-enum class ConfirmButtons { YesNo, OkCancel };
+// The buttons of a confirmation. Those before what cannot be undone (a lock, a protect bit, a
+// write over data) make No or Cancel the default, so that Enter never does it; only an
+// instruction that the user carries out first (take the tag away, then OK) defaults to OK.
+enum class ConfirmButtons { YesNo, OkCancel, InstructionOkCancel };
 
 class Prompts {
  public:
@@ -47,7 +50,8 @@ class Prompts {
     return "";
   }
 
-  // Yes/No or OK/Cancel; true for Yes or OK.
+  // Yes/No or OK/Cancel; true for Yes or OK. The default button is No or Cancel, but for an
+  // instruction.
   virtual bool Confirm(const std::string& text, const std::string& caption,
                        ConfirmButtons buttons) = 0;
   // A message box with OK.

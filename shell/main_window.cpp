@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShortcut>
@@ -68,6 +70,7 @@ TTirisAppForm::TTirisAppForm(MainWindowOptions options, QWidget* parent)
 
   shell_->FormCreate();
   SyncAll();
+  ConnectionChanged();
   about_ = new TAboutBox(this);
   about_->onDebugMenu = [this] { shell_->ShowDebugMenu(); };
 }
@@ -115,6 +118,10 @@ void TTirisAppForm::BuildComponents() {
   StatusBar = new QStatusBar;
   StatusBar->setObjectName("StatusBar");
   setStatusBar(StatusBar);
+  STConnection = new QLabel;
+  STConnection->setObjectName("STConnection");
+  STConnection->setTextFormat(Qt::PlainText);
+  StatusBar->addPermanentWidget(STConnection);
 
   ToolBar1 = addToolBar("ToolBar1");
   ToolBar1->setObjectName("ToolBar1");
@@ -229,6 +236,7 @@ void TTirisAppForm::RunItem(const std::string& name) {
   // A click toggles a tool button by itself; the handler decides what it shows.
   Sync("TB_TEST2");
   Sync("TB_TEST3");
+  ConnectionChanged();
   CloseIfRequested();
 }
 
@@ -294,4 +302,23 @@ void TTirisAppForm::CloseWindow() {
 
 void TTirisAppForm::ShowAbout() {
   about_->exec();
+}
+
+void TTirisAppForm::ConnectionChanged() {
+  if (!shell_) return;  // still being built
+  const ConnectionFacts facts = shell_->Connection();
+  STConnection->setText(ToQString(ConnectionText(facts)));
+  // A lost port stands out until another one is opened.
+  STConnection->setStyleSheet(facts.lost ? "color: #B00020; font-weight: bold;" : "");
+}
+
+void TTirisAppForm::ShowPortLost(const std::string& text) {
+  // Not modal: it comes in the middle of the port's event, and nothing waits for an answer.
+  auto* box = new QMessageBox(QMessageBox::Warning, ToQString(LoadMessage(Msg::QZH900ToolMsg)),
+                              ToQString(text), QMessageBox::Ok, this);
+  box->setObjectName("PortLostNotice");
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setModal(false);
+  box->show();
+  StatusBar->showMessage(ToQString(text));
 }

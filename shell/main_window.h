@@ -18,6 +18,7 @@
 
 class QAction;
 class QCheckBox;
+class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QStatusBar;
@@ -67,6 +68,8 @@ class TTirisAppForm : public QMainWindow, public ShellView {
   QPlainTextEdit* Memo1;
   QTableWidget* StringGrid1;
   QStatusBar* StatusBar;
+  // The status bar's permanent field: port, speed, module and mode, or "not connected".
+  QLabel* STConnection;
   QMenu* PopupMenu1;
   QTimer* Timer1;
   QTimer* Timer2;
@@ -83,6 +86,8 @@ class TTirisAppForm : public QMainWindow, public ShellView {
   void ShowLogPage() override;
   void CloseWindow() override;
   void ShowAbout() override;
+  void ConnectionChanged() override;
+  void ShowPortLost(const std::string& text) override;
 
   void BuildComponents();
   void BuildMenus();

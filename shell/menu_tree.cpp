@@ -169,9 +169,12 @@ const std::vector<MenuItemDef> kTable = {
 };
 // clang-format on
 
-const std::vector<std::string> kCommandMenus = {"MnHDXTag",  "MnTIRIS1",       "SIC2791",
-                                                "ISO142231", "FDX1",           "MnAnimalID",
-                                                "MnCmd3",    "MnConfiguration"};
+const std::vector<std::string> kCommandMenus = {"MnHDXTag", "MnTIRIS1",   "SIC2791", "ISO142231",
+                                                "FDX1",     "MnAnimalID", "MnCmd3"};
+// The items of the Configuration menu that talk to the module. The menu itself stays enabled:
+// "COM Port..." is the way to a module whatever state the window is in.
+const std::vector<std::string> kModuleConfigurationItems = {"COMSpeed1", "ActionMode1", "PWMDuty1",
+                                                            "SystemParameter1"};
 
 const std::vector<std::string> kHiddenAtCreation = {
     "LED1",         "MnParaSet1",  "EEPROMRead1",    "EEPROMWrite1", "RDInfo1",
@@ -323,6 +326,7 @@ const std::vector<std::string>& ReaderLevelItemNames() {
 
 void SetCommandMenusEnabled(MenuModel& m, bool enabled) {
   for (const std::string& n : kCommandMenus) m.SetEnabled(n, enabled);
+  for (const std::string& n : kModuleConfigurationItems) m.SetEnabled(n, enabled);
   m.SetEnabled("CBAnimalID", enabled);
 }
 

@@ -96,7 +96,8 @@ class MenuModel {
 void ApplyCreationRules(MenuModel& m, int fHDXP);
 
 // The menus a successful identification (or "Command Mode") enables and read-loop mode
-// disables, together with the check box.
+// disables, together with the check box and the Configuration items that talk to the module
+// (the Configuration menu, with "COM Port...", stays enabled).
 void SetCommandMenusEnabled(MenuModel& m, bool enabled);
 
 // The seven items that depend on the module's firmware: level 0 or 1 hides them all, 2 all but

@@ -65,7 +65,55 @@ TTirisC1Dlg& ShellHandlers::CreateCommModule() {
   TTirisC1Dlg& comm = app_.CreateComm();
   comm.Tally().SetGrid(&view_.Grid());
   comm.Tally().ClearTally();
+  view_.ConnectionChanged();
   return comm;
+}
+
+std::string ConnectionText(const ConnectionFacts& c) {
+  const std::string dot = " \u00B7 ";
+  if (c.port.empty() || (!c.open && !c.lost)) return Tr("TTirisAppForm", "未接続");
+  if (c.lost) return c.port + dot + Tr("TTirisAppForm", "切断されました");
+  std::string text = c.port + dot + std::to_string(c.baud) + " bps" + dot;
+  text += c.model.empty() ? Tr("TTirisAppForm", "モジュール未確認") : c.model + " " + c.rom;
+  return text + dot +
+         (c.readLoop ? Tr("TTirisAppForm", "読取ループモード")
+                     : Tr("TTirisAppForm", "コマンドモード"));
+}
+
+ConnectionFacts ShellHandlers::Connection() const {
+  ConnectionFacts c;
+  const TTirisC1Dlg* comm = app_.Comm();
+  if (!comm) return c;
+  c.port = comm->CommX1().Port();
+  c.open = comm->CommX1().Connected();
+  c.lost = comm->PortLost();
+  c.baud = static_cast<int>(BaudRateValue(comm->CommX1().BaudRate()));
+  c.model = app_.ModelName;
+  c.rom = app_.RomVersion;
+  c.readLoop = menus_.Checked("TB_TEST2");
+  return c;
+}
+
+void ShellHandlers::PortLost(const std::string& port) {
+  std::string text = Tr("TTirisAppForm",
+                        "%1 との接続が切れました（デバイスが切断されました）。「COM "
+                        "Port...」でポートを開き直してください");
+  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, port);
+  app_.AddLog(text);
+  // Read-loop mode ends with the port; the tally keeps what it counted.
+  if (menus_.Checked("TB_TEST2")) SetModeButtons(menus_, false, false);
+  view_.ConnectionChanged();
+  view_.ShowPortLost(text);
+}
+
+void ShellHandlers::Identified(bool ok) {
+  TTirisC1Dlg* comm = app_.Comm();
+  if (ok && comm) {
+    comm->NoteWorkingPort();
+    SetModeButtons(menus_, false, false);
+    SetCommandMenusEnabled(menus_, true);
+  }
+  view_.ConnectionChanged();
 }
 
 void ShellHandlers::FormCreate() {
@@ -89,6 +137,7 @@ void ShellHandlers::FormCreate() {
   ApplyCreationRules(menus_, app_.Settings.fHDXP);
   view_.SetTitle(LoadMessage(Msg::QZH900ToolMsg));
   app_.OnReaderLevel = [this](int level) { ApplyReaderLevel(menus_, level); };
+  app_.OnPortLost = [this](const std::string& port) { PortLost(port); };
 }
 
 void ShellHandlers::FormShow() {
@@ -112,10 +161,11 @@ void ShellHandlers::FormShow() {
   const bool opened = ports.ShowOpenPortDialog(FirstOpen, [this] { RequestClose(); });
   if (closing_) return;
   const bool ok = opened && app_.IdentifyReader();
-  if (ok) SetCommandMenusEnabled(menus_, true);
+  Identified(ok);
   LogOpenResult(ok);
   // The module stays (its port closed) so that "Command Mode" still finds it.
   if (!ok) comm->CloseModule();
+  view_.ConnectionChanged();
 }
 
 void ShellHandlers::FormClose() {
@@ -179,12 +229,20 @@ void ShellHandlers::MnGridClearClick() {
 }
 
 void ShellHandlers::MnSetCOMClick() {
+  // The dialog first, over the module as it is: Cancel leaves the connection alone. The ports
+  // are listed afresh, so that a device plugged in since shows.
+  TTirisC1Dlg* current = app_.Comm();
+  if (!current) current = &CreateCommModule();
+  current->RefreshPorts();
+  const std::optional<PortChoice> choice =
+      PortSelection(*current, app_.Prompt()).AskForPort(FirstOpen, [this] { RequestClose(); });
+  if (closing_ || !choice) return;
   app_.CloseComm();
   TTirisC1Dlg& comm = CreateCommModule();
-  PortSelection ports(comm, app_.Prompt());
-  const bool opened = ports.ShowOpenPortDialog(FirstOpen, [this] { RequestClose(); });
-  if (closing_) return;
-  LogOpenResult(opened && app_.IdentifyReader());
+  const bool opened = PortSelection(comm, app_.Prompt()).OpenChoice(*choice);
+  const bool ok = opened && app_.IdentifyReader();
+  Identified(ok);
+  LogOpenResult(ok);
 }
 
 void ShellHandlers::MnSetComParaClick() {

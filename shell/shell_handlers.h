@@ -27,7 +27,25 @@ class ShellView {
   virtual void CloseWindow() = 0;
   // The modal About box.
   virtual void ShowAbout() = 0;
+  // The connection (port, speed, module, mode) may have changed: the status bar shows it anew.
+  virtual void ConnectionChanged() {}
+  // The port vanished: says so at once, without waiting for the user (`text` names the port).
+  virtual void ShowPortLost(const std::string& text) { (void)text; }
 };
+
+// What the status bar says about the connection.
+struct ConnectionFacts {
+  std::string port;       // "COM9"; "" without a communication module
+  bool open = false;      // the port is open
+  bool lost = false;      // the port vanished
+  int baud = 0;           // bit/s
+  std::string model;      // from the latest identification ("" when none succeeded)
+  std::string rom;        // ROM version
+  bool readLoop = false;  // the "Read Loop Mode" button is down
+};
+// "COM9 · 57600 bps · QZH-900 1100LFS00 · コマンドモード", "COM9 · 切断されました", "未接続", in
+// the window's language.
+std::string ConnectionText(const ConnectionFacts& facts);
 
 // The Debug Menu (TSetConfig2Dlg) as a form, and storing a confirmed one.
 PromptForm SetConfig2Form(const OptionSettings& settings);
@@ -57,6 +75,12 @@ class ShellHandlers {
   // Creates the communication module bound to the window's log pane and tag table.
   TTirisC1Dlg& CreateCommModule();
 
+  // The connection as the status bar shows it.
+  ConnectionFacts Connection() const;
+  // The open port vanished: said in the log and at once on the screen; read-loop mode ends
+  // (its button comes up), the tally keeps what it counted.
+  void PortLost(const std::string& port);
+
   // Handlers.
   void TB_TEST1Click(const std::string& sender);
   void MnSetReadModeClick(const std::string& sender);
@@ -75,6 +99,8 @@ class ShellHandlers {
   void SelectEnglish();
   void SetLanguageFlag(int flag);
   void LogOpenResult(bool ok);
+  // After an open and identification: the port is remembered as working, the menus follow.
+  void Identified(bool ok);
 
   AppCore& app_;
   MenuModel& menus_;

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <algorithm>
 
@@ -37,6 +38,16 @@ class ListBox : public QListWidget {
  public:
   using QListWidget::QListWidget;
   QString itemText(int row) const { return item(row)->text(); }
+
+ protected:
+  // Taking the focus, a view makes its first entry current: a list where nothing is chosen stays
+  // so (the user's arrow key or click chooses), so that nothing is chosen for the user.
+  void focusInEvent(QFocusEvent* event) override {
+    if (currentRow() >= 0) return QListWidget::focusInEvent(event);
+    const QSignalBlocker quiet(this);
+    QListWidget::focusInEvent(event);
+    selectionModel()->clearCurrentIndex();
+  }
 };
 
 class LabelView : public FieldView {
@@ -67,6 +78,12 @@ class NumberView : public FieldView {
     edit_->setReadOnly(f.readOnly);
   }
   bool CaptionBeside() const override { return true; }
+  bool TakeFocus() override {
+    edit_->setFocus(Qt::OtherFocusReason);
+    edit_->selectAll();
+    return true;
+  }
+  bool TypedInto() const override { return true; }
 
  private:
   TUpdownNumberEdit* edit_ = nullptr;
@@ -92,6 +109,12 @@ class TextView : public FieldView {
     edit_->setReadOnly(f.readOnly);
   }
   bool CaptionBeside() const override { return true; }
+  bool TakeFocus() override {
+    edit_->setFocus(Qt::OtherFocusReason);
+    edit_->selectAll();
+    return true;
+  }
+  bool TypedInto() const override { return true; }
 
  private:
   QLineEdit* edit_ = nullptr;
@@ -135,6 +158,11 @@ class ComboView : public FieldView {
       combo_->setEditText(ToQString(f.text));
   }
   bool CaptionBeside() const override { return true; }
+  bool TakeFocus() override {
+    combo_->setFocus(Qt::OtherFocusReason);
+    if (QLineEdit* edit = combo_->lineEdit()) edit->selectAll();
+    return true;
+  }
 
  private:
   QComboBox* combo_ = nullptr;
@@ -153,13 +181,22 @@ class ListView : public FieldView {
     return list_;
   }
   void Sync(const PromptField& f) override {
-    if (!SameItems(list_, f.items)) {
+    // An item's detail stands beside it, set apart by a few blanks.
+    std::vector<std::string> shown = f.items;
+    for (size_t i = 0; i < shown.size() && i < f.itemDetails.size(); ++i)
+      if (!f.itemDetails[i].empty()) shown[i] += "    " + f.itemDetails[i];
+    if (!SameItems(list_, shown)) {
       list_->clear();
-      for (const auto& item : f.items) list_->addItem(ToQString(item));
+      for (const auto& item : shown) list_->addItem(ToQString(item));
     }
     list_->setCurrentRow(f.index);
   }
   bool CaptionBeside() const override { return true; }
+  bool TakeFocus() override {
+    list_->setFocus(Qt::OtherFocusReason);
+    if (QListWidgetItem* current = list_->currentItem()) list_->scrollToItem(current);
+    return true;
+  }
 
  private:
   ListBox* list_ = nullptr;
@@ -194,6 +231,13 @@ class RadioView : public FieldView {
     for (QAbstractButton* b : group_->buttons()) b->setChecked(group_->id(b) == f.index);
     group_->setExclusive(true);
   }
+  bool TakeFocus() override {
+    QAbstractButton* b = group_->checkedButton();
+    if (!b && !group_->buttons().isEmpty()) b = group_->buttons().first();
+    if (!b) return false;
+    b->setFocus(Qt::OtherFocusReason);
+    return true;
+  }
 
  private:
   QGroupBox* box_ = nullptr;
@@ -215,6 +259,10 @@ class CheckView : public FieldView {
   void Sync(const PromptField& f) override {
     check_->setText(ToQString(f.label));
     check_->setChecked(f.checked);
+  }
+  bool TakeFocus() override {
+    check_->setFocus(Qt::OtherFocusReason);
+    return true;
   }
 
  private:

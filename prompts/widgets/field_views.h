@@ -32,6 +32,11 @@ class FieldView {
   // Whether the field's `label` is shown by a label of its own beside or above the widget (a
   // check box and a radio group show it themselves).
   virtual bool CaptionBeside() const { return false; }
+  // Takes the keyboard focus as a dialog opens: an edit with its text selected (typing replaces
+  // it), a list or group on its selected entry. False for fields that take no input.
+  virtual bool TakeFocus() { return false; }
+  // Whether the field is one that text is typed into (it takes the focus before the others).
+  virtual bool TypedInto() const { return false; }
 };
 
 // The view of the field's kind (and, for a Choice, its style).

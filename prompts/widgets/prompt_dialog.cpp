@@ -26,6 +26,8 @@ class ContentScroll : public QScrollArea {
   explicit ContentScroll(QWidget* parent) : QScrollArea(parent) {
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
+    // Not a stop of the Tab chain: the first field, not the area around it, takes the focus.
+    setFocusPolicy(Qt::NoFocus);
   }
   QSize sizeHint() const override {
     const QSize content =
@@ -321,10 +323,24 @@ void PromptDialog::FitTo(const QScreen* screen) {
   resize(want.boundedTo(room).expandedTo(QSize(minimumWidth(), 0)));
 }
 
+void PromptDialog::FocusFirstField() {
+  // A field typed into comes first (digits typed at once go there and Enter sends them), then a
+  // list or group on its selected entry; fields on hidden pages or disabled ones are passed by.
+  for (const bool typed : {true, false})
+    for (const PromptField& f : form_.fields) {
+      auto it = fields_.find(f.name);
+      if (it == fields_.end() || f.readOnly) continue;
+      Placed& p = it->second;
+      if (!p.widget->isVisibleTo(this) || !p.widget->isEnabledTo(this)) continue;
+      if (p.view->TypedInto() == typed && p.view->TakeFocus()) return;
+    }
+}
+
 void PromptDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (grown_) return;
   grown_ = true;
+  FocusFirstField();
   // Shown widgets may ask for more than their hints did before (a group box polished with its
   // title font): grow once to what the shown page needs, within the screen, and stay on it.
   GrowToShownContent();

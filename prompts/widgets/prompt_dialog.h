@@ -49,6 +49,9 @@ class PromptDialog : public QDialog, private FieldHost {
   QAction* MenuAction(const std::string& name) const;
   // The name of the form's first Cancel action ("" when it has none).
   std::string CancelName() const;
+  // Gives the keyboard focus to the first field that takes input (done as the dialog first
+  // shows): an edit with its text selected, else a list, group or box on its selected entry.
+  void FocusFirstField();
   // The screen areas of the visible fields the user watches while the handler works.
   std::vector<QRect> WatchedAreas() const;
 

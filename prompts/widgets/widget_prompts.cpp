@@ -304,7 +304,11 @@ bool WidgetPrompts::Confirm(const std::string& text, const std::string& caption,
   QMessageBox box(
       QMessageBox::Question, ToQString(caption), ToQString(text),
       yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok | QMessageBox::Cancel, Parent());
-  box.setDefaultButton(yesNo ? QMessageBox::Yes : QMessageBox::Ok);
+  const bool instruction = buttons == ConfirmButtons::InstructionOkCancel;
+  box.setDefaultButton(yesNo         ? QMessageBox::No
+                       : instruction ? QMessageBox::Ok
+                                     : QMessageBox::Cancel);
+  box.setEscapeButton(yesNo ? QMessageBox::No : QMessageBox::Cancel);
   const int answer = box.exec();
   return answer == QMessageBox::Yes || answer == QMessageBox::Ok;
 }

@@ -1,11 +1,17 @@
 #include "shell/widgets/tally_table.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QTableWidget>
 
+#include "core/messages.h"
+#include "core/ui_text.h"
+#include "shell/decoded_id.h"
+
 namespace {
 const QColor kFixedColor(0xF0, 0xF0, 0xF0);
-}
+constexpr int kCellPadding = 16;  // the cell's margins and a little air
+}  // namespace
 
 TallyTable::TallyTable(QTableWidget* grid) : grid_(grid) {
   grid_->setColumnCount(kColumns);
@@ -13,10 +19,26 @@ TallyTable::TallyTable(QTableWidget* grid) : grid_(grid) {
   grid_->horizontalHeader()->hide();
   grid_->verticalHeader()->hide();
   grid_->verticalHeader()->setDefaultSectionSize(22);
-  const int widths[kColumns] = {32, 58, 71, 360};
+  grid_->horizontalHeader()->setStretchLastSection(true);
+  const int widths[kColumns] = {32, 58, 71, 360, 200};
   for (int c = 0; c < kColumns; ++c) grid_->setColumnWidth(c, widths[c]);
   for (int r = 0; r < TagTally::kInitialRows; ++r)
     for (int c = 0; c < kColumns; ++c) Put(c, r, QString());
+  Put(kDecodedColumn, 0, QString::fromStdString(Tr("TTirisAppForm", "国番号 個体識別番号")));
+  Fit(kDecodedColumn, Cell(kDecodedColumn, 0));
+}
+
+void TallyTable::Fit(int col, const QString& text) {
+  if (text.isEmpty() || col == kColumns - 1) return;  // the last column stretches
+  const int need = QFontMetrics(grid_->font()).horizontalAdvance(text) + kCellPadding;
+  if (need > grid_->columnWidth(col)) grid_->setColumnWidth(col, need);
+}
+
+void TallyTable::Decode(int row) {
+  if (row <= 0) return;
+  const std::string decoded = DecodedIdText(Cell(2, row).toStdString(), Cell(3, row).toStdString(),
+                                            MessageLanguage() == Language::Japanese);
+  SetCell(kDecodedColumn, row, decoded);
 }
 
 int TallyTable::RowCount() const {
@@ -44,9 +66,11 @@ void TallyTable::SetCell(int col, int row, const std::string& text) {
       below_.erase({row, col});
     else
       below_[{row, col}] = t;
-    return;
+  } else {
+    Put(col, row, t);
+    Fit(col, t);
   }
-  Put(col, row, t);
+  if (col == 2 || col == 3) Decode(row);
 }
 
 void TallyTable::Put(int col, int row, const QString& text) {

@@ -60,7 +60,9 @@ class FakeView : public ShellView {
   void ShowLogPage() override { logPageShown = true; }
   void CloseWindow() override { ++closeRequests; }
   void ShowAbout() override { ++aboutShown; }
+  void ShowPortLost(const std::string& text) override { portLostNotices.push_back(text); }
   MemoryGrid grid;
+  std::vector<std::string> portLostNotices;
   std::string title;
   int timer1 = -1;
   bool logPageShown = false;

@@ -6,23 +6,30 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <filesystem>
 
+#include "codec/animal_id.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
 #include "link/port_registry.h"
 #include "prompts/widgets/qt_text.h"
+#include "prompts/widgets/widget_prompts.h"
 #include "shell/about_dlg.h"
 #include "shell/main_window.h"
 #include "sim/scenario.h"
@@ -60,6 +67,12 @@ struct WindowSetup {
     tags = std::move(inField);
     return *this;
   }
+  // The window's own dialogs instead of scripted answers.
+  bool realDialogs = false;
+  WindowSetup& RealDialogs() {
+    realDialogs = true;
+    return *this;
+  }
 };
 
 struct Window {
@@ -84,7 +97,10 @@ struct Window {
       prompts.Answer("TOpenCom1Dlg.RGComSpeed", "3");
     }
     MainWindowOptions o;
-    o.prompts = &prompts;
+    if (setup.realDialogs)
+      o.makePrompts = [](QWidget* window) { return std::make_unique<WidgetPrompts>(window); };
+    else
+      o.prompts = &prompts;
     o.settingsPath = config.SettingsPath();
     o.exePath = QuietExePath(config.Dir());
     o.extraHandlers = [this, setup](HandlerRegistry& r) {
@@ -162,12 +178,13 @@ TEST(MainWindow, ComponentsAreBuiltFromTheTableAndMirrorIt) {
   EXPECT_EQ(f.windowTitle(), "QZH-900Tool");
   EXPECT_EQ(f.PageControl1->currentWidget(), f.TabSheet1);
   EXPECT_TRUE(f.Memo1->isReadOnly());
-  EXPECT_EQ(f.StringGrid1->columnCount(), 4);
+  EXPECT_EQ(f.StringGrid1->columnCount(), 5);  // the tally's four and the decoded ID
   EXPECT_EQ(f.StringGrid1->rowCount(), 20);
-  EXPECT_EQ(f.StringGrid1->columnWidth(0), 32);
-  EXPECT_EQ(f.StringGrid1->columnWidth(1), 58);
-  EXPECT_EQ(f.StringGrid1->columnWidth(2), 71);
-  EXPECT_EQ(f.StringGrid1->columnWidth(3), 360);
+  // At least the widths of old; wider where the header texts need it.
+  EXPECT_GE(f.StringGrid1->columnWidth(0), 32);
+  EXPECT_GE(f.StringGrid1->columnWidth(1), 58);
+  EXPECT_GE(f.StringGrid1->columnWidth(2), 71);
+  EXPECT_GE(f.StringGrid1->columnWidth(3), 360);
   EXPECT_EQ(f.Table().Cell(0, 0), "No.");
   EXPECT_EQ(f.Table().Cell(3, 0), "ID Data");
   EXPECT_FALSE(f.StringGrid1->item(0, 1)->flags() & Qt::ItemIsEditable);
@@ -229,6 +246,42 @@ TEST(MainWindow, LogPaneKeepsTheFiveThousandLineRule) {
   app.AddLog("later");
   test_support::PumpUntil([&] { return w.form->Memo1->toPlainText().endsWith("later"); });
   EXPECT_TRUE(w.form->Memo1->toPlainText().endsWith("\nlater"));
+}
+
+namespace {
+
+// Whether the last line of the log stands wholly inside the visible part of the pane.
+bool LastLineInView(QPlainTextEdit* memo) {
+  const QRect r = memo->cursorRect(QTextCursor(memo->document()->lastBlock()));
+  return memo->isVisible() && r.height() > 0 && r.top() >= 0 &&
+         r.bottom() <= memo->viewport()->height();
+}
+
+}  // namespace
+
+TEST(MainWindow, ACommandsResultIsInViewAfterTheLogFilledBehindTheTagTab) {
+  Window w(WindowSetup().Module());
+  w.Show();
+  TTirisAppForm& f = *w.form;
+  AppCore& app = f.App();
+  // The caret stands at the top, as a click into the pane leaves it.
+  f.Memo1->moveCursor(QTextCursor::Start);
+  auto behindTheTagTab = [&](int lines) {
+    f.PageControl1->setCurrentWidget(f.TabSheet2);
+    for (int i = 0; i < lines; ++i)
+      app.AddLog("ID: 80 00 62 00 00 00 00 0" + std::to_string(i % 4));
+    f.FlushLog();
+    f.PageControl1->setCurrentWidget(f.TabSheet1);
+    f.RunItem("MnGetROMVer");
+    f.FlushLog();
+    return test_support::PumpUntil([&] { return LastLineInView(f.Memo1); });
+  };
+  EXPECT_TRUE(behindTheTagTab(3000));
+  EXPECT_EQ(w.Lines().back(), "ROM Version: 1100LFS00");
+  // Past the line limit: the pane is emptied behind the tab, the newest lines are shown.
+  EXPECT_TRUE(behindTheTagTab(kLogLineLimit + 100));
+  EXPECT_EQ(w.Lines().back(), "ROM Version: 1100LFS00");
+  EXPECT_LT(w.Lines().size(), static_cast<size_t>(kLogLineLimit));
 }
 
 TEST(MainWindow, HiddenItemShortcutsRunOnlyWhileTheirMenusAreEnabled) {
@@ -313,6 +366,114 @@ TEST(MainWindow, TagTableCountsKindsGrowsAndClears) {
   const auto idLines = LinesStarting(w.Lines(), "ID: ");
   ASSERT_EQ(idLines.size(), 102u);
   EXPECT_EQ(idLines[100], "ID: 00 00 00 65 ");
+}
+
+TEST(MainWindow, TagTableShowsAnimalCodesReadablyInColumnsThatFitTheirTexts) {
+  Window w;
+  auto feedCode = [&](uint64_t code) {
+    std::vector<uint8_t> data{6};
+    for (int i = 0; i < 8; ++i) data.push_back(static_cast<uint8_t>(code >> (8 * i)));
+    w.Feed(data);
+  };
+  feedCode(fdx::AnimalIdCode::Animal(392, 123456789012).Encode());
+  feedCode(fdx::AnimalIdCode::Animal(999, 141500000001).Encode());  // a test code: no country
+  w.Feed(IdData(5, 0x11223344));                                    // EM: nothing to decode
+  TallyTable& t = w.form->Table();
+  EXPECT_EQ(t.Cell(3, 1), "80 00 62 1C BE 99 1A 14 ");
+  EXPECT_EQ(t.Cell(4, 1), "392 123456789012 (Japan)");  // the messages' language
+  EXPECT_EQ(t.Cell(4, 2), "999 141500000001");
+  EXPECT_EQ(t.Cell(4, 3), "");
+  EXPECT_EQ(t.Cell(4, 0), "国番号 個体識別番号");
+  // "Clear" empties the decoded column with the rest.
+  w.form->RunItem("MnGridClear");
+  EXPECT_EQ(t.Cell(4, 1), "");
+  // No header is cut, and the last column takes the rest of the width.
+  QTableWidget* grid = w.form->StringGrid1;
+  const QFontMetrics fm(grid->font());
+  for (int c = 0; c + 1 < TallyTable::kColumns; ++c)
+    EXPECT_GE(grid->columnWidth(c), fm.horizontalAdvance(t.Cell(c, 0))) << c;
+  EXPECT_TRUE(grid->horizontalHeader()->stretchLastSection());
+}
+
+TEST(MainWindow, TheOpenPortDialogGuessesNoPortTakesKeysAtOnceAndItsCancelChangesNothing) {
+  Window w(WindowSetup().Module().RealDialogs());
+  // Each step acts on the open-port dialog once it is the modal window.
+  std::vector<std::function<void(QDialog&)>> steps;
+  size_t next = 0;
+  QTimer poll;
+  poll.setInterval(5);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!d || d->objectName() != "TOpenCom1Dlg" || next >= steps.size()) return;
+    steps[next++](*d);
+  });
+  poll.start();
+  // First start: nothing preselected, the list has the keys, each port shows its device.
+  steps.push_back([&](QDialog& d) {
+    auto* list = d.findChild<QListWidget*>("LBComPort");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(d.focusWidget(), list);
+    EXPECT_EQ(list->currentRow(), -1);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_TRUE(list->item(0)->text().startsWith("COM9 "));
+    EXPECT_TRUE(list->item(0)->text().contains(QString::fromStdString(w.sim->DevicePath())));
+    EXPECT_FALSE(d.findChild<QPushButton*>("OKBtn")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Return);  // opens nothing: the dialog stays
+  });
+  steps.push_back([&](QDialog& d) {
+    auto* list = d.findChild<QListWidget*>("LBComPort");
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(list->currentRow(), 0);
+    QTest::keyClick(list, Qt::Key_Return);
+  });
+  w.form->show();
+  ASSERT_TRUE(test_support::PumpUntil([&] {
+    return !w.form->App().Busy() && !w.Lines().empty() && w.Lines().back() == "OK: Open COM9";
+  }));
+  EXPECT_EQ(next, 2u);
+  // "COM Port..." offers the port that worked; Escape leaves the connection as it was.
+  const TTirisC1Dlg* before = w.form->App().Comm();
+  const size_t lines = w.Lines().size();
+  steps.push_back([&](QDialog& d) {
+    auto* list = d.findChild<QListWidget*>("LBComPort");
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_TRUE(d.findChild<QPushButton*>("OKBtn")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Escape);
+  });
+  w.Action("MnSetCOM")->trigger();
+  EXPECT_EQ(next, 3u);
+  EXPECT_EQ(w.form->App().Comm(), before);
+  EXPECT_TRUE(w.Comm().CommX1().Connected());
+  EXPECT_EQ(w.Lines().size(), lines);
+  EXPECT_TRUE(w.Action("MnCmd3")->isEnabled());
+}
+
+TEST(MainWindow, StatusBarShowsTheConnectionAndALostPortIsSaidAtOnce) {
+  Window w(WindowSetup().Module("1100LFS00", sim::DefaultTags()));
+  auto* field = w.form->findChild<QLabel*>("STConnection");
+  ASSERT_NE(field, nullptr);
+  EXPECT_EQ(field->text(), "未接続");
+  EXPECT_TRUE(w.Action("MnSetCOM")->isEnabled());
+  w.Show();
+  EXPECT_EQ(field->text(), "COM9 \u00B7 57600 bps \u00B7 QZH-900 1100LFS00 \u00B7 コマンドモード");
+  QAction* loop = w.Action("TB_TEST2");
+  loop->trigger();
+  ASSERT_TRUE(test_support::PumpUntil([&] { return w.Comm().Tally().Count() >= 2; }));
+  EXPECT_TRUE(field->text().endsWith("読取ループモード"));
+  EXPECT_TRUE(w.Action("MnSetCOM")->isEnabled());
+  w.sim->HangUp();
+  QMessageBox* notice = nullptr;
+  ASSERT_TRUE(test_support::PumpUntil([&] {
+    notice = w.form->findChild<QMessageBox*>("PortLostNotice");
+    return notice && notice->isVisible();
+  }));
+  EXPECT_TRUE(notice->text().startsWith("COM9 "));
+  EXPECT_FALSE(loop->isChecked());
+  EXPECT_EQ(field->text(), "COM9 \u00B7 切断されました");
+  EXPECT_GE(w.Comm().Tally().Count(), 2);
+  EXPECT_FALSE(w.form->Table().Cell(3, 2).isEmpty());
+  EXPECT_TRUE(w.Action("MnSetCOM")->isEnabled());
+  notice->close();
 }
 
 TEST(MainWindow, ReadLoopAndCommandModeButtons) {

@@ -65,6 +65,7 @@ int main(int argc, char** argv) {
     IniFile ini(app_paths::SettingsPath());
     ini.WriteInteger("Option", "LanguageFlag", english ? 0 : 1);
     ini.WriteInteger("ComDebug", "Port", 9);
+    ini.WriteInteger("ComDebug", "LastWorkingPort", 9);
     IniFile::CreateFolders(IniFile::FolderOf(app_paths::SettingsPath()));
     ini.Save();
   }

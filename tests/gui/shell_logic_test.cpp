@@ -235,10 +235,16 @@ TEST(StartUp, CancelOfTheFirstDialogEndsTheProgramButNotOfALaterOne) {
   later.shell->FormCreate();
   later.OpenCom9At57600();
   later.shell->FormShow();
+  // Cancel in a later dialog changes nothing: the same module, its port open, no line.
+  const TTirisC1Dlg* before = later.app->Comm();
+  const size_t lines = later.Lines().size();
   later.prompts.CancelFirst();
   later.Run("MnSetCOM");
   EXPECT_EQ(later.view.closeRequests, 0);
-  EXPECT_EQ(later.Lines().back(), "NG: Open COM9");
+  EXPECT_EQ(later.app->Comm(), before);
+  EXPECT_TRUE(later.Comm().CommX1().Connected());
+  EXPECT_EQ(later.Lines().size(), lines);
+  EXPECT_TRUE(later.menus.Enabled("MnCmd3"));
 }
 
 TEST(StartUp, WithoutAModuleTheMenusStayDisabledAndCommandModeEnablesThem) {
@@ -321,30 +327,48 @@ TEST(PortSelection, OpenPortFailureShowsTheMessageWithItsReason) {
   EXPECT_GT(m.size(), head.size());  // the reason follows
 }
 
-TEST(PortSelection, DialogPreselectsPortSpeedAndParity) {
+TEST(PortSelection, DialogPreselectsTheLastPortThatWorkedNeverAGuess) {
   Shell s;
+  // COM12 answered as the module in an earlier run.
+  IniFile ini(s.config.SettingsPath());
+  ini.WriteInteger("ComDebug", "LastWorkingPort", 12);
+  ASSERT_TRUE(IniFile::CreateFolders(IniFile::FolderOf(s.config.SettingsPath())));
+  ASSERT_TRUE(ini.Save());
   s.shell->FormCreate();
   TTirisC1Dlg& c = s.Comm();
   c.SetPortList({"COM1", "COM12", "COM3"});
-  c.CommX1().SetPort("COM12");
+  c.CommX1().SetPort("COM3");
   c.CommX1().SetBaudRate(TBaudRate::br4800);
   c.CommX1().SetParity(TParityBits::prOdd);
-  PromptForm f = OpenPortForm(c, nullptr);
+  const std::vector<PortInfo> known = {
+      {"COM12", "/dev/ttyUSB0", "ftdi_sio", "0403", "6001", "FTDI FT232R"},
+      {"COM3", "/dev/ttyS2", "serial8250", "", "", ""}};
+  PromptForm f = OpenPortForm(c, nullptr, known);
   EXPECT_EQ(f.Field("LBComPort").index, 1);
   EXPECT_EQ(f.Field("STComPort").text, "COM12");
+  EXPECT_EQ(f.Field("LBComPort").itemDetails,
+            (std::vector<std::string>{"", "/dev/ttyUSB0  FTDI FT232R", "/dev/ttyS2  serial8250"}));
+  EXPECT_TRUE(f.Action("OKBtn").enabled);
   EXPECT_EQ(f.Field("RGComSpeed").index, 1);  // 4800 is not offered: 19.2kbps
   EXPECT_EQ(f.Field("RGParity").index, 1);
-  c.CommX1().SetPort("COM7");
+  // The port that worked is gone: nothing is selected (not the current port, not the first),
+  // and "Open" waits for a choice or the scan.
+  c.SetPortList({"COM1", "COM3"});
   c.CommX1().SetBaudRate(TBaudRate::br115200);
   c.CommX1().SetParity(TParityBits::prMark);
   f = OpenPortForm(c, nullptr);
-  EXPECT_EQ(f.Field("LBComPort").index, 0);
-  EXPECT_EQ(f.Field("STComPort").text, "COM1");
+  EXPECT_EQ(f.Field("LBComPort").index, -1);
+  EXPECT_EQ(f.Field("STComPort").text, "");
+  EXPECT_FALSE(f.Action("OKBtn").enabled);
   EXPECT_EQ(f.Field("RGComSpeed").index, 4);
   EXPECT_EQ(f.Field("RGParity").index, 2);
+  ScriptedPrompts::ApplyValue(f, f.Field("CBAutoCheck"), "1");
+  EXPECT_TRUE(f.Action("OKBtn").enabled);
+  ScriptedPrompts::ApplyValue(f, f.Field("CBAutoCheck"), "0");
   // Clicking a list entry shows it.
   ScriptedPrompts::ApplyValue(f, f.Field("LBComPort"), "COM3");
   EXPECT_EQ(f.Field("STComPort").text, "COM3");
+  EXPECT_TRUE(f.Action("OKBtn").enabled);
   // "Port check..." runs the port list.
   int checks = 0;
   f = OpenPortForm(c, [&] { ++checks; });
@@ -620,6 +644,37 @@ TEST(WindowItems, ALostPortIsExplainedAndTheDialogOffersTheDeviceAgainOnceBack) 
   ASSERT_GE(list.index, 0);
   EXPECT_EQ(list.items[static_cast<size_t>(list.index)], "COM9");
   EXPECT_EQ(s.Lines().back(), "OK: Open COM9");
+}
+
+TEST(WindowItems, ALostPortIsSaidAtOnceEndsReadLoopModeAndKeepsTheTally) {
+  Shell s;
+  auto sim = StartSimulator(9, "1100LFS00", 57600, sim::DefaultTags());
+  s.shell->FormCreate();
+  EXPECT_EQ(ConnectionText(s.shell->Connection()), "未接続");
+  s.OpenCom9At57600();
+  s.shell->FormShow();
+  EXPECT_EQ(ConnectionText(s.shell->Connection()),
+            "COM9 \u00B7 57600 bps \u00B7 QZH-900 1100LFS00 \u00B7 コマンドモード");
+  s.Run("TB_TEST2");
+  ASSERT_TRUE(test_support::PumpUntil([&] { return s.Comm().Tally().Count() >= 2; }));
+  EXPECT_EQ(ConnectionText(s.shell->Connection()),
+            "COM9 \u00B7 57600 bps \u00B7 QZH-900 1100LFS00 \u00B7 読取ループモード");
+  // The module goes away while it streams: said at once, without a command being tried.
+  sim->HangUp();
+  ASSERT_TRUE(test_support::PumpUntil([&] { return !s.view.portLostNotices.empty(); }));
+  const int counted = s.Comm().Tally().Count();
+  const std::string notice =
+      "COM9 との接続が切れました（デバイスが切断されました）。「COM "
+      "Port...」でポートを開き直してください";
+  EXPECT_EQ(s.view.portLostNotices, std::vector<std::string>{notice});
+  const auto lines = s.Lines();
+  EXPECT_NE(std::find(lines.begin(), lines.end(), notice), lines.end());
+  EXPECT_FALSE(s.menus.Checked("TB_TEST2"));  // the button comes up
+  EXPECT_EQ(ConnectionText(s.shell->Connection()), "COM9 \u00B7 切断されました");
+  EXPECT_TRUE(s.menus.Enabled("MnConfiguration"));
+  EXPECT_TRUE(s.menus.Enabled("MnSetCOM"));
+  EXPECT_GE(counted, 2);  // what was counted stays
+  EXPECT_EQ(s.view.grid.Cell(1, 1).empty(), false);
 }
 
 TEST(WindowItems, ClearEmptiesLogAndTally) {

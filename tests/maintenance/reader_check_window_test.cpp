@@ -1,12 +1,16 @@
 // The "Reader check..." window on the offscreen platform against the simulator: the plot fills
-// level by level as the check runs, the threshold line stands at the level the table gives, and
-// Cancel in the middle of the sweep stops the check with the LF level given back.
+// level by level as the check runs, the threshold line stands at the level the table gives,
+// Cancel in the middle of the sweep stops the check with the LF level given back, and the wait
+// for the tag to be taken away says so with the seconds left until Cancel ends it.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include "app/app_core.h"
@@ -155,6 +159,32 @@ TEST_F(ReaderCheckWindow, CancelStopsTheSweepAndGivesTheLevelBack) {
   EXPECT_EQ(pointsAtEnd, 1);  // the level in progress is not shown
   EXPECT_EQ(Level(), kStartLevel);
   EXPECT_NE(status.find("中止"), std::string::npos) << status;
+}
+
+TEST_F(ReaderCheckWindow, TheTagAwayWaitSaysWhatItWaitsForWithACountdownAndCancel) {
+  // The instruction to take the tag away is answered with Enter, which goes on; the tag stays.
+  QTimer answer;
+  answer.setInterval(5);
+  QObject::connect(&answer, &QTimer::timeout, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+      QTest::keyClick(box, Qt::Key_Return);
+  });
+  answer.start();
+  QString shown;
+  prompts.onRefresh = [&](TReaderCheckDialog& d) {
+    const QString text = d.findChild<QLabel*>(TReaderCheckDlg::kStatus)->text();
+    if (!shown.isEmpty() || !text.startsWith("タグをアンテナから離してください")) return;
+    shown = text;
+    d.findChild<QPushButton*>("BtCancel")->click();
+  };
+  std::string status;
+  ASSERT_TRUE(RunInWindow(true, [&](TReaderCheckDialog& d) {
+    status = d.Form().Field(TReaderCheckDlg::kStatus).text;
+  }));
+  EXPECT_TRUE(shown.startsWith("タグをアンテナから離してください (残り ")) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(" 秒、キャンセルで中止)")) << shown.toStdString();
+  EXPECT_NE(status.find("中止"), std::string::npos) << status;
+  EXPECT_EQ(Level(), kStartLevel);
 }
 
 }  // namespace

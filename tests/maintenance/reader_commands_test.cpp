@@ -89,6 +89,15 @@ TEST_F(ReaderCommandsTest, QueriesAndPlainCommands) {
   EXPECT_EQ(sim_->Counters().module.restarts, 1u);
 
   SetWord(11, 4000);
+  // The whole parameter memory goes back to the factory: asked first, and No sends nothing.
+  prompts_.QueueConfirm(false);
+  const size_t before = HandlerLines().size();
+  Run("Flash1");
+  EXPECT_EQ(HandlerLines().size(), before);
+  EXPECT_EQ(Word(11), 4000);
+  ASSERT_EQ(prompts_.confirmations.size(), 1u);
+  EXPECT_EQ(prompts_.confirmations[0],
+            "モジュールのEEPROMの設定をすべて初期値に戻します。元には戻せません。よろしいですか？");
   Run("Flash1");
   EXPECT_EQ(HandlerLines().back(), "OK: EEPROM Initialization");
   EXPECT_EQ(Word(11), 8000) << "factory contents again";

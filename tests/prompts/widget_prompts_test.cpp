@@ -318,6 +318,79 @@ TEST(WidgetPrompts, MessageAndConfirmBoxes) {
   EXPECT_TRUE(prompts.Confirm("Write?", "Confirm", ConfirmButtons::OkCancel));
 }
 
+TEST(WidgetPrompts, EnterOnAConfirmationBeforeWhatCannotBeUndoneSaysNo) {
+  WidgetPrompts prompts(nullptr);
+  const auto enter = [](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); };
+  OnModal(enter);
+  EXPECT_FALSE(prompts.Confirm("Can not rewrite data but is good?", "Lock", ConfirmButtons::YesNo));
+  OnModal(enter);
+  EXPECT_FALSE(prompts.Confirm("Lock the page?", "Write", ConfirmButtons::OkCancel));
+  // An instruction the user carries out first goes on with Enter.
+  OnModal(enter);
+  EXPECT_TRUE(prompts.Confirm("Take the tag away", "Check", ConfirmButtons::InstructionOkCancel));
+  OnModal([](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); });
+  EXPECT_FALSE(prompts.Confirm("Lock?", "Lock", ConfirmButtons::YesNo));
+}
+
+TEST(WidgetPrompts, DigitsTypedAtOnceGoIntoTheFirstFieldAndEnterSendsThem) {
+  WidgetPrompts prompts(nullptr);
+  // Nothing is clicked first: the keys go where the dialog put the focus.
+  auto typeAndEnter = [](const QString& keys, QString* focused) {
+    return [keys, focused](QWidget* d) {
+      QWidget* f = d->focusWidget();
+      ASSERT_NE(f, nullptr);
+      *focused = f->objectName();
+      QTest::keyClicks(f, keys);
+      QTest::keyClick(f, Qt::Key_Return);
+    };
+  };
+  QString focused;
+  OnModal(typeAndEnter("5", &focused));
+  const auto block =
+      ShowInp3Data1Dlg(prompts, "ReadBlock", {.label = "Block", .value = 0, .max = 15},
+                       {.visible = false}, {.visible = false});
+  ASSERT_TRUE(block.has_value());
+  EXPECT_EQ(block->IntEd1, 5);
+  EXPECT_EQ(focused, "IntEd1");
+  // The initial value is selected, so the digit replaces it.
+  OnModal(typeAndEnter("3", &focused));
+  EXPECT_EQ(
+      ShowInputIntDlg(prompts, "LockPageCmd", {.label = "Page", .value = 1, .min = 1, .max = 16}),
+      3);
+  EXPECT_EQ(focused, "IntEd");
+  // A field the caller hides or disables is passed by.
+  OnModal(typeAndEnter("7", &focused));
+  const auto second = ShowInp3Data1Dlg(prompts, "x", {.value = 1, .enabled = false},
+                                       {.value = 2, .max = 99}, {.visible = false});
+  ASSERT_TRUE(second.has_value());
+  EXPECT_EQ(second->IntEd2, 7);
+  EXPECT_EQ(focused, "IntEd2");
+}
+
+TEST(WidgetPrompts, AListDialogOpensWithTheFocusOnItsSelectedEntry) {
+  WidgetPrompts prompts(nullptr);
+  PromptForm form;
+  form.dialog = "TListDlg";
+  form.caption = "Ports";
+  PromptField& list = form.AddChoice("LBPorts", "", {"COM1", "COM3", "COM9"}, 1);
+  list.choiceStyle = ChoiceStyle::List;
+  list.itemDetails = {"/dev/ttyS0", "", "/dev/pts/4  qzh"};
+  form.AddCheck("CBScan", "Scan", false);
+  form.AddOkCancel();
+  QStringList shown;
+  OnModal([&](QWidget* d) {
+    auto* lb = Child<QListWidget>(d, "LBPorts");
+    ASSERT_EQ(d->focusWidget(), lb);
+    EXPECT_EQ(lb->currentRow(), 1);
+    for (int i = 0; i < lb->count(); ++i) shown << lb->item(i)->text();
+    QTest::keyClick(lb, Qt::Key_Down);  // arrow keys work at once
+    QTest::keyClick(lb, Qt::Key_Return);
+  });
+  ASSERT_TRUE(prompts.Show(form));
+  EXPECT_EQ(form.Field("LBPorts").index, 2);
+  EXPECT_EQ(shown, (QStringList{"COM1    /dev/ttyS0", "COM3", "COM9    /dev/pts/4  qzh"}));
+}
+
 namespace {
 
 // The rectangle of a widget in global coordinates.
