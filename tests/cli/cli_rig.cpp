@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "sim/chip_registry.h"
+#include "tests/support/wait.h"
 
 extern char** environ;
 
@@ -249,6 +250,16 @@ std::vector<QJsonObject> OfKind(const std::vector<QJsonObject>& events, const ch
   for (const QJsonObject& e : events)
     if (e["event"].toString() == kind) out.push_back(e);
   return out;
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+bool AwaitError(Child& child, const std::string& part) {
+  while (auto line = child.NextErrorLine(test_support::kPatience))
+    if (Contains(*line, part)) return true;
+  return false;
 }
 
 }  // namespace cli_test

@@ -128,6 +128,10 @@ std::vector<QJsonObject> OfKind(const std::vector<QJsonObject>& events, const ch
 // A runner without a simulator (usage errors).
 Result RunCli(const std::vector<std::string>& args);
 
+bool Contains(const std::string& text, const std::string& part);
+// Whether a line of the child's standard error holds part, within the tests' patience.
+bool AwaitError(Child& child, const std::string& part);
+
 using test_rig::MakeTag;
 
 }  // namespace cli_test

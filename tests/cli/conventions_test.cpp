@@ -18,11 +18,7 @@ using namespace cli_test;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-bool Exists(const std::string& path) {
+bool PathOrLinkExists(const std::string& path) {
   struct stat st {};
   return ::lstat(path.c_str(), &st) == 0;
 }
@@ -98,8 +94,8 @@ TEST(CliConventions, DashIsStandardOutputForTheDumpExport) {
   const Result r = rig.Run({"dump", "--csv", "-"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_TRUE(Contains(r.out, "\nID(Hex),")) << r.out;
-  EXPECT_FALSE(Exists("-.csv"));
-  EXPECT_FALSE(Exists("-"));
+  EXPECT_FALSE(PathOrLinkExists("-.csv"));
+  EXPECT_FALSE(PathOrLinkExists("-"));
 }
 
 TEST(CliPipes, AReaderThatGoesAwayEndsFollowLikeSigterm) {

@@ -17,10 +17,6 @@ namespace {
 constexpr const char* kFdxbLine = "ID: 80 00 62 1C BE 99 1A 14 [392, 123456789012]";
 constexpr const char* kEmLine = "ID: 01 02 03 04 05 [0067305985]";
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 std::vector<std::string> LinesOf(const std::string& text) {
   Result r;
   r.out = text;
@@ -48,11 +44,6 @@ std::vector<int> FinalTallyCounts(const std::string& out) {
 }
 
 // Reads standard error until a line that contains `part`.
-bool AwaitError(Child& child, const std::string& part) {
-  while (auto line = child.NextErrorLine(test_support::kPatience))
-    if (Contains(*line, part)) return true;
-  return false;
-}
 
 // Reads standard output until `count` lines that start with `prefix` have come.
 bool AwaitOutputs(Child& child, const std::string& prefix, int count) {

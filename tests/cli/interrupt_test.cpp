@@ -16,10 +16,6 @@ using namespace cli_test;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // Points the runners started meanwhile at a temporary folder of their own (TMPDIR), so that
 // the test sees every private copy they leave behind.
 class OwnTempFolder {
@@ -62,11 +58,6 @@ bool AwaitOutput(Child& child, const std::string& prefix) {
 }
 
 // Reads standard error until a line that contains `part`.
-bool AwaitError(Child& child, const std::string& part) {
-  while (auto line = child.NextErrorLine(test_support::kPatience))
-    if (Contains(*line, part)) return true;
-  return false;
-}
 
 // The eight ID bytes of a SIC279 as one number, first byte lowest (as the dialog counts).
 uint64_t IdNumber(const std::array<uint8_t, 8>& id) {

@@ -22,10 +22,6 @@ using namespace cli_test;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 std::atomic<pid_t> gStation{-1};
 
 // A tag whose ID write kills the station that sends it: instead of the write (the tag stays

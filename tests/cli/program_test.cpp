@@ -21,10 +21,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // A SIC7888 whose memory takes the ID write badly: it acknowledges the write but then sends a
 // code 1000 higher, so the read back differs from the code written.
 class WeakSic7888 : public sim::Sic7888Tag {

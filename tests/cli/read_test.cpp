@@ -6,14 +6,6 @@
 
 using namespace cli_test;
 
-namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-}  // namespace
-
 TEST(CliRead, AnAnimalCodeWithCountryNationalIdAndFlags) {
   CliRig rig({MakeTag("fdxb:392:123456789012")});
   const Result text = rig.Run({"read"});

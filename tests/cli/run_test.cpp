@@ -18,10 +18,6 @@ std::vector<sim::TagPtr> OneOfEachFamily() {
           MakeTag("sic7888:uid:11223344:fdxb:8000F9E0F20EA701"), MakeTag("em4305")};
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 }  // namespace
 
 TEST(CliRun, AHandlerOfEveryFamilyPrintsExactlyTheLogPaneLines) {

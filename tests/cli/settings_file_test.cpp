@@ -12,14 +12,6 @@
 
 using namespace cli_test;
 
-namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-}  // namespace
-
 TEST(CliSettingsFile, TenMegabytesOfBlankLinesAreReadAndKept) {
   CliRig rig;
   const std::string path = rig.config.SettingsPath();

@@ -7,14 +7,6 @@
 
 using namespace cli_test;
 
-namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-}  // namespace
-
 TEST(CliRememberedValues, FollowTheRunsLanguageAndLeaveTheOtherCopyAlone) {
   CliRig rig({MakeTag("ti-rw")});
   // The Japanese window keeps the write-data bytes under its own key names.

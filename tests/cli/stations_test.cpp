@@ -16,10 +16,6 @@ using namespace cli_test;
 
 namespace {
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 // A simulator process that feeds `tags` blank SIC7888 tags from the first UID; its device.
 std::unique_ptr<Child> FeedingSimulator(int tags, uint32_t firstUid, std::string& device) {
   char uid[16];

@@ -48,10 +48,6 @@ Result RunCase(const Case& c, const std::string& lang) {
   return rig.Run(args);
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
 }  // namespace
 
 TEST(CliVerdict, EveryFormOfAFailureIsExitOneInBothLanguages) {
