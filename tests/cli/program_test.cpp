@@ -118,19 +118,20 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
   const std::string p = "," + port + ",SIC7888,";
   const Lines rows = Rows(TempConfig::ReadFile(csv));
   ASSERT_EQ(rows.size(), 7u) << TempConfig::ReadFile(csv);
-  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid");
+  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid,series");
   const Lines expected = {
-      port + ",SIC7888,392 000000000100,392 000000000100,OK," + Uid(0x78880001),
-      port + ",SIC7888,392 000000000101,392 000000000101,OK," + Uid(0x78880002),
-      port + ",SIC7888,392 000000000102,392 000000001102,NG," + Uid(0x78880003),
-      port + ",SIC7888,392 000000000102,392 000000000102,OK," + Uid(0x78880004),
-      port + ",SIC7888,392 000000000103,392 000000000103,OK," + Uid(0x78880005),
-      port + ",SIC7888,392 000000000104,392 000000000104,OK," + Uid(0x78880006),
+      port + ",SIC7888,392 000000000100,392 000000000100,OK," + Uid(0x78880001) + ",1",
+      port + ",SIC7888,392 000000000101,392 000000000101,OK," + Uid(0x78880002) + ",1",
+      port + ",SIC7888,392 000000000102,392 000000001102,NG," + Uid(0x78880003) + ",1",
+      port + ",SIC7888,392 000000000102,392 000000000102,OK," + Uid(0x78880004) + ",1",
+      port + ",SIC7888,392 000000000103,392 000000000103,OK," + Uid(0x78880005) + ",1",
+      port + ",SIC7888,392 000000000104,392 000000000104,OK," + Uid(0x78880006) + ",1",
   };
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(WithoutTime(rows[i + 1]), expected[i]);
   EXPECT_NE(std::find(progress.begin(), progress.end(),
-                      "program: [3/5] NG: read back 392 000000001102; 392 000000000102 stays the "
-                      "next code"),
+                      "program: " + port +
+                          " [3/5] NG: read back 392 000000001102; 392 000000000102 stays the next "
+                          "code"),
             progress.end());
   // Standard output: the write sequence and the read back of each tag, as the log pane shows.
   size_t oks = 0;
@@ -154,9 +155,9 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
   const Lines all = Rows(TempConfig::ReadFile(csv));
   ASSERT_EQ(all.size(), 9u);
   EXPECT_EQ(WithoutTime(all[7]),
-            port + ",SIC7888,392 000000000105,392 000000000105,OK," + Uid(0x78880011));
+            port + ",SIC7888,392 000000000105,392 000000000105,OK," + Uid(0x78880011) + ",1");
   EXPECT_EQ(WithoutTime(all[8]),
-            port + ",SIC7888,392 000000000106,392 000000000106,OK," + Uid(0x78880012));
+            port + ",SIC7888,392 000000000106,392 000000000106,OK," + Uid(0x78880012) + ",1");
 }
 
 TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
@@ -250,7 +251,7 @@ TEST(CliProgram, TwoRunsOnOneResultsFileTheSecondIsRefused) {
   EXPECT_EQ(second.err, "qzh900ctl program: " + csv +
                             ": in use by another run (qzh900ctl program holds it); one file, one "
                             "run\n");
-  EXPECT_EQ(TempConfig::ReadFile(csv), "time,port,chip,written,read back,result,uid\n");
+  EXPECT_EQ(TempConfig::ReadFile(csv), "time,port,chip,written,read back,result,uid,series\n");
   holder->Signal(SIGINT);
   EXPECT_EQ(holder->Wait(test_support::kPatience), 0) << holder->err;
   EXPECT_TRUE(Contains(holder->err, "0 verified, 0 failed (interrupted)")) << holder->err;
@@ -306,7 +307,7 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
         "--csv", verified},
        "999 000000000005 was verified before"},
       {{"--chip", "sic7888", "--resume", "--csv", rig.config.Path("empty.csv")},
-       "holds no verified code"},
+       "empty.csv names no series; the ledger sqlite:"},
       {{"--chip", "t5577", "--industrial", "1", "--csv", verified}, "--chip takes"},
       {{"--chip", "sic7888", "--country", "999", "--csv", verified}, "need both"},
       // The limits and number forms are the ones --help names.
