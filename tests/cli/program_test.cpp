@@ -171,10 +171,11 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
   EXPECT_TRUE(Contains(child->err, "0 verified, 1 failed")) << child->err;
 
-  // Interrupted while it waits for a tag: it ends at once, the file keeps its rows.
+  // Interrupted while it waits for a tag: it ends at once, the file keeps its rows. (The same
+  // series: the file holds its rows.)
   rig.field->Clear();
   auto waiting = rig.Start(
-      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
+      {"program", "--chip", "sic7888", "--industrial", "7", "--poll", "20", "--csv", csv});
   std::optional<std::string> line;
   while ((line = waiting->NextErrorLine(test_support::kPatience)) &&
          !Contains(*line, "waiting for a tag")) {
@@ -187,7 +188,7 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
 
   // The adapter unplugged while it waits: a port error.
   auto unplugged = rig.Start(
-      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
+      {"program", "--chip", "sic7888", "--industrial", "7", "--poll", "20", "--csv", csv});
   while ((line = unplugged->NextErrorLine(test_support::kPatience)) &&
          !Contains(*line, "waiting for a tag")) {
   }
@@ -255,6 +256,41 @@ TEST(CliProgram, TwoRunsOnOneResultsFileTheSecondIsRefused) {
   holder->Signal(SIGINT);
   EXPECT_EQ(holder->Wait(test_support::kPatience), 0) << holder->err;
   EXPECT_TRUE(Contains(holder->err, "0 verified, 0 failed (interrupted)")) << holder->err;
+}
+
+// The presence polls of a station that waits for its tag are no results of the run: a run that
+// polled a while counts the same results as one whose tag was there at once, and no failures.
+TEST(CliProgram, PresencePollsAreNoResultsOfTheRun) {
+  CliRig rig;
+  auto summary = [&](Child& child) {
+    EXPECT_EQ(child.Wait(test_support::kPatience), 0) << child.err;
+    const auto events = OfKind(Events(child.out), "summary");
+    EXPECT_EQ(events.size(), 1u) << child.out;
+    return events.empty() ? QJsonObject() : events[0];
+  };
+  auto start = [&](const std::string& first) {
+    return rig.Start({"program", "--json", "--chip", "sic7888", "--industrial", first, "--count",
+                      "1", "--poll", "20"});
+  };
+  rig.field->Insert(std::make_shared<sim::Sic7888Tag>(0x78880060u));
+  auto atOnce = start("70");
+  const QJsonObject direct = summary(*atOnce);
+
+  rig.field->Clear();
+  const uint64_t before = rig.Commands();
+  auto waiting = start("80");
+  std::optional<std::string> line;
+  while ((line = waiting->NextErrorLine(test_support::kPatience)) &&
+         !Contains(*line, "waiting for a tag")) {
+  }
+  ASSERT_TRUE(line.has_value()) << waiting->err;
+  // Twenty polls and more: the module has answered that many commands since the start.
+  ASSERT_TRUE(test_support::PumpUntil([&] { return rig.Commands() >= before + 40; }));
+  rig.field->Insert(std::make_shared<sim::Sic7888Tag>(0x78880061u));
+  const QJsonObject polled = summary(*waiting);
+  EXPECT_GT(direct["results"].toInt(), 0);
+  EXPECT_EQ(polled["results"].toInt(), direct["results"].toInt());
+  EXPECT_EQ(polled["failures"].toInt(), 0);
 }
 
 TEST(CliProgram, TheEndOfTheSeriesIsNoInterruption) {

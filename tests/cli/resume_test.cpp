@@ -5,6 +5,7 @@
 // port its reader is on now; and the misuse that would hand a code out twice is refused.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -290,4 +291,36 @@ TEST(StationLedgerFile, AnotherProgramsDatabaseIsRefusedAndLeftAsItWas) {
   }
   EXPECT_EQ(TempConfig::ReadFile(path), before);
   EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+}
+
+// The results file fails under a station (the file may grow no further: EFBIG): the tag in hand
+// was verified and recorded in the ledger, so the summary counts it, and the station stops with
+// exit 2 and the row.
+TEST(StationResults, ATagWhoseRowCannotBeWrittenIsCountedAsItIs) {
+  CliRig rig;
+  TestLedger ledger("postgresql", rig.config.Dir());  // the server writes the ledger, not the child
+  const std::string csv = rig.config.Path("full.csv");
+  std::string text = std::string(series::ResultsFile::kHeader) + "\n";
+  while (text.size() < (size_t{1} << 20))
+    text += "2026-01-01 10:00:00,COM9,SIC7888,999 000000000001,999 000000000001,OK,01 02\n";
+  TempConfig::WriteFile(csv, text);
+  rig.field->Insert(Blank(0x78880040u));
+  // The child inherits a file size limit of the file's size, and SIGXFSZ ignored: its first row
+  // fails with EFBIG.
+  struct rlimit saved {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved;
+  limit.rlim_cur = text.size();
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  auto station = rig.Start({"program", "--chip", "sic7888", "--industrial", "90", "--count", "2",
+                            "--poll", "20", "--ledger", ledger.Uri(), "--csv", csv});
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  ::signal(SIGXFSZ, oldHandler);
+  EXPECT_EQ(station->Wait(test_support::kPatience), 2) << station->err;
+  EXPECT_TRUE(Contains(station->err, "program: cannot write the results file (")) << station->err;
+  EXPECT_TRUE(Contains(station->err, "program: 1 verified, 0 failed\n")) << station->err;
+  EXPECT_EQ(TempConfig::ReadFile(csv), text);
+  const Result status = rig.Run({"ledger", "status", "--ledger", ledger.Uri()});
+  EXPECT_TRUE(Contains(status.out, "verified 1  in hand 0")) << status.out;
 }
