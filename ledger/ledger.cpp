@@ -363,8 +363,16 @@ int64_t Ledger::TableCount() {
   return n;
 }
 
+std::function<void()> Ledger::betweenLooks;
+
 void Ledger::CheckOwnDatabase() {
-  if (StoredSchemaVersion() != 0 || TableCount() == 0) return;
+  // The tables first, then schema_version: a station that makes the ledger meanwhile commits
+  // them together, so tables seen mean schema_version is seen too. (The other way round, a
+  // station that starts with others finds no schema_version, then the new tables, and would
+  // refuse its own ledger.)
+  const int64_t tables = TableCount();
+  if (betweenLooks) betweenLooks();
+  if (tables == 0 || StoredSchemaVersion() != 0) return;
   throw DatabaseError(target_.Display() +
                       ": the database holds tables but no schema_version: it is not a code "
                       "ledger (another program's?) and is left as it is; give the ledger a "

@@ -223,6 +223,9 @@ class Ledger {
   Claim ClaimNext(const ClaimRequest& request);
   // Runs just before a claim's commit, with the code (tests: the moment the server goes away).
   std::function<void(uint64_t code)> beforeClaimCommit;
+  // Runs between the two looks that tell another program's database from a ledger as it opens
+  // (tests: the moment another station commits the ledger's tables).
+  static std::function<void()> betweenLooks;
   // The outcome of a claimed code: verified or failed, with the tag's row. False when the code is
   // no longer this station's claim (released or voided meanwhile): nothing is recorded. The record
   // does not wait for the disk: a power failure may take the last records, whose codes then stand

@@ -410,6 +410,23 @@ TEST_P(LedgerTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWasAndALookChanges
   EXPECT_FALSE(std::filesystem::exists(missing.path));
 }
 
+// Stations that start together on an empty database: another station makes the ledger's tables
+// just after this one's first look. This one opens the new ledger; it does not take it for
+// another program's database.
+TEST_P(LedgerTest, AStationThatLooksWhileAnotherMakesTheTablesOpensTheLedger) {
+  if (target_.backend == Target::Backend::Sqlite) TempConfig::WriteFile(target_.path, "");
+  Ledger::betweenLooks = [&] {
+    Ledger::betweenLooks = nullptr;
+    Ledger other(target_);
+    other.JoinOrCreate(Plan(1), std::nullopt, true);
+  };
+  std::unique_ptr<Ledger> l;
+  EXPECT_NO_THROW(l = Open());
+  Ledger::betweenLooks = nullptr;
+  ASSERT_TRUE(l);
+  EXPECT_EQ(l->Progress().size(), 1u);
+}
+
 // A station on an SQLite ledger claims only from the file it opened: the file deleted (another
 // station started now would make a new ledger and hand out the same codes) or replaced stops it.
 TEST(LedgerFiles, AClaimFromALedgerFileThatWasDeletedOrReplacedIsRefused) {
