@@ -364,6 +364,7 @@ int64_t Ledger::TableCount() {
 }
 
 std::function<void()> Ledger::betweenLooks;
+std::function<void()> Ledger::betweenSeriesLooks;
 
 void Ledger::CheckOwnDatabase() {
   // The tables first, then schema_version: a station that makes the ledger meanwhile commits
@@ -446,6 +447,7 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
                       : SeriesChoice::Kind::Joined;
     return choice;
   }
+  if (betweenSeriesLooks) betweenSeriesLooks();
   // A new series: none of its codes may be on a tag already.
   const uint64_t count = CodeCount(plan, runCount);
   if (count > 0) {
@@ -461,7 +463,17 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
     const bool overlap = q.next();
     if (overlap) choice.overlap = CodeFrom(q);
     q.finish();
+    // Another station may have made the series and claimed its first codes since the series was
+    // looked for: its codes are no overlap. A code is claimed only after its series was made, so
+    // the series is seen now.
     if (overlap) {
+      if (auto made = SeriesOf(find.c_str(), key)) {
+        choice.series = *made;
+        choice.kind = plan.planned && plan.planned != made->plan.planned
+                          ? SeriesChoice::Kind::PlanDiffers
+                          : SeriesChoice::Kind::Joined;
+        return choice;
+      }
       choice.kind = SeriesChoice::Kind::Overlap;
       return choice;
     }

@@ -226,6 +226,9 @@ class Ledger {
   // Runs between the two looks that tell another program's database from a ledger as it opens
   // (tests: the moment another station commits the ledger's tables).
   static std::function<void()> betweenLooks;
+  // Runs in JoinOrCreate between the look for the series and the look for codes a new series
+  // would reach (tests: the moment another station makes the series and claims its first code).
+  static std::function<void()> betweenSeriesLooks;
   // The outcome of a claimed code: verified or failed, with the tag's row. False when the code is
   // no longer this station's claim (released or voided meanwhile): nothing is recorded. The record
   // does not wait for the disk: a power failure may take the last records, whose codes then stand

@@ -427,6 +427,23 @@ TEST_P(LedgerTest, AStationThatLooksWhileAnotherMakesTheTablesOpensTheLedger) {
   EXPECT_EQ(l->Progress().size(), 1u);
 }
 
+// A station that starts late: between its look for the series and its look for codes a new
+// series would reach, another station makes the series and claims its first code. That code is
+// the series' own, no overlap: the station joins the series.
+TEST_P(LedgerTest, AStationThatJoinsWhileAnotherMakesTheSeriesAndClaimsJoinsIt) {
+  auto l = Open();
+  Ledger::betweenSeriesLooks = [&] {
+    Ledger::betweenSeriesLooks = nullptr;
+    Ledger other(target_);
+    const Series s = other.JoinOrCreate(Plan(1000, 200), std::nullopt, true).series;
+    EXPECT_EQ(ClaimFor(other, s, kB, "1").code, Animal(392, 1000));
+  };
+  const SeriesChoice c = l->JoinOrCreate(Plan(1000, 200), 50, false);
+  Ledger::betweenSeriesLooks = nullptr;
+  EXPECT_EQ(c.kind, SeriesChoice::Kind::Joined);
+  EXPECT_EQ(c.series.id, 1);
+}
+
 // A station on an SQLite ledger claims only from the file it opened: the file deleted (another
 // station started now would make a new ledger and hand out the same codes) or replaced stops it.
 TEST(LedgerFiles, AClaimFromALedgerFileThatWasDeletedOrReplacedIsRefused) {
