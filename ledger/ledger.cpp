@@ -440,13 +440,15 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
   std::optional<Transaction> t;
   if (create) t.emplace(*this);
   SeriesChoice choice;
-  if (auto existing = SeriesOf(find.c_str(), key)) {
-    choice.series = *existing;
-    choice.kind = plan.planned && plan.planned != existing->plan.planned
+  // The series is in the ledger: joined, when the plan given does not differ.
+  auto join = [&](const Series& series) {
+    choice.series = series;
+    choice.kind = plan.planned && plan.planned != series.plan.planned
                       ? SeriesChoice::Kind::PlanDiffers
                       : SeriesChoice::Kind::Joined;
     return choice;
-  }
+  };
+  if (auto existing = SeriesOf(find.c_str(), key)) return join(*existing);
   if (betweenSeriesLooks) betweenSeriesLooks();
   // A new series: none of its codes may be on a tag already.
   const uint64_t count = CodeCount(plan, runCount);
@@ -467,13 +469,7 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
     // looked for: its codes are no overlap. A code is claimed only after its series was made, so
     // the series is seen now.
     if (overlap) {
-      if (auto made = SeriesOf(find.c_str(), key)) {
-        choice.series = *made;
-        choice.kind = plan.planned && plan.planned != made->plan.planned
-                          ? SeriesChoice::Kind::PlanDiffers
-                          : SeriesChoice::Kind::Joined;
-        return choice;
-      }
+      if (auto made = SeriesOf(find.c_str(), key)) return join(*made);
       choice.kind = SeriesChoice::Kind::Overlap;
       return choice;
     }
@@ -492,12 +488,8 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
   const auto made = SeriesOf(find.c_str(), key);
   if (!made) throw DatabaseError(target_.Display() + ": the new series cannot be read back");
   t->Commit();
+  if (!inserted) return join(*made);
   choice.series = *made;
-  if (!inserted) {
-    choice.kind = plan.planned && plan.planned != made->plan.planned
-                      ? SeriesChoice::Kind::PlanDiffers
-                      : SeriesChoice::Kind::Joined;
-  }
   return choice;
 }
 
