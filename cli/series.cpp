@@ -99,7 +99,8 @@ std::string TimeText(int64_t unixSeconds) {
 std::string ResultsFile::Line(const Row& r) {
   using csv::Field;
   return Field(r.time) + "," + Field(r.port) + "," + Field(r.chip) + "," + Field(r.written) + "," +
-         Field(r.readBack) + "," + (r.ok ? "OK" : "NG") + "," + Field(r.uid);
+         Field(r.readBack) + "," + (r.ok ? "OK" : "NG") + "," + Field(r.uid) + "," +
+         (r.series > 0 ? std::to_string(r.series) : std::string());
 }
 
 std::optional<Row> ResultsFile::RowOf(const std::vector<std::string>& f, std::string* why) {
@@ -107,10 +108,18 @@ std::optional<Row> ResultsFile::RowOf(const std::vector<std::string>& f, std::st
     if (why) *why = reason;
     return std::nullopt;
   };
-  if (f.size() != 7) return fail(std::to_string(f.size()) + " fields instead of 7");
+  // Seven fields: a row of an older version, without its series.
+  if (f.size() != 8 && f.size() != 7)
+    return fail(std::to_string(f.size()) + " fields instead of 8");
   if (f[5] != "OK" && f[5] != "NG") return fail("the result is \"" + f[5] + "\", not OK or NG");
   if (!ParseCodeText(f[3])) return fail("\"" + f[3] + "\" is not a code");
   Row r;
+  if (f.size() == 8 && !f[7].empty()) {
+    const auto id = fdx::ParseDecimalId(f[7]);
+    if (!id || *id == 0 || *id > static_cast<uint64_t>(INT64_MAX))
+      return fail("the series is \"" + f[7] + "\", not a series number");
+    r.series = static_cast<int64_t>(*id);
+  }
   r.time = f[0];
   r.port = f[1];
   r.chip = f[2];
@@ -151,28 +160,37 @@ bool ResultsFile::Open(const std::string& path, std::string* error) {
   return Parse(r.data, error) || fail(error ? *error : "");
 }
 
-bool ResultsFile::Parse(const std::string& text, std::string* error) {
+bool ResultsFile::Parse(std::string_view text, std::string* error) {
   empty_ = text.empty();
+  // Offsets in the file count the byte order mark the reader does not see.
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  const size_t bom = text.substr(0, kBom.size()) == kBom ? kBom.size() : 0;
+  text.remove_prefix(bom);
   csv::Reader reader(text);
   csv::Record record;
   auto fail = [&](size_t line, const std::string& why) {
     if (error) *error = "line " + std::to_string(line) + ": " + why;
     return false;
   };
-  const std::vector<std::string> header = {"time",      "port",   "chip", "written",
-                                           "read back", "result", "uid"};
+  std::vector<std::string> header = {"time",      "port",   "chip", "written",
+                                     "read back", "result", "uid",  "series"};
+  const std::vector<std::string> olderHeader(header.begin(), header.end() - 1);
   size_t start = 0;
   for (bool first = true; reader.Next(record); first = false, start = reader.Offset()) {
     if (first) {
-      if (record.fields != header)
+      if (record.fields != header && record.fields != olderHeader)
         return fail(record.line, "not a results file of qzh900ctl program");
       unended_ = !record.ended;
       continue;
     }
-    // A row cut short by a crash (a write that never ended) carries no result.
     if (!record.ended) {
-      cutAt_ = start;
-      cutText_ = text.substr(start);
+      // A row cut short by a crash (a write that never ended) stops before its line end. One
+      // whose text ends with a line end was written whole: a quote that opens a field and never
+      // closes swallowed the line ends after it; refused, never taken out.
+      if (text.back() == '\n' || text.back() == '\r')
+        return fail(record.line, "a quote opens a field and never closes");
+      cutAt_ = bom + start;
+      cutText_ = std::string(text.substr(start));
       break;
     }
     if (record.fields.size() == 1 && record.fields[0].empty()) continue;  // an empty line

@@ -7,6 +7,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/files.h"
@@ -53,16 +54,20 @@ struct Row {
   std::string readBack;  // CodeText, or "" when nothing could be read
   bool ok = false;       // "OK" / "NG"
   std::string uid;       // UID or traceability data, hexadecimal bytes
+  int64_t series = 0;    // the ledger's series; 0: none (a row of a file of an older version)
 };
 
 // The results file, a CSV file (RFC 4180) of one writer at a time. Open locks it for this
 // process (a second run on the same file is refused) and reads its rows, writing nothing, and
 // refuses a file that is not a results file or holds a row that cannot be read; Begin, once the
 // run's checks have passed, gives a new file its header; rows go out one by one, each flushed to
-// the disk.
+// the disk. The series is the last column, added after the others so that readers of the first
+// seven keep working: a file of an older version (seven columns) is read, and keeps its header
+// when rows with the series are appended. A UTF-8 byte order mark (a spreadsheet's "CSV UTF-8")
+// is passed over.
 class ResultsFile {
  public:
-  static constexpr const char* kHeader = "time,port,chip,written,read back,result,uid";
+  static constexpr const char* kHeader = "time,port,chip,written,read back,result,uid,series";
   // The largest results file read (some two million rows).
   static constexpr size_t kLimit = size_t{256} << 20;
 
@@ -95,7 +100,7 @@ class ResultsFile {
   static std::optional<Row> RowOf(const std::vector<std::string>& fields, std::string* why);
 
  private:
-  bool Parse(const std::string& text, std::string* error);
+  bool Parse(std::string_view text, std::string* error);
 
   files::LockedAppendFile file_;
   std::string path_;

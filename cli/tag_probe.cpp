@@ -16,6 +16,8 @@ std::optional<TagInField> ProbeTag(Session& s, fdx::IdChip chip, bool withCode) 
   TTirisC1Dlg& comm = s.Comm();
   const StdoutLogPane::Sink sink = s.Log().CurrentSink();
   s.Log().SetSink(StdoutLogPane::Sink::None);
+  // A probe is no part of the outcome: a run that polls for a minute has no results of it.
+  const size_t mark = s.Outcome().Events().size();
   std::optional<TagInField> tag;
   Response out{};
   auto bytesAfterEcho = [&] {
@@ -41,6 +43,7 @@ std::optional<TagInField> ProbeTag(Session& s, fdx::IdChip chip, bool withCode) 
       break;
   }
   if (tag && withCode && chip != fdx::IdChip::HdxPlus) tag->code = fdx::ReadIdCode(comm, chip);
+  s.Outcome().Truncate(mark);
   s.Log().SetSink(sink);
   return tag;
 }

@@ -91,8 +91,14 @@ const std::vector<OptionDef> kProgramOptions = {
      "also append every tag to the results CSV FILE: time, port, chip, code written, code read "
      "back, OK/NG, UID or traceability data"},
     {"--resume", nullptr, nullptr, ValueKind::Flag, 0, 0,
-     "without a first code: go on with the series of this station's last claim in the ledger "
-     "(else the ledger's last series, else after the last verified code of the results CSV)"},
+     "without a first code: go on with the series of the results CSV's rows (a CSV of runs "
+     "before the ledger: after its last verified code), else the one --series names, else the "
+     "one of this station's last claim; anything else is refused with the open series"},
+    {"--series", nullptr, "N", ValueKind::Decimal, 1, 9223372036854775807,
+     "with --resume: go on with series N of the ledger"},
+    {"--station", nullptr, "NAME", ValueKind::Text, 0, 0,
+     "the station's name on this machine, kept with every claim (default: the port's stable "
+     "name, /dev/serial/by-id/...)"},
     {"--poll", nullptr, "MS", ValueKind::Decimal, 20, 5000,
      "interval of the presence polling, {range} ms (default 200)"},
     {"--on-fail", nullptr, "wait|stop", ValueKind::Text, 0, 0,

@@ -2,6 +2,7 @@
 // orphans the codes claimed and never recorded (and the failed codes stations keep), export writes
 // a series in the results file's columns, release gives an orphan back after the tag in the field
 // was read and does not carry it, void takes a code out for good.
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QJsonValue>
 
@@ -57,17 +58,31 @@ std::string TimeOf(int64_t ms) {
 }
 
 int Status(ledger::Ledger& l) {
+  const std::vector<ledger::WorkingStation> working = l.Working();
   for (const ledger::SeriesProgress& p : l.Progress()) {
     const ledger::Series& s = p.series;
+    // The stations at work on it: those of this machine whose process runs, and those of other
+    // machines as they entered themselves (their processes cannot be seen from here).
+    std::string at;
+    QJsonArray stations;
+    for (const ledger::WorkingStation& w : working) {
+      if (w.seriesId != s.id) continue;
+      const bool here = w.station.host == ThisHost();
+      if (here && !StationRuns(w.station)) continue;
+      at += (at.empty() ? "" : ", ") + StationText(w.station) + " (pid " +
+            std::to_string(w.station.pid) + (here ? "" : ", since " + TimeOf(w.sinceMs)) + ")";
+      stations.append(Q(StationText(w.station)));
+    }
     const std::string planned = s.plan.planned ? std::to_string(*s.plan.planned) : "open";
-    const std::string line =
-        "series " + std::to_string(s.id) + "  " +
-        (s.plan.kind == ledger::CodeKind::Animal ? "animal" : "industrial") + " from " +
-        SeriesCodeText(s.plan, s.plan.first) + " step " + std::to_string(s.plan.increment) +
-        " planned " + planned + "  verified " + std::to_string(p.verified) + "  in hand " +
-        std::to_string(p.claimed) + "  failed " + std::to_string(p.failed) + "  released " +
-        std::to_string(p.released) + "  void " + std::to_string(p.voided) + "  left " +
-        std::to_string(p.codesLeft) + "  last " + TimeOf(p.lastMs);
+    const std::string line = "series " + std::to_string(s.id) + "  " +
+                             (s.plan.kind == ledger::CodeKind::Animal ? "animal" : "industrial") +
+                             " from " + SeriesCodeText(s.plan, s.plan.first) + " step " +
+                             std::to_string(s.plan.increment) + " planned " + planned +
+                             "  verified " + std::to_string(p.verified) + "  in hand " +
+                             std::to_string(p.claimed) + "  failed " + std::to_string(p.failed) +
+                             "  released " + std::to_string(p.released) + "  void " +
+                             std::to_string(p.voided) + "  left " + std::to_string(p.codesLeft) +
+                             "  last " + TimeOf(p.lastMs) + (at.empty() ? "" : "  working: " + at);
     Output::Get().Data(
         line, "series",
         {{"series", static_cast<qint64>(s.id)},
@@ -82,7 +97,8 @@ int Status(ledger::Ledger& l) {
          {"released", static_cast<qint64>(p.released)},
          {"void", static_cast<qint64>(p.voided)},
          {"left", static_cast<qint64>(p.codesLeft)},
-         {"last_time", Q(TimeOf(p.lastMs))}});
+         {"last_time", Q(TimeOf(p.lastMs))},
+         {"working", stations}});
   }
   return 0;
 }
@@ -99,7 +115,7 @@ void ReportCode(const ledger::CodeRecord& c) {
                      {{"code", Q(series::CodeText(c.code))},
                       {"state", ledger::StateName(c.state)},
                       {"host", Q(c.station.host)},
-                      {"port", Q(c.station.port)},
+                      {"port", Q(c.station.name)},
                       {"pid", static_cast<qint64>(c.station.pid)},
                       {"running", running},
                       {"chip", Q(c.chip)},
@@ -147,7 +163,8 @@ int Export(ledger::Ledger& l, const LedgerArgs& a) {
                           {"written", Q(row.written)},
                           {"read_back", Q(row.readBack)},
                           {"ok", row.ok},
-                          {"uid", Q(row.uid)}});
+                          {"uid", Q(row.uid)},
+                          {"series", static_cast<qint64>(row.series)}});
   }
   if (!toStdout) {
     if (files::Error e = files::Replace(a.csv, text)) throw UsageError(a.csv + ": " + e.Text());
@@ -212,7 +229,10 @@ int Release(const CommonOptions& o, ledger::Ledger& l, const ledger::CodeRecord&
 
 int RunLedger(const CommonOptions& o, std::vector<std::string>& args) {
   const LedgerArgs a = ParseLedgerArgs(args);
-  const auto l = OpenLedger(LedgerTarget(a.ledger));
+  // Looking at a ledger changes nothing in it; releasing and voiding are a station's changes.
+  const bool look = a.action == "status" || a.action == "orphans" || a.action == "export";
+  const auto l =
+      OpenLedger(LedgerTarget(a.ledger), look ? ledger::Access::Look : ledger::Access::Station);
   try {
     if (a.action == "status") return Status(*l);
     if (a.action == "orphans") return Orphans(*l);

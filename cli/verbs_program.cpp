@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <ctime>
 #include <functional>
+#include <map>
+#include <set>
 
 #include "cli/interrupt.h"
 #include "cli/ledger_access.h"
@@ -38,7 +40,9 @@ struct ProgramArgs {
   int count = 0;  // 0: until interrupted
   std::string csv;
   std::string ledger;
+  std::string station;  // empty: the port's stable name
   bool resume = false;
+  std::optional<int64_t> series;  // --resume: the series named
   int pollMs = 200;
   bool stopOnFail = false;
   bool lock = false;
@@ -78,6 +82,11 @@ ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
       if (p.ledger.empty()) throw UsageError("--ledger needs sqlite:PATH or postgresql://...");
     } else if (arg.Is("--resume")) {
       p.resume = true;
+    } else if (arg.Is("--series")) {
+      p.series = arg.Number();
+    } else if (arg.Is("--station")) {
+      p.station = arg.Text();
+      if (p.station.empty()) throw UsageError("--station needs a name");
     } else if (arg.Is("--poll")) {
       p.pollMs = static_cast<int>(arg.Number());
     } else if (arg.Is("--on-fail")) {
@@ -101,6 +110,10 @@ ProgramArgs ParseProgramArgs(const std::vector<std::string>& args) {
     throw UsageError("animal codes need both --country and --national");
   if (!p.resume && !p.industrial && !p.national)
     throw UsageError("program needs the first code: --country N --national N, or --industrial N");
+  if (p.series && !p.resume)
+    throw UsageError("--series names the series that --resume goes on with: give --resume too");
+  if (p.series && (p.industrial || p.national))
+    throw UsageError("--series names a series of the ledger; a first code plans one");
   if (p.planned && !p.industrial && !p.national)
     throw UsageError("--planned belongs to a first code: a series in the ledger keeps its plan");
   if (p.lock && p.chip != fdx::IdChip::Sic279 && p.chip != fdx::IdChip::HdxPlus)
@@ -129,21 +142,21 @@ ledger::SeriesPlan PlanOf(const ProgramArgs& p) {
 // country that is neither a country (ISO 3166-1) nor a manufacturer (900-998) only when asked
 // for, no national ID past the largest.
 void CheckCodePlan(const ProgramArgs& p, const ledger::SeriesPlan& plan) {
-  if (plan.kind != CodeKind::Animal) return;
+  const bool animal = plan.kind == CodeKind::Animal;
   const std::string country = fdx::FormatPaddedDecimal(3, plan.country);
-  if (plan.country == ledger::kTestCountry && !p.testCode)
+  if (animal && plan.country == ledger::kTestCountry && !p.testCode)
     throw UsageError("country 999 is the code of test transponders: give --test-code to write it");
-  if (plan.country != ledger::kTestCountry && !ledger::IsIso3166Numeric(plan.country) &&
+  if (animal && plan.country != ledger::kTestCountry && !ledger::IsIso3166Numeric(plan.country) &&
       !ledger::IsManufacturerCode(plan.country) && !p.anyCountry)
     throw UsageError("country " + country +
                      " is neither an ISO 3166-1 country code nor a manufacturer code (900-998): "
                      "give --any-country to write it");
-  const uint64_t max = ledger::MaxNumber(CodeKind::Animal);
+  const uint64_t max = ledger::MaxNumber(plan.kind);
   if (plan.planned && ledger::CodeCount(plan) < *plan.planned)
     throw UsageError("the series of " + std::to_string(*plan.planned) + " codes from " +
                      series::CodeText(ledger::CodeOf(plan, plan.first)) + " in steps of " +
-                     std::to_string(plan.increment) + " passes the largest national ID, " +
-                     std::to_string(max));
+                     std::to_string(plan.increment) + " passes the largest " +
+                     (animal ? "national ID, " : "industrial number, ") + std::to_string(max));
 }
 
 std::string CodeHolder(const ledger::CodeRecord& c) {
@@ -157,40 +170,114 @@ std::string CodeHolder(const ledger::CodeRecord& c) {
   }
 }
 
+// The series the rows of the results file belong to, as the ledger knows their codes. A row that
+// names a series the ledger does not hold for its code was written with another ledger.
+struct FileSeries {
+  std::set<int64_t> ids;
+  std::optional<series::Row> foreign;  // the first row of another ledger
+};
+
+FileSeries SeriesOfFile(const series::ResultsFile& results, ledger::Ledger& l) {
+  std::vector<uint64_t> codes;
+  for (const series::Row& r : results.Rows())
+    if (auto c = series::ParseCodeText(r.written)) codes.push_back(*c);
+  const std::map<uint64_t, int64_t> known = l.SeriesOfCodes(codes);
+  FileSeries fs;
+  for (const series::Row& r : results.Rows()) {
+    const auto code = series::ParseCodeText(r.written);
+    const auto it = code ? known.find(*code) : known.end();
+    const bool holds = it != known.end() && (r.series == 0 || r.series == it->second);
+    if (holds)
+      fs.ids.insert(it->second);
+    else if (r.series != 0 && !fs.foreign)
+      fs.foreign = r;
+  }
+  return fs;
+}
+
+std::string SeriesList(const std::set<int64_t>& ids) {
+  std::string text;
+  for (int64_t id : ids) text += (text.empty() ? "" : " and ") + std::to_string(id);
+  return "series " + text;
+}
+
+// The series a station may go on with, on one line: every series with codes left or in hand.
+std::string OpenSeriesText(ledger::Ledger& l) {
+  std::string list;
+  for (const ledger::SeriesProgress& p : l.Progress())
+    if (p.codesLeft || p.claimed || p.failed)
+      list += (list.empty() ? "" : ", ") + SeriesProgressText(p);
+  if (list.empty()) return "the ledger " + l.Where().Display() + " holds no open series";
+  return "open series of the ledger " + l.Where().Display() + ": " + list +
+         "; name one with --series N";
+}
+
+// --resume: the one series the operator means. With a results file, the series of its rows that
+// the ledger knows (a file of runs before the ledger: a new series after its last verified code);
+// else --series N, or the series of this station's last claim. Anything else is refused with the
+// open series; never a guess.
+ledger::SeriesPlan ResumedPlan(const ProgramArgs& p, ledger::Ledger& l,
+                               const ledger::Station& station, const series::ResultsFile* results,
+                               const FileSeries& fs, std::optional<ledger::Series>& resumed) {
+  auto refuse = [&](const std::string& why) {
+    return UsageError("--resume: " + why + "; " + OpenSeriesText(l));
+  };
+  if (fs.foreign)
+    throw refuse(p.csv + " holds " + fs.foreign->written + " of series " +
+                 std::to_string(fs.foreign->series) + ", which the ledger " + l.Where().Display() +
+                 " does not hold: its rows belong to another ledger");
+  if (fs.ids.size() > 1) throw refuse(p.csv + " holds rows of " + SeriesList(fs.ids));
+  std::optional<int64_t> id = p.series;
+  if (!fs.ids.empty()) {
+    if (p.series && *p.series != *fs.ids.begin())
+      throw refuse(p.csv + " holds rows of series " + std::to_string(*fs.ids.begin()) +
+                   ", --series names series " + std::to_string(*p.series));
+    id = *fs.ids.begin();
+  }
+  if (id) {
+    resumed = l.FindSeries(*id);
+    if (!resumed) throw refuse("the ledger holds no series " + std::to_string(*id));
+    return resumed->plan;
+  }
+  std::optional<uint64_t> last;
+  if (results)
+    for (auto it = results->Rows().rbegin(); it != results->Rows().rend() && !last; ++it)
+      if (it->ok) last = series::ParseCodeText(it->written);
+  if (last && ledger::IsSeriesCode(*last)) {
+    // A results file of runs before the ledger: a new series after its last verified code.
+    ledger::SeriesPlan plan{ledger::KindOf(*last), ledger::CountryOf(*last),
+                            ledger::NumberOf(*last), p.increment, std::nullopt};
+    if (!ledger::NumberAt(plan, 1))
+      throw UsageError("--resume: the series ends with " + series::CodeText(*last));
+    plan.first += p.increment;
+    return plan;
+  }
+  resumed = l.LastSeriesOf(station);
+  if (!resumed)
+    throw refuse("the ledger holds no claim of the station " + StationText(station) +
+                 (results ? " and " + p.csv + " names no series" : std::string()));
+  return resumed->plan;
+}
+
 // The series the run works: the one of the first code given (joined when the ledger holds it,
-// else planned; with create, made), or for --resume alone the series of this station's last
-// claim, the ledger's last series, or the series after the last verified code of the results
-// file. Throws UsageError when the plan is refused.
+// else planned; with create, made), or the one --resume goes on with. Throws UsageError when the
+// plan is refused.
 ledger::Series PickSeries(const ProgramArgs& p, ledger::Ledger& l, const ledger::Station& station,
-                          const series::ResultsFile* results, bool create) {
-  std::optional<ledger::SeriesPlan> plan;
+                          const series::ResultsFile* results, const FileSeries& fs, bool create) {
+  ledger::SeriesPlan plan;
   if (p.national || p.industrial) {
     plan = PlanOf(p);
   } else {
-    std::optional<ledger::Series> resumed = l.LastSeriesOf(station);
-    if (!resumed) resumed = l.LastSeries();
+    std::optional<ledger::Series> resumed;
+    plan = ResumedPlan(p, l, station, results, fs, resumed);
     if (resumed) {
       CheckCodePlan(p, resumed->plan);
       return *resumed;
     }
-    std::optional<uint64_t> last;
-    if (results)
-      for (auto it = results->Rows().rbegin(); it != results->Rows().rend() && !last; ++it)
-        if (it->ok) last = series::ParseCodeText(it->written);
-    if (!last || !ledger::IsSeriesCode(*last))
-      throw UsageError("--resume: the ledger " + l.Where().Display() + " holds no series" +
-                       (results ? " and " + p.csv + " holds no verified code" : "") +
-                       "; give the first code");
-    // A results file of runs before the ledger: a new series after its last verified code.
-    plan = ledger::SeriesPlan{ledger::KindOf(*last), ledger::CountryOf(*last),
-                              ledger::NumberOf(*last), p.increment, std::nullopt};
-    if (!ledger::NumberAt(*plan, 1))
-      throw UsageError("--resume: the series ends with " + series::CodeText(*last));
-    plan->first += p.increment;
   }
-  CheckCodePlan(p, *plan);
+  CheckCodePlan(p, plan);
   const ledger::SeriesChoice choice =
-      l.JoinOrCreate(*plan, p.count ? std::optional<uint64_t>(p.count) : std::nullopt, create);
+      l.JoinOrCreate(plan, p.count ? std::optional<uint64_t>(p.count) : std::nullopt, create);
   switch (choice.kind) {
     case ledger::SeriesChoice::Kind::Overlap:
       throw UsageError(series::CodeText(choice.overlap.code) + " " + CodeHolder(choice.overlap) +
@@ -198,10 +285,23 @@ ledger::Series PickSeries(const ProgramArgs& p, ledger::Ledger& l, const ledger:
                        std::to_string(choice.overlap.seriesId) + "); plan another first code");
     case ledger::SeriesChoice::Kind::PlanDiffers:
       throw UsageError(SeriesText(choice.series) + " is in the ledger with another plan than " +
-                       std::to_string(*plan->planned) + " codes; leave --planned out to join it");
+                       std::to_string(*plan.planned) + " codes; leave --planned out to join it");
     default:
       return choice.series;
   }
+}
+
+// One results file, one series: rows of the run's series go only into a file that holds no rows
+// of another series (of this ledger or another one).
+void CheckFileSeries(const ProgramArgs& p, const ledger::Series& s, const FileSeries& fs) {
+  const std::string run = s.id ? SeriesText(s) : "a new series";
+  if (fs.foreign)
+    throw UsageError(p.csv + " holds " + fs.foreign->written + " of series " +
+                     std::to_string(fs.foreign->series) + " of another ledger; this run works " +
+                     run + ": one results file, one series; give another --csv");
+  if (!fs.ids.empty() && (fs.ids.size() > 1 || *fs.ids.begin() != s.id))
+    throw UsageError(p.csv + " holds rows of " + SeriesList(fs.ids) + "; this run works " + run +
+                     ": one results file, one series; give another --csv");
 }
 
 // No code the run may write was verified in the results file before (a file of runs before the
@@ -233,6 +333,7 @@ void ReportRow(const series::Row& row, double ledgerMs, double tagMs) {
                                       {"read_back", q(row.readBack)},
                                       {"ok", row.ok},
                                       {"uid", q(row.uid)},
+                                      {"series", static_cast<qint64>(row.series)},
                                       {"ledger_ms", ledgerMs},
                                       {"tag_ms", tagMs}});
 }
@@ -259,7 +360,9 @@ class SeriesRun {
  private:
   void Progress(const std::string& text) {
     const std::string n = args_.count ? std::to_string(args_.count) : "-";
-    Output::Get().Note("program: [" + std::to_string(slot_) + "/" + n + "] " + text, "progress");
+    Output::Get().Note(
+        "program: " + station_.name + " [" + std::to_string(slot_) + "/" + n + "] " + text,
+        "progress");
   }
   // Polls until `until` holds; false when interrupted or the port has gone.
   bool Poll(const std::function<bool()>& until);
@@ -307,6 +410,12 @@ bool SeriesRun::ClaimFor(const TagInField& tag, std::optional<ledger::Claim>& cl
   ledger::Claim c;
   try {
     c = ledger_.ClaimNext({series_.id, station_, series::ChipName(args_.chip), tag.uid, tag.code});
+  } catch (const ledger::UncertainClaim& e) {
+    // The server may have committed the claim before the connection broke: the code is named.
+    LedgerFailed(std::string(e.what()) + "; the claim of " + series::CodeText(e.code) +
+                 " may have reached the ledger, where it then stands as an orphan (qzh900ctl "
+                 "ledger orphans); stopped before writing the tag in the field");
+    return false;
   } catch (const ledger::DatabaseError& e) {
     LedgerFailed(std::string(e.what()) + "; stopped before writing the tag in the field");
     return false;
@@ -356,6 +465,7 @@ bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
   row.readBack = back ? series::CodeText(*back) : "";
   row.ok = ok;
   row.uid = tag.uid;
+  row.series = series_.id;
 
   // The ledger first: it is the authority; the results file is the operator's record.
   const auto recordStart = std::chrono::steady_clock::now();
@@ -380,16 +490,16 @@ bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
     fileError_ = true;
   }
   ReportRow(row, ledgerMs, tagMs);
+  // The tag is counted as it is, also when its record or row could not be written.
+  ++(ok ? done_ : failed_);
   if (ledgerError_ || fileError_) return false;
   if (ok) {
-    ++done_;
     Progress("OK: " + text + " verified");
     if ((!args_.count || done_ < args_.count) && !claim.more) {
       Output::Get().Note("program: the series ends with " + LastCodeText(), "progress");
       gStop = true;
     }
   } else {
-    ++failed_;
     Progress(std::string("NG: ") +
              (!written ? "the write failed"
               : back   ? "read back " + series::CodeText(*back)
@@ -400,22 +510,23 @@ bool SeriesRun::Program(const TagInField& tag, const ledger::Claim& claim) {
 }
 
 int SeriesRun::Run() {
-  std::string next;
+  std::string next, progress;
   try {
     const auto code = ledger_.NextCode(series_.id, station_);
     next = code ? series::CodeText(*code) : "(none left)";
+    progress = SeriesProgressText(ledger_.ProgressOf(series_));
   } catch (const ledger::DatabaseError& e) {
     LedgerFailed(e.what());
     return 2;
   }
   Output::Get().Note(
-      "program: " + series::ChipName(args_.chip) + ", " +
+      "program: " + station_.name + ": " + series::ChipName(args_.chip) + ", " +
           (series_.plan.kind == CodeKind::Animal ? "animal" : "industrial") + " codes from " +
           next + ", step " + std::to_string(series_.plan.increment) + ", " +
           (args_.count ? std::to_string(args_.count) + (args_.count == 1 ? " tag" : " tags")
                        : std::string("until interrupted")) +
-          ", " + SeriesText(series_) + " of the ledger " + ledger_.Where().Display() +
-          (results_ ? ", results in " + args_.csv : std::string()),
+          ", " + progress + " of the ledger " + ledger_.Where().Display() + ", station " +
+          StationText(station_) + (results_ ? ", results in " + args_.csv : std::string()),
       "progress");
   while (!Stopped() && (!args_.count || done_ < args_.count)) {
     slot_ = done_ + 1;
@@ -464,6 +575,17 @@ void BeginResults(series::ResultsFile& results, const std::string& csv) {
         "progress");
 }
 
+// A station runs once: another run of the same station (its name on this machine) that still
+// works would take its failed code.
+void CheckStationFree(ledger::Ledger& l, const ledger::Station& station) {
+  for (const ledger::WorkingStation& w : l.Working())
+    if (w.station.host == station.host && w.station.name == station.name &&
+        w.station.pid != station.pid && StationRuns(w.station))
+      throw UsageError("the station " + StationText(station) + " runs already (pid " +
+                       std::to_string(w.station.pid) + ", on " + w.port +
+                       "); give each station its own --station");
+}
+
 }  // namespace
 
 int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
@@ -479,18 +601,24 @@ int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
     if (!results->Open(p.csv, &error)) throw UsageError(error);
   }
   Session s(o);
-  const ledger::Station station = ThisStation(s.PortName());
+  const ledger::Station station = ThisStation(s.PortName(), p.station);
   const auto led = OpenLedger(target);
   const series::ResultsFile* file = results ? &*results : nullptr;
   ledger::Series picked;
   try {
     // Every check before the port is opened; the series is made only once the module answers.
-    picked = PickSeries(p, *led, station, file, false);
-    if (results) CheckResultsFile(p, picked, *results);
+    const FileSeries fs = results ? SeriesOfFile(*results, *led) : FileSeries{};
+    picked = PickSeries(p, *led, station, file, fs, false);
+    if (results) {
+      CheckResultsFile(p, picked, *results);
+      CheckFileSeries(p, picked, fs);
+    }
+    CheckStationFree(*led, station);
     s.OpenPort();
     s.Identify();
     if (results) BeginResults(*results, p.csv);
-    picked = PickSeries(p, *led, station, file, true);
+    picked = PickSeries(p, *led, station, file, fs, true);
+    led->Enter(station, picked.id, s.PortName());
   } catch (const ledger::DatabaseError& e) {
     throw UsageError(std::string("ledger ") + e.what());
   }
@@ -498,6 +626,11 @@ int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   SeriesRun run(s, p, *led, picked, station, results ? &*results : nullptr);
   int verdict = run.Run();
   if (results) results->Close();
+  try {
+    led->Leave(station);
+  } catch (const ledger::DatabaseError&) {
+    // A ledger that failed was reported by the run; the row stays until the station runs again.
+  }
   // Interrupting a run that has a count of its own ends it before its end; without --count
   // Ctrl+C is how the run ends.
   if (verdict == 0 && interrupt::Requested() && p.count) verdict = 1;

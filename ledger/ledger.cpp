@@ -1,13 +1,17 @@
 #include "ledger/ledger.h"
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "core/files.h"
@@ -79,6 +83,13 @@ std::string Reason(const QSqlError& e) {
                                         : driver + ": " + database;
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
+  // A driver that has no detail for its message leaves an empty "()".
+  for (size_t at; (at = text.find("()")) != std::string::npos;) {
+    size_t from = at;
+    while (from > 0 && text[from - 1] == ' ') --from;
+    text.erase(from, at + 2 - from);
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
   return text.empty() ? "unknown error" : text;
 }
 
@@ -89,7 +100,7 @@ CodeRecord CodeFrom(const QSqlQuery& q) {
   r.number = static_cast<uint64_t>(q.value(2).toLongLong());
   r.state = StateOf(AsText(q.value(3)));
   r.station.host = AsText(q.value(4));
-  r.station.port = AsText(q.value(5));
+  r.station.name = AsText(q.value(5));
   r.station.pid = q.value(6).toLongLong();
   r.chip = AsText(q.value(7));
   r.uid = AsText(q.value(8));
@@ -173,10 +184,17 @@ class Ledger::Transaction {
   bool done_ = false;
 };
 
-Ledger::Ledger(const Target& target) : target_(target) {
+Ledger::Ledger(const Target& target, Access access) : target_(target), access_(access) {
   name_ = "qzh-ledger-" + std::to_string(++connectionCount);
   const bool sqlite = target.backend == Target::Backend::Sqlite;
-  if (sqlite) {
+  if (sqlite && access == Access::Look) {
+    // Looking makes no file: where none is, the ledger is empty.
+    struct stat st {};
+    if (::stat(target.path.c_str(), &st) != 0 && errno == ENOENT) {
+      empty_ = true;
+      return;
+    }
+  } else if (sqlite) {
     const size_t slash = target.path.rfind('/');
     if (slash != std::string::npos && slash > 0)
       if (files::Error e = files::MakePrivateFolders(target.path.substr(0, slash)))
@@ -221,6 +239,24 @@ Ledger::Ledger(const Target& target) : target_(target) {
       if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0)
         if (sqlite3* h = *static_cast<sqlite3* const*>(handle.constData()))
           sqlite3_busy_handler(h, RetrySoon, &busySince_);
+      struct stat st {};
+      if (::stat(target.path.c_str(), &st) == 0) {
+        fileDevice_ = st.st_dev;
+        fileInode_ = st.st_ino;
+      }
+    }
+    // Nothing is changed before the database is known to be a ledger, or empty.
+    CheckOwnDatabase();
+    if (access == Access::Look) {
+      schemaVersion_ = StoredSchemaVersion();
+      empty_ = schemaVersion_ == 0;  // no station has used it yet
+      if (schemaVersion_ > kSchemaVersion)
+        throw DatabaseError(target.Display() + ": the ledger has schema version " +
+                            std::to_string(schemaVersion_) + ", newer than this program knows (" +
+                            std::to_string(kSchemaVersion) + "); use a newer qzh900ctl");
+      return;
+    }
+    if (sqlite) {
       // Readers never wait for the writer; a transaction is on the disk when it commits (a
       // record relaxes this, see Record).
       EnterWal();
@@ -228,6 +264,7 @@ Ledger::Ledger(const Target& target) : target_(target) {
       Exec("PRAGMA foreign_keys=ON");
     }
     Migrate();
+    schemaVersion_ = kSchemaVersion;
   } catch (...) {
     // No destructor runs for a constructor that throws: the connection goes here.
     prepared_.clear();
@@ -315,6 +352,46 @@ int Ledger::StoredSchemaVersion() {
   return version;
 }
 
+int64_t Ledger::TableCount() {
+  QSqlQuery& q = Run(target_.backend == Target::Backend::Sqlite
+                         ? "SELECT COUNT(*) FROM sqlite_master"
+                         : "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                           "table_schema = current_schema()",
+                     {});
+  const int64_t n = q.next() ? q.value(0).toLongLong() : 0;
+  q.finish();
+  return n;
+}
+
+std::function<void()> Ledger::betweenLooks;
+std::function<void()> Ledger::betweenSeriesLooks;
+
+void Ledger::CheckOwnDatabase() {
+  // The tables first, then schema_version: a station that makes the ledger meanwhile commits
+  // them together, so tables seen mean schema_version is seen too. (The other way round, a
+  // station that starts with others finds no schema_version, then the new tables, and would
+  // refuse its own ledger.)
+  const int64_t tables = TableCount();
+  if (betweenLooks) betweenLooks();
+  if (tables == 0 || StoredSchemaVersion() != 0) return;
+  throw DatabaseError(target_.Display() +
+                      ": the database holds tables but no schema_version: it is not a code "
+                      "ledger (another program's?) and is left as it is; give the ledger a "
+                      "database of its own");
+}
+
+void Ledger::CheckSameFile() {
+  if (target_.backend != Target::Backend::Sqlite) return;
+  struct stat st {};
+  if (::stat(target_.path.c_str(), &st) == 0 && st.st_dev == fileDevice_ && st.st_ino == fileInode_)
+    return;
+  Disconnect();
+  throw DatabaseError(target_.Display() +
+                      ": the ledger file is no longer the one this station opened (deleted or "
+                      "replaced); claiming on would hand out codes that another ledger hands out "
+                      "too");
+}
+
 void Ledger::Migrate() {
   // Quick look first: a ledger that is up to date needs no write lock.
   if (StoredSchemaVersion() == kSchemaVersion) return;
@@ -347,6 +424,7 @@ std::optional<Series> Ledger::SeriesOf(const char* sql, const std::vector<QVaria
 }
 
 std::optional<Series> Ledger::FindSeries(int64_t id) {
+  if (empty_) return {};
   return SeriesOf((std::string("SELECT ") + kSeriesColumns + " FROM series WHERE id = ?").c_str(),
                   {Int(id)});
 }
@@ -362,13 +440,16 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
   std::optional<Transaction> t;
   if (create) t.emplace(*this);
   SeriesChoice choice;
-  if (auto existing = SeriesOf(find.c_str(), key)) {
-    choice.series = *existing;
-    choice.kind = plan.planned && plan.planned != existing->plan.planned
+  // The series is in the ledger: joined, when the plan given does not differ.
+  auto join = [&](const Series& series) {
+    choice.series = series;
+    choice.kind = plan.planned && plan.planned != series.plan.planned
                       ? SeriesChoice::Kind::PlanDiffers
                       : SeriesChoice::Kind::Joined;
     return choice;
-  }
+  };
+  if (auto existing = SeriesOf(find.c_str(), key)) return join(*existing);
+  if (betweenSeriesLooks) betweenSeriesLooks();
   // A new series: none of its codes may be on a tag already.
   const uint64_t count = CodeCount(plan, runCount);
   if (count > 0) {
@@ -384,7 +465,11 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
     const bool overlap = q.next();
     if (overlap) choice.overlap = CodeFrom(q);
     q.finish();
+    // Another station may have made the series and claimed its first codes since the series was
+    // looked for: its codes are no overlap. A code is claimed only after its series was made, so
+    // the series is seen now.
     if (overlap) {
+      if (auto made = SeriesOf(find.c_str(), key)) return join(*made);
       choice.kind = SeriesChoice::Kind::Overlap;
       return choice;
     }
@@ -403,12 +488,8 @@ SeriesChoice Ledger::JoinOrCreate(const SeriesPlan& plan, std::optional<uint64_t
   const auto made = SeriesOf(find.c_str(), key);
   if (!made) throw DatabaseError(target_.Display() + ": the new series cannot be read back");
   t->Commit();
+  if (!inserted) return join(*made);
   choice.series = *made;
-  if (!inserted) {
-    choice.kind = plan.planned && plan.planned != made->plan.planned
-                      ? SeriesChoice::Kind::PlanDiffers
-                      : SeriesChoice::Kind::Joined;
-  }
   return choice;
 }
 
@@ -417,10 +498,11 @@ std::optional<Series> Ledger::LastSeriesOf(const Station& station) {
                    " FROM series WHERE id = (SELECT series_id FROM codes WHERE host = ? AND "
                    "port = ? ORDER BY claimed_ms DESC LIMIT 1)")
                       .c_str(),
-                  {Text(station.host), Text(station.port)});
+                  {Text(station.host), Text(station.name)});
 }
 
 std::optional<Series> Ledger::LastSeries() {
+  if (empty_) return {};
   if (auto s = SeriesOf((std::string("SELECT ") + kSeriesColumns +
                          " FROM series WHERE id = (SELECT series_id FROM codes ORDER BY "
                          "claimed_ms DESC LIMIT 1)")
@@ -449,7 +531,7 @@ std::optional<uint64_t> Ledger::NextCode(int64_t seriesId, const Station& statio
   if (!series) return std::nullopt;
   for (const auto& [where, binds] : std::vector<std::pair<const char*, std::vector<QVariant>>>{
            {"series_id = ? AND state = 'failed' AND host = ? AND port = ?",
-            {Int(seriesId), Text(station.host), Text(station.port)}},
+            {Int(seriesId), Text(station.host), Text(station.name)}},
            {"series_id = ? AND state = 'released'", {Int(seriesId)}}}) {
     QSqlQuery& q = Run(std::string("SELECT MIN(number) FROM codes WHERE ") + where, binds);
     std::optional<uint64_t> number;
@@ -468,13 +550,20 @@ std::optional<uint64_t> Ledger::NextCode(int64_t seriesId, const Station& statio
 }
 
 std::vector<SeriesProgress> Ledger::Progress() {
+  if (empty_) return {};
   std::vector<SeriesProgress> all;
   {
     QSqlQuery& q = Run(std::string("SELECT ") + kSeriesColumns + " FROM series ORDER BY id", {});
     while (q.next()) all.push_back({.series = SeriesFrom(q)});
     q.finish();
   }
-  for (SeriesProgress& p : all) {
+  for (SeriesProgress& p : all) p = ProgressOf(p.series);
+  return all;
+}
+
+SeriesProgress Ledger::ProgressOf(const Series& series) {
+  SeriesProgress p{.series = series};
+  {
     QSqlQuery& q =
         Run("SELECT state, COUNT(*), MAX(claimed_ms), MAX(recorded_ms) FROM codes WHERE "
             "series_id = ? GROUP BY state",
@@ -502,13 +591,68 @@ std::vector<SeriesProgress> Ledger::Progress() {
                            static_cast<int64_t>(q.value(3).toLongLong())});
     }
     q.finish();
-    const uint64_t count = CodeCount(p.series.plan);
-    p.codesLeft = (count > p.series.nextIndex ? count - p.series.nextIndex : 0) + p.released;
   }
+  const uint64_t count = CodeCount(p.series.plan);
+  p.codesLeft = (count > p.series.nextIndex ? count - p.series.nextIndex : 0) + p.released;
+  return p;
+}
+
+std::map<uint64_t, int64_t> Ledger::SeriesOfCodes(const std::vector<uint64_t>& codes) {
+  // One statement for a batch of codes (the last one repeated to fill it).
+  constexpr size_t kBatch = 100;
+  std::string sql = "SELECT code, series_id FROM codes WHERE code IN (?";
+  for (size_t i = 1; i < kBatch; ++i) sql += ", ?";
+  sql += ")";
+  std::map<uint64_t, int64_t> found;
+  for (size_t at = 0; at < codes.size(); at += kBatch) {
+    std::vector<QVariant> binds;
+    for (size_t i = 0; i < kBatch; ++i)
+      binds.push_back(CodeValue(codes[std::min(at + i, codes.size() - 1)]));
+    QSqlQuery& q = Run(sql, binds);
+    while (q.next()) found[AsCode(q.value(0))] = q.value(1).toLongLong();
+    q.finish();
+  }
+  return found;
+}
+
+void Ledger::Enter(const Station& station, int64_t seriesId, const std::string& port) {
+  Transaction t(*this);
+  Run("DELETE FROM stations WHERE host = ? AND name = ?", {Text(station.host), Text(station.name)})
+      .finish();
+  Run("INSERT INTO stations (host, name, pid, series_id, port, since_ms) VALUES (?, ?, ?, ?, ?, "
+      "?)",
+      {Text(station.host), Text(station.name), Int(station.pid), Int(seriesId), Text(port),
+       Int(NowMs())})
+      .finish();
+  t.Commit();
+}
+
+void Ledger::Leave(const Station& station) {
+  Transaction t(*this);
+  Run("DELETE FROM stations WHERE host = ? AND name = ? AND pid = ?",
+      {Text(station.host), Text(station.name), Int(station.pid)})
+      .finish();
+  t.Commit();
+}
+
+std::vector<WorkingStation> Ledger::Working() {
+  std::vector<WorkingStation> all;
+  if (empty_ || schemaVersion_ < 2) return all;  // a ledger of before the table, looked at
+  QSqlQuery& q = Run(
+      "SELECT host, name, pid, series_id, port, since_ms FROM stations ORDER BY series_id, host, "
+      "name",
+      {});
+  while (q.next())
+    all.push_back({.station = {AsText(q.value(0)), AsText(q.value(1)), q.value(2).toLongLong()},
+                   .seriesId = q.value(3).toLongLong(),
+                   .port = AsText(q.value(4)),
+                   .sinceMs = q.value(5).toLongLong()});
+  q.finish();
   return all;
 }
 
 Claim Ledger::ClaimNext(const ClaimRequest& request) {
+  CheckSameFile();
   Transaction t(*this);
   // The series row is the lock every claim of the series takes (SQLite: the whole database).
   const std::string lock = std::string("SELECT ") + kSeriesColumns + " FROM series WHERE id = ?" +
@@ -518,7 +662,16 @@ Claim Ledger::ClaimNext(const ClaimRequest& request) {
     throw DatabaseError(target_.Display() + ": series " + std::to_string(request.seriesId) +
                         " is not in the ledger");
   Claim claim = ClaimIn(request, *series);
-  t.Commit();
+  if (claim.kind != Claim::Kind::Code) {
+    t.Commit();
+    return claim;
+  }
+  if (beforeClaimCommit) beforeClaimCommit(claim.code);
+  try {
+    t.Commit();
+  } catch (const DatabaseError& e) {
+    throw UncertainClaim(e.what(), claim.code);
+  }
   return claim;
 }
 
@@ -550,13 +703,13 @@ Claim Ledger::ClaimIn(const ClaimRequest& r, const Series& series) {
   // by series, state and number).
   std::optional<CodeRecord> again =
       first("series_id = ? AND state = 'failed' AND host = ? AND port = ? ORDER BY number LIMIT 1",
-            {Int(series.id), Text(r.station.host), Text(r.station.port)});
+            {Int(series.id), Text(r.station.host), Text(r.station.name)});
   if (!again)
     again = first("series_id = ? AND state = 'released' ORDER BY number LIMIT 1", {Int(series.id)});
   if (again) {
     Run("UPDATE codes SET state = 'claimed', host = ?, port = ?, pid = ?, chip = ?, uid = ?, "
         "read_back = NULL, claimed_ms = ?, recorded_ms = NULL WHERE code = ?",
-        {Text(r.station.host), Text(r.station.port), Int(r.station.pid), Text(r.chip), Text(r.uid),
+        {Text(r.station.host), Text(r.station.name), Int(r.station.pid), Text(r.chip), Text(r.uid),
          Int(now), CodeValue(again->code)})
         .finish();
     claim.kind = Claim::Kind::Code;
@@ -583,7 +736,7 @@ Claim Ledger::ClaimIn(const ClaimRequest& r, const Series& series) {
         "DO NOTHING",
         {CodeValue(code), Int(series.id), Text(KindName(series.plan.kind)),
          Int(series.plan.country), Int(static_cast<int64_t>(*number)), Text(r.station.host),
-         Text(r.station.port), Int(r.station.pid), Text(r.chip), Text(r.uid), Int(now)});
+         Text(r.station.name), Int(r.station.pid), Text(r.chip), Text(r.uid), Int(now)});
     const bool inserted = insert.numRowsAffected() == 1;
     insert.finish();
     if (!inserted) {
@@ -632,13 +785,13 @@ bool Ledger::Record(uint64_t code, const Station& station, const std::string& ch
             "code = ? AND state = 'claimed' AND host = ? AND port = ?",
             {Text(outcome.ok ? "verified" : "failed"), OptionalCode(outcome.readBack),
              Text(outcome.uid), Text(chip), Int(now), CodeValue(code), Text(station.host),
-             Text(station.port)});
+             Text(station.name)});
     recorded = q.numRowsAffected() == 1;
     q.finish();
     if (recorded) {
       Run("INSERT INTO records (series_id, code, time_ms, host, port, chip, uid, read_back, ok) "
           "SELECT series_id, code, ?, ?, ?, ?, ?, ?, ? FROM codes WHERE code = ?",
-          {Int(now), Text(station.host), Text(station.port), Text(chip), Text(outcome.uid),
+          {Int(now), Text(station.host), Text(station.name), Text(chip), Text(outcome.uid),
            OptionalCode(outcome.readBack), Int(outcome.ok ? 1 : 0), CodeValue(code)})
           .finish();
       t.Commit();
@@ -658,6 +811,7 @@ std::optional<CodeRecord> Ledger::FindCode(uint64_t code) {
 }
 
 std::vector<CodeRecord> Ledger::Unfinished() {
+  if (empty_) return {};
   QSqlQuery& q = Run(std::string("SELECT ") + kCodeColumns +
                          " FROM codes WHERE state IN ('claimed', 'failed') ORDER BY series_id, "
                          "number",
@@ -687,6 +841,7 @@ bool Ledger::Void(uint64_t code, CodeState from) {
 }
 
 std::vector<TagRecord> Ledger::Records(int64_t seriesId) {
+  if (empty_) return {};
   QSqlQuery& q =
       Run("SELECT time_ms, host, port, chip, code, read_back, ok, uid FROM records WHERE "
           "series_id = ? ORDER BY id",
@@ -694,9 +849,10 @@ std::vector<TagRecord> Ledger::Records(int64_t seriesId) {
   std::vector<TagRecord> all;
   while (q.next()) {
     TagRecord r;
+    r.seriesId = seriesId;
     r.timeMs = q.value(0).toLongLong();
     r.station.host = AsText(q.value(1));
-    r.station.port = AsText(q.value(2));
+    r.station.name = AsText(q.value(2));
     r.chip = AsText(q.value(3));
     r.code = AsCode(q.value(4));
     if (!q.value(5).isNull()) r.readBack = AsCode(q.value(5));

@@ -19,13 +19,17 @@
 // no claim takes a claimed code, so it is never handed out again until someone releases it.
 //
 // The schema is the ledger's own, versioned in the table schema_version: an empty database gets
-// it, an older one is brought up to date, a newer one is refused. Every failure of the database
-// (unreachable, refused, not a database) throws DatabaseError with a one-line reason, and closes
-// the connection: a station stops at the first failure of its ledger.
+// it, an older one is brought up to date, a newer one is refused, and a database that holds other
+// tables but no schema_version (another program's) is refused and left as it is. Every failure of
+// the database (unreachable, refused, not a database) throws DatabaseError with a one-line reason,
+// and closes the connection: a station stops at the first failure of its ledger.
+#include <sys/types.h>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -42,16 +46,34 @@ class DatabaseError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A claim whose commit failed: the server may have committed it before the connection broke, so
+// the code may stand claimed (an orphan) and must be named.
+class UncertainClaim : public DatabaseError {
+ public:
+  UncertainClaim(const std::string& what, uint64_t code) : DatabaseError(what), code(code) {}
+  uint64_t code;
+};
+
 enum class CodeState { Claimed, Verified, Failed, Void, Released };
 // "claimed", "verified", "failed", "void", "released": the names in the database.
 const char* StateName(CodeState state);
 
-// A programming station: the machine's host name and the port of its module; pid is the process
-// that claimed (a claim of a process that still runs is in hand, not orphaned).
+// A programming station: the machine's host name and the station's name on it (by default the
+// stable name of its module's port; the database keeps it in the column port); pid is the process
+// that claimed (a claim of a process that still runs is in hand, not orphaned). A station's
+// failed code follows its name, whatever port its module is on now.
 struct Station {
   std::string host;
-  std::string port;
+  std::string name;
   int64_t pid = 0;
+};
+
+// A station at work on a series, as it entered itself at the start of its run.
+struct WorkingStation {
+  Station station;
+  int64_t seriesId = 0;
+  std::string port;  // the port its module is on
+  int64_t sinceMs = 0;
 };
 
 struct Series {
@@ -89,6 +111,7 @@ struct CodeRecord {
 
 // One tag written: a row of the results file.
 struct TagRecord {
+  int64_t seriesId = 0;
   int64_t timeMs = 0;
   Station station;
   std::string chip;
@@ -146,14 +169,20 @@ struct Outcome {
   std::string uid;
 };
 
+// How a ledger is opened: by a station, which makes and updates it, or to be looked at (the
+// ledger's status, orphans and export), which changes nothing: no file, table or journal mode is
+// made or changed; a missing SQLite file, or a database without tables, is an empty ledger.
+enum class Access { Station, Look };
+
 class Ledger {
  public:
   // The schema version this ledger writes.
-  static constexpr int kSchemaVersion = 1;
+  static constexpr int kSchemaVersion = 2;
 
-  // Opens the ledger: an SQLite file is made when missing (missing folders on its path are made
-  // private to the user), the schema created or brought up to date. Throws DatabaseError.
-  explicit Ledger(const Target& target);
+  // Opens the ledger. For a station, an SQLite file is made when missing (missing folders on its
+  // path are made private to the user), the schema created or brought up to date. Throws
+  // DatabaseError.
+  explicit Ledger(const Target& target, Access access = Access::Station);
   ~Ledger();
   Ledger(const Ledger&) = delete;
   Ledger& operator=(const Ledger&) = delete;
@@ -172,14 +201,34 @@ class Ledger {
   // The series of the last claim of any station, else the last series made; nullopt when empty.
   std::optional<Series> LastSeries();
   std::vector<SeriesProgress> Progress();
+  SeriesProgress ProgressOf(const Series& series);
+  // The series of each of these codes that the ledger holds (codes it does not hold are left out).
+  std::map<uint64_t, int64_t> SeriesOfCodes(const std::vector<uint64_t>& codes);
+
+  // The stations at work: a station enters itself with its series when its run starts (taking
+  // over the row a killed run of the same station left) and leaves when it ends.
+  void Enter(const Station& station, int64_t seriesId, const std::string& port);
+  void Leave(const Station& station);
+  std::vector<WorkingStation> Working();
   // Codes the series can still hand out: not handed out yet, and released.
   uint64_t CodesLeft(int64_t seriesId);
   // The code the station's next claim would take now (its failed code, the lowest released one,
   // the counter's); nullopt when none is left. Claims nothing.
   std::optional<uint64_t> NextCode(int64_t seriesId, const Station& station);
 
-  // The next code for the tag in the field, in one transaction (see above).
+  // The next code for the tag in the field, in one transaction (see above). An SQLite ledger must
+  // still be the file this connection opened: one deleted or replaced meanwhile (where another
+  // station would start a new ledger) is a DatabaseError. When the commit fails, the reason names
+  // the code: the claim may have reached the ledger and stands as an orphan.
   Claim ClaimNext(const ClaimRequest& request);
+  // Runs just before a claim's commit, with the code (tests: the moment the server goes away).
+  std::function<void(uint64_t code)> beforeClaimCommit;
+  // Runs between the two looks that tell another program's database from a ledger as it opens
+  // (tests: the moment another station commits the ledger's tables).
+  static std::function<void()> betweenLooks;
+  // Runs in JoinOrCreate between the look for the series and the look for codes a new series
+  // would reach (tests: the moment another station makes the series and claims its first code).
+  static std::function<void()> betweenSeriesLooks;
   // The outcome of a claimed code: verified or failed, with the tag's row. False when the code is
   // no longer this station's claim (released or voided meanwhile): nothing is recorded. The record
   // does not wait for the disk: a power failure may take the last records, whose codes then stand
@@ -212,11 +261,22 @@ class Ledger {
   void EnterWal();
   void Migrate();
   int StoredSchemaVersion();
+  // The tables and views of the database (SQLite: of the file; PostgreSQL: of its schema).
+  int64_t TableCount();
+  // Refuses a database that holds another program's tables, before anything is changed.
+  void CheckOwnDatabase();
+  // SQLite: the file still is the one opened (see ClaimNext).
+  void CheckSameFile();
   Claim ClaimIn(const ClaimRequest& request, const Series& series);
   bool SetState(uint64_t code, CodeState from, CodeState to);
   std::optional<Series> SeriesOf(const char* sql, const std::vector<QVariant>& binds);
 
   Target target_;
+  Access access_ = Access::Station;
+  int schemaVersion_ = 0;  // as found (Look) or made (Station)
+  bool empty_ = false;     // Look: no ledger there yet (no file, or no tables): nothing to read
+  dev_t fileDevice_ = 0;   // SQLite: the file opened
+  ino_t fileInode_ = 0;
   std::string name_;  // the Qt connection's name
   QSqlDatabase db_;
   std::map<std::string, QSqlQuery> prepared_;

@@ -63,12 +63,29 @@ std::vector<std::string> Version1(Target::Backend backend) {
   };
 }
 
+// The stations at work, so that the ledger's status can say who works which series. A station
+// that was killed leaves its row; the next run of the same station takes it over.
+std::vector<std::string> Version2() {
+  return {
+      "CREATE TABLE stations ("
+      " host TEXT NOT NULL,"
+      " name TEXT NOT NULL,"
+      " pid BIGINT NOT NULL,"
+      " series_id BIGINT NOT NULL REFERENCES series (id),"
+      " port TEXT NOT NULL,"
+      " since_ms BIGINT NOT NULL,"
+      " PRIMARY KEY (host, name))",
+  };
+}
+
 }  // namespace
 
 std::vector<std::string> SchemaStep(Target::Backend backend, int version) {
   switch (version) {
     case 1:
       return Version1(backend);
+    case 2:
+      return Version2();
     default:
       return {};
   }

@@ -7,9 +7,10 @@
 //   series          kind, country, first number, increment, planned count, the next index of its
 //                   counter; UNIQUE by kind, country, first number and increment
 //   codes           one row per code handed out (UNIQUE): its series and number, state, the
-//                   station (host, port, process) that claimed it, chip, UID, code read back,
-//                   times of claim and record
+//                   station (host, its name in the column port, process) that claimed it, chip,
+//                   UID, code read back, times of claim and record
 //   records         one row per tag written (verified or failed), the results file's columns
+//   stations        (version 2) the stations at work: host, name, process, series, port, since
 #include <string>
 #include <vector>
 

@@ -94,6 +94,12 @@ std::optional<Target> ParseTarget(const std::string& text, std::string* error) {
     Target t;
     t.path = text.substr(7);
     if (t.path.empty()) return Fail(error, "sqlite: needs the path of the ledger file");
+    // A ledger that lives only as long as the run hands out the same codes again in the next
+    // run: in memory, or SQLite's temporary database (a file name that is a URI is taken as one).
+    if (t.path == ":memory:" || t.path.rfind("file:", 0) == 0)
+      return Fail(error, "\"" + text +
+                             "\" is a ledger that ends with the run: every run would hand out "
+                             "the same codes again; give the path of a ledger file");
     return t;
   }
   if (text.rfind("postgresql://", 0) == 0 || text.rfind("postgres://", 0) == 0)

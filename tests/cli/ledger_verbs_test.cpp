@@ -182,14 +182,14 @@ TEST_P(KilledStation, LeavesOneOrphanThatOnlyAReleaseAfterReadingTheTagGivesBack
   EXPECT_EQ(exported.status, 0) << exported.err;
   const auto rows = Lines(exported.out);
   ASSERT_EQ(rows.size(), 5u) << exported.out;
-  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid");
+  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid,series");
   const std::string port = rig.sim->DevicePath();
   const std::vector<std::pair<uint64_t, uint32_t>> expected = {
       {100, 0x78880001}, {102, 0x78880003}, {101, 0x78880002}, {104, 0x78880005}};
   for (size_t i = 0; i < expected.size(); ++i) {
     const std::string text = "392 " + fdx::FormatPaddedDecimal(12, expected[i].first);
     EXPECT_EQ(rows[i + 1].substr(rows[i + 1].find(',') + 1),
-              port + ",SIC7888," + text + "," + text + ",OK," + Uid(expected[i].second));
+              port + ",SIC7888," + text + "," + text + ",OK," + Uid(expected[i].second) + ",1");
   }
   // The same into a file.
   const std::string file = rig.config.Path("series-1.csv");

@@ -77,6 +77,12 @@ TEST(CodePlanGuards,
       {{"--country", "392", "--national", "274877906933", "--increment", "5", "--planned", "4"},
        "the series of 4 codes from 392 274877906933 in steps of 5 passes the largest national "
        "ID, 274877906943"},
+      {{"--industrial", "9223372036000000000", "--increment", "1000000", "--planned", "1000000000"},
+       "the series of 1000000000 codes from 9223372036000000000 in steps of 1000000 passes the "
+       "largest industrial number, 9223372036854775807"},
+      {{"--ledger", "sqlite::memory:", "--country", "392", "--national", "1"},
+       "--ledger: \"sqlite::memory:\" is a ledger that ends with the run: every run would hand "
+       "out the same codes again; give the path of a ledger file"},
       // Codes of the ledger that are on tags: the first one the plan reaches is named.
       {{"--country", "392", "--national", "98", "--planned", "5"},
        "392 000000000100 was verified before (sqlite:" + rig.config.Path("share") +

@@ -114,19 +114,20 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
   const std::string p = "," + port + ",SIC7888,";
   const Lines rows = Rows(TempConfig::ReadFile(csv));
   ASSERT_EQ(rows.size(), 7u) << TempConfig::ReadFile(csv);
-  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid");
+  EXPECT_EQ(rows[0], "time,port,chip,written,read back,result,uid,series");
   const Lines expected = {
-      port + ",SIC7888,392 000000000100,392 000000000100,OK," + Uid(0x78880001),
-      port + ",SIC7888,392 000000000101,392 000000000101,OK," + Uid(0x78880002),
-      port + ",SIC7888,392 000000000102,392 000000001102,NG," + Uid(0x78880003),
-      port + ",SIC7888,392 000000000102,392 000000000102,OK," + Uid(0x78880004),
-      port + ",SIC7888,392 000000000103,392 000000000103,OK," + Uid(0x78880005),
-      port + ",SIC7888,392 000000000104,392 000000000104,OK," + Uid(0x78880006),
+      port + ",SIC7888,392 000000000100,392 000000000100,OK," + Uid(0x78880001) + ",1",
+      port + ",SIC7888,392 000000000101,392 000000000101,OK," + Uid(0x78880002) + ",1",
+      port + ",SIC7888,392 000000000102,392 000000001102,NG," + Uid(0x78880003) + ",1",
+      port + ",SIC7888,392 000000000102,392 000000000102,OK," + Uid(0x78880004) + ",1",
+      port + ",SIC7888,392 000000000103,392 000000000103,OK," + Uid(0x78880005) + ",1",
+      port + ",SIC7888,392 000000000104,392 000000000104,OK," + Uid(0x78880006) + ",1",
   };
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(WithoutTime(rows[i + 1]), expected[i]);
   EXPECT_NE(std::find(progress.begin(), progress.end(),
-                      "program: [3/5] NG: read back 392 000000001102; 392 000000000102 stays the "
-                      "next code"),
+                      "program: " + port +
+                          " [3/5] NG: read back 392 000000001102; 392 000000000102 stays the next "
+                          "code"),
             progress.end());
   // Standard output: the write sequence and the read back of each tag, as the log pane shows.
   size_t oks = 0;
@@ -150,9 +151,9 @@ TEST(CliProgram, FiveTagsWithAFailedVerificationThenResume) {
   const Lines all = Rows(TempConfig::ReadFile(csv));
   ASSERT_EQ(all.size(), 9u);
   EXPECT_EQ(WithoutTime(all[7]),
-            port + ",SIC7888,392 000000000105,392 000000000105,OK," + Uid(0x78880011));
+            port + ",SIC7888,392 000000000105,392 000000000105,OK," + Uid(0x78880011) + ",1");
   EXPECT_EQ(WithoutTime(all[8]),
-            port + ",SIC7888,392 000000000106,392 000000000106,OK," + Uid(0x78880012));
+            port + ",SIC7888,392 000000000106,392 000000000106,OK," + Uid(0x78880012) + ",1");
 }
 
 TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
@@ -166,10 +167,11 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
   EXPECT_EQ(Rows(TempConfig::ReadFile(csv)).size(), 2u);
   EXPECT_TRUE(Contains(child->err, "0 verified, 1 failed")) << child->err;
 
-  // Interrupted while it waits for a tag: it ends at once, the file keeps its rows.
+  // Interrupted while it waits for a tag: it ends at once, the file keeps its rows. (The same
+  // series: the file holds its rows.)
   rig.field->Clear();
   auto waiting = rig.Start(
-      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
+      {"program", "--chip", "sic7888", "--industrial", "7", "--poll", "20", "--csv", csv});
   std::optional<std::string> line;
   while ((line = waiting->NextErrorLine(test_support::kPatience)) &&
          !Contains(*line, "waiting for a tag")) {
@@ -182,7 +184,7 @@ TEST(CliProgram, StopsOnAFailureWhenAskedOnInterruptAndWhenThePortVanishes) {
 
   // The adapter unplugged while it waits: a port error.
   auto unplugged = rig.Start(
-      {"program", "--chip", "sic7888", "--industrial", "8", "--poll", "20", "--csv", csv});
+      {"program", "--chip", "sic7888", "--industrial", "7", "--poll", "20", "--csv", csv});
   while ((line = unplugged->NextErrorLine(test_support::kPatience)) &&
          !Contains(*line, "waiting for a tag")) {
   }
@@ -246,10 +248,45 @@ TEST(CliProgram, TwoRunsOnOneResultsFileTheSecondIsRefused) {
   EXPECT_EQ(second.err, "qzh900ctl program: " + csv +
                             ": in use by another run (qzh900ctl program holds it); one file, one "
                             "run\n");
-  EXPECT_EQ(TempConfig::ReadFile(csv), "time,port,chip,written,read back,result,uid\n");
+  EXPECT_EQ(TempConfig::ReadFile(csv), "time,port,chip,written,read back,result,uid,series\n");
   holder->Signal(SIGINT);
   EXPECT_EQ(holder->Wait(test_support::kPatience), 0) << holder->err;
   EXPECT_TRUE(Contains(holder->err, "0 verified, 0 failed (interrupted)")) << holder->err;
+}
+
+// The presence polls of a station that waits for its tag are no results of the run: a run that
+// polled a while counts the same results as one whose tag was there at once, and no failures.
+TEST(CliProgram, PresencePollsAreNoResultsOfTheRun) {
+  CliRig rig;
+  auto summary = [&](Child& child) {
+    EXPECT_EQ(child.Wait(test_support::kPatience), 0) << child.err;
+    const auto events = OfKind(Events(child.out), "summary");
+    EXPECT_EQ(events.size(), 1u) << child.out;
+    return events.empty() ? QJsonObject() : events[0];
+  };
+  auto start = [&](const std::string& first) {
+    return rig.Start({"program", "--json", "--chip", "sic7888", "--industrial", first, "--count",
+                      "1", "--poll", "20"});
+  };
+  rig.field->Insert(std::make_shared<sim::Sic7888Tag>(0x78880060u));
+  auto atOnce = start("70");
+  const QJsonObject direct = summary(*atOnce);
+
+  rig.field->Clear();
+  const uint64_t before = rig.Commands();
+  auto waiting = start("80");
+  std::optional<std::string> line;
+  while ((line = waiting->NextErrorLine(test_support::kPatience)) &&
+         !Contains(*line, "waiting for a tag")) {
+  }
+  ASSERT_TRUE(line.has_value()) << waiting->err;
+  // Twenty polls and more: the module has answered that many commands since the start.
+  ASSERT_TRUE(test_support::PumpUntil([&] { return rig.Commands() >= before + 40; }));
+  rig.field->Insert(std::make_shared<sim::Sic7888Tag>(0x78880061u));
+  const QJsonObject polled = summary(*waiting);
+  EXPECT_GT(direct["results"].toInt(), 0);
+  EXPECT_EQ(polled["results"].toInt(), direct["results"].toInt());
+  EXPECT_EQ(polled["failures"].toInt(), 0);
 }
 
 TEST(CliProgram, TheEndOfTheSeriesIsNoInterruption) {
@@ -302,7 +339,7 @@ TEST(CliProgram, BadOptionsAndUnusableResultsFilesWriteNothing) {
         "--csv", verified},
        "999 000000000005 was verified before"},
       {{"--chip", "sic7888", "--resume", "--csv", rig.config.Path("empty.csv")},
-       "holds no verified code"},
+       "empty.csv names no series; the ledger sqlite:"},
       {{"--chip", "t5577", "--industrial", "1", "--csv", verified}, "--chip takes"},
       {{"--chip", "sic7888", "--country", "999", "--csv", verified}, "need both"},
       // The limits and number forms are the ones --help names.

@@ -11,7 +11,7 @@ using namespace series;
 
 namespace {
 
-const std::string kHeader = "time,port,chip,written,read back,result,uid\n";
+const std::string kHeader = "time,port,chip,written,read back,result,uid,series\n";
 
 Row MakeRow(const std::string& written, bool ok) {
   Row r;
@@ -78,7 +78,7 @@ TEST(SeriesResults, EveryRowWrittenIsReadBackAndARowThatCannotBeReadNamesItsLine
 
   const std::string good = TempConfig::ReadFile(path);  // rows on lines 2-3 and 4
   const std::pair<std::string, std::string> bad[] = {
-      {"2026-01-01,COM9,SIC7888,999 000000000003,,OK\n", "line 6: 6 fields instead of 7"},
+      {"2026-01-01,COM9,SIC7888,999 000000000003,,OK\n", "line 6: 6 fields instead of 8"},
       {"2026-01-01,COM9,SIC7888,999 000000000003,,maybe,x\n",
        "line 6: the result is \"maybe\", not OK or NG"},
       {"2026-01-01,COM9,SIC7888,999 00000000000x,,OK,x\n",
@@ -92,6 +92,49 @@ TEST(SeriesResults, EveryRowWrittenIsReadBackAndARowThatCannotBeReadNamesItsLine
     EXPECT_FALSE(r.Open(path, &error));
     EXPECT_EQ(error, path + ": " + reason);
   }
+}
+
+// What a spreadsheet or an older version leaves in a results file: a byte order mark ("CSV
+// UTF-8") is passed over; seven columns (no series) are read; a stray quote that swallows the
+// line ends after it is refused with its line, never taken out as a row cut short.
+TEST(SeriesResults, ABomAndAnOlderFileAreReadAndAStrayQuoteIsRefusedWithItsLine) {
+  TempConfig dir;
+  const std::string path = dir.Path("r.csv");
+  const std::string older = "time,port,chip,written,read back,result,uid\n";
+  const std::string row1 =
+      "2026-01-01 10:00:00,COM9,SIC7888,999 000000000001,999 000000000001,OK,78 88 00 01\n";
+  const std::string bom = "\xEF\xBB\xBF";
+  TempConfig::WriteFile(path, bom + older + row1 + "2026-01-01 10:00:05,COM9,SIC7888,999 0000");
+  ResultsFile f;
+  std::string error, dropped;
+  ASSERT_TRUE(f.Open(path, &error)) << error;
+  ASSERT_EQ(f.Rows().size(), 1u);
+  EXPECT_EQ(f.Rows()[0].series, 0);
+  ASSERT_TRUE(f.Begin(&error, &dropped)) << error;
+  EXPECT_EQ(dropped, "2026-01-01 10:00:05,COM9,SIC7888,999 0000");
+  Row next = MakeRow("999 000000000002", true);
+  next.series = 4;
+  ASSERT_TRUE(f.Append(next, &error)) << error;
+  f.Close();
+  EXPECT_EQ(TempConfig::ReadFile(path), bom + older + row1 + ResultsFile::Line(next) + "\n");
+  ResultsFile again;
+  ASSERT_TRUE(again.Open(path, &error)) << error;
+  ASSERT_EQ(again.Rows().size(), 2u);
+  EXPECT_EQ(again.Rows()[1].series, 4);
+  again.Close();
+
+  const std::string stray = kHeader + row1 +
+                            "2026-01-01 10:00:09,COM9,SIC7888,999 000000000002,999 "
+                            "000000000002,OK,\"78 88 00 02,4\n" +
+                            row1;
+  TempConfig::WriteFile(path, stray);
+  EXPECT_FALSE(again.Open(path, &error));
+  EXPECT_EQ(error, path + ": line 3: a quote opens a field and never closes");
+  EXPECT_EQ(TempConfig::ReadFile(path), stray);
+  TempConfig::WriteFile(path,
+                        kHeader + row1 + "2026-01-01,COM9,SIC7888,999 000000000003,,OK,x,0\n");
+  EXPECT_FALSE(again.Open(path, &error));
+  EXPECT_EQ(error, path + ": line 3: the series is \"0\", not a series number");
 }
 
 TEST(SeriesResults, OneFileOneWriterAndNothingWrittenBeforeTheRunBegins) {

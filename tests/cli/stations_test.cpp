@@ -72,7 +72,8 @@ TEST_P(Stations, FourStationsFromTheSameFirstCodeVerifyTwoHundredDistinctContigu
   std::map<std::string, int> perStation;
   size_t rows = 0;
   while (reader.Next(record)) {
-    ASSERT_EQ(record.fields.size(), 7u);
+    ASSERT_EQ(record.fields.size(), 8u);
+    EXPECT_EQ(record.fields[7], "1");
     ++rows;
     EXPECT_EQ(record.fields[5], "OK");
     EXPECT_EQ(record.fields[3], record.fields[4]);

@@ -122,7 +122,7 @@ TEST_P(LedgerTest, CodesGoFromClaimToVerifiedOrFailedAndAClaimNoStationRecordedI
   ASSERT_TRUE(found);
   EXPECT_EQ(found->state, CodeState::Verified);
   EXPECT_EQ(found->station.host, "line2");
-  EXPECT_EQ(found->station.port, "/dev/ttyUSB0");
+  EXPECT_EQ(found->station.name, "/dev/ttyUSB0");
   EXPECT_EQ(found->readBack, Animal(392, 101));
   EXPECT_TRUE(found->recordedMs.has_value());
   EXPECT_FALSE(l->FindCode(Animal(392, 105)));
@@ -138,7 +138,7 @@ TEST_P(LedgerTest, CodesGoFromClaimToVerifiedOrFailedAndAClaimNoStationRecordedI
   EXPECT_EQ(records[1].uid, "78 88 00 02");
   EXPECT_EQ(records[2].code, Animal(392, 101));
   EXPECT_TRUE(records[2].ok);
-  EXPECT_EQ(records[2].station.port, "/dev/ttyUSB0");
+  EXPECT_EQ(records[2].station.name, "/dev/ttyUSB0");
 
   const auto progress = l->Progress();
   ASSERT_EQ(progress.size(), 1u);
@@ -315,7 +315,7 @@ TEST_P(LedgerTest, AnEmptyDatabaseGetsTheSchemaAndANewerSchemaIsRefused) {
   } catch (const DatabaseError& e) {
     EXPECT_EQ(std::string(e.what()),
               target_.Display() +
-                  ": the ledger has schema version 7, newer than this program knows (1); use a "
+                  ": the ledger has schema version 7, newer than this program knows (2); use a "
                   "newer qzh900ctl");
   }
 }
@@ -360,6 +360,129 @@ TEST_P(LedgerTest, ADatabaseThatCannotBeReachedIsAnErrorNamingTheLedger) {
   // Back again: the claim made before the stop is still a claim.
   pg_->Start();
   EXPECT_EQ(Open()->FindCode(c.code)->state, CodeState::Claimed);
+}
+
+// Another program's database: refused by a station and by a look, and left exactly as it was (on
+// SQLite its bytes and its journal mode). A look at a ledger of its own changes nothing either.
+TEST_P(LedgerTest, AnotherProgramsDatabaseIsRefusedAndLeftAsItWasAndALookChangesNothing) {
+  const bool sqlite = target_.backend == Target::Backend::Sqlite;
+  {
+    QSqlDatabase db = Raw();
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec("CREATE TABLE herd (tag TEXT)"));
+    ASSERT_TRUE(q.exec("INSERT INTO herd VALUES ('a')"));
+  }
+  QSqlDatabase::removeDatabase("raw");
+  const std::string before = sqlite ? TempConfig::ReadFile(target_.path) : "";
+  for (Access access : {Access::Station, Access::Look}) {
+    try {
+      Ledger l(target_, access);
+      ADD_FAILURE() << "another program's database was opened";
+    } catch (const DatabaseError& e) {
+      EXPECT_EQ(std::string(e.what()),
+                target_.Display() +
+                    ": the database holds tables but no schema_version: it is not a code ledger "
+                    "(another program's?) and is left as it is; give the ledger a database of its "
+                    "own");
+    }
+  }
+  {
+    QSqlDatabase db = Raw();
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec(sqlite ? "SELECT COUNT(*) FROM sqlite_master"
+                              : "SELECT COUNT(*) FROM information_schema.tables WHERE "
+                                "table_schema = current_schema()"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toInt(), 1) << "a table was added";
+    if (sqlite) {
+      ASSERT_TRUE(q.exec("PRAGMA journal_mode"));
+      ASSERT_TRUE(q.next());
+      EXPECT_EQ(q.value(0).toString(), "delete");
+    }
+  }
+  QSqlDatabase::removeDatabase("raw");
+  if (!sqlite) return;
+  EXPECT_EQ(TempConfig::ReadFile(target_.path), before);
+  // A look at a file that is not there makes none: the ledger is empty.
+  Target missing = target_;
+  missing.path = config_.Path("none.sqlite");
+  EXPECT_TRUE(Ledger(missing, Access::Look).Progress().empty());
+  EXPECT_FALSE(std::filesystem::exists(missing.path));
+}
+
+// Stations that start together on an empty database: another station makes the ledger's tables
+// just after this one's first look. This one opens the new ledger; it does not take it for
+// another program's database.
+TEST_P(LedgerTest, AStationThatLooksWhileAnotherMakesTheTablesOpensTheLedger) {
+  if (target_.backend == Target::Backend::Sqlite) TempConfig::WriteFile(target_.path, "");
+  Ledger::betweenLooks = [&] {
+    Ledger::betweenLooks = nullptr;
+    Ledger other(target_);
+    other.JoinOrCreate(Plan(1), std::nullopt, true);
+  };
+  std::unique_ptr<Ledger> l;
+  EXPECT_NO_THROW(l = Open());
+  Ledger::betweenLooks = nullptr;
+  ASSERT_TRUE(l);
+  EXPECT_EQ(l->Progress().size(), 1u);
+}
+
+// A station that starts late: between its look for the series and its look for codes a new
+// series would reach, another station makes the series and claims its first code. That code is
+// the series' own, no overlap: the station joins the series.
+TEST_P(LedgerTest, AStationThatJoinsWhileAnotherMakesTheSeriesAndClaimsJoinsIt) {
+  auto l = Open();
+  Ledger::betweenSeriesLooks = [&] {
+    Ledger::betweenSeriesLooks = nullptr;
+    Ledger other(target_);
+    const Series s = other.JoinOrCreate(Plan(1000, 200), std::nullopt, true).series;
+    EXPECT_EQ(ClaimFor(other, s, kB, "1").code, Animal(392, 1000));
+  };
+  const SeriesChoice c = l->JoinOrCreate(Plan(1000, 200), 50, false);
+  Ledger::betweenSeriesLooks = nullptr;
+  EXPECT_EQ(c.kind, SeriesChoice::Kind::Joined);
+  EXPECT_EQ(c.series.id, 1);
+}
+
+// A station on an SQLite ledger claims only from the file it opened: the file deleted (another
+// station started now would make a new ledger and hand out the same codes) or replaced stops it.
+TEST(LedgerFiles, AClaimFromALedgerFileThatWasDeletedOrReplacedIsRefused) {
+  TempConfig dir;
+  auto target = ParseTarget("sqlite:" + dir.Path("l.sqlite"), nullptr);
+  for (const bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "replaced" : "deleted");
+    for (const char* end : {"", "-wal", "-shm"}) std::filesystem::remove(target->path + end);
+    Ledger l(*target);
+    const Series s = l.JoinOrCreate(Plan(1), std::nullopt, true).series;
+    EXPECT_EQ(l.ClaimNext({s.id, kA, "SIC7888", "1", {}}).kind, Claim::Kind::Code);
+    std::filesystem::remove(target->path);
+    if (replace) TempConfig::WriteFile(target->path, "");
+    try {
+      l.ClaimNext({s.id, kA, "SIC7888", "2", {}});
+      ADD_FAILURE() << "a claim from a file that is gone";
+    } catch (const DatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find("the ledger file is no longer the one this station "
+                                           "opened (deleted or replaced)"),
+                std::string::npos)
+          << e.what();
+    }
+  }
+}
+
+// The server goes away as a claim commits: the claim may have been committed, so its code is named.
+TEST(LedgerOnPostgresql, AClaimWhoseCommitFailsNamesItsCode) {
+  PgCluster pg;
+  auto target = ParseTarget(pg.Uri(), nullptr);
+  Ledger l(*target);
+  const Series s = l.JoinOrCreate(Plan(40), std::nullopt, true).series;
+  l.beforeClaimCommit = [&](uint64_t) { pg.Stop(); };
+  try {
+    l.ClaimNext({s.id, kA, "SIC7888", "1", {}});
+    ADD_FAILURE() << "a claim committed on a stopped server";
+  } catch (const UncertainClaim& e) {
+    EXPECT_EQ(e.code, Animal(392, 40));
+    EXPECT_EQ(std::string(e.what()).find("()"), std::string::npos) << e.what();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, LedgerTest, kBothLedgers, LedgerName);

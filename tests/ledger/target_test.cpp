@@ -59,6 +59,8 @@ TEST(LedgerTarget, WhatIsNoLedgerIsRefusedWithItsReason) {
   } const cases[] = {
       {"ledger.sqlite", "is no ledger: sqlite:PATH or postgresql://"},
       {"sqlite:", "needs the path"},
+      {"sqlite::memory:", "ends with the run"},
+      {"sqlite:file::memory:?cache=shared", "ends with the run"},
       {"mysql://a@b/c", "is no ledger"},
       {"postgresql://a@b", "names no database"},
       {"postgresql://a@b/c?port=0", "is no port number"},
