@@ -62,12 +62,12 @@ finish() {
 }
 
 build_asan() {
-  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DQZH_SANITIZE=address,undefined >/dev/null
   cmake --build build-asan -j "$JOBS"
 }
 build_tsan() {
-  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g" \
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DQZH_SANITIZE=thread >/dev/null
   cmake --build build-tsan -j "$JOBS" --target link_tests sim_tests robustness_port_tests
 }
