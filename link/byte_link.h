@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "link/line_settings.h"
+
 // Line errors, in the order of their text form.
 enum TComError : unsigned {
   ceFrame = 1u << 0,
@@ -55,6 +57,11 @@ class ByteLink {
   virtual size_t Read(uint8_t* buffer, size_t count) = 0;
   // Bytes waiting to be read.
   virtual size_t InputCount() const = 0;
+
+  // Applies line settings (the module's speed commands, the speed scan, the settings dialog): a
+  // serial port to its device, a network link to the far end's port. Returns an empty string
+  // when they apply, else the reason they cannot (a raw TCP link has no line to set).
+  virtual std::string ApplyLineSettings(const LineSettings& settings) = 0;
 
   // Events, run on the thread that owns the link. OnRxChar gets the count of waiting bytes
   // (never 0) and when the link first saw them waiting (MillisecondTimer time, which may lie

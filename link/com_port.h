@@ -14,41 +14,7 @@
 #include <thread>
 
 #include "link/byte_link.h"
-
-enum class TBaudRate {
-  brCustom,
-  br110,
-  br300,
-  br600,
-  br1200,
-  br2400,
-  br4800,
-  br9600,
-  br14400,
-  br19200,
-  br38400,
-  br56000,
-  br57600,
-  br115200,
-  br128000,
-  br256000
-};
-enum class TDataBits { dbFive, dbSix, dbSeven, dbEight };
-enum class TParityBits { prNone, prOdd, prEven, prMark, prSpace };
-enum class TStopBits { sbOneStopBit, sbOne5StopBits, sbTwoStopBits };
-enum class TFlowControl { fcHardware, fcSoftware, fcNone, fcCustom };
-
-// Conversions the tool relies on.
-std::string BaudRateToStr(TBaudRate rate);         // "57600"; brCustom gives "Custom"
-TBaudRate StrToBaudRate(const std::string& text);  // unknown text gives br9600
-int BaudRateValue(TBaudRate rate);                 // 57600; brCustom gives 0
-std::string DataBitsToStr(TDataBits bits);         // "8"
-TDataBits StrToDataBits(const std::string& text);  // unknown text gives dbEight
-
-// Port names "COM1".."COM255".
-std::string PortNumberToName(int n);
-// Characters from the fourth on read as a decimal integer; 0 when they are not one.
-int PortNameToNumber(const std::string& name);
+#include "link/line_settings.h"
 
 class TComPort : public QObject, public ByteLink {
   Q_OBJECT
@@ -89,6 +55,9 @@ class TComPort : public QObject, public ByteLink {
   size_t Read(uint8_t* buffer, size_t count) override;
   // Bytes waiting in the input queue.
   size_t InputCount() const override;
+  // Sets every line setting at once and applies them when the port is open.
+  std::string ApplyLineSettings(const LineSettings& settings) override;
+  LineSettings Line() const { return {baud_, dataBits_, parity_, stopBits_, flow_}; }
   // Blocks until the worker has handed over an event that the owner's thread has not taken yet
   // (true), or `limit` passes (false). Lets a test hold the owner's thread at that moment.
   bool AwaitHandedOver(std::chrono::milliseconds limit);

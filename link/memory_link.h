@@ -32,6 +32,12 @@ class MemoryLink : public ByteLink {
   WriteResult Write(const uint8_t* bytes, size_t count) override;
   size_t Read(uint8_t* buffer, size_t count) override;
   size_t InputCount() const override { return input_.size(); }
+  // Takes any settings: the module in memory has no line. The latest are kept for tests.
+  std::string ApplyLineSettings(const LineSettings& settings) override {
+    lineSettings_ = settings;
+    return {};
+  }
+  const LineSettings& AppliedLineSettings() const { return lineSettings_; }
 
   // The module's side: every write, with the bytes the link took.
   std::function<void(std::span<const uint8_t> bytes)> OnWrite;
@@ -55,4 +61,5 @@ class MemoryLink : public ByteLink {
   bool open_ = true;
   std::deque<uint8_t> input_;
   std::optional<WriteFault> fault_;
+  LineSettings lineSettings_;
 };
