@@ -53,10 +53,20 @@ TEST_P(Stations, FourStationsFromTheSameFirstCodeVerifyTwoHundredDistinctContigu
         "program", "--port", ports[i], "--ledger", ledger_.Uri(), "--chip", "sic7888", "--country",
         "392", "--national", "1000", "--planned", std::to_string(kStations * kTags), "--count",
         std::to_string(kTags), "--poll", "20"}));
-  // All four run at once; their output is read in turn so that none waits on a full pipe.
+  // All four run at once; their output is read in turn so that none waits on a full pipe. A
+  // station that never ends (it waits for a tag the simulator no longer feeds) fails the test
+  // with what every station said, rather than holding it until the test runner kills it.
+  const auto deadline = std::chrono::steady_clock::now() + 4 * test_support::kPatience;
   for (bool open = true; open;) {
     open = false;
     for (auto& s : stations) open = s->Drain(20) || open;
+    if (open && std::chrono::steady_clock::now() > deadline) {
+      std::string said;
+      for (int i = 0; i < kStations; ++i)
+        said += "station on " + ports[i] + ":\n" + stations[i]->err + "\n";
+      for (auto& s : stations) s->Wait(std::chrono::milliseconds(0));
+      FAIL() << "a station did not end within four minutes\n" << said;
+    }
   }
   for (auto& s : stations) {
     EXPECT_EQ(s->Wait(test_support::kPatience), 0) << s->err;
