@@ -1,15 +1,12 @@
 #include "sim/chips/hdx_plus.h"
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {
 
 namespace {
-constexpr uint8_t kChargeOnlyRead = 0x10;
-constexpr uint8_t kReadMultipleBlocks = 0x36;
-constexpr uint8_t kIdWrite = 0x3B;
-constexpr uint8_t kChipLock = 0x3C;
 constexpr size_t kIdBlock = 14;
 }  // namespace
 
@@ -60,14 +57,14 @@ std::optional<TagReply> HdxPlusTag::Handle(const TagCommand& cmd, const AirConte
 std::optional<TagReply> HdxPlusTag::Answer(const TagCommand& cmd) {
   const auto& p = cmd.params;
   switch (cmd.code) {
-    case kChargeOnlyRead: {  // as a TI transponder answers it: the type, then the animal ID
+    case cmd::ChargeOnlyRead: {  // as a TI transponder answers it: the type, then the animal ID
       if (!p.empty() && !(p.size() == 1 && p[0] == 0x00))
         return TagReply::Nack(nack::kNumberOfData);
       std::vector<uint8_t> out = IdBytes();
       out.insert(out.begin(), Kind());
       return TagReply::Ack(cmd.code, out);
     }
-    case kReadMultipleBlocks: {
+    case cmd::HdxPlusReadMultipleBlocks: {
       if (p.size() != 3) return TagReply::Nack(nack::kNumberOfData);
       const int first = p[1], last = p[1] + p[2];
       if (last >= kBlocks) return std::nullopt;
@@ -78,7 +75,7 @@ std::optional<TagReply> HdxPlusTag::Answer(const TagCommand& cmd) {
       }
       return TagReply::Ack(cmd.code, out);
     }
-    case kIdWrite: {
+    case cmd::HdxPlusIdWrite: {
       if (p.size() != 9) return TagReply::Nack(nack::kNumberOfData);
       if (LockState() == kLocked || memory_.Locked(kIdBlock)) return std::nullopt;
       memory_.Write(kIdBlock, p.first(4));
@@ -89,7 +86,7 @@ std::optional<TagReply> HdxPlusTag::Answer(const TagCommand& cmd) {
       }
       return TagReply::Ack(cmd.code);
     }
-    case kChipLock:
+    case cmd::HdxPlusChipLock:
       if (!p.empty()) return TagReply::Nack(nack::kNumberOfData);
       if (LockState() == kLocked) return std::nullopt;
       SetLockState(kLocked);
