@@ -1,4 +1,4 @@
-// Fault injection through the real serial stack: TTirisC1Dlg and TComPort on a pty, with the
+// Fault injection through the real serial stack: TTirisC1Dlg and its serial port on a pty, with the
 // simulated module or the test itself at the other end. Volume and repetition: random bytes
 // among frames in both directions, answers cut short, answers a byte a millisecond, stale
 // answers, NACK storms, wrong speeds, a hundred hang-ups with the process's descriptors and
