@@ -1,5 +1,8 @@
 #include "link/link_exchange.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -32,6 +35,14 @@ std::string WriteFailureLine(const WriteResult& r, size_t count) {
   return line;
 }
 
+void Retire(std::unique_ptr<ByteLink> old) {
+  // The event that led to the replacement may still be running on the old link: it goes once
+  // the event loop is back (at once when there is none, or nothing to retire).
+  if (!old || !QCoreApplication::instance()) return;
+  std::shared_ptr<ByteLink> held(std::move(old));
+  QTimer::singleShot(0, QCoreApplication::instance(), [held] {});
+}
+
 }  // namespace
 
 LinkExchange::~LinkExchange() {
@@ -44,7 +55,7 @@ ByteLink& LinkExchange::Attach(std::unique_ptr<ByteLink> link) {
     link_->OnRxChar = nullptr;
     link_->OnError = nullptr;
   }
-  retired_ = std::move(link_);
+  Retire(std::move(link_));
   link_ = std::move(link);
   Listen(*link_);
   return *link_;

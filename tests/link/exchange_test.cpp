@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/log_pane.h"
+#include "link/com_port.h"
 #include "link/comm_module.h"
 #include "link/hex.h"
 #include "sim/simulator.h"
