@@ -80,9 +80,6 @@ class LinkExchange {
   void Fault(LinkFault kind, const std::string& line);
 
   std::unique_ptr<ByteLink> link_;
-  // The link replaced last: closed, and kept until the next replacement, because the event that
-  // led to the replacement may still be running on it.
-  std::unique_ptr<ByteLink> retired_;
   ResponseReceiver rx_;
   bool logTxFrames_ = true;
   int waitDepth_ = 0;
