@@ -6,6 +6,7 @@
 
 #include "core/ini_file.h"
 #include "core/ui_text.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "prompts/prompts.h"
 
@@ -149,7 +150,7 @@ bool AppCore::IdentifyReader() {
     restore();
     return false;
   }
-  if (!comm->Exchange({0x90}, out)) {
+  if (!comm->Exchange({cmd::RomVersion}, out)) {
     restore();
     return false;
   }
@@ -163,7 +164,7 @@ bool AppCore::IdentifyReader() {
   AddLog(text);
   RomVersion = version;
   ModelName.clear();
-  const bool model = comm->Exchange({0x93}, out);
+  const bool model = comm->Exchange({cmd::ModelName}, out);
   if (model) ModelName = ResponseText(out, 2, out[0]);
   if (model) AddLog(LoadMessage(Msg::ModelNameMsg) + ModelName);
   // A reader check that could not give the LF level back (the port vanished) does it now.

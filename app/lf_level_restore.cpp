@@ -7,6 +7,7 @@
 #include "core/files.h"
 #include "core/ini_file.h"
 #include "core/ui_text.h"
+#include "link/command_codes.h"
 
 namespace lf_level_restore {
 
@@ -56,11 +57,12 @@ void Forget() {
 bool RestoreAfterOpen(AppCore& app) {
   const auto pending = Load();
   TTirisC1Dlg* comm = app.Comm();
-  if (!pending || !comm || pending->port != comm->CommX1().Port()) return true;
+  if (!pending || !comm || pending->port != comm->PortName()) return true;
   Response out{};
   const auto v = static_cast<uint16_t>(pending->level);
-  const bool ok = comm->Exchange(
-      {0x04, 0x02, static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)}, out);
+  const bool ok = comm->Exchange({cmd::SystemParameterWrite, 0x02, static_cast<uint8_t>(v & 0xFF),
+                                  static_cast<uint8_t>(v >> 8)},
+                                 out);
   if (!ok) return false;
   Forget();
   app.AddLog(Tr("TReaderCheckDlg", "中断したリーダーチェックの前のLF送信出力に戻しました: ") +

@@ -141,7 +141,7 @@ int main(int argc, char** argv) {
   }
   MemoryLogPane log;
   TTirisC1Dlg comm("/tmp/qzh-bench-config/bench.ini", &log);
-  comm.CommX1().SetBaudRate(TBaudRate::br57600);
+  comm.SetBaudRate(TBaudRate::br57600);
   comm.OpenNamedPort(sim.DevicePath());
   Response out{};
   std::vector<double> us;

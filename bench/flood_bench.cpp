@@ -68,10 +68,8 @@ int main(int argc, char** argv) {
 
   // Every ID frame the receiver verified and handed to the tally.
   uint64_t received = 0;
-  comm.Receiver().tally = [&](const std::string& kind, const std::string& id) {
-    ++received;
-    comm.Tally().TallyId(kind, id);
-  };
+  const Subscription counting =
+      comm.Receiver().tally.Subscribe([&](const std::string&, const std::string&) { ++received; });
 
   // A timer posted every 10 ms: how late does it fire while the flood is handled?
   std::vector<double> lateness;

@@ -59,7 +59,7 @@ bool FloodWorld::Start(const Serve& serve) {
   form_ = std::make_unique<TTirisAppForm>(options);
   form_->show();
   while (form_->App().ReaderLevel == 0 && form_->isVisible()) Pump(0.05);
-  if (!form_->App().Comm() || !form_->App().Comm()->CommX1().Connected()) {
+  if (!form_->App().Comm() || !form_->App().Comm()->Connected()) {
     std::fprintf(stderr, "%s: the module was not identified\n", who_.c_str());
     return false;
   }

@@ -24,7 +24,8 @@ int main() {
     size_t lines = 0, ids = 0;
     rx.LogRxFrames = logFrames;
     rx.log = [&](const std::string& l) { lines += l.size() > 0; };
-    rx.tally = [&](const std::string&, const std::string&) { ++ids; };
+    const Subscription counting =
+        rx.tally.Subscribe([&](const std::string&, const std::string&) { ++ids; });
     const auto t0 = std::chrono::steady_clock::now();
     const int rounds = 8;
     for (int r = 0; r < rounds; ++r) {

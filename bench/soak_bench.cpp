@@ -159,10 +159,8 @@ int Soak(double seconds, bool machine, int argc, char** argv) {
       ++acksIn;
     log(line);
   };
-  comm.Receiver().tally = [&](const std::string& kind, const std::string& id) {
-    ++idsIn;
-    comm.Tally().TallyId(kind, id);
-  };
+  const Subscription counting =
+      comm.Receiver().tally.Subscribe([&](const std::string&, const std::string&) { ++idsIn; });
 
   // Samples: live heap, and the cycles of the log view (it empties itself at 5000 lines).
   struct Cycle {
@@ -368,7 +366,7 @@ int HangUps(int count, bool machine, int argc, char** argv) {
   }
   MemoryLogPane log;
   TTirisC1Dlg comm(std::string(dir) + "/bench.ini", &log);
-  comm.CommX1().SetBaudRate(TBaudRate::br57600);
+  comm.SetBaudRate(TBaudRate::br57600);
   comm.OpenNamedPort(s.DevicePath());
   std::vector<double> ms;
   int timedOut = 0, failedReopen = 0;
@@ -383,7 +381,7 @@ int HangUps(int count, bool machine, int argc, char** argv) {
     comm.SendCommand({0x90});
     comm.AwaitResponse(out);
     const auto ended = Clock::now();
-    if (hung == Clock::time_point{} || comm.CommX1().Connected()) {
+    if (hung == Clock::time_point{} || comm.Connected()) {
       ++timedOut;
     } else {
       ms.push_back(std::chrono::duration<double, std::milli>(ended - hung).count());

@@ -24,7 +24,7 @@ struct TimedWorld {
       std::exit(1);
     }
     auto comm = std::make_unique<TTirisC1Dlg>(app.SettingsPath(), &log);
-    comm->CommX1().SetBaudRate(TBaudRate::br57600);
+    comm->SetBaudRate(TBaudRate::br57600);
     comm->OpenNamedPort(simulator.DevicePath());
     app.SetComm(std::move(comm));
   }

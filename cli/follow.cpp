@@ -10,6 +10,7 @@
 #include "cli/read_loop.h"
 #include "cli/verbs.h"
 #include "core/messages.h"
+#include "link/event_pump.h"
 #include "link/port_registry.h"
 
 namespace {
@@ -44,7 +45,7 @@ bool Reconnect(Session& s) {
     if (EnterReadLoop(s)) return true;
   } catch (const UsageError&) {
   }
-  s.Comm().CommX1().Close();
+  s.Comm().ClosePort();
   return false;
 }
 
@@ -53,13 +54,13 @@ bool Reconnect(Session& s) {
 bool AwaitReturn(Session& s) {
   const std::string name = s.PortName();
   // A hung-up descriptor would wake the event loop without end.
-  s.Comm().CommX1().Close();
+  s.Comm().ClosePort();
   Output& out = Output::Get();
   out.Note("listen: the port " + name + " has vanished; waiting for it to return", "port_lost",
            {{"port", QString::fromStdString(name)}});
   QElapsedTimer gap;
   gap.start();
-  while (PumpUnless(kPollMs, [] { return interrupt::Requested(); })) {
+  while (PumpUntil([] { return interrupt::Requested(); }, kPollMs) != PumpEnd::Met) {
     if (!DeviceThere(name) || !Reconnect(s)) continue;
     const int64_t ms = gap.elapsed();
     out.Note("listen: the port " + name + " is back after " + GapText(ms) + " s", "port_back",
@@ -89,7 +90,7 @@ int RunFollow(Session& s, const FollowOptions& options) {
       const int64_t left = tallyMs - sinceTally.elapsed();
       wait = left > 0 ? static_cast<uint32_t>(left) : 0;
     }
-    PumpUnless(wait, [&] { return s.StopRequested(); });
+    PumpUntil([&] { return s.StopRequested(); }, wait);
     if (interrupt::Requested()) break;
     if (s.PortLost()) {
       if (!AwaitReturn(s)) break;
@@ -103,7 +104,7 @@ int RunFollow(Session& s, const FollowOptions& options) {
   // Back to command mode, unless the signal came while the port was gone. A signal is the
   // ordinary end here (a service being stopped), so the switch gets its full tries.
   bool back = true;
-  if (comm.CommX1().Connected() && !s.PortLost()) {
+  if (comm.Connected() && !s.PortLost()) {
     {
       const auto probe = s.App().Probing();
       back = BackToCommandMode(comm, false);

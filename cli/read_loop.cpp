@@ -77,12 +77,10 @@ void PrintTally(const TagTally& t) {
 IdReporter::IdReporter(TTirisC1Dlg& comm, const IdReporterOptions& options)
     : comm_(comm), options_(options) {
   clock_.start();
-  comm_.Receiver().idFrame = [this](const uint8_t* f, const std::string& kind,
-                                    const std::string& id) { return Show(f, kind, id); };
-}
-
-IdReporter::~IdReporter() {
-  comm_.Receiver().idFrame = nullptr;
+  listening_ = comm_.Receiver().idFrame.Subscribe(
+      [this](const uint8_t* f, const std::string& kind, const std::string& id) {
+        return Show(f, kind, id);
+      });
 }
 
 bool IdReporter::Show(const uint8_t* frame, const std::string& kindText,

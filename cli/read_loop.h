@@ -29,11 +29,10 @@ struct IdReporterOptions {
 // Sees every ID frame of the run: the "id" event with the tag's decoded identity (the ID bytes,
 // the country and national ID of an animal code, the EM number of an EM tag), and leaves out a
 // repeat of an ID within dedupMs of the time it was last shown, its lines included (0: none left
-// out). Installed on the receiver for the life of the object.
+// out). Listens to the receiver for the life of the object.
 class IdReporter {
  public:
   IdReporter(TTirisC1Dlg& comm, const IdReporterOptions& options);
-  ~IdReporter();
   IdReporter(const IdReporter&) = delete;
   IdReporter& operator=(const IdReporter&) = delete;
 
@@ -43,4 +42,5 @@ class IdReporter {
   IdReporterOptions options_;
   QElapsedTimer clock_;
   std::unordered_map<std::string, int64_t> lastShown_;  // kind and ID -> ms of the clock
+  Subscription listening_;  // last: it goes first, before what Show uses
 };

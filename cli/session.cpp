@@ -5,8 +5,6 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -19,8 +17,6 @@
 #include "core/language.h"
 #include "core/messages.h"
 #include "core/settings.h"
-#include "link/com_port.h"
-#include "link/millisecond_timer.h"
 
 const std::vector<OptionDef>& CommonOptionDefs() {
   static const std::vector<OptionDef> defs = {
@@ -109,21 +105,6 @@ CommonOptions ParseCommonOptions(std::vector<std::string>& args) {
   }
   args = rest;
   return o;
-}
-
-bool PumpUnless(uint32_t ms, const std::function<bool()>& stop) {
-  MillisecondTimer clock;
-  clock.start();
-  QTimer deadline;
-  deadline.setSingleShot(true);
-  deadline.setTimerType(Qt::PreciseTimer);
-  while (!clock.expired(ms)) {
-    if (stop()) return false;
-    if (!deadline.isActive()) deadline.start(static_cast<int>(ms - clock.elapsed()) + 1);
-    // Woken by the port, the deadline and the signal pipe (cli/interrupt.h).
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return !stop();
 }
 
 // --- Settings sandbox ---
@@ -270,8 +251,8 @@ Session::Session(const CommonOptions& options, SettingsPlace place)
   prompts_.SetStop([this] { return StopRequested(); });
   app_.CreateComm();
   app_.SetAnimalIdDisplay(options.animalId);
-  if (!options.port.empty()) app_.Comm()->CommX1().SetPort(options.port);
-  if (options.baud) app_.Comm()->CommX1().SetBaudRate(StrToBaudRate(std::to_string(options.baud)));
+  if (!options.port.empty()) app_.Comm()->SetPortName(options.port);
+  if (options.baud) app_.Comm()->SetBaudRate(StrToBaudRate(std::to_string(options.baud)));
 }
 
 Session::~Session() {
@@ -290,14 +271,14 @@ void Session::OpenPort() {
           "(qzh900ctl ports lists them)");
   }
   try {
-    app_.Comm()->OpenNamedPort(app_.Comm()->CommX1().Port());
+    app_.Comm()->OpenNamedPort(app_.Comm()->PortName());
   } catch (const ComPortError& e) {
     throw UsageError(e.what());
   }
 }
 
 const std::string& Session::PortName() {
-  return app_.Comm()->CommX1().Port();
+  return app_.Comm()->PortName();
 }
 
 void Session::CheckPort() {

@@ -135,6 +135,3 @@ class Session {
 
 // Parses "90", "0D 01 16", "0D0116", "0x0D" into bytes; throws UsageError.
 std::vector<uint8_t> ParseHexArgs(const std::vector<std::string>& args);
-
-// Pumps the event loop for up to ms milliseconds; returns early (false) when stop() holds.
-bool PumpUnless(uint32_t ms, const std::function<bool()>& stop);

@@ -1,6 +1,7 @@
 #include "cli/tag_probe.h"
 
 #include "cli/session.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 
 namespace {
@@ -38,7 +39,8 @@ std::optional<TagInField> ProbeTag(Session& s, fdx::IdChip chip, bool withCode) 
       // No identity read of its own: the ID read finds it, the chip ID blocks 0-2 name it.
       if (auto code = fdx::ReadIdCode(comm, fdx::IdChip::HdxPlus)) {
         tag = TagInField{"", code};
-        if (withCode && comm.Exchange({0x36, 0x00, 0x00, 0x02}, out)) tag->uid = bytesAfterEcho();
+        if (withCode && comm.Exchange({cmd::HdxPlusReadMultipleBlocks, 0x00, 0x00, 0x02}, out))
+          tag->uid = bytesAfterEcho();
       }
       break;
   }

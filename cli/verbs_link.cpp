@@ -11,6 +11,7 @@
 #include "cli/verbs.h"
 #include "core/app_paths.h"
 #include "core/messages.h"
+#include "link/event_pump.h"
 #include "link/port_registry.h"
 
 namespace {
@@ -95,7 +96,7 @@ int RunListen(const CommonOptions& o, std::vector<std::string>& args) {
   TTirisC1Dlg& comm = s.Comm();
   const IdReporter ids(comm, {.dedupMs = 0, .linesInJson = true, .japaneseNames = o.lang == "ja"});
   if (!EnterReadLoop(s)) return ReadLoopRefused(s);
-  PumpUnless(static_cast<uint32_t>(*seconds * 1000), [&] { return s.StopRequested(); });
+  PumpUntil([&] { return s.StopRequested(); }, static_cast<uint32_t>(*seconds * 1000));
   s.CheckPort();
   // Back to command mode, also after Ctrl+C: the module must not be left reading. A try that
   // times out is retried; the result line says how the switch went.

@@ -8,6 +8,7 @@
 #include "cli/read_loop.h"
 #include "cli/tag_identity.h"
 #include "cli/verbs.h"
+#include "link/event_pump.h"
 
 const std::vector<OptionDef> kReadOptions = {
     {"--wait", nullptr, "S", ValueKind::Seconds, 0, 3600,
@@ -31,21 +32,22 @@ int RunRead(const CommonOptions& o, std::vector<std::string>& args) {
   s.Identify();
   TTirisC1Dlg& comm = s.Comm();
   std::optional<TagIdentity> tag;
-  comm.Receiver().idFrame = [&](const uint8_t* f, const std::string&, const std::string&) {
-    if (!tag) tag = IdentityOfFrame(f, o.lang == "ja");
-    return false;  // no lines: the identity is printed once, below
-  };
+  Subscription listening = comm.Receiver().idFrame.Subscribe(
+      [&](const uint8_t* f, const std::string&, const std::string&) {
+        if (!tag) tag = IdentityOfFrame(f, o.lang == "ja");
+        return false;  // no lines: the identity is printed once, below
+      });
   // The switch of mode and its frames are no part of what read prints.
   s.Log().SetSink(StdoutLogPane::Sink::None);
   bool back = false;
   const bool reading = EnterReadLoop(s);
   if (reading) {
-    PumpUnless(static_cast<uint32_t>(waitSeconds * 1000),
-               [&] { return tag.has_value() || s.StopRequested(); });
+    PumpUntil([&] { return tag.has_value() || s.StopRequested(); },
+              static_cast<uint32_t>(waitSeconds * 1000));
     s.CheckPort();
     back = BackToCommandMode(comm, interrupt::Requested());
   }
-  comm.Receiver().idFrame = nullptr;
+  listening.Reset();
   s.Log().SetSink(StdoutLogPane::Sink::Stdout);
   s.CheckPort();
   s.Outcome().Clear();

@@ -8,15 +8,12 @@
 #include "codec/sic7888_layout.h"
 #include "fdx/sic7888_format_config.h"
 #include "link/comm_module.h"
+#include "link/command_codes.h"
 
 namespace fdx {
 
 namespace {
 
-constexpr uint8_t kSic279IdWrite = 0x59;
-constexpr uint8_t kSic7888IdWrite = 0x86;
-constexpr uint8_t kHdxPlusIdWrite = 0x3B;
-constexpr uint8_t kEm4305IdWrite = 0xE5;
 // The tag type the SIC279 ID write gives the chip: it answers as a read-only transponder.
 constexpr uint8_t kReadOnlyTagType = 0x01;
 
@@ -52,21 +49,21 @@ std::vector<uint8_t> IdWriteCommand(IdChip chip, uint64_t code, bool lock) {
   };
   switch (chip) {
     case IdChip::Sic279:
-      put({kSic279IdWrite, lockFlag});
+      put({cmd::Sic279IdWrite, lockFlag});
       putId();
       put({kReadOnlyTagType});
       break;
     case IdChip::Sic7888:
-      put({kSic7888IdWrite, sic7888::kProtocolMode});
+      put({cmd::Sic7888IdWrite, sic7888::kProtocolMode});
       putId();
       break;
     case IdChip::HdxPlus:
-      put({kHdxPlusIdWrite});
+      put({cmd::HdxPlusIdWrite});
       putId();
       put({lockFlag});
       break;
     case IdChip::Em4305:
-      put({kEm4305IdWrite, 0x01});
+      put({cmd::Em4305IdWrite, 0x01});
       putId();
       break;
   }

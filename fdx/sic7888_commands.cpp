@@ -10,6 +10,7 @@
 #include "fdx/block_write_dialog.h"
 #include "fdx/response_bytes.h"
 #include "hdx/id_write_dialog.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
@@ -170,9 +171,9 @@ void Sic7888Commands::SIC7888WRITECT1Click() {
       app_.Prompt(), "WRITE CT", {.label = Tr("TInp3Data2Dlg", "CT値"), .value = ct, .max = 31});
   if (!value) return;
   ct = *value;
-  comm_.SendCommand({0x88, kProtocolMode, static_cast<uint8_t>(*value)});
+  comm_.SendCommand({cmd::Sic7888WriteCt, kProtocolMode, static_cast<uint8_t>(*value)});
   Response out{};
-  const bool ok = comm_.AwaitResponse(out) && out[0] == 11 && out[1] == 0x88;
+  const bool ok = comm_.AwaitResponse(out) && out[0] == 11 && out[1] == cmd::Sic7888WriteCt;
   app_.LogResultLine(ok,
                      ok ? "OK : SIC7888 WRITECT" : LoadMessage(Msg::NGMsg) + " : SIC7888 WRITECT");
 }

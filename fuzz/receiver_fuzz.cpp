@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   rx.LogRawBytes = data[0] & 2;
   size_t sink = 0;
   rx.log = [&](const std::string& l) { sink += l.size(); };
-  rx.tally = [&](const std::string& k, const std::string& id) { sink += k.size() + id.size(); };
+  const Subscription sinking = rx.tally.Subscribe(
+      [&](const std::string& k, const std::string& id) { sink += k.size() + id.size(); });
   rx.animalIdDisplay = [animal] { return animal; };
   // Chunk sizes cycle through the low bits of the first byte: 1 .. 64 bytes per event.
   size_t off = 1;

@@ -8,14 +8,12 @@
 #include "app/handler_registry.h"
 #include "core/ui_text.h"
 #include "hdx/wr_data_dlgs.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
 namespace {
 
-constexpr uint8_t kReadMultipleBlocks = 0x36;
-constexpr uint8_t kIdWrite = 0x3B;
-constexpr uint8_t kChipLock = 0x3C;
 constexpr int kBlocks = 16;
 
 // "Block02: 78, 56, 34, 12": last received byte first; bytes never read show as "--".
@@ -51,9 +49,10 @@ void HdxPlusCommands::READMULTIPLEBLOCKS1Click() {
   app_.Settings.BlockNo = static_cast<uint8_t>(a->IntEd2 & 0xFF);
   app_.Settings.BlockNum = static_cast<uint8_t>(a->IntEd3 & 0xFF);
   Response out{};
-  const bool ok = comm_.Exchange({kReadMultipleBlocks, static_cast<uint8_t>(a->IntEd1 & 0xFF),
-                                  app_.Settings.BlockNo, app_.Settings.BlockNum},
-                                 out);
+  const bool ok =
+      comm_.Exchange({cmd::HdxPlusReadMultipleBlocks, static_cast<uint8_t>(a->IntEd1 & 0xFF),
+                      app_.Settings.BlockNo, app_.Settings.BlockNum},
+                     out);
   app_.LogResult(ok, "ReadMultipleBlocks");
 }
 
@@ -61,7 +60,7 @@ void HdxPlusCommands::LockInfomation1Click() {
   app_.Settings.BlockNo = 3;
   app_.Settings.BlockNum = 0;
   Response out{};
-  const bool ack = comm_.Exchange({kReadMultipleBlocks, 0x00, 3, 0}, out);
+  const bool ack = comm_.Exchange({cmd::HdxPlusReadMultipleBlocks, 0x00, 3, 0}, out);
   // The lock state is data byte 4, the last byte of block 3.
   if (ack && out[0] < 5) app_.LogFailure(LoadMessage(Msg::ResponseFormatErrorMsg));
   if (!ack || out[0] < 5) {
@@ -88,7 +87,8 @@ void HdxPlusCommands::tagData1Click() {
   for (int b = 0; b < kBlocks; ++b) {
     Response out{};
     lastRead = comm_.Exchange(
-        {kReadMultipleBlocks, 0x00, static_cast<uint8_t>(b), app_.Settings.BlockNum}, out);
+        {cmd::HdxPlusReadMultipleBlocks, 0x00, static_cast<uint8_t>(b), app_.Settings.BlockNum},
+        out);
     if (!lastRead) continue;
     const int len = out[0];
     app_.AddLog(LoadMessage(Msg::dataMsg) +
@@ -107,7 +107,7 @@ void HdxPlusCommands::MNHDXP_IDWrite2Click() {
                                         ConfirmButtons::YesNo))
     return;
   app_.Settings.ANI_ID = a->id;
-  std::vector<uint8_t> cmd{kIdWrite};
+  std::vector<uint8_t> cmd{cmd::HdxPlusIdWrite};
   cmd.insert(cmd.end(), a->id.begin(), a->id.end());
   cmd.push_back(a->lock ? 1 : 0);
   Response out{};
@@ -119,7 +119,7 @@ void HdxPlusCommands::MnHDXP_CRCWrite1Click() {
                              ConfirmButtons::YesNo))
     return;
   Response out{};
-  app_.LogResult(comm_.Exchange({kChipLock}, out), "HDX+ Chip Lock");
+  app_.LogResult(comm_.Exchange({cmd::HdxPlusChipLock}, out), "HDX+ Chip Lock");
 }
 
 void RegisterHdxPlusCommands(HandlerRegistry& r) {

@@ -4,6 +4,7 @@
 #include "core/ui_text.h"
 #include "hdx/byte_fields.h"
 #include "hdx/wr_data_dlgs.h"
+#include "link/command_codes.h"
 #include "prompts/prompts.h"
 
 namespace {
@@ -60,7 +61,7 @@ class IdWriteDialog {
       const int tagType = form_.Field("RGTagType").index == 0 ? 0 : 1;
       ok = app_.Link().Sic279IdWrite(out, lock ? 1 : 0, id, static_cast<uint8_t>(tagType));
     } else {
-      std::vector<uint8_t> cmd{0x86, 0x01};
+      std::vector<uint8_t> cmd{cmd::Sic7888IdWrite, 0x01};
       cmd.insert(cmd.end(), id.begin(), id.end());
       ok = app_.Link().Exchange(cmd, out);
     }

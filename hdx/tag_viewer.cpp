@@ -10,6 +10,7 @@
 #include "codec/sic7888_layout.h"
 #include "core/messages.h"
 #include "hdx/ti_lines.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "link/tag_type.h"
 
@@ -23,7 +24,6 @@ constexpr int kSic279Blocks = 16;
 constexpr int kSic279SkippedBlock = 7;
 constexpr int kEmWords = 16;
 constexpr uint8_t kEmPasswordWord = 2;
-constexpr uint8_t kReadMultipleBlocks = 0x36;
 constexpr uint32_t kPagePauseMs = 10;
 constexpr const char* kChargeOnlyReadCmd = "ChargeOnlyReadCmd";
 
@@ -255,7 +255,8 @@ bool TagMemoryReader::ReadHdxPlusBlocks() {
   Changed();
   for (int b = 0; b < kHdxPlusBlocks; ++b) {
     Response out{};
-    if (!comm_.Exchange({kReadMultipleBlocks, 0x00, static_cast<uint8_t>(b), 0x00}, out)) {
+    if (!comm_.Exchange({cmd::HdxPlusReadMultipleBlocks, 0x00, static_cast<uint8_t>(b), 0x00},
+                        out)) {
       app_.LogOkNg(false, kChargeOnlyReadCmd);
       return false;
     }

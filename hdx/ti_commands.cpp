@@ -7,6 +7,7 @@
 #include "core/ui_text.h"
 #include "hdx/ti_lines.h"
 #include "hdx/write_data2_dlg.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
@@ -107,7 +108,8 @@ void TiHdxCommands::MnProgramPageCmdClick() {
 void TiHdxCommands::MnLockPageCmdClick() {
   if (!AskPage("LockPage", Msg::EnterThePageNumberToLockMsg)) return;
   Response out{};
-  const bool ok = comm_.LockPage(out, app_.Settings.TirisPage) && out[0] == 11 && out[1] == 0x14;
+  const bool ok =
+      comm_.LockPage(out, app_.Settings.TirisPage) && out[0] == 11 && out[1] == cmd::LockPage;
   LogTiAnswer("LockPage", ok, out, true);
 }
 

@@ -4,6 +4,7 @@
 // events on its own thread, that bytes have arrived or that the line reported errors; it then
 // reads the bytes. TComPort carries them over a serial port, MemoryLink (link/memory_link.h)
 // through memory for tests, fuzzers and benchmarks.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -62,6 +63,17 @@ class ByteLink {
   // serial port to its device, a network link to the far end's port. Returns an empty string
   // when they apply, else the reason they cannot (a raw TCP link has no line to set).
   virtual std::string ApplyLineSettings(const LineSettings& settings) = 0;
+
+  // Asserts (or clears) the modem control lines RTS and DTR where the link has them; a link
+  // without them (memory, network, a pseudo-terminal) quietly does nothing.
+  virtual void SetModemLines(bool on) { (void)on; }
+  // Test hook: blocks until the link has handed an event to the owner's thread that the thread
+  // has not taken yet (true), or `limit` passes (false). Only a link with a watcher thread of
+  // its own can; the others hand nothing over.
+  virtual bool AwaitHandedOver(std::chrono::milliseconds limit) {
+    (void)limit;
+    return false;
+  }
 
   // Events, run on the thread that owns the link. OnRxChar gets the count of waiting bytes
   // (never 0) and when the link first saw them waiting (MillisecondTimer time, which may lie

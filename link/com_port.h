@@ -60,12 +60,16 @@ class TComPort : public QObject, public ByteLink {
   LineSettings Line() const { return {baud_, dataBits_, parity_, stopBits_, flow_}; }
   // Blocks until the worker has handed over an event that the owner's thread has not taken yet
   // (true), or `limit` passes (false). Lets a test hold the owner's thread at that moment.
-  bool AwaitHandedOver(std::chrono::milliseconds limit);
+  bool AwaitHandedOver(std::chrono::milliseconds limit) override;
 
   // Assert or clear RTS/DTR. On a device without modem lines (a pseudo-terminal) this is not
   // supported and quietly does nothing; returns whether the line was set.
   bool SetRTS(bool on);
   bool SetDTR(bool on);
+  void SetModemLines(bool on) override {
+    SetRTS(on);
+    SetDTR(on);
+  }
 
  private:
   void ApplySettings();

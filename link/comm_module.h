@@ -1,8 +1,10 @@
 #pragma once
-// TTirisC1Dlg, the communication module: owns the serial port CommX1, the receiver, the
-// send-and-wait exchange with its command wrappers and the tag tally. One exists at a time; the
-// main window replaces it when the user picks another port. The exchange reaches the module
-// through a ByteLink (link/byte_link.h): CommX1, or a MemoryLink where a test plays the module.
+// TTirisC1Dlg, the communication module: the one front handlers use. It puts together the link
+// settings of section ComDebug (link/link_settings.h), the exchange over a ByteLink
+// (link/link_exchange.h), the port list, the tag tally and the command wrappers
+// (link/command_wrappers.cpp). One exists at a time; the main window replaces it when the user
+// picks another port. The link is made by MakeByteLink when a port is opened, or comes in
+// through UseLink where a test plays the module.
 #include <QObject>
 #include <array>
 #include <cstdint>
@@ -12,27 +14,19 @@
 #include <string>
 #include <vector>
 
-#include "link/com_port.h"
+#include "link/byte_link.h"
+#include "link/event_pump.h"
+#include "link/frame.h"
+#include "link/link_exchange.h"
 #include "link/link_fault.h"
-#include "link/millisecond_timer.h"
+#include "link/link_settings.h"
+#include "link/listeners.h"
 #include "link/port_registry.h"
 #include "link/receiver.h"
 #include "link/response.h"
 #include "link/tag_tally.h"
 
-class IniFile;
 class LogPane;
-
-// Serial link settings of section ComDebug that the module keeps without using them.
-struct LinkExtras {
-  int CharWaitTime = 80;
-  int RWPower = 1;
-  int CardType = 0;
-  int MAX_REC_NO = 100;
-  // The number of the last port on which the module answered its identification (0: none yet);
-  // the open-port dialog preselects it and guesses nothing else.
-  int LastWorkingPort = 0;
-};
 
 class TTirisC1Dlg : public QObject {
   Q_OBJECT
@@ -42,23 +36,42 @@ class TTirisC1Dlg : public QObject {
   TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent = nullptr);
   ~TTirisC1Dlg() override;
 
-  // The serial port and its settings. The exchange runs over it unless another link is in use.
-  TComPort& CommX1() { return commX1_; }
-  const TComPort& CommX1() const { return commX1_; }
-  // Carries the exchange over `link` instead of CommX1 from now on (tests, fuzzers and
-  // benchmarks play the module through a MemoryLink); the module owns it. Returns it.
+  // Carries the exchange over `link` from now on (tests, fuzzers and benchmarks play the module
+  // through a MemoryLink); the module owns it, and opening a port opens it again instead of
+  // making a new link. Returns it.
   template <class Link>
   Link& UseLink(std::unique_ptr<Link> link) {
     Link& ref = *link;
-    AttachLink(std::move(link));
+    exchange_.Attach(std::move(link));
+    linkGiven_ = true;
     return ref;
   }
+  // The link in use: null before a port was first opened.
+  ByteLink* CurrentLink() { return exchange_.Link(); }
+  const ByteLink* CurrentLink() const { return exchange_.Link(); }
 
-  ResponseReceiver& Receiver() { return rx_; }
-  const ResponseReceiver& Receiver() const { return rx_; }
+  // --- The port and its settings ---
+  // The link settings of ComDebug as they stand now (the port's name, line, extras).
+  const LinkSettings& Settings() const { return settings_; }
+  // The port opened last, or to be opened next.
+  const std::string& PortName() const { return settings_.port; }
+  void SetPortName(const std::string& name) { settings_.port = name; }
+  const LineSettings& Line() const { return settings_.line; }
+  // Sets the line settings and applies them to the open link; returns why they cannot apply
+  // there ("" when they do). fcCustom is only ever reported and leaves the flow control as is.
+  std::string SetLine(const LineSettings& line);
+  std::string SetBaudRate(TBaudRate rate);
+  // The link is open.
+  bool Connected() const { return exchange_.Connected(); }
+  // Closes the link without saving the settings (the runner's reconnect, a port settings
+  // change). Never throws.
+  void ClosePort() { exchange_.Close(); }
+
+  ResponseReceiver& Receiver() { return exchange_.Receiver(); }
+  const ResponseReceiver& Receiver() const { return exchange_.Receiver(); }
   TagTally& Tally() { return tally_; }
   const TagTally& Tally() const { return tally_; }
-  const LinkExtras& Extras() const { return extras_; }
+  const LinkExtras& Extras() const { return settings_.extras; }
   // The current port answered as the module: remembered as the last port that worked (saved with
   // the link settings).
   void NoteWorkingPort();
@@ -86,14 +99,14 @@ class TTirisC1Dlg : public QObject {
   bool AnimalIdDisplay = false;
 
   // Log flags (LogRxFrames and LogRawBytes live in the receiver).
-  bool LogTxFrames() const { return logTxFrames_; }
-  void SetLogTxFrames(bool on) { logTxFrames_ = on; }
-  bool LogRxFrames() const { return rx_.LogRxFrames; }
-  void SetLogRxFrames(bool on) { rx_.LogRxFrames = on; }
-  bool LogRawBytes() const { return rx_.LogRawBytes; }
-  void SetLogRawBytes(bool on) { rx_.LogRawBytes = on; }
+  bool LogTxFrames() const { return exchange_.LogTxFrames(); }
+  void SetLogTxFrames(bool on) { exchange_.SetLogTxFrames(on); }
+  bool LogRxFrames() const { return Receiver().LogRxFrames; }
+  void SetLogRxFrames(bool on) { Receiver().LogRxFrames = on; }
+  bool LogRawBytes() const { return Receiver().LogRawBytes; }
+  void SetLogRawBytes(bool on) { Receiver().LogRawBytes = on; }
 
-  ResponseState State() const { return rx_.State(); }
+  ResponseState State() const { return Receiver().State(); }
 
   // Back to the state of a newly created module (receiver, tally, log flags, wait flags, the link
   // settings of ComDebug), keeping the link in use and the port list. The handlers fuzzer runs
@@ -105,30 +118,32 @@ class TTirisC1Dlg : public QObject {
   void SaveLinkSettings();
   const std::string& SettingsPath() const { return settingsPath_; }
 
-  // Opens the named port with the current settings after resetting the receiver; throws
-  // ComPortError when it cannot be opened. RTS and DTR are asserted unless the hardware preset is
-  // active.
+  // Opens the named port with the current line settings after resetting the receiver (a link
+  // given through UseLink is opened again); throws ComPortError when it cannot be opened. RTS
+  // and DTR are asserted unless the hardware preset is active.
   void OpenNamedPort(const std::string& name);
   // Saves the link settings and closes the port (what closing the module does).
   void CloseModule();
 
   // --- Sending and waiting ---
-  void SendCommand(std::span<const uint8_t> data);
+  void SendCommand(std::span<const uint8_t> data) { exchange_.SendCommand(data, frame::KindM); }
   void SendCommand(std::initializer_list<uint8_t> data) {
     SendCommand(std::span<const uint8_t>(data.begin(), data.size()));
   }
   // Writes the bytes as they are. A write the link fails, or takes only in part, is logged with
   // its reason, and every wait until the next write ends at once with false.
-  void WriteRaw(const uint8_t* bytes, size_t count);
+  void WriteRaw(const uint8_t* bytes, size_t count) { exchange_.WriteRaw(bytes, count); }
   bool AwaitResponse(Response& out) { return AwaitResponseFor(out, 2000); }
-  bool AwaitResponseFor(Response& out, uint16_t ms);
+  bool AwaitResponseFor(Response& out, uint16_t ms) { return exchange_.AwaitResponseFor(out, ms); }
   void SendActionModeSet(uint8_t mode, uint8_t value);
   // The wait for the answer to a command sent while the module may still stream ID frames (the
   // switch back to command mode): ID frames that arrive first are logged and tallied as always
   // and counted in *idFrames, but do not end the wait, and an answer that arrives in one read
   // with the ID frames behind it is not lost to them. True on ACK (its data in out), false on
   // NACK, after ms with "Response Timed out", or when the port has vanished.
-  bool AwaitAnswerAmidIdFrames(Response& out, uint32_t ms, int* idFrames = nullptr);
+  bool AwaitAnswerAmidIdFrames(Response& out, uint32_t ms, int* idFrames = nullptr) {
+    return exchange_.AwaitAnswerAmidIdFrames(out, ms, idFrames);
+  }
   bool SendLfControl(uint8_t mode, uint16_t durationMs, Response& out);
   void SendPassThrough(const uint8_t* bytes, size_t count);
   bool ProbeReader();
@@ -137,16 +152,16 @@ class TTirisC1Dlg : public QObject {
   bool Exchange(std::span<const uint8_t> data, Response& out);
 
   // True while a wait is in progress (a second command is refused then).
-  bool Waiting() const { return waitDepth_ > 0; }
+  bool Waiting() const { return exchange_.Waiting(); }
   // The time-out of the latest wait, in milliseconds.
-  uint16_t LastWaitMs() const { return lastWaitMs_; }
+  uint16_t LastWaitMs() const { return static_cast<uint16_t>(exchange_.LastWaitMs()); }
   // The port was open and has vanished since (a wait ends at once then).
-  bool PortLost() const { return portLost_; }
+  bool PortLost() const { return exchange_.PortLost(); }
 
   // Lets the event loop process what is pending, once.
   static void ProcessPendingEvents();
   // Pumps the event loop for ms milliseconds without spinning (the port's events still run).
-  static void PumpFor(uint32_t ms);
+  static void PumpFor(uint32_t ms) { PumpUntil(nullptr, ms); }
 
   // --- Wrappers: data bytes after the code as named; true when the success check holds ---
   bool ChargeOnlyRead(Response& out, int flag);
@@ -187,31 +202,19 @@ class TTirisC1Dlg : public QObject {
   void Em4305Disable();
 
  private:
-  void AttachLink(std::unique_ptr<ByteLink> link);
-  void StoreLinkSettings(IniFile& ini) const;
-  void Listen(ByteLink& link);
-  void OnRxChar(size_t count, uint32_t seenMs);
-  void OnComError(TComErrors errors);
-  void CommFault(LinkFault fault, const std::string& line);
+  void Fault(LinkFault fault, const std::string& line) {
+    if (OnFault) OnFault(fault, line);
+  }
 
-  TComPort commX1_;
-  // The link the exchange runs over: commX1_, or otherLink_ when one is in use.
-  ByteLink* link_ = &commX1_;
-  std::unique_ptr<ByteLink> otherLink_;
-  ResponseReceiver rx_;
+  LinkSettings settings_;
+  LinkExchange exchange_;
+  // The link came through UseLink: opening a port opens it again.
+  bool linkGiven_ = false;
   TagTally tally_;
-  LinkExtras extras_;
+  Subscription tallying_;
   std::vector<std::string> portList_;
   std::vector<PortInfo> portInfos_;
-  bool logTxFrames_ = true;
 
   std::string settingsPath_;
   LogPane* log_ = nullptr;
-  MillisecondTimer waitMark_;
-  int waitDepth_ = 0;
-  bool refusedWrite_ = false;
-  bool writeFailed_ = false;    // the latest write failed or stopped short
-  bool portLost_ = false;       // the open port vanished (hang-up, unplugged adapter)
-  bool lossExplained_ = false;  // the first command after the loss has said why it was not sent
-  uint16_t lastWaitMs_ = 0;
 };

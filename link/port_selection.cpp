@@ -61,8 +61,8 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
   }
   f.AddRadio("RGComSpeed", Tr("TOpenCom1Dlg", "通信スピード"),
              {port_speeds::kTexts.begin(), port_speeds::kTexts.end()},
-             port_speeds::IndexOfRate(comm.CommX1().BaudRate()));
-  const TParityBits parity = comm.CommX1().Parity();
+             port_speeds::IndexOfRate(comm.Line().baud));
+  const TParityBits parity = comm.Line().parity;
   PromptField& rgParity = f.AddRadio(
       "RGParity", Tr("TOpenCom1Dlg", "パリティ"),
       {Tr("TOpenCom1Dlg", "なし"), Tr("TOpenCom1Dlg", "奇数"), Tr("TOpenCom1Dlg", "偶数")},
@@ -118,29 +118,29 @@ PromptForm PortCheckForm(const std::vector<PortInfo>& ports,
   return f;
 }
 
-PromptForm PortSettingsForm(const TComPort& port) {
+PromptForm PortSettingsForm(const std::string& portName, const LineSettings& line) {
   PromptForm f;
   f.dialog = "TComParamDlg";
-  f.caption = Tr("TComParamDlg", "通信パラメータ") + " - " + port.Port();
+  f.caption = Tr("TComParamDlg", "通信パラメータ") + " - " + portName;
   std::vector<std::string> rates;
   int rateIndex = -1;
   for (size_t i = 0; i < kPortRates.size(); ++i) {
     rates.push_back(BaudRateToStr(kPortRates[i]));
-    if (kPortRates[i] == port.BaudRate()) rateIndex = static_cast<int>(i);
+    if (kPortRates[i] == line.baud) rateIndex = static_cast<int>(i);
   }
   PromptField& rate = f.AddChoice("CBBaudRate", Tr("TComParamDlg", "ビット/秒"), rates, rateIndex);
   // Editable: a typed rate the port does not list selects 19200 on OK.
   rate.choiceStyle = ChoiceStyle::DropDown;
   if (rateIndex >= 0) rate.text = rates[static_cast<size_t>(rateIndex)];
   f.AddChoice("CBDataBits", Tr("TComParamDlg", "データ ビット"), {"5", "6", "7", "8"},
-              static_cast<int>(port.DataBits()));
+              static_cast<int>(line.dataBits));
   f.AddChoice("CBParity", Tr("TComParamDlg", "パリティ"),
               {Tr("TComParamDlg", "なし"), Tr("TComParamDlg", "奇数"), Tr("TComParamDlg", "偶数"),
                Tr("TComParamDlg", "マーク"), Tr("TComParamDlg", "スペース")},
-              static_cast<int>(port.Parity()));
+              static_cast<int>(line.parity));
   f.AddChoice("CBStopBits", Tr("TComParamDlg", "ストップ ビット"), {"1", "1.5", "2"},
-              static_cast<int>(port.StopBits()));
-  const TFlowControl flow = port.FlowControl();
+              static_cast<int>(line.stopBits));
+  const TFlowControl flow = line.flow;
   f.AddCheck("CBCtsFlow", Tr("TComParamDlg", "CTS 出力フロー制御 (RTS ハンドシェイク)"),
              flow == TFlowControl::fcHardware);
   f.AddCheck("CBXonXoff", Tr("TComParamDlg", "XON/XOFF 入出力"), flow == TFlowControl::fcSoftware);
@@ -154,7 +154,7 @@ PromptForm PortSettingsForm(const TComPort& port) {
   return f;
 }
 
-void ApplyPortSettingsForm(const PromptForm& form, TComPort& port) {
+LineSettings ApplyPortSettingsForm(const PromptForm& form, LineSettings line) {
   const PromptField& rate = form.Field("CBBaudRate");
   std::string rateText = rate.text;
   if (rate.index >= 0 && rate.index < static_cast<int>(rate.items.size()))
@@ -162,20 +162,18 @@ void ApplyPortSettingsForm(const PromptForm& form, TComPort& port) {
   TBaudRate chosen = TBaudRate::br19200;  // a rate the port does not list
   for (TBaudRate r : kPortRates)
     if (BaudRateToStr(r) == rateText) chosen = r;
-  port.SetBaudRate(chosen);
+  line.baud = chosen;
   const int bits = form.Field("CBDataBits").index;
-  port.SetDataBits(bits >= 0 && bits <= 3 ? static_cast<TDataBits>(bits) : TDataBits::dbEight);
+  line.dataBits = bits >= 0 && bits <= 3 ? static_cast<TDataBits>(bits) : TDataBits::dbEight;
   const int stop = form.Field("CBStopBits").index;
-  port.SetStopBits(stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop) : TStopBits::sbOneStopBit);
+  line.stopBits = stop >= 0 && stop <= 2 ? static_cast<TStopBits>(stop) : TStopBits::sbOneStopBit;
   const int parity = form.Field("CBParity").index;
-  port.SetParity(parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity)
-                                            : TParityBits::prNone);
-  // None first, then the first preset whose output option is on.
-  port.SetFlowControl(TFlowControl::fcNone);
-  if (form.Field("CBCtsFlow").checked)
-    port.SetFlowControl(TFlowControl::fcHardware);
-  else if (form.Field("CBXonXoff").checked)
-    port.SetFlowControl(TFlowControl::fcSoftware);
+  line.parity = parity >= 0 && parity <= 4 ? static_cast<TParityBits>(parity) : TParityBits::prNone;
+  // The first preset whose output option is on, else none.
+  line.flow = form.Field("CBCtsFlow").checked   ? TFlowControl::fcHardware
+              : form.Field("CBXonXoff").checked ? TFlowControl::fcSoftware
+                                                : TFlowControl::fcNone;
+  return line;
 }
 
 bool PortSelection::OpenPort(int n) {
@@ -187,7 +185,7 @@ bool PortSelection::OpenPort(int n) {
                          "  Please check the port and parameter settings again.\n" + e.what(),
                      LoadMessage(Msg::QZH900ToolMsg));
   }
-  return comm_.CommX1().Connected();
+  return comm_.Connected();
 }
 
 bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
@@ -221,10 +219,12 @@ bool PortSelection::OpenChoice(const PortChoice& c) {
   if (c.autoCheck) return ScanPorts(comm_.PortList(), c.parityIndex);
   // No port chosen (an empty list, or nothing selected): nothing is guessed, nothing opens.
   if (c.port.empty()) return false;
-  comm_.CommX1().SetBaudRate(port_speeds::RateOfIndex(c.speedIndex));
-  comm_.CommX1().SetParity(c.parityIndex == 0   ? TParityBits::prNone
-                           : c.parityIndex == 1 ? TParityBits::prOdd
-                                                : TParityBits::prEven);
+  LineSettings line = comm_.Line();
+  line.baud = port_speeds::RateOfIndex(c.speedIndex);
+  line.parity = c.parityIndex == 0   ? TParityBits::prNone
+                : c.parityIndex == 1 ? TParityBits::prOdd
+                                     : TParityBits::prEven;
+  comm_.SetLine(line);
   return OpenPort(PortNameToNumber(c.port));
 }
 
@@ -248,10 +248,12 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
     const int n = PortNameToNumber(name);
     comm_.CommLog(LoadMessage(Msg::CheckPORTMsg) + std::to_string(n));
     for (size_t i = 0; i < port_speeds::kRates.size() && !found; ++i) {
-      comm_.CommX1().SetBaudRate(port_speeds::kRates[i]);
+      LineSettings line = comm_.Line();
+      line.baud = port_speeds::kRates[i];
       progress->SetLabel(LoadMessage(Msg::CheckPORTMsg) + std::to_string(n) + " " +
                          port_speeds::kTexts[i]);
-      comm_.CommX1().SetParity(parity);
+      line.parity = parity;
+      comm_.SetLine(line);
       if (OpenPort(n)) {
         TTirisC1Dlg::PumpFor(50);
         found = comm_.ProbeReader();
@@ -265,8 +267,7 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
   if (found) {
     comm_.CommLog(LoadMessage(Msg::FindTirisRWMsg));
     comm_.CommLog(LoadMessage(Msg::PORTMsg) + std::to_string(foundPort));
-    comm_.CommLog(LoadMessage(Msg::SpeedMsg) +
-                  std::to_string(BaudRateValue(comm_.CommX1().BaudRate())));
+    comm_.CommLog(LoadMessage(Msg::SpeedMsg) + std::to_string(BaudRateValue(comm_.Line().baud)));
   } else {
     comm_.CommLog(LoadMessage(Msg::NotFindTirisRWMsg));
   }
@@ -275,16 +276,15 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
 }
 
 void PortSelection::ShowPortSettingsDialog() {
-  TComPort& port = comm_.CommX1();
-  port.Close();
-  if (port.BaudRate() == TBaudRate::brCustom) port.SetBaudRate(TBaudRate::br9600);
-  PromptForm form = PortSettingsForm(port);
+  comm_.ClosePort();
+  if (comm_.Line().baud == TBaudRate::brCustom) comm_.SetBaudRate(TBaudRate::br9600);
+  PromptForm form = PortSettingsForm(comm_.PortName(), comm_.Line());
   if (prompts_.Show(form)) {
-    ApplyPortSettingsForm(form, port);
+    comm_.SetLine(ApplyPortSettingsForm(form, comm_.Line()));
     comm_.CommLog("OK : " + LoadMessage(Msg::ConfigurationMsg));
     comm_.SaveLinkSettings();
   }
-  OpenPort(PortNameToNumber(port.Port()));
+  OpenPort(PortNameToNumber(comm_.PortName()));
 }
 
 void PortSelection::ShowPortCheck() {

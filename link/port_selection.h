@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "link/com_port.h"
+#include "link/line_settings.h"
 #include "link/port_registry.h"
 #include "prompts/prompts.h"
 
@@ -48,9 +48,10 @@ struct PortChoice {
 PromptForm PortCheckForm(const std::vector<PortInfo>& ports,
                          const std::function<bool(const std::string& device)>& inUse);
 
-// The line-settings dialog filled from a port's settings, and applying a confirmed one.
-PromptForm PortSettingsForm(const TComPort& port);
-void ApplyPortSettingsForm(const PromptForm& form, TComPort& port);
+// The line-settings dialog filled from a port's name and line settings, and the line settings a
+// confirmed one gives.
+PromptForm PortSettingsForm(const std::string& portName, const LineSettings& line);
+LineSettings ApplyPortSettingsForm(const PromptForm& form, LineSettings line);
 
 class PortSelection {
  public:

@@ -173,7 +173,7 @@ void ResponseReceiver::FinishResponse() {
   if (frame_[i - 1] == frame::FrameSum(frame_) && frame_[i - 2] == frame::ETX) {
     // An ID frame's line waits for idFrame, which may leave the frame's lines out.
     if (LogRxFrames && frame_[2] != frame::TypeId) Log(RxLine());
-    if (onFrame) onFrame(frame_);
+    onFrame.Notify(frame_);
     DispatchFrame();
   } else {
     ++counts_.badSum;
@@ -223,8 +223,12 @@ void ResponseReceiver::DispatchFrame() {
       const bool decorate = animalIdDisplay && animalIdDisplay();
       std::string kindText = frame_[3] >= 1 ? hex::Byte(frame_[4]) : std::string("00");
       std::string idText = IdText(frame_, decorate);
-      if (tally) tally(kindText, idText);
-      if (idFrame && !idFrame(frame_, kindText, idText)) return;
+      tally.Notify(kindText, idText);
+      // Every listener hears the frame; one that says false leaves its lines out.
+      bool logLines = true;
+      idFrame.ForEach(
+          [&](const auto& listener) { logLines = listener(frame_, kindText, idText) && logLines; });
+      if (!logLines) return;
       if (LogRxFrames) Log(RxLine());
       Log("ID: " + idText);
       return;

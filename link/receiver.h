@@ -9,6 +9,7 @@
 #include <string>
 
 #include "link/link_fault.h"
+#include "link/listeners.h"
 
 enum class ResponseState : int32_t {
   None = 0,
@@ -28,9 +29,10 @@ class ResponseReceiver {
   // speed the module offers).
   static constexpr uint32_t kFrameSilenceMs = 100;
 
-  // Where the receiver's lines go, and the tag tally.
+  // Where the receiver's lines go.
   std::function<void(const std::string& line)> log;
-  std::function<void(const std::string& kindText, const std::string& idText)> tally;
+  // Every ID frame for the tag tally: the kind byte and the ID as text.
+  Listeners<void(const std::string& kindText, const std::string& idText)> tally;
   // The main window's "Animal ID" check box: decorates ID lines when set.
   std::function<bool()> animalIdDisplay;
   // Told of every NACK, SUM error and unknown frame type, with the line logged for it ("" when
@@ -38,10 +40,10 @@ class ResponseReceiver {
   std::function<void(LinkFault fault, const std::string& line)> fault;
   // Sees every verified response frame (offset 2 its type, 3 LEN, data from 4) before it is
   // classified: a wait that must not lose an answer to the ID frames behind it watches here.
-  std::function<void(const uint8_t* frame)> onFrame;
-  // Told of every ID frame once it is tallied; false leaves its "RX: " and "ID: " lines out (a
-  // repeat the command runner's --dedup suppresses is still counted).
-  std::function<bool(const uint8_t* frame, const std::string& kindText, const std::string& idText)>
+  Listeners<void(const uint8_t* frame)> onFrame;
+  // Told of every ID frame once it is tallied; a listener's false leaves its "RX: " and "ID: "
+  // lines out (a repeat the command runner's --dedup suppresses is still counted).
+  Listeners<bool(const uint8_t* frame, const std::string& kindText, const std::string& idText)>
       idFrame;
 
   bool LogRxFrames = true;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "link/com_port.h"
 #include "link/comm_module.h"
+#include "link/line_settings.h"
 
 namespace module_words {
 

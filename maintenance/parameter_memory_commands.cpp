@@ -5,6 +5,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "link/command_codes.h"
 #include "maintenance/flash_set_dlg.h"
 #include "maintenance/module_words.h"
 #include "maintenance/reader_commands.h"
@@ -37,7 +38,7 @@ void ParameterMemoryCommands::MnParaSet1Click() {
   SetParameterWords(form, words);
   if (!app_.Prompt().Show(form)) return;
   const ParameterWords out = GetParameterWords(form, words);
-  std::vector<uint8_t> data = {0x0E, 0x01, kParameterWords};
+  std::vector<uint8_t> data = {cmd::ParameterWordWrite, 0x01, kParameterWords};
   for (uint16_t w : out) {
     data.push_back(mw::Lo(w));
     data.push_back(mw::Hi(w));
@@ -49,7 +50,7 @@ void ParameterMemoryCommands::MnParaSet1Click() {
 void ParameterMemoryCommands::SystemParameter1Click() {
   TTirisC1Dlg& comm = app_.Link();
   Response out{};
-  if (!comm.Exchange({0x03, 0x00}, out)) return;
+  if (!comm.Exchange({cmd::SystemParameterRead, 0x00}, out)) return;
   if (!mw::HasBytes(out, 2)) {
     LogShortResponse(app_);
     return;
@@ -58,7 +59,7 @@ void ParameterMemoryCommands::SystemParameter1Click() {
   SetSystemFlags(form, mw::Byte(out, 2));
   ShowSystemFlagsOnly(form);
   if (!app_.Prompt().Show(form)) return;
-  app_.LogOkNg(comm.Exchange({0x04, 0x00, GetSystemFlags(form)}, out),
+  app_.LogOkNg(comm.Exchange({cmd::SystemParameterWrite, 0x00, GetSystemFlags(form)}, out),
                LoadMessage(Msg::SetSystemParameterMsg));
 }
 
@@ -80,8 +81,9 @@ void ParameterMemoryCommands::EEPROMRead1Click() {
   }
   Response out{};
   // The "End" value is the number of words; the answer shows only in the frame log.
-  app_.Link().Exchange({0x0D, static_cast<uint8_t>(r->IntEd1), static_cast<uint8_t>(r->IntEd2)},
-                       out);
+  app_.Link().Exchange(
+      {cmd::ParameterWordRead, static_cast<uint8_t>(r->IntEd1), static_cast<uint8_t>(r->IntEd2)},
+      out);
 }
 
 void ParameterMemoryCommands::EEPROMWrite1Click() {
@@ -96,7 +98,7 @@ void ParameterMemoryCommands::EEPROMWrite1Click() {
   // One write carries at most kMaxWordsPerWrite words; a larger count is cut to that.
   const uint8_t count = static_cast<uint8_t>(std::min<int64_t>(r->IntEd2, mw::kMaxWordsPerWrite));
   const std::vector<uint8_t> pattern = mw::WriteTestBytes(count);
-  std::vector<uint8_t> write = {0x0E, start, count};
+  std::vector<uint8_t> write = {cmd::ParameterWordWrite, start, count};
   write.insert(write.end(), pattern.begin(), pattern.end());
 
   const std::string error = LoadMessage(Msg::ErrorMsg);
@@ -108,7 +110,7 @@ void ParameterMemoryCommands::EEPROMWrite1Click() {
       app_.LogFailure(error + LoadMessage(Msg::WriteMsg));
       break;
     }
-    if (!comm.Exchange({0x0D, start, count}, out)) {
+    if (!comm.Exchange({cmd::ParameterWordRead, start, count}, out)) {
       app_.LogFailure(error + LoadMessage(Msg::ReadMsg));
       break;
     }

@@ -8,6 +8,7 @@
 #include "app/app_core.h"
 #include "app/lf_level_restore.h"
 #include "core/ui_text.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "maintenance/module_words.h"
 #include "prompts/prompts.h"
@@ -83,7 +84,7 @@ class Check {
 
   bool ReadStartLevel() {
     Response out{};
-    if (!comm_.Exchange({0x03, 0x02}, out) || !mw::HasBytes(out, 3))
+    if (!comm_.Exchange({cmd::SystemParameterRead, 0x02}, out) || !mw::HasBytes(out, 3))
       return Fail(Tr(kCtx, "LF送信出力を読めません"));
     r_.startLevel = mw::Word(out, 2);
     app_.AddLog(Tr(kCtx, "開始時のLF送信出力: ") + std::to_string(r_.startLevel));
@@ -94,13 +95,13 @@ class Check {
     if (!changed_) {
       // Noted before the first change, so that a lost port can give it back at the next open.
       std::string error;
-      if (!lf_level_restore::Remember({comm_.CommX1().Port(), r_.startLevel}, &error))
+      if (!lf_level_restore::Remember({comm_.PortName(), r_.startLevel}, &error))
         app_.AddLog(error);
       changed_ = true;
     }
     Response out{};
     const auto v = static_cast<uint16_t>(level);
-    if (comm_.Exchange({0x04, 0x02, mw::Lo(v), mw::Hi(v)}, out)) return true;
+    if (comm_.Exchange({cmd::SystemParameterWrite, 0x02, mw::Lo(v), mw::Hi(v)}, out)) return true;
     Broken("04 02");
     return Fail(Tr(kCtx, "LF送信出力を設定できません: ") + std::to_string(level));
   }
@@ -109,8 +110,9 @@ class Check {
     if (comm_.PortLost()) return Fail(Tr(kCtx, "ポートが失われました"));
     const auto v = static_cast<uint16_t>(r_.startLevel);
     Response out{};
-    bool ok = comm_.Exchange({0x04, 0x02, mw::Lo(v), mw::Hi(v)}, out) &&
-              comm_.Exchange({0x03, 0x02}, out) && mw::HasBytes(out, 3) && mw::Word(out, 2) == v;
+    bool ok = comm_.Exchange({cmd::SystemParameterWrite, 0x02, mw::Lo(v), mw::Hi(v)}, out) &&
+              comm_.Exchange({cmd::SystemParameterRead, 0x02}, out) && mw::HasBytes(out, 3) &&
+              mw::Word(out, 2) == v;
     changed_ = !ok;
     if (ok) lf_level_restore::Forget();
     r_.levelRestored = ok;
@@ -408,7 +410,7 @@ class Check {
     for (int i = 0; i < s_.identifications && !Stopping(); ++i) {
       Response out{};
       ++l.exchanges;
-      if (comm_.Exchange({0x90}, out)) {
+      if (comm_.Exchange({cmd::RomVersion}, out)) {
         ++l.answered;
       } else if (comm_.PortLost()) {
         Fail(Tr(kCtx, "ポートが失われました"));

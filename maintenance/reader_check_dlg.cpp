@@ -148,7 +148,7 @@ void TReaderCheckDlg::Save() {
   if (!chosen) return;
   const CheckReportFiles f =
       WriteCheckReportAs(*chosen, *result_,
-                         {app_.Comm() ? app_.Comm()->CommX1().Port() : std::string(),
+                         {app_.Comm() ? app_.Comm()->PortName() : std::string(),
                           QDateTime::currentDateTime().toString(Qt::ISODate).toStdString()});
   form_.Field(kStatus).text = f.error.empty() ? f.markdown + ", " + f.plot : f.error;
   Refresh();

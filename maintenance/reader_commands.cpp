@@ -6,6 +6,7 @@
 #include "app/app_core.h"
 #include "app/handler_registry.h"
 #include "core/ui_text.h"
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "maintenance/action_mode_dlg.h"
 #include "maintenance/led_set_dlg.h"
@@ -27,7 +28,7 @@ ReaderCommands::ReaderCommands(AppCore& app) : app_(app), comm_(app.Link()) {}
 
 bool ReadModuleWords(AppCore& app, uint8_t start, uint8_t count, std::vector<uint16_t>& words) {
   Response out{};
-  if (!app.Link().Exchange({0x0D, start, count}, out)) return false;
+  if (!app.Link().Exchange({cmd::ParameterWordRead, start, count}, out)) return false;
   // Bytes 1-2 repeat start and count; the words follow from byte 3 on.
   if (!mw::HasBytes(out, 2 + 2 * count)) {
     LogShortResponse(app);
@@ -51,11 +52,11 @@ void LogInvalidValue(AppCore& app) {
 void ReaderCommands::MnLEDTest1Click(const std::string& sender) {
   // Three (mode, time) pairs after the code; the item picks the pattern.
   static const std::map<std::string, std::array<uint8_t, 7>> kPatterns = {
-      {"MnLEDTest1", {0x02, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00}},  // green on
-      {"MnLEDTest4", {0x02, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00}},  // red on
-      {"MnBlueLED", {0x02, 0x03, 0x14, 0x00, 0x00, 0x00, 0x00}},   // blue on
-      {"MnLEDTest2", {0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},  // all off
-      {"MnLEDTest3", {0x02, 0x02, 0x19, 0x02, 0x19, 0x02, 0x19}},  // blink
+      {"MnLEDTest1", {cmd::LedControl, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00}},  // green on
+      {"MnLEDTest4", {cmd::LedControl, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00}},  // red on
+      {"MnBlueLED", {cmd::LedControl, 0x03, 0x14, 0x00, 0x00, 0x00, 0x00}},   // blue on
+      {"MnLEDTest2", {cmd::LedControl, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00}},  // all off
+      {"MnLEDTest3", {cmd::LedControl, 0x02, 0x19, 0x02, 0x19, 0x02, 0x19}},  // blink
   };
   auto it = kPatterns.find(sender);
   if (it == kPatterns.end()) return;  // not one of the five items
@@ -68,17 +69,17 @@ void ReaderCommands::MnLEDSet1Click() {
   if (!leds) return;
   const auto& l = *leds;
   Response out{};
-  app_.LogOkNg(comm_.Exchange({0x02, l[0], l[1], l[2], l[3]}, out),
+  app_.LogOkNg(comm_.Exchange({cmd::LedControl, l[0], l[1], l[2], l[3]}, out),
                LoadMessage(Msg::LEDTestCommandMsg));
 }
 
 void ReaderCommands::Buzzer(uint8_t reply, uint8_t sound) {
   if (reply == 0) {
-    comm_.SendCommand({0x05, reply, sound});  // the module does not answer
+    comm_.SendCommand({cmd::Buzzer, reply, sound});  // the module does not answer
     return;
   }
   Response out{};
-  const bool ok = comm_.Exchange({0x05, reply, sound}, out);
+  const bool ok = comm_.Exchange({cmd::Buzzer, reply, sound}, out);
   app_.LogResultLine(ok, std::string(kBuzzerTestLine) + (ok ? "OK" : LoadMessage(Msg::NGMsg)));
 }
 
@@ -105,7 +106,7 @@ void ReaderCommands::MnBuzOFFClick() {
 
 void ReaderCommands::MnGetROMVerClick() {
   Response out{};
-  if (!comm_.Exchange({0x90}, out)) {
+  if (!comm_.Exchange({cmd::RomVersion}, out)) {
     app_.LogOkNg(false, LoadMessage(Msg::GetROMVersionCommandMsg));
     return;
   }
@@ -115,7 +116,7 @@ void ReaderCommands::MnGetROMVerClick() {
 
 void ReaderCommands::MnGetModelNameClick() {
   Response out{};
-  if (!comm_.Exchange({0x93}, out)) {
+  if (!comm_.Exchange({cmd::ModelName}, out)) {
     app_.LogOkNg(false, LoadMessage(Msg::GetModelNameCommandMsg));
     return;
   }
@@ -125,7 +126,7 @@ void ReaderCommands::MnGetModelNameClick() {
 
 bool ReaderCommands::MnRestartClick() {
   Response out{};
-  const bool ok = comm_.Exchange({0x0A}, out);
+  const bool ok = comm_.Exchange({cmd::Restart}, out);
   app_.LogOkNg(ok, LoadMessage(Msg::RestartCommandMsg));
   return ok;
 }
@@ -140,14 +141,15 @@ void ReaderCommands::Flash1Click() {
                              ConfirmButtons::YesNo))
     return;
   Response out{};
-  app_.LogOkNg(comm_.Exchange({0x06}, out), LoadMessage(Msg::FlashDataInitializationCommandMsg));
+  app_.LogOkNg(comm_.Exchange({cmd::EepromInitialisation}, out),
+               LoadMessage(Msg::FlashDataInitializationCommandMsg));
 }
 
 void ReaderCommands::RDInfo1Click() {
   Response out{};
   // Bytes 1-2 the flash write position, byte 3 the initialisation flag: an ACK without them
   // is a failure too.
-  if (!comm_.Exchange({0x01}, out) || !mw::HasBytes(out, 3)) {
+  if (!comm_.Exchange({cmd::SoftwareInfo}, out) || !mw::HasBytes(out, 3)) {
     app_.LogResultLine(false, LoadMessage(Msg::NGMsg) + kGetSwInfo);
     return;
   }
@@ -158,7 +160,7 @@ void ReaderCommands::RDInfo1Click() {
 
 void ReaderCommands::STPROGMODE1Click() {
   Response out{};
-  if (!comm_.Exchange({0x9B}, out)) return;
+  if (!comm_.Exchange({cmd::StProgMode}, out)) return;
   // The text ends one byte before the end of the data (the module's terminator).
   app_.AddLog(ResponseText(out, 2, out[0] - 1));
 }

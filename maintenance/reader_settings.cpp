@@ -5,6 +5,7 @@
 
 #include "app/app_core.h"
 #include "core/ui_text.h"
+#include "link/command_codes.h"
 #include "maintenance/module_words.h"
 #include "maintenance/reader_commands.h"
 #include "prompts/prompt_dialogs.h"
@@ -21,7 +22,7 @@ constexpr const char* kSetComSpeed = " : Set COM Speed";
 // Writes one word with 0E address 01 lo hi; true on ACK.
 bool WriteWord(TTirisC1Dlg& comm, uint8_t address, uint16_t value) {
   Response out{};
-  return comm.Exchange({0x0E, address, 0x01, mw::Lo(value), mw::Hi(value)}, out);
+  return comm.Exchange({cmd::ParameterWordWrite, address, 0x01, mw::Lo(value), mw::Hi(value)}, out);
 }
 
 bool FitsWord(int64_t v) {
@@ -84,13 +85,13 @@ void ReaderCommands::Mnset9600bps1Click(const std::string& sender) {
   }
   MnRestartClick();
   app_.Sleep(500);  // the module comes back at its new speed
-  comm_.CommX1().SetBaudRate(mw::RateOfSpeedCode(code));
+  comm_.SetBaudRate(mw::RateOfSpeedCode(code));
   app_.LogResultLine(true, std::string("OK") + kSetComSpeed);
 }
 
 void ReaderCommands::COMSpeed1Click() {
   Response out{};
-  if (!comm_.Exchange({0x03, 0x01}, out)) return;
+  if (!comm_.Exchange({cmd::SystemParameterRead, 0x01}, out)) return;
   if (!mw::HasBytes(out, 2)) {
     LogShortResponse(app_);
     return;
@@ -107,20 +108,20 @@ void ReaderCommands::COMSpeed1Click() {
     return;
   }
   const uint8_t index = static_cast<uint8_t>(*chosen);
-  if (!comm_.Exchange({0x04, 0x01, index}, out)) {
+  if (!comm_.Exchange({cmd::SystemParameterWrite, 0x01, index}, out)) {
     app_.LogOkNg(false, LoadMessage(Msg::SetCOMSpeedMsg));
     return;
   }
   TTirisC1Dlg::ProcessPendingEvents();
-  const bool restarted = comm_.Exchange({0x0A}, out);
+  const bool restarted = comm_.Exchange({cmd::Restart}, out);
   TTirisC1Dlg::ProcessPendingEvents();
-  if (restarted) comm_.CommX1().SetBaudRate(mw::RateOfSpeedCode(index));
+  if (restarted) comm_.SetBaudRate(mw::RateOfSpeedCode(index));
   app_.LogOkNg(restarted, LoadMessage(Msg::SetCOMSpeedMsg));
 }
 
 void ReaderCommands::PWMDuty1Click() {
   Response out{};
-  if (!comm_.Exchange({0x03, 0x02}, out)) return;
+  if (!comm_.Exchange({cmd::SystemParameterRead, 0x02}, out)) return;
   if (!mw::HasBytes(out, 3)) {
     LogShortResponse(app_);
     return;
@@ -138,6 +139,6 @@ void ReaderCommands::PWMDuty1Click() {
     return;
   }
   const uint16_t v = static_cast<uint16_t>(*level);
-  app_.LogOkNg(comm_.Exchange({0x04, 0x02, mw::Lo(v), mw::Hi(v)}, out),
+  app_.LogOkNg(comm_.Exchange({cmd::SystemParameterWrite, 0x02, mw::Lo(v), mw::Hi(v)}, out),
                LoadMessage(Msg::SetPWMDutyMsg));
 }

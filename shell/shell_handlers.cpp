@@ -84,10 +84,10 @@ ConnectionFacts ShellHandlers::Connection() const {
   ConnectionFacts c;
   const TTirisC1Dlg* comm = app_.Comm();
   if (!comm) return c;
-  c.port = comm->CommX1().Port();
-  c.open = comm->CommX1().Connected();
+  c.port = comm->PortName();
+  c.open = comm->Connected();
   c.lost = comm->PortLost();
-  c.baud = static_cast<int>(BaudRateValue(comm->CommX1().BaudRate()));
+  c.baud = static_cast<int>(BaudRateValue(comm->Line().baud));
   c.model = app_.ModelName;
   c.rom = app_.RomVersion;
   c.readLoop = menus_.Checked("TB_TEST2");
@@ -187,7 +187,7 @@ void ShellHandlers::RequestClose() {
 
 void ShellHandlers::LogOpenResult(bool ok) {
   const TTirisC1Dlg* comm = app_.Comm();
-  app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + (comm ? comm->CommX1().Port() : std::string()));
+  app_.LogOkNg(ok, LoadMessage(Msg::OpenMsg) + (comm ? comm->PortName() : std::string()));
 }
 
 void ShellHandlers::TB_TEST1Click(const std::string& sender) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/command_codes.h"
 #include "link/frame.h"
 
 namespace sim {
@@ -245,7 +246,8 @@ Module::Outcome Module::Execute(uint8_t kind, std::span<const uint8_t> data, Tim
   const uint8_t code = data[0];
   const auto params = data.subspan(1);
   // The LF carrier command is the one command of kind 'N'.
-  if ((kind == frame::KindN) != (code == 0x9E)) return {TagReply::Nack(nack::kInvalidCommand)};
+  if ((kind == frame::KindN) != (code == cmd::LfControl))
+    return {TagReply::Nack(nack::kInvalidCommand)};
   if (romLevel_ < LevelOf(code)) return {TagReply::Nack(nack::kInvalidCommand)};
   if (!IsTagCommand(code)) {
     const bool carrierWasOn = CarrierOn(at);
@@ -255,7 +257,7 @@ Module::Outcome Module::Execute(uint8_t kind, std::span<const uint8_t> data, Tim
   }
 
   const TagCommand cmd{code, params};
-  if (code >= 0x70 && code <= 0x72 && !IdReadOf(cmd)) {
+  if (code >= cmd::IdReadFdx && code <= cmd::IdReadFecava && !IdReadOf(cmd)) {
     return {TagReply::Nack(params.size() > 1 ? nack::kNumberOfData : nack::kValue)};
   }
   const AirContext ctx{at, CarrierOn(at), romLevel_, &memory_, carrierSession_, LfLevel()};

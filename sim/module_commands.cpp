@@ -1,5 +1,6 @@
 // The module's own commands (everything that is not addressed to a tag).
 
+#include "link/command_codes.h"
 #include "sim/module.h"
 
 namespace sim {
@@ -23,50 +24,52 @@ TagReply Nack(uint8_t code) {
 Module::Outcome Module::ModuleCommand(uint8_t code, Params p, TimePoint at) {
   auto exactly = [&](size_t n) { return p.size() == n; };
   switch (code) {
-    case 0x00:
+    case cmd::ActionModeSet:
       return SetActionMode(p);
-    case 0x01: {  // software information: flash write position, flash initialisation flag
+    case cmd::SoftwareInfo: {  // software information: flash write position, flash initialisation
+                               // flag
       if (!exactly(0)) return {Nack(nack::kNumberOfData)};
       const uint8_t info[] = {static_cast<uint8_t>(flashWrPos_ & 0xFF),
                               static_cast<uint8_t>(flashWrPos_ >> 8), flashInitFlag_};
       return {TagReply::Ack(code, info)};
     }
-    case 0x02:  // LEDs: two or three (mode, time in 50 ms) pairs
+    case cmd::LedControl:  // LEDs: two or three (mode, time in 50 ms) pairs
       if (p.size() != 4 && p.size() != 6) return {Nack(nack::kNumberOfData)};
       for (size_t i = 0; i < p.size(); i += 2) {
         if (p[i] > 3) return {Nack(nack::kValue)};
       }
       return {TagReply::Ack(code)};
-    case 0x03:
-    case 0x04:
+    case cmd::SystemParameterRead:
+    case cmd::SystemParameterWrite:
       return SystemParameter(code, p);
-    case 0x05:  // buzzer: reply flag, sound number; no answer unless asked for
+    case cmd::Buzzer:  // buzzer: reply flag, sound number; no answer unless asked for
       if (!exactly(2)) return {Nack(nack::kNumberOfData)};
       if (p[0] == 0) return {};
       return {TagReply::Ack(code)};
-    case 0x06:  // EEPROM initialisation; a speed it restores applies after the next restart
+    case cmd::EepromInitialisation:  // EEPROM initialisation; a speed it restores applies after the
+                                     // next restart
       if (!exactly(0)) return {Nack(nack::kNumberOfData)};
       memory_.Reset();
       flashWrPos_ = 0;
       flashInitFlag_ = 1;
       return {TagReply::Ack(code)};
-    case 0x0A:  // restart, after the answer has gone out at the old speed
+    case cmd::Restart:  // restart, after the answer has gone out at the old speed
       if (!exactly(0)) return {Nack(nack::kNumberOfData)};
       return {TagReply::Ack(code), {}, true};
-    case 0x0D:
+    case cmd::ParameterWordRead:
       return EepromRead(p);
-    case 0x0E:
+    case cmd::ParameterWordWrite:
       return EepromWrite(p);
-    case 0x90:
+    case cmd::RomVersion:
       if (!exactly(0)) return {Nack(nack::kNumberOfData)};
       return {Text(code, config_.romVersion)};
-    case 0x93:
+    case cmd::ModelName:
       if (!exactly(0)) return {Nack(nack::kNumberOfData)};
       return {Text(code, config_.modelName)};
-    case 0x9B:  // the text comes with a terminating NUL, which the tool leaves out
+    case cmd::StProgMode:  // the text comes with a terminating NUL, which the tool leaves out
       if (!exactly(0)) return {Nack(nack::kNumberOfData)};
       return {Text(code, config_.progModeText, true)};
-    case 0x9E:
+    case cmd::LfControl:
       return LfControl(p, at);
   }
   return {Nack(nack::kInvalidCommand)};
@@ -85,7 +88,7 @@ Module::Outcome Module::SetActionMode(Params p) {
     NoteFlashWrite(1);
   }
   // Streaming starts after the ACK; a repeated read-loop mode keeps its rhythm.
-  return {TagReply::Ack(0x00), {}, false, Streaming() && !wasStreaming};
+  return {TagReply::Ack(cmd::ActionModeSet), {}, false, Streaming() && !wasStreaming};
 }
 
 Module::Outcome Module::SystemParameter(uint8_t code, Params p) {
@@ -94,7 +97,7 @@ Module::Outcome Module::SystemParameter(uint8_t code, Params p) {
   const size_t width = index == 2 ? 2 : 1;
   if (index > 2) return {Nack(nack::kValue)};
   const uint16_t config = memory_.Word(ParameterMemory::kConfigWord);
-  if (code == 0x03) {
+  if (code == cmd::SystemParameterRead) {
     if (p.size() != 1) return {Nack(nack::kNumberOfData)};
     uint16_t value = 0;
     switch (index) {
@@ -141,7 +144,7 @@ Module::Outcome Module::EepromRead(Params p) {
     payload.push_back(static_cast<uint8_t>(memory_.Word(a) & 0xFF));
     payload.push_back(static_cast<uint8_t>(memory_.Word(a) >> 8));
   }
-  return {TagReply::Ack(0x0D, payload)};
+  return {TagReply::Ack(cmd::ParameterWordRead, payload)};
 }
 
 Module::Outcome Module::EepromWrite(Params p) {
@@ -156,7 +159,7 @@ Module::Outcome Module::EepromWrite(Params p) {
     memory_.Store(start + i, static_cast<uint16_t>(p[at] | (p[at + 1] << 8)));
   }
   NoteFlashWrite(count);
-  return {TagReply::Ack(0x0E)};
+  return {TagReply::Ack(cmd::ParameterWordWrite)};
 }
 
 Module::Outcome Module::LfControl(Params p, TimePoint at) {
@@ -178,10 +181,10 @@ Module::Outcome Module::LfControl(Params p, TimePoint at) {
       carrierOn_ = true;
       carrierUntil_ = at + on;
       busyUntil_ = at + on;
-      return {TagReply::Ack(0x9E), on};
+      return {TagReply::Ack(cmd::LfControl), on};
     }
   }
-  return {TagReply::Ack(0x9E)};
+  return {TagReply::Ack(cmd::LfControl)};
 }
 
 }  // namespace sim

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "link/command_codes.h"
 #include "sim/chip_registry.h"
 
 namespace sim {
@@ -89,14 +90,14 @@ bool Transponder::SetOption(const std::string& key, const std::string& value, st
 std::optional<IdRead> IdReadOf(const TagCommand& cmd) {
   const auto& p = cmd.params;
   switch (cmd.code) {
-    case 0x70:
+    case cmd::IdReadFdx:
       if (p.empty() || (p.size() == 1 && p[0] == 0x01)) return IdRead::Fdx;
       break;
-    case 0x71:
+    case cmd::IdReadAnimal:
       if (p.empty()) return IdRead::Animal;
       if (p.size() == 1 && p[0] == 0x02) return IdRead::HdxFdx;
       break;
-    case 0x72:
+    case cmd::IdReadFecava:
       if (p.empty()) return IdRead::Fecava;
       break;
   }

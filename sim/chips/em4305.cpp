@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/air_codes.h"
@@ -19,10 +20,6 @@ constexpr uint32_t kProtectionActive = 0x8000;
 Em4305Tag::Word WordOf(uint32_t v) {
   return {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
           static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
-}
-
-TagReply Nack(uint8_t code) {
-  return TagReply::Nack(code);
 }
 
 }  // namespace
@@ -117,34 +114,34 @@ std::optional<TagReply> Em4305Tag::Handle(const TagCommand& cmd, const AirContex
   if (disabled_) return std::nullopt;
   if (IdReadOf(cmd)) return Transponder::Handle(cmd, ctx);
   const uint8_t code = cmd.code;
-  if (code < 0xE0 || code > 0xE5) return std::nullopt;
+  if (code < cmd::Em4305WriteWord || code > cmd::Em4305IdWrite) return std::nullopt;
   const auto p = cmd.params;
   switch (code) {
-    case 0xE0: {  // write word: address, 4 bytes
-      if (p.size() != 5) return Nack(nack::kNumberOfData);
-      if (p[0] >= kWords) return Nack(nack::kValue);
-      if (!MayWrite(p[0], ctx)) return Nack(nack::kTagDataReceiveError);
+    case cmd::Em4305WriteWord: {  // write word: address, 4 bytes
+      if (p.size() != 5) return TagReply::Nack(nack::kNumberOfData);
+      if (p[0] >= kWords) return TagReply::Nack(nack::kValue);
+      if (!MayWrite(p[0], ctx)) return TagReply::Nack(nack::kTagDataReceiveError);
       Program(p[0], {p[1], p[2], p[3], p[4]});
       return TagReply::Ack(code);
     }
-    case 0xE1: {  // read word: address; the password is never sent back
-      if (p.size() != 1) return Nack(nack::kNumberOfData);
-      if (p[0] >= kWords) return Nack(nack::kValue);
-      if (p[0] == kPasswordWord) return Nack(nack::kTagDataReceiveError);
+    case cmd::Em4305ReadWord: {  // read word: address; the password is never sent back
+      if (p.size() != 1) return TagReply::Nack(nack::kNumberOfData);
+      if (p[0] >= kWords) return TagReply::Nack(nack::kValue);
+      if (p[0] == kPasswordWord) return TagReply::Nack(nack::kTagDataReceiveError);
       const Word w = WordAt(p[0]);
       return TagReply::Ack(code, w);
     }
-    case 0xE2: {  // login: the 4 password bytes
-      if (p.size() != 4) return Nack(nack::kNumberOfData);
+    case cmd::Em4305Login: {  // login: the 4 password bytes
+      if (p.size() != 4) return TagReply::Nack(nack::kNumberOfData);
       if (!std::equal(p.begin(), p.end(), memory_.Block(kPasswordWord).begin())) {
         loginSession_.reset();
-        return Nack(nack::kTagDataReceiveError);
+        return TagReply::Nack(nack::kTagDataReceiveError);
       }
       loginSession_ = ctx.carrierSession;
       return TagReply::Ack(code);
     }
-    case 0xE3: {  // protect: the new protection word; bits are set, never cleared
-      if (p.size() != 4) return Nack(nack::kNumberOfData);
+    case cmd::Em4305Protect: {  // protect: the new protection word; bits are set, never cleared
+      if (p.size() != 4) return TagReply::Nack(nack::kNumberOfData);
       const uint32_t asked = uint32_t{p[2]} << 8 | p[3];
       const size_t target = (Value(kProtectionWord1) & kProtectionActive)   ? kProtectionWord1
                             : (Value(kProtectionWord2) & kProtectionActive) ? kProtectionWord2
@@ -152,19 +149,19 @@ std::optional<TagReply> Em4305Tag::Handle(const TagCommand& cmd, const AirContex
       Program(target, WordOf(Protection() | asked | kProtectionActive));
       return TagReply::Ack(code);
     }
-    case 0xE4:  // disable, for good
-      if (!p.empty()) return Nack(nack::kNumberOfData);
+    case cmd::Em4305Disable:  // disable, for good
+      if (!p.empty()) return TagReply::Nack(nack::kNumberOfData);
       disabled_ = true;
       return TagReply::Ack(code);
-    case 0xE5: {  // ID write: 0x01, id0 .. id7
-      if (p.size() != 9) return Nack(nack::kNumberOfData);
+    case cmd::Em4305IdWrite: {  // ID write: 0x01, id0 .. id7
+      if (p.size() != 9) return TagReply::Nack(nack::kNumberOfData);
       const uint32_t config = Value(kConfigWord);
       if (p[0] != 0x01 || ((config >> 6) & 0xF) != 2 || ((config >> 14) & 0xF) < 8)
-        return Nack(nack::kValue);
+        return TagReply::Nack(nack::kValue);
       const auto bytes =
           air::WordBytesLsbFirst(air::FdxbTelegram(FromLittleEndian(p.subspan(1, 8))));
       for (size_t w = 0; w < 4; ++w)
-        if (!MayWrite(kFirstSentWord + w, ctx)) return Nack(nack::kTagDataReceiveError);
+        if (!MayWrite(kFirstSentWord + w, ctx)) return TagReply::Nack(nack::kTagDataReceiveError);
       for (size_t w = 0; w < 4; ++w)
         Program(kFirstSentWord + w,
                 {bytes[4 * w], bytes[4 * w + 1], bytes[4 * w + 2], bytes[4 * w + 3]});

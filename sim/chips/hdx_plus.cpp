@@ -1,16 +1,13 @@
 #include "sim/chips/hdx_plus.h"
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {
 
 namespace {
-constexpr uint8_t kChargeOnlyRead = 0x10;
-constexpr uint8_t kReadMultipleBlocks = 0x36;
-constexpr uint8_t kIdWrite = 0x3B;
-constexpr uint8_t kChipLock = 0x3C;
-constexpr size_t kIdBlock = 14;
+constexpr size_t kHdxPlusIdBlock = 14;
 }  // namespace
 
 HdxPlusTag::HdxPlusTag(uint64_t animalId)
@@ -20,15 +17,15 @@ HdxPlusTag::HdxPlusTag(uint64_t animalId)
   memory_.Program(1, std::array<uint8_t, 4>{0xF0, 0xDE, 0xBC, 0x9A});
   memory_.Program(2, std::array<uint8_t, 4>{0x04, 0x03, 0x02, 0x01});
   memory_.Program(kConfigBlock, std::array<uint8_t, 4>{0x5A, 0xC3, 0x01, kUnlocked});
-  for (size_t b = 4; b < kIdBlock; ++b) {
+  for (size_t b = 4; b < kHdxPlusIdBlock; ++b) {
     const uint8_t v = static_cast<uint8_t>(b << 4);
     memory_.Program(
         b, std::array<uint8_t, 4>{v, static_cast<uint8_t>(v | 1), static_cast<uint8_t>(v | 2),
                                   static_cast<uint8_t>(v | 3)});
   }
   const auto id = LittleEndianBytes(animalId, 8);
-  memory_.Program(kIdBlock, std::span<const uint8_t>(id).first(4));
-  memory_.Program(kIdBlock + 1, std::span<const uint8_t>(id).subspan(4));
+  memory_.Program(kHdxPlusIdBlock, std::span<const uint8_t>(id).first(4));
+  memory_.Program(kHdxPlusIdBlock + 1, std::span<const uint8_t>(id).subspan(4));
 }
 
 void HdxPlusTag::SetLockState(uint8_t state) {
@@ -38,7 +35,7 @@ void HdxPlusTag::SetLockState(uint8_t state) {
 
 std::vector<uint8_t> HdxPlusTag::IdBytes() const {
   std::vector<uint8_t> id;
-  for (size_t b = kIdBlock; b < kIdBlock + 2; ++b) {
+  for (size_t b = kHdxPlusIdBlock; b < kHdxPlusIdBlock + 2; ++b) {
     const auto block = memory_.Block(b);
     id.insert(id.end(), block.begin(), block.end());
   }
@@ -60,14 +57,14 @@ std::optional<TagReply> HdxPlusTag::Handle(const TagCommand& cmd, const AirConte
 std::optional<TagReply> HdxPlusTag::Answer(const TagCommand& cmd) {
   const auto& p = cmd.params;
   switch (cmd.code) {
-    case kChargeOnlyRead: {  // as a TI transponder answers it: the type, then the animal ID
+    case cmd::ChargeOnlyRead: {  // as a TI transponder answers it: the type, then the animal ID
       if (!p.empty() && !(p.size() == 1 && p[0] == 0x00))
         return TagReply::Nack(nack::kNumberOfData);
       std::vector<uint8_t> out = IdBytes();
       out.insert(out.begin(), Kind());
       return TagReply::Ack(cmd.code, out);
     }
-    case kReadMultipleBlocks: {
+    case cmd::HdxPlusReadMultipleBlocks: {
       if (p.size() != 3) return TagReply::Nack(nack::kNumberOfData);
       const int first = p[1], last = p[1] + p[2];
       if (last >= kBlocks) return std::nullopt;
@@ -78,18 +75,18 @@ std::optional<TagReply> HdxPlusTag::Answer(const TagCommand& cmd) {
       }
       return TagReply::Ack(cmd.code, out);
     }
-    case kIdWrite: {
+    case cmd::HdxPlusIdWrite: {
       if (p.size() != 9) return TagReply::Nack(nack::kNumberOfData);
-      if (LockState() == kLocked || memory_.Locked(kIdBlock)) return std::nullopt;
-      memory_.Write(kIdBlock, p.first(4));
-      memory_.Write(kIdBlock + 1, p.subspan(4, 4));
+      if (LockState() == kLocked || memory_.Locked(kHdxPlusIdBlock)) return std::nullopt;
+      memory_.Write(kHdxPlusIdBlock, p.first(4));
+      memory_.Write(kHdxPlusIdBlock + 1, p.subspan(4, 4));
       if (p[8] == 1) {
-        memory_.Lock(kIdBlock);
-        memory_.Lock(kIdBlock + 1);
+        memory_.Lock(kHdxPlusIdBlock);
+        memory_.Lock(kHdxPlusIdBlock + 1);
       }
       return TagReply::Ack(cmd.code);
     }
-    case kChipLock:
+    case cmd::HdxPlusChipLock:
       if (!p.empty()) return TagReply::Nack(nack::kNumberOfData);
       if (LockState() == kLocked) return std::nullopt;
       SetLockState(kLocked);

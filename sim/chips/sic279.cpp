@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {
 
 namespace {
-constexpr uint8_t kChargeOnlyRead = 0x10;
-constexpr uint8_t kTraceability = 0x50;
-constexpr uint8_t kChipConfig = 0x51;
-constexpr uint8_t kLockBitsAll = 0x52;
-constexpr uint8_t kLockBit = 0x55;
-constexpr uint8_t kProtectedRead = 0x57;
-constexpr uint8_t kProtectedWrite = 0x58;
-constexpr uint8_t kIdWrite = 0x59;
-constexpr uint8_t kIdRead = 0x71;
 constexpr int kMaxFurtherBlocks = 3;
 }  // namespace
 
@@ -64,17 +56,17 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
     out.push_back(OptionFlags);
   };
   switch (cmd.code) {
-    case kChargeOnlyRead:
+    case cmd::ChargeOnlyRead:
       if (!p.empty() && !(p.size() == 1 && p[0] == 0x00))
         return TagReply::Nack(nack::kNumberOfData);
       out.push_back(ChargeReadAsTi ? static_cast<uint8_t>(emulatedType_) : Kind());
       out.insert(out.end(), id_.begin(), id_.end());
       return TagReply::Ack(cmd.code, out);
-    case kTraceability:
+    case cmd::Sic279TraceabilityDataRead:
       if (!p.empty()) return TagReply::Nack(nack::kNumberOfData);
       traceability();
       return TagReply::Ack(cmd.code, out);
-    case kChipConfig: {
+    case cmd::Sic279ChipConfigRead: {
       if (!p.empty()) return TagReply::Nack(nack::kNumberOfData);
       traceability();
       const uint32_t w = (ManufacturerData & 0x1FFFFFF) << 7 | (Ctune & 0x7F);
@@ -82,18 +74,18 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
       out.push_back(Revision & 0x0F);
       return TagReply::Ack(cmd.code, out);
     }
-    case kLockBitsAll: {
+    case cmd::Sic279LockBitReadAll: {
       if (!p.empty()) return TagReply::Nack(nack::kNumberOfData);
       const uint16_t w = LockWord();
       out = {static_cast<uint8_t>(w & 0xFF), static_cast<uint8_t>(w >> 8)};
       return TagReply::Ack(cmd.code, out);
     }
-    case kLockBit:
+    case cmd::Sic279LockBitRead:
       if (p.size() != 1) return TagReply::Nack(nack::kNumberOfData);
       if (p[0] >= kBlocks) return TagReply::Nack(nack::kValue);
       out = {static_cast<uint8_t>(memory_.Locked(p[0]) ? 1 : 0), 0, 0, 0};
       return TagReply::Ack(cmd.code, out);
-    case kProtectedRead: {
+    case cmd::Sic279ProtectedDirectAccess: {
       if (p.size() != 2) return TagReply::Nack(nack::kNumberOfData);
       if (p[0] >= kBlocks) return TagReply::Nack(nack::kValue);
       const int last = std::min({p[0] + std::min<int>(p[1], kMaxFurtherBlocks), kBlocks - 1});
@@ -103,7 +95,7 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
       }
       return TagReply::Ack(cmd.code, out);
     }
-    case kProtectedWrite: {
+    case cmd::Sic279ProtectedWrite: {
       if (p.size() != 6) return TagReply::Nack(nack::kNumberOfData);
       if (p[0] >= kBlocks) return TagReply::Nack(nack::kValue);
       if (!memory_.Write(p[0], p.subspan(2, 4))) return std::nullopt;
@@ -112,14 +104,14 @@ std::optional<TagReply> Sic279Tag::Answer(const TagCommand& cmd) {
       out.assign(block.begin(), block.end());
       return TagReply::Ack(cmd.code, out);
     }
-    case kIdWrite:
+    case cmd::Sic279IdWrite:
       if (p.size() != 10) return TagReply::Nack(nack::kNumberOfData);
       if (idLocked_) return std::nullopt;
       std::copy(p.begin() + 1, p.begin() + 9, id_.begin());
       emulatedType_ = p[9] == 0 ? 0 : 1;
       if (p[0] == 1) idLocked_ = true;
       return TagReply::Ack(cmd.code);
-    case kIdRead:
+    case cmd::IdReadAnimal:
       // The animal ID read sees the TI transponder the chip emulates (the tag type of its last
       // ID write); the combined read 0x71 02 and the charge-only read report the chip itself.
       if (!p.empty()) return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/air_codes.h"
@@ -19,10 +20,6 @@ constexpr uint8_t kMaxCt = 31;
 
 bool Bit(uint8_t byte, int bit) {
   return (byte >> bit) & 1;
-}
-
-TagReply Nack(uint8_t code) {
-  return TagReply::Nack(code);
 }
 
 }  // namespace
@@ -159,7 +156,7 @@ std::optional<TagReply> Sic7888Tag::WriteBlocks(uint8_t code, size_t first,
                                                 std::span<const uint8_t> bytes) {
   const size_t count = bytes.size() / 4;
   for (size_t i = 0; i < count; ++i)
-    if (!Writable(first + i)) return Nack(nack::kTagDataReceiveError);
+    if (!Writable(first + i)) return TagReply::Nack(nack::kTagDataReceiveError);
   for (size_t i = 0; i < count; ++i) {
     Block b{bytes[4 * i], bytes[4 * i + 1], bytes[4 * i + 2], bytes[4 * i + 3]};
     if (first + i == kConfigBlock) b = StickyConfig(b);
@@ -171,54 +168,58 @@ std::optional<TagReply> Sic7888Tag::WriteBlocks(uint8_t code, size_t first,
 std::optional<TagReply> Sic7888Tag::Handle(const TagCommand& cmd, const AirContext& ctx) {
   if (IdReadOf(cmd)) return Transponder::Handle(cmd, ctx);
   const uint8_t code = cmd.code;
-  if (code < 0x80 || code > 0x8A || code == 0x85) return std::nullopt;
+  // The chip's codes run from GetUid to WriteBlock2, all but the one between WritePage and IdWrite.
+  if (code < cmd::Sic7888GetUid || code > cmd::Sic7888WriteBlock2 ||
+      code == cmd::Sic7888WritePage + 1)
+    return std::nullopt;
   const auto p = cmd.params;
-  if (p.empty()) return Nack(nack::kNumberOfData);
-  if (p[0] > kMaxMode) return Nack(nack::kValue);
+  if (p.empty()) return TagReply::Nack(nack::kNumberOfData);
+  if (p[0] > kMaxMode) return TagReply::Nack(nack::kValue);
   auto readable = [this](size_t first, size_t count) {
     for (size_t b = first; b < first + count; ++b)
       if (!Readable(b)) return false;
     return true;
   };
   switch (code) {
-    case 0x80:  // GetUID
-      if (p.size() != 1) return Nack(nack::kNumberOfData);
+    case cmd::Sic7888GetUid:  // GetUID
+      if (p.size() != 1) return TagReply::Nack(nack::kNumberOfData);
       return TagReply::Ack(code, Bytes(0, 1));
-    case 0x81:  // ReadBlock
-    case 0x82:  // ReadPage: the block and the three following
+    case cmd::Sic7888ReadBlock:  // ReadBlock
+    case cmd::Sic7888ReadPage:   // ReadPage: the block and the three following
     {
-      if (p.size() != 2) return Nack(nack::kNumberOfData);
-      const size_t count = code == 0x81 ? 1 : 4;
-      if (p[1] + count > kBlocks) return Nack(nack::kValue);
-      if (!readable(p[1], count)) return Nack(nack::kTagDataReceiveError);
+      if (p.size() != 2) return TagReply::Nack(nack::kNumberOfData);
+      const size_t count = code == cmd::Sic7888ReadBlock ? 1 : 4;
+      if (p[1] + count > kBlocks) return TagReply::Nack(nack::kValue);
+      if (!readable(p[1], count)) return TagReply::Nack(nack::kTagDataReceiveError);
       return TagReply::Ack(code, Bytes(p[1], count));
     }
-    case 0x83:  // WriteBlock
-      if (p.size() != 6) return Nack(nack::kNumberOfData);
-      if (p[1] >= kBlocks) return Nack(nack::kValue);
+    case cmd::Sic7888WriteBlock:  // WriteBlock
+      if (p.size() != 6) return TagReply::Nack(nack::kNumberOfData);
+      if (p[1] >= kBlocks) return TagReply::Nack(nack::kValue);
       return WriteBlocks(code, p[1], p.subspan(2));
-    case 0x84: {  // WritePage: from the block to the end of its page
-      if (p.size() < 2) return Nack(nack::kNumberOfData);
-      if (p[1] >= kBlocks) return Nack(nack::kValue);
+    case cmd::Sic7888WritePage: {  // WritePage: from the block to the end of its page
+      if (p.size() < 2) return TagReply::Nack(nack::kNumberOfData);
+      if (p[1] >= kBlocks) return TagReply::Nack(nack::kValue);
       const size_t count = 4 - p[1] % 4;
-      if (p.size() != 2 + 4 * count) return Nack(nack::kNumberOfData);
+      if (p.size() != 2 + 4 * count) return TagReply::Nack(nack::kNumberOfData);
       return WriteBlocks(code, p[1], p.subspan(2));
     }
-    case 0x86: {  // IdWrite: the module lays an FDX-B telegram into the blocks the chip sends
-      if (p.size() != 9) return Nack(nack::kNumberOfData);
+    case cmd::Sic7888IdWrite: {  // IdWrite: the module lays an FDX-B telegram into the blocks the
+                                 // chip sends
+      if (p.size() != 9) return TagReply::Nack(nack::kNumberOfData);
       const Block k = BlockAt(kConfigBlock);
-      if (Bit(k[0], 5) || !Bit(k[1], 6) || TtfBlocks() < 4) return Nack(nack::kValue);
+      if (Bit(k[0], 5) || !Bit(k[1], 6) || TtfBlocks() < 4) return TagReply::Nack(nack::kValue);
       const uint64_t id = FromLittleEndian(p.subspan(1, 8));
       return WriteBlocks(code, kIdBlock, air::BytesMsbFirst(air::FdxbTelegram(id)));
     }
-    case 0x87:  // ReadCt: block 41
-      if (p.size() != 1) return Nack(nack::kNumberOfData);
-      if (!Readable(kCtBlock)) return Nack(nack::kTagDataReceiveError);
+    case cmd::Sic7888ReadCt:  // ReadCt: block 41
+      if (p.size() != 1) return TagReply::Nack(nack::kNumberOfData);
+      if (!Readable(kCtBlock)) return TagReply::Nack(nack::kTagDataReceiveError);
       return TagReply::Ack(code, Bytes(kCtBlock, 1));
-    case 0x88: {  // WriteCt: answers mode, CT, the new and the old block 41
-      if (p.size() != 2) return Nack(nack::kNumberOfData);
-      if (p[1] > kMaxCt) return Nack(nack::kValue);
-      if (!Writable(kCtBlock)) return Nack(nack::kTagDataReceiveError);
+    case cmd::Sic7888WriteCt: {  // WriteCt: answers mode, CT, the new and the old block 41
+      if (p.size() != 2) return TagReply::Nack(nack::kNumberOfData);
+      if (p[1] > kMaxCt) return TagReply::Nack(nack::kValue);
+      if (!Writable(kCtBlock)) return TagReply::Nack(nack::kTagDataReceiveError);
       const Block old = BlockAt(kCtBlock);
       Block next = old;
       next[2] = static_cast<uint8_t>((old[2] & ~0x3E) | p[1] << 1);
@@ -228,16 +229,16 @@ std::optional<TagReply> Sic7888Tag::Handle(const TagCommand& cmd, const AirConte
       payload.insert(payload.end(), old.begin(), old.end());
       return TagReply::Ack(code, payload);
     }
-    case 0x89: {  // ReadBlock2: start, count
-      if (p.size() != 3) return Nack(nack::kNumberOfData);
-      if (p[2] == 0 || p[1] + size_t{p[2]} > kBlocks) return Nack(nack::kValue);
-      if (!readable(p[1], p[2])) return Nack(nack::kTagDataReceiveError);
+    case cmd::Sic7888ReadBlock2: {  // ReadBlock2: start, count
+      if (p.size() != 3) return TagReply::Nack(nack::kNumberOfData);
+      if (p[2] == 0 || p[1] + size_t{p[2]} > kBlocks) return TagReply::Nack(nack::kValue);
+      if (!readable(p[1], p[2])) return TagReply::Nack(nack::kTagDataReceiveError);
       return TagReply::Ack(code, Bytes(p[1], p[2]));
     }
-    case 0x8A: {  // WriteBlock2: start, count, 4 x count bytes
-      if (p.size() < 3) return Nack(nack::kNumberOfData);
-      if (p[2] == 0 || p[1] + size_t{p[2]} > kBlocks) return Nack(nack::kValue);
-      if (p.size() != 3 + 4 * size_t{p[2]}) return Nack(nack::kNumberOfData);
+    case cmd::Sic7888WriteBlock2: {  // WriteBlock2: start, count, 4 x count bytes
+      if (p.size() < 3) return TagReply::Nack(nack::kNumberOfData);
+      if (p[2] == 0 || p[1] + size_t{p[2]} > kBlocks) return TagReply::Nack(nack::kValue);
+      if (p.size() != 3 + 4 * size_t{p[2]}) return TagReply::Nack(nack::kNumberOfData);
       return WriteBlocks(code, p[1], p.subspan(3));
     }
   }

@@ -1,19 +1,12 @@
 #include "sim/chips/ti_hdx.h"
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {
 
 namespace {
-
-constexpr uint8_t kChargeOnlyRead = 0x10;
-constexpr uint8_t kWriteAndProgram = 0x11;
-constexpr uint8_t kGeneralReadPage = 0x12;
-constexpr uint8_t kProgramPage = 0x13;
-constexpr uint8_t kLockPage = 0x14;
-constexpr uint8_t kReadPages = 0x8B;
-constexpr uint8_t kProgramPages = 0x8C;
 
 constexpr uint8_t kReadUnlocked = 0;
 constexpr uint8_t kProgrammed = 1;
@@ -77,12 +70,12 @@ std::optional<TagReply> TiHdxTag::Answer(const TagCommand& cmd) {
   std::vector<uint8_t> out{Kind()};
   auto readState = [&](int page) { return PageLocked(page) ? kReadLocked : kReadUnlocked; };
   switch (cmd.code) {
-    case kChargeOnlyRead:
+    case cmd::ChargeOnlyRead:
       if (!p.empty() && !(p.size() == 1 && p[0] == 0x00))
         return TagReply::Nack(nack::kNumberOfData);
       for (uint8_t b : Page(1)) out.push_back(b);
       return TagReply::Ack(cmd.code, out);
-    case kWriteAndProgram: {
+    case cmd::WriteAndProgram: {
       if (p.size() != 9 || p[0] != 8) return TagReply::Nack(nack::kNumberOfData);
       if (!memory_.Write(0, p.subspan(1))) return std::nullopt;  // locked: no answer
       for (uint8_t b : Page(1)) out.push_back(b);
@@ -93,16 +86,16 @@ std::optional<TagReply> TiHdxTag::Answer(const TagCommand& cmd) {
   }
   if (!Multipage()) return std::nullopt;
   switch (cmd.code) {
-    case kGeneralReadPage:
-    case kLockPage: {
+    case cmd::GeneralReadPage:
+    case cmd::LockPage: {
       if (p.size() != 1) return TagReply::Nack(nack::kNumberOfData);
       const int page = p[0];
       if (!ValidPage(page)) return std::nullopt;
-      if (cmd.code == kLockPage) LockPageNow(page);
+      if (cmd.code == cmd::LockPage) LockPageNow(page);
       AppendPage(out, page, readState(page));
       return TagReply::Ack(cmd.code, out);
     }
-    case kProgramPage: {
+    case cmd::ProgramPage: {
       if (p.size() != 10 || p[1] != 8) return TagReply::Nack(nack::kNumberOfData);
       const int page = p[0];
       if (!ValidPage(page)) return std::nullopt;
@@ -111,7 +104,7 @@ std::optional<TagReply> TiHdxTag::Answer(const TagCommand& cmd) {
       AppendPage(out, page, written ? kProgrammed : kReadLocked);
       return TagReply::Ack(cmd.code, out);
     }
-    case kReadPages: {
+    case cmd::GeneralReadPageCmd2: {
       if (p.size() != 2) return TagReply::Nack(nack::kNumberOfData);
       const int first = p[0], count = p[1];
       if (count == 0 || !ValidPage(first) || !ValidPage(first + count - 1))
@@ -119,7 +112,7 @@ std::optional<TagReply> TiHdxTag::Answer(const TagCommand& cmd) {
       for (int page = first; page < first + count; ++page) AppendPage(out, page, readState(page));
       return TagReply::Ack(cmd.code, out);
     }
-    case kProgramPages: {
+    case cmd::WriteAndProgramCmd2: {
       if (p.size() < 2) return TagReply::Nack(nack::kNumberOfData);
       const int first = p[0], count = p[1];
       if (p.size() != 2 + 8 * static_cast<size_t>(count))
@@ -139,13 +132,13 @@ std::optional<TagReply> TiHdxTag::Answer(const TagCommand& cmd) {
 }
 
 std::map<uint8_t, Duration> TiHdxAirTimes(int pages) {
-  return {{kChargeOnlyRead, kReadCycle},
-          {kWriteAndProgram, kProgramCycle},
-          {kGeneralReadPage, kReadCycle},
-          {kProgramPage, kProgramCycle},
-          {kLockPage, kProgramCycle},
-          {kReadPages, kReadCycle * pages},
-          {kProgramPages, kProgramCycle * pages}};
+  return {{cmd::ChargeOnlyRead, kReadCycle},
+          {cmd::WriteAndProgram, kProgramCycle},
+          {cmd::GeneralReadPage, kReadCycle},
+          {cmd::ProgramPage, kProgramCycle},
+          {cmd::LockPage, kProgramCycle},
+          {cmd::GeneralReadPageCmd2, kReadCycle * pages},
+          {cmd::WriteAndProgramCmd2, kProgramCycle * pages}};
 }
 
 namespace {

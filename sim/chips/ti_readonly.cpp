@@ -1,13 +1,12 @@
 #include "sim/chips/ti_readonly.h"
 
+#include "link/command_codes.h"
 #include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {
 
-namespace {
-constexpr uint8_t kChargeOnlyRead = 0x10;
-}
+namespace {}
 
 TiReadOnlyTag::TiReadOnlyTag(uint64_t id)
     : Transponder("ti-ro", tag_type::kReadOnly, AirInterface::Hdx, TagMemory(1, 8)) {
@@ -31,7 +30,7 @@ std::string TiReadOnlyTag::Describe() const {
 std::optional<TagReply> TiReadOnlyTag::Handle(const TagCommand& cmd, const AirContext& ctx) {
   // Charged, a read-only tag answers with its page whatever the module asked for; the module
   // only accepts the plain charge-only read and its form with the extra 0x00.
-  if (cmd.code == kChargeOnlyRead &&
+  if (cmd.code == cmd::ChargeOnlyRead &&
       (cmd.params.empty() || (cmd.params.size() == 1 && cmd.params[0] == 0x00))) {
     std::vector<uint8_t> payload = IdBytes();
     payload.insert(payload.begin(), Kind());

@@ -443,7 +443,7 @@ TEST(MainWindow, TheOpenPortDialogGuessesNoPortTakesKeysAtOnceAndItsCancelChange
   w.Action("MnSetCOM")->trigger();
   EXPECT_EQ(next, 3u);
   EXPECT_EQ(w.form->App().Comm(), before);
-  EXPECT_TRUE(w.Comm().CommX1().Connected());
+  EXPECT_TRUE(w.Comm().Connected());
   EXPECT_EQ(w.Lines().size(), lines);
   EXPECT_TRUE(w.Action("MnCmd3")->isEnabled());
 }

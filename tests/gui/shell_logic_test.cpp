@@ -242,7 +242,7 @@ TEST(StartUp, CancelOfTheFirstDialogEndsTheProgramButNotOfALaterOne) {
   later.Run("MnSetCOM");
   EXPECT_EQ(later.view.closeRequests, 0);
   EXPECT_EQ(later.app->Comm(), before);
-  EXPECT_TRUE(later.Comm().CommX1().Connected());
+  EXPECT_TRUE(later.Comm().Connected());
   EXPECT_EQ(later.Lines().size(), lines);
   EXPECT_TRUE(later.menus.Enabled("MnCmd3"));
 }
@@ -254,7 +254,7 @@ TEST(StartUp, WithoutAModuleTheMenusStayDisabledAndCommandModeEnablesThem) {
   EXPECT_EQ(s.Lines(), std::vector<std::string>{"NG: Open COM1"});
   EXPECT_FALSE(s.menus.Enabled("MnCmd3"));
   ASSERT_NE(s.app->Comm(), nullptr);  // kept, its port closed
-  EXPECT_FALSE(s.Comm().CommX1().Connected());
+  EXPECT_FALSE(s.Comm().Connected());
   EXPECT_TRUE(s.prompts.messages.empty());
   // "Command Mode" enables the menus whatever the module says (here: nothing, the port is shut).
   s.Run("TB_TEST3");
@@ -337,9 +337,8 @@ TEST(PortSelection, DialogPreselectsTheLastPortThatWorkedNeverAGuess) {
   s.shell->FormCreate();
   TTirisC1Dlg& c = s.Comm();
   c.SetPortList({"COM1", "COM12", "COM3"});
-  c.CommX1().SetPort("COM3");
-  c.CommX1().SetBaudRate(TBaudRate::br4800);
-  c.CommX1().SetParity(TParityBits::prOdd);
+  c.SetPortName("COM3");
+  c.SetLine({.baud = TBaudRate::br4800, .parity = TParityBits::prOdd});
   const std::vector<PortInfo> known = {
       {"COM12", "/dev/ttyUSB0", "ftdi_sio", "0403", "6001", "FTDI FT232R"},
       {"COM3", "/dev/ttyS2", "serial8250", "", "", ""}};
@@ -354,8 +353,7 @@ TEST(PortSelection, DialogPreselectsTheLastPortThatWorkedNeverAGuess) {
   // The port that worked is gone: nothing is selected (not the current port, not the first),
   // and "Open" waits for a choice or the scan.
   c.SetPortList({"COM1", "COM3"});
-  c.CommX1().SetBaudRate(TBaudRate::br115200);
-  c.CommX1().SetParity(TParityBits::prMark);
+  c.SetLine({.baud = TBaudRate::br115200, .parity = TParityBits::prMark});
   f = OpenPortForm(c, nullptr);
   EXPECT_EQ(f.Field("LBComPort").index, -1);
   EXPECT_EQ(f.Field("STComPort").text, "");
@@ -430,8 +428,8 @@ TEST(PortSelection, ScanFindsTheModuleOnTheThirdPortAt57600) {
   EXPECT_EQ(p.labels[2], "Check COM Port: 1 19.2kbps");
   EXPECT_EQ(p.labels[5], "Check COM Port: 1 115.2kbps");
   EXPECT_EQ(p.labels[14], "Check COM Port: 3 57.6kbps");
-  EXPECT_EQ(s.Comm().CommX1().BaudRate(), TBaudRate::br57600);
-  EXPECT_TRUE(s.Comm().CommX1().Connected());
+  EXPECT_EQ(s.Comm().Line().baud, TBaudRate::br57600);
+  EXPECT_TRUE(s.Comm().Connected());
 }
 
 TEST(PortSelection, ScanOfNoPortsFindsNothing) {
@@ -445,14 +443,13 @@ TEST(PortSelection, ScanOfNoPortsFindsNothing) {
 }
 
 TEST(PortSelection, LineSettingsFormFillsAndApplies) {
-  TComPort port;
-  port.SetPort("COM4");
-  port.SetBaudRate(TBaudRate::br57600);
-  port.SetParity(TParityBits::prEven);
-  port.SetStopBits(TStopBits::sbTwoStopBits);
-  port.SetDataBits(TDataBits::dbSeven);
-  port.SetFlowControl(TFlowControl::fcSoftware);
-  PromptForm f = PortSettingsForm(port);
+  LineSettings line{.baud = TBaudRate::br57600,
+                    .dataBits = TDataBits::dbSeven,
+                    .parity = TParityBits::prEven,
+                    .stopBits = TStopBits::sbTwoStopBits,
+                    .flow = TFlowControl::fcSoftware};
+  PromptForm f = PortSettingsForm("COM4", line);
+  EXPECT_NE(f.caption.find("COM4"), std::string::npos);
   EXPECT_EQ(f.Field("CBBaudRate").text, "57600");
   EXPECT_EQ(f.Field("CBDataBits").items[static_cast<size_t>(f.Field("CBDataBits").index)], "7");
   EXPECT_EQ(f.Field("CBParity").index, 2);
@@ -462,18 +459,18 @@ TEST(PortSelection, LineSettingsFormFillsAndApplies) {
 
   // Hardware wins when both output options are on.
   f.Field("CBCtsFlow").checked = true;
-  ApplyPortSettingsForm(f, port);
-  EXPECT_EQ(port.FlowControl(), TFlowControl::fcHardware);
-  EXPECT_EQ(port.BaudRate(), TBaudRate::br57600);
-  EXPECT_EQ(port.Parity(), TParityBits::prEven);
+  line = ApplyPortSettingsForm(f, line);
+  EXPECT_EQ(line.flow, TFlowControl::fcHardware);
+  EXPECT_EQ(line.baud, TBaudRate::br57600);
+  EXPECT_EQ(line.parity, TParityBits::prEven);
   // A typed rate the port does not list selects 19200.
   ScriptedPrompts::ApplyValue(f, f.Field("CBBaudRate"), "-1");
   f.Field("CBBaudRate").text = "12345";
   f.Field("CBCtsFlow").checked = false;
   f.Field("CBXonXoff").checked = false;
-  ApplyPortSettingsForm(f, port);
-  EXPECT_EQ(port.BaudRate(), TBaudRate::br19200);
-  EXPECT_EQ(port.FlowControl(), TFlowControl::fcNone);
+  line = ApplyPortSettingsForm(f, line);
+  EXPECT_EQ(line.baud, TBaudRate::br19200);
+  EXPECT_EQ(line.flow, TFlowControl::fcNone);
 }
 
 TEST(PortSelection, ComParameterSavesReopensAndLogs) {
@@ -483,13 +480,13 @@ TEST(PortSelection, ComParameterSavesReopensAndLogs) {
   s.OpenCom9At57600();
   s.shell->FormShow();
   // A custom rate shows as 9600; OK at once keeps what the dialog shows.
-  s.Comm().CommX1().SetBaudRate(TBaudRate::brCustom);
+  s.Comm().SetBaudRate(TBaudRate::brCustom);
   s.Run("MnSetComPara");
   EXPECT_EQ(s.prompts.shown.back().dialog, "TComParamDlg");
   EXPECT_EQ(s.prompts.shown.back().Field("CBBaudRate").text, "9600");
   EXPECT_EQ(s.Lines().back(), "OK : Configuration");
-  EXPECT_EQ(s.Comm().CommX1().BaudRate(), TBaudRate::br9600);
-  EXPECT_TRUE(s.Comm().CommX1().Connected());
+  EXPECT_EQ(s.Comm().Line().baud, TBaudRate::br9600);
+  EXPECT_TRUE(s.Comm().Connected());
 
   s.prompts.Answer("TComParamDlg.CBBaudRate", "57600");
   s.Run("MnSetComPara");
@@ -504,7 +501,7 @@ TEST(PortSelection, ComParameterSavesReopensAndLogs) {
   s.prompts.CancelDialog("TComParamDlg");
   s.Run("MnSetComPara");
   EXPECT_EQ(s.Lines().size(), lines);
-  EXPECT_TRUE(s.Comm().CommX1().Connected());
+  EXPECT_TRUE(s.Comm().Connected());
 }
 
 // --- Read-loop mode and the window's items ---

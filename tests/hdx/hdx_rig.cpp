@@ -54,7 +54,7 @@ HdxRig::HdxRig(std::vector<sim::TagPtr> tags, RigOptions options) : tags_(tags) 
   app = std::make_unique<AppCore>(log, prompts, cfg.SettingsPath());
   app->LoadSettings();
   auto comm = std::make_unique<TTirisC1Dlg>(cfg.SettingsPath(), &log);
-  comm->CommX1().SetBaudRate(TBaudRate::br57600);
+  comm->SetBaudRate(TBaudRate::br57600);
   comm->OpenNamedPort(sim->DevicePath());
   app->SetComm(std::move(comm));
   app->ReaderLevel = options.readerLevel;

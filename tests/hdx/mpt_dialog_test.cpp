@@ -75,7 +75,7 @@ TEST_F(MptWindow, TheWindowStaysOpenWhileItScans) {
   RegisterHdxDialogRenderers();
   AppCore app(rig.log, prompts, rig.cfg.SettingsPath());
   app.SetComm(std::make_unique<TTirisC1Dlg>(rig.cfg.SettingsPath(), &rig.log));
-  app.Link().CommX1().SetBaudRate(TBaudRate::br57600);
+  app.Link().SetBaudRate(TBaudRate::br57600);
   rig.app->CloseComm();
   app.Link().OpenNamedPort(rig.sim->DevicePath());
   bool scanned = false;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "core/log_pane.h"
+#include "link/com_port.h"
 #include "link/comm_module.h"
 #include "link/hex.h"
 #include "sim/simulator.h"
@@ -28,7 +29,7 @@ class Exchange : public ::testing::Test {
     std::string error;
     ASSERT_TRUE(sim_->Start(&error)) << error;
     comm_ = std::make_unique<TTirisC1Dlg>(cfg_.SettingsPath(), &log_);
-    comm_->CommX1().SetBaudRate(TBaudRate::br57600);
+    comm_->SetBaudRate(TBaudRate::br57600);
     comm_->OpenNamedPort(sim_->DevicePath());
   }
   void TearDown() override {
@@ -151,10 +152,10 @@ TEST_F(Exchange, ALateAckNeverSatisfiesTheNextWait) {
 }
 
 TEST_F(Exchange, WrongSpeedGivesATimeOut) {
-  comm_->CommX1().SetBaudRate(TBaudRate::br9600);
+  comm_->SetBaudRate(TBaudRate::br9600);
   EXPECT_FALSE(comm_->ProbeReader());
   EXPECT_EQ(LastLine(), "Response Timed out");
-  comm_->CommX1().SetBaudRate(TBaudRate::br57600);
+  comm_->SetBaudRate(TBaudRate::br57600);
   EXPECT_TRUE(comm_->ProbeReader());
 }
 
@@ -208,7 +209,7 @@ TEST_F(Exchange, HangUpInTheMiddleOfAWaitEndsItOnceWithoutSpinning) {
   // A wait far longer than the test: only the hang-up can end it.
   EXPECT_FALSE(comm_->AwaitResponseFor(out, 65535));
   EXPECT_EQ(std::count(Lines().begin(), Lines().end(), "Response Timed out"), 0);
-  EXPECT_FALSE(comm_->CommX1().Connected());
+  EXPECT_FALSE(comm_->Connected());
   EXPECT_EQ(std::count(Lines().begin(), Lines().end(), "<ComError:IO>"), 1);
   // The closed port costs nothing: a second of waiting uses almost no CPU of the waiting thread.
   rusage before{}, after{};

@@ -18,9 +18,11 @@ struct Harness {
   std::vector<std::string> lines;
   std::vector<std::pair<std::string, std::string>> tallied;
   bool animal = false;
+  Subscription tallying;
   Harness() {
     rx.log = [this](const std::string& l) { lines.push_back(l); };
-    rx.tally = [this](const std::string& k, const std::string& id) { tallied.emplace_back(k, id); };
+    tallying = rx.tally.Subscribe(
+        [this](const std::string& k, const std::string& id) { tallied.emplace_back(k, id); });
     rx.animalIdDisplay = [this] { return animal; };
   }
 };
@@ -275,11 +277,12 @@ TEST(Receiver, TheIdFrameHookSeesTalliedFramesAndMayLeaveTheLineOut) {
   std::vector<std::string> seen;
   size_t talliedWhenSeen = 0;
   bool show = true;
-  h.rx.idFrame = [&](const uint8_t* f, const std::string& kind, const std::string& id) {
-    seen.push_back(kind + "|" + id + "|" + std::to_string(f[3]));
-    talliedWhenSeen = h.tallied.size();
-    return show;
-  };
+  const Subscription hook =
+      h.rx.idFrame.Subscribe([&](const uint8_t* f, const std::string& kind, const std::string& id) {
+        seen.push_back(kind + "|" + id + "|" + std::to_string(f[3]));
+        talliedWhenSeen = h.tallied.size();
+        return show;
+      });
   const Bytes f = Id({0x05, 0x01, 0x02, 0x03, 0x04, 0x05});
   h.rx.Feed(f.data(), f.size());
   show = false;
@@ -290,6 +293,47 @@ TEST(Receiver, TheIdFrameHookSeesTalliedFramesAndMayLeaveTheLineOut) {
   EXPECT_EQ(seen, (std::vector<std::string>{"05|05 04 03 02 01 |6", "05|05 04 03 02 01 |6"}));
   EXPECT_EQ(h.lines, std::vector<std::string>{"ID: 05 04 03 02 01 "});
   EXPECT_EQ(h.rx.State(), ResponseState::IdReceived);
+}
+
+TEST(Receiver, TwoListenersHearEachIdFrameUntilOneLeavesMidStream) {
+  Harness h;
+  h.rx.LogRxFrames = false;
+  std::vector<std::string> first, second;
+  Subscription a;
+  a = h.rx.idFrame.Subscribe([&](const uint8_t*, const std::string&, const std::string& id) {
+    first.push_back(id);
+    if (first.size() == 2) a.Reset();  // leaves while the frame is being told
+    return true;
+  });
+  // The second listener would leave the lines out: its word counts while it listens.
+  Subscription b =
+      h.rx.idFrame.Subscribe([&](const uint8_t*, const std::string&, const std::string& id) {
+        second.push_back(id);
+        return second.size() != 2;
+      });
+  Bytes stream;
+  for (uint8_t n = 1; n <= 4; ++n) {
+    const Bytes f = Id({0x05, n});
+    stream.insert(stream.end(), f.begin(), f.end());
+  }
+  h.rx.Feed(stream.data(), 9);       // 9 bytes a frame: the first
+  h.rx.Feed(stream.data() + 9, 19);  // the second, the third and the fourth's first byte
+  EXPECT_FALSE(a.Active());
+  b.Reset();
+  h.rx.Feed(stream.data() + 28, stream.size() - 28);
+  EXPECT_EQ(first, (std::vector<std::string>{"01 ", "02 "}));
+  EXPECT_EQ(second, (std::vector<std::string>{"01 ", "02 ", "03 "}));
+  EXPECT_TRUE(h.rx.idFrame.Empty());
+  // Every frame tallied and, but for the one the second listener held back, logged.
+  EXPECT_EQ(h.tallied.size(), 4u);
+  EXPECT_EQ(h.lines, (std::vector<std::string>{"ID: 01 ", "ID: 03 ", "ID: 04 "}));
+  // A subscription may outlive its event.
+  Subscription late;
+  {
+    ResponseReceiver gone;
+    late = gone.tally.Subscribe([](const std::string&, const std::string&) {});
+  }
+  late.Reset();
 }
 
 TEST(Receiver, ShortIdFramesNeverDecorateFromStaleBytes) {

@@ -50,7 +50,7 @@ void MaintenanceTest::SetUp() {
   ASSERT_TRUE(sim_->Start(&error)) << error;
   app_ = std::make_unique<AppCore>(log_, prompts_, cfg_.SettingsPath());
   auto comm = std::make_unique<TTirisC1Dlg>(cfg_.SettingsPath(), &log_);
-  comm->CommX1().SetBaudRate(TBaudRate::br57600);
+  comm->SetBaudRate(TBaudRate::br57600);
   comm->OpenNamedPort(sim_->DevicePath());
   app_->SetComm(std::move(comm));
   RegisterMaintenanceHandlers(registry_);

@@ -60,7 +60,7 @@ class MaintenanceTest : public ::testing::Test {
   uint64_t SimCommands() const { return sim_->Counters().module.commands; }
   // Waits until the simulator has taken n commands in all.
   void WaitForCommands(uint64_t n);
-  TBaudRate LocalRate() { return app_->Link().CommX1().BaudRate(); }
+  TBaudRate LocalRate() { return app_->Link().Line().baud; }
 
   TempConfig cfg_;
   MemoryLogPane log_;

@@ -60,7 +60,7 @@ class ReaderCheckWindow : public ::testing::Test {
     });
     app = std::make_unique<AppCore>(log, prompts, cfg.SettingsPath());
     auto comm = std::make_unique<TTirisC1Dlg>(cfg.SettingsPath(), &log);
-    comm->CommX1().SetBaudRate(TBaudRate::br57600);
+    comm->SetBaudRate(TBaudRate::br57600);
     comm->OpenNamedPort(sim->DevicePath());
     app->SetComm(std::move(comm));
     RegisterReaderCheckDialogRenderer();

@@ -193,7 +193,7 @@ TEST_F(ReaderCommandsTest, BuzzerInTestReadModeChangesOnlyBitOne) {
   EXPECT_EQ(Word(1), 0x0000);
   EXPECT_EQ(TxLines()[1], Tx({0x0E, 0x01, 0x01, 0x00, 0x00}));
   // The restart took speed code 0 with it.
-  app_->Link().CommX1().SetBaudRate(TBaudRate::br9600);
+  app_->Link().SetBaudRate(TBaudRate::br9600);
   SetWord(1, 0x8000);
   Run("MnEnBuz");
   EXPECT_EQ(Word(1), 0x8002);

@@ -54,7 +54,7 @@ TEST(InstanceRobustness, ASecondInstanceIsRefusedWhileThePortIsOpen) {
   std::string error;
   ASSERT_TRUE(simulator->Start(&error)) << error;
   auto comm = std::make_unique<TTirisC1Dlg>(cfg.SettingsPath(), &log);
-  comm->CommX1().SetBaudRate(TBaudRate::br57600);
+  comm->SetBaudRate(TBaudRate::br57600);
   comm->OpenNamedPort(simulator->DevicePath());
   const std::string out = cfg.Path("second.txt");
   const std::vector<std::string> second = {
@@ -65,7 +65,7 @@ TEST(InstanceRobustness, ASecondInstanceIsRefusedWhileThePortIsOpen) {
   EXPECT_TRUE(comm->ProbeReader()) << "the first instance lost its port";
   EXPECT_EQ(simulator->Counters().module.commands, 1u) << "the second instance wrote to the port";
   // Once the first lets go, the second gets the port.
-  comm->CommX1().Close();
+  comm->ClosePort();
   const Ran admitted = RunProgram(second, out);
   EXPECT_EQ(admitted.status, 0) << admitted.output;
   comm.reset();

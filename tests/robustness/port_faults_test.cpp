@@ -1,4 +1,4 @@
-// Fault injection through the real serial stack: TTirisC1Dlg and TComPort on a pty, with the
+// Fault injection through the real serial stack: TTirisC1Dlg and its serial port on a pty, with the
 // simulated module or the test itself at the other end. Volume and repetition: random bytes
 // among frames in both directions, answers cut short, answers a byte a millisecond, stale
 // answers, NACK storms, wrong speeds, a hundred hang-ups with the process's descriptors and
@@ -62,7 +62,7 @@ class PortRobustness : public ::testing::Test {
   }
   void Open(const std::string& device) {
     comm_ = std::make_unique<TTirisC1Dlg>(cfg_.SettingsPath(), &log_);
-    comm_->CommX1().SetBaudRate(TBaudRate::br57600);
+    comm_->SetBaudRate(TBaudRate::br57600);
     comm_->OpenNamedPort(device);
   }
 
@@ -75,7 +75,7 @@ class PortRobustness : public ::testing::Test {
   // event loop has not run since).
   bool Queued(size_t n) {
     const auto deadline = Clock::now() + test_support::kPatience;
-    while (comm_->CommX1().InputCount() < n) {
+    while (comm_->CurrentLink()->InputCount() < n) {
       if (Clock::now() > deadline) return false;
       std::this_thread::sleep_for(1ms);
     }
@@ -142,22 +142,23 @@ std::vector<bool> DeliverStream(TTirisC1Dlg& comm, robust::RawModule& module, co
                                 std::vector<std::string>& strays) {
   std::vector<bool> got(frames, false);
   bool lastSeen = false;
-  comm.Receiver().tally = [&](const std::string& kind, const std::string& id) {
-    const std::string marker = kIdMarker;
-    if (kind != "00" || id.size() != marker.size() + 6 || id.rfind(marker, 0) != 0) {
-      strays.push_back(kind + " " + id);
-      return;
-    }
-    const unsigned k =
-        static_cast<unsigned>(std::stoul(id.substr(marker.size(), 2), nullptr, 16) << 8 |
-                              std::stoul(id.substr(marker.size() + 3, 2), nullptr, 16));
-    if (k == 0xFFFF)
-      lastSeen = true;
-    else if (k < frames)
-      got[k] = true;
-    else
-      strays.push_back(id);
-  };
+  const Subscription listening =
+      comm.Receiver().tally.Subscribe([&](const std::string& kind, const std::string& id) {
+        const std::string marker = kIdMarker;
+        if (kind != "00" || id.size() != marker.size() + 6 || id.rfind(marker, 0) != 0) {
+          strays.push_back(kind + " " + id);
+          return;
+        }
+        const unsigned k =
+            static_cast<unsigned>(std::stoul(id.substr(marker.size(), 2), nullptr, 16) << 8 |
+                                  std::stoul(id.substr(marker.size() + 3, 2), nullptr, 16));
+        if (k == 0xFFFF)
+          lastSeen = true;
+        else if (k < frames)
+          got[k] = true;
+        else
+          strays.push_back(id);
+      });
   std::vector<size_t> chunks;
   std::uniform_int_distribution<size_t> chunk(1, 4096);
   for (size_t off = 0; off < s.bytes.size();) {
@@ -175,7 +176,6 @@ std::vector<bool> DeliverStream(TTirisC1Dlg& comm, robust::RawModule& module, co
   const bool done = test_support::PumpUntil([&] { return lastSeen || failed; }, 300s);
   writer.join();
   EXPECT_TRUE(done && !failed) << "the end of the stream was not received";
-  comm.Receiver().tally = nullptr;
   return got;
 }
 
@@ -260,7 +260,7 @@ TEST_F(PortRobustness, HalfAnAnswerThenSilenceFailsAndTheNextAnswerIsWhole) {
       // The receiver has taken the half frame and is inside it...
       ASSERT_TRUE(test_support::PumpUntil([&] {
         return comm_->Receiver().ParserState() != RxState::Hunt &&
-               comm_->CommX1().InputCount() == 0 && comm_->Receiver().Pending() == 0;
+               comm_->CurrentLink()->InputCount() == 0 && comm_->Receiver().Pending() == 0;
       }));
       // ...and after a silence the next answer arrives whole and is the one taken.
       clock.Advance(ResponseReceiver::kFrameSilenceMs + 1);
@@ -281,12 +281,12 @@ TEST_F(PortRobustness, AHostThreadHeldUpPastTheSilenceStillTakesAFrameWhoseBytes
   ExpectCommand({0x90});
   ASSERT_TRUE(module_.Write(answer.data(), 5));
   ASSERT_TRUE(test_support::PumpUntil([&] {
-    return comm_->Receiver().ParserState() != RxState::Hunt && comm_->CommX1().InputCount() == 0 &&
-           comm_->Receiver().Pending() == 0;
+    return comm_->Receiver().ParserState() != RxState::Hunt &&
+           comm_->CurrentLink()->InputCount() == 0 && comm_->Receiver().Pending() == 0;
   }));
   ASSERT_TRUE(module_.Write(answer.data() + 5, answer.size() - 5));
   // No event is processed here: the port's worker sees the bytes and hands the event over.
-  ASSERT_TRUE(comm_->CommX1().AwaitHandedOver(test_support::kPatience));
+  ASSERT_TRUE(comm_->CurrentLink()->AwaitHandedOver(test_support::kPatience));
   clock.Advance(10 * ResponseReceiver::kFrameSilenceMs);
   clock.Freeze(false);
   Response out{};
@@ -471,7 +471,7 @@ TEST_F(PortRobustness, EveryWrongSpeedTimesOutCleanlyAndTheRightOneWorksAtOnce) 
                              TBaudRate::br128000, TBaudRate::br256000};
   for (TBaudRate rate : rates) {
     SCOPED_TRACE(BaudRateToStr(rate));
-    comm_->CommX1().SetBaudRate(rate);  // on the open port
+    comm_->SetBaudRate(rate);  // on the open port
     const uint64_t noise0 = sim_->Counters().module.noiseBytes;
     Response out{};
     comm_->SendCommand({0x90});
@@ -484,7 +484,7 @@ TEST_F(PortRobustness, EveryWrongSpeedTimesOutCleanlyAndTheRightOneWorksAtOnce) 
         << "the module did not hear the command as noise";
   }
   EXPECT_EQ(sim_->Counters().module.commands, 0u);
-  comm_->CommX1().SetBaudRate(TBaudRate::br57600);
+  comm_->SetBaudRate(TBaudRate::br57600);
   EXPECT_TRUE(comm_->ProbeReader());
 }
 
@@ -502,7 +502,7 @@ TEST_F(PortRobustness, AWriteToAPortThatHasJustVanishedFailsAtOnceWithItsReason)
   EXPECT_EQ(log_.Lines()[0], "TX: 02 00 4D 01 90 03 E3 0D ");
   EXPECT_EQ(log_.Lines()[1], "送信できませんでした: Input/output error (0/8 バイト送信)");
   // The hang-up itself is taken as soon as the event loop runs.
-  ASSERT_TRUE(test_support::PumpUntil([&] { return !comm_->CommX1().Connected(); }));
+  ASSERT_TRUE(test_support::PumpUntil([&] { return !comm_->Connected(); }));
   EXPECT_EQ(Count(log_.Lines(), "<ComError:IO>"), 1u);
   EXPECT_EQ(Count(log_.Lines(), "Response Timed out"), 0u);
 }
@@ -537,7 +537,7 @@ TEST_F(PortRobustness, AHundredHangUpsMidExchangeLeaveNoTrace) {
     // What ended the wait is read from the log, not from the time it took.
     EXPECT_EQ(Count(log_.Lines(), "<ComError:IO>"), 1u);
     EXPECT_EQ(Count(log_.Lines(), "Response Timed out"), 0u);
-    EXPECT_FALSE(comm_->CommX1().Connected());
+    EXPECT_FALSE(comm_->Connected());
     EXPECT_TRUE(comm_->PortLost());
     ASSERT_TRUE(test_support::PumpUntil([&] { return sim_->DevicePath().empty(); }));
     if (fdsClosed < 0) {
