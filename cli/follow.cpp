@@ -10,6 +10,7 @@
 #include "cli/read_loop.h"
 #include "cli/verbs.h"
 #include "core/messages.h"
+#include "link/link_factory.h"
 #include "link/port_registry.h"
 
 namespace {
@@ -27,8 +28,10 @@ std::string GapText(int64_t ms) {
 }
 
 // The device the port name stands for exists (again). A COMn name is looked up in the port
-// registry each time, so an entry that now names another device is followed.
+// registry each time, so an entry that now names another device is followed. A network port has
+// no device to look for: the next connection tells.
 bool DeviceThere(const std::string& name) {
+  if (IsNetworkPort(name)) return true;
   const std::string device = port_registry::ResolveDevice(name);
   return !device.empty() && ::access(device.c_str(), F_OK) == 0;
 }
@@ -44,7 +47,7 @@ bool Reconnect(Session& s) {
     if (EnterReadLoop(s)) return true;
   } catch (const UsageError&) {
   }
-  s.Comm().CommX1().Close();
+  s.Comm().ClosePort();
   return false;
 }
 
@@ -53,7 +56,7 @@ bool Reconnect(Session& s) {
 bool AwaitReturn(Session& s) {
   const std::string name = s.PortName();
   // A hung-up descriptor would wake the event loop without end.
-  s.Comm().CommX1().Close();
+  s.Comm().ClosePort();
   Output& out = Output::Get();
   out.Note("listen: the port " + name + " has vanished; waiting for it to return", "port_lost",
            {{"port", QString::fromStdString(name)}});
@@ -103,7 +106,7 @@ int RunFollow(Session& s, const FollowOptions& options) {
   // Back to command mode, unless the signal came while the port was gone. A signal is the
   // ordinary end here (a service being stopped), so the switch gets its full tries.
   bool back = true;
-  if (comm.CommX1().Connected() && !s.PortLost()) {
+  if (comm.PortOpen() && !s.PortLost()) {
     {
       const auto probe = s.App().Probing();
       back = BackToCommandMode(comm, false);

@@ -87,35 +87,46 @@ TComPort::~TComPort() {
 }
 
 void TComPort::SetBaudRate(TBaudRate rate) {
+  const bool differs = rate != baud_;
   baud_ = rate;
-  if (Connected()) ApplySettings();
+  Changed(differs);
 }
 void TComPort::SetDataBits(TDataBits bits) {
+  const bool differs = bits != dataBits_;
   dataBits_ = bits;
-  if (Connected()) ApplySettings();
+  Changed(differs);
 }
 void TComPort::SetParity(TParityBits parity) {
+  const bool differs = parity != parity_;
   parity_ = parity;
-  if (Connected()) ApplySettings();
+  Changed(differs);
 }
 void TComPort::SetStopBits(TStopBits bits) {
+  const bool differs = bits != stopBits_;
   stopBits_ = bits;
-  if (Connected()) ApplySettings();
+  Changed(differs);
 }
 void TComPort::SetFlowControl(TFlowControl flow) {
   if (flow == TFlowControl::fcCustom) return;
+  const bool differs = flow != flow_;
   flow_ = flow;
-  if (Connected()) ApplySettings();
+  Changed(differs);
 }
 
 std::string TComPort::ApplyLineSettings(const LineSettings& settings) {
+  const bool differs = settings != Line();
   baud_ = settings.baud;
   dataBits_ = settings.dataBits;
   parity_ = settings.parity;
   stopBits_ = settings.stopBits;
   flow_ = settings.flow;
-  if (Connected()) ApplySettings();
+  Changed(differs);
   return {};
+}
+
+void TComPort::Changed(bool differs) {
+  if (Connected()) ApplySettings();
+  if (differs && OnSettingsChanged) OnSettingsChanged();
 }
 
 void TComPort::ApplySettings() {

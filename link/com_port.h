@@ -62,6 +62,10 @@ class TComPort : public QObject, public ByteLink {
   // (true), or `limit` passes (false). Lets a test hold the owner's thread at that moment.
   bool AwaitHandedOver(std::chrono::milliseconds limit);
 
+  // Told after every change of the line settings (the communication module carries them to a
+  // network port's far end).
+  std::function<void()> OnSettingsChanged;
+
   // Assert or clear RTS/DTR. On a device without modem lines (a pseudo-terminal) this is not
   // supported and quietly does nothing; returns whether the line was set.
   bool SetRTS(bool on);
@@ -69,6 +73,8 @@ class TComPort : public QObject, public ByteLink {
 
  private:
   void ApplySettings();
+  // After a setting was set: applied to the open port, and told when it changed.
+  void Changed(bool differs);
   void Watch(int fd, int wakeFd, uint64_t generation);
   // Called on the worker: hands an event to the owner's thread and waits until it has run or
   // the port closes.

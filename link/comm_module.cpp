@@ -15,6 +15,7 @@
 #include "core/ui_text.h"
 #include "link/frame.h"
 #include "link/hex.h"
+#include "link/link_factory.h"
 #include "link/port_registry.h"
 
 namespace {
@@ -51,6 +52,7 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   rx_.tally = [this](const std::string& kind, const std::string& id) { tally_.TallyId(kind, id); };
   rx_.animalIdDisplay = [this] { return AnimalIdDisplay; };
   Listen(commX1_);
+  commX1_.OnSettingsChanged = [this] { CarryLineSettings(); };
   LoadLinkSettings();
   tally_ = TagTally(extras_.MAX_REC_NO);
   tally_.ClearTally();
@@ -92,7 +94,28 @@ void TTirisC1Dlg::AttachLink(std::unique_ptr<ByteLink> link) {
   link_->OnError = nullptr;
   otherLink_ = std::move(link);
   link_ = otherLink_.get();
+  networkLink_ = false;
   Listen(*link_);
+}
+
+void TTirisC1Dlg::ChooseLinkFor(const std::string& name) {
+  if (IsNetworkPort(name)) {
+    AttachLink(MakeByteLink(name, commX1_.Line()));
+    networkLink_ = true;
+  } else if (networkLink_) {
+    link_->OnRxChar = nullptr;
+    link_->OnError = nullptr;
+    link_ = &commX1_;
+    otherLink_.reset();
+    networkLink_ = false;
+    Listen(commX1_);
+  }
+}
+
+void TTirisC1Dlg::CarryLineSettings() {
+  if (!networkLink_ || !link_->Connected()) return;
+  if (const std::string why = link_->ApplyLineSettings(commX1_.Line()); !why.empty())
+    CommFault(LinkFault::LineError, why);
 }
 
 void TTirisC1Dlg::CommLog(const std::string& line) {
@@ -160,6 +183,7 @@ void TTirisC1Dlg::OpenNamedPort(const std::string& name) {
   portLost_ = false;
   lossExplained_ = false;
   commX1_.SetPort(name);
+  ChooseLinkFor(name);
   link_->Open();
   if (commX1_.Connected() && commX1_.FlowControl() != TFlowControl::fcHardware) {
     commX1_.SetRTS(true);

@@ -111,6 +111,10 @@ class TTirisC1Dlg : public QObject {
   void OpenNamedPort(const std::string& name);
   // Saves the link settings and closes the port (what closing the module does).
   void CloseModule();
+  // Whether the link the exchange runs over is open (CommX1, or the network link of a network
+  // port), and closing it.
+  bool PortOpen() const { return link_->Connected(); }
+  void ClosePort() { link_->Close(); }
 
   // --- Sending and waiting ---
   void SendCommand(std::span<const uint8_t> data);
@@ -188,6 +192,11 @@ class TTirisC1Dlg : public QObject {
 
  private:
   void AttachLink(std::unique_ptr<ByteLink> link);
+  // A network port gets its own link (CommX1 keeps its name and settings); any other port, CommX1.
+  void ChooseLinkFor(const std::string& name);
+  // CommX1's settings changed while a network link is open: they go to the far end's port, or
+  // the reason they cannot is logged.
+  void CarryLineSettings();
   void StoreLinkSettings(IniFile& ini) const;
   void Listen(ByteLink& link);
   void OnRxChar(size_t count, uint32_t seenMs);
@@ -198,6 +207,7 @@ class TTirisC1Dlg : public QObject {
   // The link the exchange runs over: commX1_, or otherLink_ when one is in use.
   ByteLink* link_ = &commX1_;
   std::unique_ptr<ByteLink> otherLink_;
+  bool networkLink_ = false;  // otherLink_ was made for a network port
   ResponseReceiver rx_;
   TagTally tally_;
   LinkExtras extras_;

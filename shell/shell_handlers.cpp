@@ -85,7 +85,7 @@ ConnectionFacts ShellHandlers::Connection() const {
   const TTirisC1Dlg* comm = app_.Comm();
   if (!comm) return c;
   c.port = comm->CommX1().Port();
-  c.open = comm->CommX1().Connected();
+  c.open = comm->PortOpen();
   c.lost = comm->PortLost();
   c.baud = static_cast<int>(BaudRateValue(comm->CommX1().BaudRate()));
   c.model = app_.ModelName;
