@@ -19,7 +19,7 @@ PACKAGES=(cmake ninja-build g++ ccache mold qt6-base-dev qt6-tools-dev qt6-l10n-
   libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang libclang-rt-14-dev
   libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian python3-jsonschema
   qt6-translations-l10n postgresql libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev iso-codes
-  man-db zsh fish)
+  man-db zsh fish ser2net)
 scripts/install-missing.sh "${PACKAGES[@]}"
 
 JOBS=$(nproc)

@@ -11,6 +11,7 @@
 #include "cli/verbs.h"
 #include "core/messages.h"
 #include "link/event_pump.h"
+#include "link/link_factory.h"
 #include "link/port_registry.h"
 
 namespace {
@@ -28,8 +29,10 @@ std::string GapText(int64_t ms) {
 }
 
 // The device the port name stands for exists (again). A COMn name is looked up in the port
-// registry each time, so an entry that now names another device is followed.
+// registry each time, so an entry that now names another device is followed. A network port has
+// no device to look for: the next connection tells.
 bool DeviceThere(const std::string& name) {
+  if (IsNetworkPort(name)) return true;
   const std::string device = port_registry::ResolveDevice(name);
   return !device.empty() && ::access(device.c_str(), F_OK) == 0;
 }

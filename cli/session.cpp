@@ -20,8 +20,9 @@
 
 const std::vector<OptionDef>& CommonOptionDefs() {
   static const std::vector<OptionDef> defs = {
-      {"--port", nullptr, "COMn|PATH", ValueKind::Text, 0, 0,
-       "port to open (default: the one of the settings file)"},
+      {"--port", nullptr, "COMn|PATH|URL", ValueKind::Text, 0, 0,
+       "port to open: COMn, a device path, or a network port rfc2217://HOST:PORT or "
+       "socket://HOST:PORT (default: the one of the settings file)"},
       {"--baud", nullptr, "N", ValueKind::Text, 0, 0,
        "speed in bit/s, one of the port's standard speeds (default: the one of the settings "
        "file)"},

@@ -61,11 +61,20 @@ void TTirisC1Dlg::SaveLinkSettings() {
 }
 
 std::string TTirisC1Dlg::SetLine(const LineSettings& line) {
-  const TFlowControl flow = settings_.line.flow;
-  settings_.line = line;
-  if (line.flow == TFlowControl::fcCustom) settings_.line.flow = flow;
+  LineSettings next = line;
+  if (line.flow == TFlowControl::fcCustom) next.flow = settings_.line.flow;
+  if (next == settings_.line) return {};  // nothing to ask of the link
+  settings_.line = next;
   ByteLink* link = exchange_.Link();
-  return link ? link->ApplyLineSettings(settings_.line) : std::string();
+  if (!link) return {};
+  // A link that cannot carry them (a raw TCP port) says why; on an open link that is a line
+  // fault of the command that asked for the change.
+  std::string why = link->ApplyLineSettings(settings_.line);
+  if (!why.empty() && link->Connected()) {
+    CommLog(why);
+    Fault(LinkFault::LineError, why);
+  }
+  return why;
 }
 
 std::string TTirisC1Dlg::SetBaudRate(TBaudRate rate) {

@@ -17,6 +17,7 @@
 #include "core/app_paths.h"
 #include "core/ini_file.h"
 #include "link/com_port.h"
+#include "link/net_address.h"
 
 namespace port_registry {
 
@@ -196,10 +197,12 @@ std::vector<PortInfo> List() {
   auto entries = Refresh(sys, infoByPath);
   std::vector<PortInfo> out;
   for (const auto& [n, path] : entries) {
-    if (!DeviceExists(path)) continue;
+    const bool network = LooksLikeUrl(path);
+    if (!network && !DeviceExists(path)) continue;
     PortInfo info;
     auto it = infoByPath.find(path);
     if (it != infoByPath.end()) info = it->second;
+    if (network) info.driver = "network";
     info.name = PortNumberToName(n);
     info.device = path;
     out.push_back(std::move(info));
@@ -228,6 +231,32 @@ std::string ResolveDevice(const std::string& name) {
   for (const auto& p : List())
     if (p.name == name) return p.device;
   return {};
+}
+
+std::string NetworkUrl(const std::string& name) {
+  if (LooksLikeUrl(name)) return name;
+  const int n = PortNameToNumber(name);
+  if (n < 1 || n > 255 || name.compare(0, 3, "COM") != 0) return {};
+  IniFile ini(app_paths::PortRegistryPath());
+  ini.Load();
+  const auto entries = ReadEntries(ini);
+  const auto it = entries.find(n);
+  return it != entries.end() && LooksLikeUrl(it->second) ? it->second : std::string();
+}
+
+int RegisterNew(const std::string& path) {
+  RegistryLock lock;
+  IniFile ini(app_paths::PortRegistryPath());
+  ini.Load();
+  const auto entries = ReadEntries(ini);
+  for (const auto& [n, registered] : entries)
+    if (registered == path) return n;
+  if (IniFile::Exists(ini.path()) && IniFile::IsReadOnly(ini.path())) return 0;
+  int n = 1;
+  while (n <= 255 && entries.count(n)) ++n;
+  if (n > 255) return 0;
+  ini.WriteString(kSection, PortNumberToName(n), path);
+  return ini.Save() ? n : 0;
 }
 
 bool Register(int n, const std::string& path) {

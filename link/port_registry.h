@@ -16,7 +16,8 @@ struct PortInfo {
 
 namespace port_registry {
 
-// Registered entries whose device exists plus every real serial device of /sys/class/tty not
+// Registered entries whose device exists, registered network ports (device: the URL, driver
+// "network"), plus every real serial device of /sys/class/tty not
 // yet registered (registered on the way), sorted as text ("COM10" before "COM2").
 std::vector<PortInfo> List();
 std::vector<std::string> ListNames();
@@ -24,6 +25,14 @@ std::vector<std::string> ListNames();
 // Device path for "COMn" (registry first, then a fresh scan), or the name itself when it is a
 // path. Empty when unknown.
 std::string ResolveDevice(const std::string& name);
+
+// The network port a name stands for: the name itself when it is a URL ("rfc2217://gate-3:2001"),
+// the URL registered under a COMn name ("COM12=rfc2217://gate-3:2001"), else empty.
+std::string NetworkUrl(const std::string& name);
+
+// Registers path (a device or a network port's URL) under the lowest free COMn, or returns the
+// number it already has. 0 when no number is free or the file cannot be written.
+int RegisterNew(const std::string& path);
 
 // Registers path under COM<n>, replacing what was there. Returns false when the file cannot be
 // written.

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
+#include "core/app_paths.h"
 #include "core/messages.h"
 #include "core/ui_text.h"
 #include "link/comm_module.h"
+#include "link/net_address.h"
 
 namespace port_speeds {
 
@@ -30,16 +32,11 @@ constexpr std::array<TBaudRate, 15> kPortRates = {
     TBaudRate::br19200,  TBaudRate::br38400,  TBaudRate::br56000, TBaudRate::br57600,
     TBaudRate::br115200, TBaudRate::br128000, TBaudRate::br256000};
 
-}  // namespace
-
-PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck,
-                        const std::vector<PortInfo>& known) {
-  PromptForm f;
-  f.dialog = "TOpenCom1Dlg";
-  f.caption = LoadMessage(Msg::OpenCOMPortMsg);
-  f.AddLabel("Label1", Tr("TOpenCom1Dlg", "COMポート"));
-  PromptField& list = f.AddChoice("LBComPort", "", comm.PortList(), -1);
-  list.choiceStyle = ChoiceStyle::List;
+// The port list with each port's device and description.
+void FillPortList(PromptField& list, const std::vector<std::string>& names,
+                  const std::vector<PortInfo>& known) {
+  list.items = names;
+  list.itemDetails.clear();
   for (const std::string& name : list.items) {
     std::string detail;
     for (const PortInfo& p : known) {
@@ -50,15 +47,33 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
     }
     list.itemDetails.push_back(detail);
   }
-  PromptField& shown = f.AddLabel("STComPort", "");
+}
+
+// Selects `name` in the list and shows it; false when it is not listed.
+bool SelectPort(PromptForm& form, const std::string& name) {
+  PromptField& list = form.Field("LBComPort");
+  auto it = std::find(list.items.begin(), list.items.end(), name);
+  if (it == list.items.end()) return false;
+  list.index = static_cast<int>(it - list.items.begin());
+  form.Field("STComPort").text = *it;
+  return true;
+}
+
+}  // namespace
+
+PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck,
+                        const std::vector<PortInfo>& known,
+                        std::function<std::optional<std::string>()> addNetworkPort) {
+  PromptForm f;
+  f.dialog = "TOpenCom1Dlg";
+  f.caption = LoadMessage(Msg::OpenCOMPortMsg);
+  f.AddLabel("Label1", Tr("TOpenCom1Dlg", "COMポート"));
+  PromptField& list = f.AddChoice("LBComPort", "", comm.PortList(), -1);
+  list.choiceStyle = ChoiceStyle::List;
+  FillPortList(list, comm.PortList(), known);
+  f.AddLabel("STComPort", "");
   const int worked = comm.Extras().LastWorkingPort;
-  if (worked > 0) {
-    auto it = std::find(list.items.begin(), list.items.end(), PortNumberToName(worked));
-    if (it != list.items.end()) {
-      list.index = static_cast<int>(it - list.items.begin());
-      shown.text = *it;
-    }
-  }
+  if (worked > 0) SelectPort(f, PortNumberToName(worked));
   f.AddRadio("RGComSpeed", Tr("TOpenCom1Dlg", "通信スピード"),
              {port_speeds::kTexts.begin(), port_speeds::kTexts.end()},
              port_speeds::IndexOfRate(comm.Line().baud));
@@ -72,6 +87,9 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
   rgParity.visible = false;
   f.AddCheck("CBAutoCheck", Tr("TOpenCom1Dlg", "自動チェック"), false);
   f.AddAction("Button1", Tr("TOpenCom1Dlg", "ポートの確認..."), ActionKind::Local);
+  if (addNetworkPort)
+    f.AddAction("BtAddNetPort", Tr("TOpenCom1Dlg", "ネットワークポートの追加..."),
+                ActionKind::Local);
   f.AddAction("OKBtn", Tr("TOpenCom1Dlg", "開く"), ActionKind::Accept, true);
   f.AddAction("CancelBtn", Tr("TOpenCom1Dlg", "キャンセル"), ActionKind::Cancel);
   // "Open" needs a port or the scan: Enter on a dialog where nothing is chosen opens nothing.
@@ -88,8 +106,15 @@ PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck
     if (lb.index >= 0 && lb.index < static_cast<int>(lb.items.size()))
       form.Field("STComPort").text = lb.items[static_cast<size_t>(lb.index)];
   };
-  f.onAction = [portCheck = std::move(portCheck)](PromptForm&, const std::string& action) {
+  f.onAction = [portCheck = std::move(portCheck), add = std::move(addNetworkPort), &comm, openable](
+                   PromptForm& form, const std::string& action) {
     if (action == "Button1" && portCheck) portCheck();
+    if (action != "BtAddNetPort" || !add) return;
+    const std::optional<std::string> added = add();
+    if (!added) return;
+    FillPortList(form.Field("LBComPort"), comm.PortList(), comm.PortInfos());
+    SelectPort(form, *added);
+    openable(form);
   };
   return f;
 }
@@ -115,6 +140,18 @@ PromptForm PortCheckForm(const std::vector<PortInfo>& ports,
   }
   if (ports.empty()) f.AddLabel("STNoPorts", Tr("TPortCheckDlg", "シリアルポートが見つかりません"));
   f.AddAction("OKBtn", Tr("TPortCheckDlg", "閉じる"), ActionKind::Accept, true);
+  return f;
+}
+
+PromptForm AddNetworkPortForm() {
+  PromptForm f;
+  f.dialog = "TAddNetPortDlg";
+  f.caption = Tr("TAddNetPortDlg", "ネットワークポートの追加");
+  f.AddLabel("Label1", Tr("TAddNetPortDlg",
+                          "ser2net やターミナルサーバーのポート: rfc2217://ホスト:ポート "
+                          "(速度を設定できる)、socket://ホスト:ポート (生の TCP)"));
+  f.AddText("EdUrl", "URL", "rfc2217://");
+  f.AddOkCancel("OK", Tr("TAddNetPortDlg", "キャンセル"));
   return f;
 }
 
@@ -197,7 +234,7 @@ bool PortSelection::ShowOpenPortDialog(bool& firstOpen,
 std::optional<PortChoice> PortSelection::AskForPort(bool& firstOpen,
                                                     const std::function<void()>& closeMainWindow) {
   PromptForm form = OpenPortForm(
-      comm_, [this] { ShowPortCheck(); }, comm_.PortInfos());
+      comm_, [this] { ShowPortCheck(); }, comm_.PortInfos(), [this] { return AddNetworkPort(); });
   const bool ok = prompts_.Show(form);
   const bool first = firstOpen;
   firstOpen = false;
@@ -285,6 +322,26 @@ void PortSelection::ShowPortSettingsDialog() {
     comm_.SaveLinkSettings();
   }
   OpenPort(PortNameToNumber(comm_.PortName()));
+}
+
+std::optional<std::string> PortSelection::AddNetworkPort() {
+  PromptForm form = AddNetworkPortForm();
+  if (!prompts_.Show(form)) return std::nullopt;
+  std::string error;
+  const std::optional<NetAddress> address = ParseNetAddress(form.Field("EdUrl").text, &error);
+  if (!address) {
+    prompts_.Message(error, LoadMessage(Msg::QZH900ToolMsg));
+    return std::nullopt;
+  }
+  const int n = port_registry::RegisterNew(NetAddressUrl(*address));
+  if (n == 0) {
+    prompts_.Message(
+        Tr("TAddNetPortDlg", "ポートを登録できませんでした: ") + app_paths::PortRegistryPath(),
+        LoadMessage(Msg::QZH900ToolMsg));
+    return std::nullopt;
+  }
+  comm_.RefreshPorts();
+  return PortNumberToName(n);
 }
 
 void PortSelection::ShowPortCheck() {

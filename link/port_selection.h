@@ -31,9 +31,15 @@ TBaudRate RateOfIndex(int index);
 // with its device and description, the last port that worked selected (nothing when none did or
 // it is gone: a port is never guessed, and "Open" waits for a choice or auto check), the speed
 // and parity of the current settings, auto check cleared. `portCheck` runs when "Port check..."
-// (Button1) is pressed. `known` gives the devices and descriptions of the ports.
+// (Button1) is pressed. `known` gives the devices and descriptions of the ports. With
+// `addNetworkPort`, "Add network port..." (BtAddNetPort) runs it: it registers a network port and
+// lists the module's ports again, and the list then shows them with the new port selected.
 PromptForm OpenPortForm(const TTirisC1Dlg& comm, std::function<void()> portCheck,
-                        const std::vector<PortInfo>& known = {});
+                        const std::vector<PortInfo>& known = {},
+                        std::function<std::optional<std::string>()> addNetworkPort = {});
+
+// The dialog that asks for a network port's URL ("rfc2217://HOST:PORT" or "socket://HOST:PORT").
+PromptForm AddNetworkPortForm();
 
 // What the user chose in the open-port dialog.
 struct PortChoice {
@@ -81,6 +87,10 @@ class PortSelection {
 
   // Shows the "Port check..." list of the ports the system has now.
   void ShowPortCheck();
+
+  // "Add network port...": asks for the URL, registers it under the lowest free COMn and lists
+  // the ports again. The COMn name, or nothing (cancelled, or refused with a message).
+  std::optional<std::string> AddNetworkPort();
 
  private:
   TTirisC1Dlg& comm_;
