@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "codec/animal_id.h"
 #include "core/ini_file.h"
 #include "core/ui_text.h"
 #include "link/hex.h"
@@ -111,6 +112,11 @@ void AppCore::ReportMessage(const std::string& text, const std::string& caption,
 
 void AppCore::LogTagType(uint8_t typeByte) {
   AddLog("Tag Type: " + TagTypeLabel(typeByte));
+}
+
+void AppCore::LogAnimalId(std::span<const uint8_t, 8> id) {
+  for (const std::string& line : fdx::AnimalIdLines(id, fdx::DisplayModeOf(Settings.fReadAnimalID)))
+    AddLog(line);
 }
 
 void AppCore::SetAnimalIdDisplay(bool on) {

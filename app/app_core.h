@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <typeindex>
 
@@ -67,6 +68,9 @@ class AppCore {
   // "Tag Type: " + the label of the tag type byte (link/tag_type.h).
   void LogTagType(uint8_t typeByte);
   void LogTagType(TagType type) { LogTagType(static_cast<uint8_t>(type)); }
+  // The lines of an ISO 11784 code (fdx::AnimalIdLines) in the display mode of the setting
+  // fReadAnimalID.
+  void LogAnimalId(std::span<const uint8_t, 8> id);
   // "OK: " + text or "NG: " + text.
   void LogOkNg(bool ok, const std::string& text);
   // Result lines of the other forms, written exactly as given: "OK : Set Buzzer",

@@ -445,10 +445,10 @@ void TagMemoryReader::IdentifyFdx() {
         data_.EdUID = hex::Number(fdx::NonAnimalNumber(value), 16);
         data_.EdChip = "FDX-B, NonAnimal_ID Format";
       }
-      fdx::LogAnimalId(app_, id);
+      app_.LogAnimalId(id);
     } else {
       data_.EdUID = fdx::FormatPaddedDecimal(18, fdx::NonAnimalNumber(value));
-      fdx::LogAnimalId(app_, id);
+      app_.LogAnimalId(id);
       data_.EdChip = "Unknown";
     }
   }
