@@ -5,9 +5,9 @@
 #include <stdexcept>
 
 #include "codec/animal_id.h"
+#include "core/hex.h"
 #include "core/ini_file.h"
 #include "core/ui_text.h"
-#include "link/hex.h"
 #include "prompts/prompts.h"
 
 AppCore::AppCore(LogPane& log, Prompts& prompts, std::string settingsPath)

@@ -5,7 +5,7 @@
 
 #include "codec/animal_id.h"
 #include "codec/country_names.h"
-#include "link/hex.h"
+#include "core/hex.h"
 #include "link/tag_type.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "cli/tag_probe.h"
 
 #include "cli/session.h"
-#include "link/hex.h"
+#include "core/hex.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "codec/id_display.h"
 
+#include "core/hex.h"
 #include "core/messages.h"
-#include "link/hex.h"
 
 namespace fdx {
 

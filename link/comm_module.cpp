@@ -8,13 +8,13 @@
 #include <cstring>
 #include <optional>
 
+#include "core/hex.h"
 #include "core/ini_file.h"
 #include "core/log_pane.h"
 #include "core/messages.h"
 #include "core/settings_file.h"
 #include "core/ui_text.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "link/port_registry.h"
 
 namespace {

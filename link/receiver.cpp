@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "core/hex.h"
 #include "core/messages.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "link/millisecond_timer.h"
 #include "link/tag_type.h"
 

@@ -7,8 +7,8 @@
 
 #include "app/app_core.h"
 #include "app/lf_level_restore.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
-#include "link/hex.h"
 #include "maintenance/module_words.h"
 #include "prompts/prompts.h"
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/hex.h"
+#include "core/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {

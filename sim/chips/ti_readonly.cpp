@@ -1,6 +1,6 @@
 #include "sim/chips/ti_readonly.h"
 
-#include "link/hex.h"
+#include "core/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {

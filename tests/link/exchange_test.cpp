@@ -8,9 +8,9 @@
 #include <chrono>
 #include <thread>
 
+#include "core/hex.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
-#include "link/hex.h"
 #include "sim/simulator.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/wait.h"
