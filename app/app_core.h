@@ -13,12 +13,12 @@
 #include <typeindex>
 
 #include "app/outcome.h"
+#include "codec/tag_type.h"
 #include "core/log_pane.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "link/comm_module.h"
 #include "link/millisecond_timer.h"
-#include "link/tag_type.h"
 
 class Prompts;
 

@@ -7,8 +7,8 @@
 #include "cli/tag_identity.h"
 #include "cli/verbs.h"
 #include "codec/animal_id.h"
+#include "codec/tag_type.h"
 #include "core/messages.h"
-#include "link/tag_type.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include "codec/animal_id.h"
 #include "codec/country_names.h"
+#include "codec/tag_type.h"
 #include "core/hex.h"
-#include "link/tag_type.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include "codec/animal_id.h"
 #include "codec/id_display.h"
 #include "codec/sic7888_layout.h"
+#include "codec/tag_type.h"
 #include "core/hex.h"
 #include "core/messages.h"
 #include "hdx/ti_lines.h"
-#include "link/tag_type.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
+#include "codec/tag_type.h"
 #include "core/hex.h"
 #include "core/messages.h"
 #include "link/frame.h"
 #include "link/millisecond_timer.h"
-#include "link/tag_type.h"
 
 namespace {
 

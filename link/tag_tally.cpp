@@ -1,6 +1,6 @@
 #include "link/tag_tally.h"
 
-#include "link/tag_type.h"
+#include "codec/tag_type.h"
 
 void TagTally::TallyId(const std::string& kindText, const std::string& idText) {
   for (int k = 0; k < count_; ++k) {
