@@ -48,7 +48,9 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   rx_.fault = [this](LinkFault fault, const std::string& line) {
     if (OnFault) OnFault(fault, line);
   };
-  rx_.tally = [this](const std::string& kind, const std::string& id) { tally_.TallyId(kind, id); };
+  rx_.tally = [this](const std::string&, const std::string& id) {
+    tally_.TallyId(rx_.LastId(), id);
+  };
   rx_.animalIdDisplay = [this] { return AnimalIdDisplay; };
   Listen(commX1_);
   LoadLinkSettings();

@@ -32,6 +32,12 @@ void TagTally::TallyId(const std::string& kindText, const std::string& idText) {
   }
 }
 
+void TagTally::TallyId(const fdx::FrameId& id, const std::string& idText) {
+  const int before = count_;
+  TallyId(id.KindText(), idText);
+  if (count_ > before && grid_) grid_->ShowId(count_, id);
+}
+
 void TagTally::ClearTally() {
   count_ = 0;
   for (TallyEntry& e : items_) e = TallyEntry{};
