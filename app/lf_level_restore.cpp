@@ -63,7 +63,7 @@ bool RestoreAfterOpen(AppCore& app) {
       {0x04, 0x02, static_cast<uint8_t>(v & 0xFF), static_cast<uint8_t>(v >> 8)}, out);
   if (!ok) return false;
   Forget();
-  app.AddLog(Tr("TReaderCheckDlg", "中断したリーダーチェックの前のLF送信出力に戻しました: ") +
+  app.AddLog(Tr("ReaderCheckWindow", "中断したリーダーチェックの前のLF送信出力に戻しました: ") +
              std::to_string(pending->level));
   return true;
 }

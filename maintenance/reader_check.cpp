@@ -26,7 +26,7 @@ constexpr int64_t kTagAwayNoteMs = 1000;
 constexpr int kCommandModeTries = 3;
 constexpr uint32_t kModeWaitMs = 2000;
 
-const char* const kCtx = "TReaderCheckDlg";
+const char* const kCtx = "ReaderCheckWindow";
 
 // The NACK codes of a refused command (as opposed to a tag that did not answer).
 bool ProtocolNack(uint8_t code) {
