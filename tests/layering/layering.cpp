@@ -50,6 +50,19 @@ std::optional<std::vector<std::string>> MarkedLines(const std::string& text, con
   return lines;
 }
 
+// The line numbers and headers of the includes that `form` matches (the header its first group).
+std::vector<std::pair<int, std::string>> Includes(const std::string& text, const std::regex& form) {
+  std::vector<std::pair<int, std::string>> found;
+  std::istringstream lines(text);
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    std::smatch m;
+    if (std::regex_search(line, m, form)) found.emplace_back(number, m[1]);
+  }
+  return found;
+}
+
 }  // namespace
 
 std::optional<Layers> ParseLayers(const std::string& text, std::string* error) {
@@ -86,13 +99,7 @@ std::vector<Violation> CheckFile(const std::string& file, const std::string& tex
   const std::string own = TopFolder(file);
   const auto ownRank = layers.rankOf.find(own);
   if (ownRank == layers.rankOf.end()) return {{file, 0, "its folder " + own + " is in no layer"}};
-  std::istringstream lines(text);
-  int number = 0;
-  for (std::string line; std::getline(lines, line);) {
-    ++number;
-    std::smatch m;
-    if (!std::regex_search(line, m, kInclude)) continue;
-    const std::string header = m[1];
+  for (const auto& [number, header] : Includes(text, kInclude)) {
     const std::string folder = TopFolder(header);
     if (folder.empty() || folder == own) continue;
     const auto rank = layers.rankOf.find(folder);
@@ -141,13 +148,7 @@ std::vector<Violation> CheckWidgets(const std::string& file, const std::string& 
     if (fnmatch(place.c_str(), file.c_str(), 0) == 0) return {};
   static const std::regex kSystemInclude(R"re(^\s*#\s*include\s*<([^>]+)>)re");
   std::vector<Violation> found;
-  std::istringstream lines(text);
-  int number = 0;
-  for (std::string line; std::getline(lines, line);) {
-    ++number;
-    std::smatch m;
-    if (!std::regex_search(line, m, kSystemInclude)) continue;
-    const std::string header = m[1];
+  for (const auto& [number, header] : Includes(text, kSystemInclude)) {
     const size_t slash = header.find('/');
     const bool widget = slash == std::string::npos
                             ? rule.modules.count(header) || rule.headers.count(header)
