@@ -110,10 +110,12 @@ TEST(Layering, OnlyTheListedPlacesIncludeQtWidgets) {
   EXPECT_FALSE(layering::ParseWidgetPlaces(kReadme, &error));
 
   TempConfig tmp;
-  WriteFile(tmp.Dir() / "QtWidgets/QDialog", "");
-  WriteFile(tmp.Dir() / "QtWidgets/qdialog.h", "");
-  layering::WidgetRule rule{.places = *places};
-  layering::AddWidgetModule(rule, tmp.Dir() / "QtWidgets");
+  const std::filesystem::path qt = std::filesystem::path(tmp.Dir()) / "QtWidgets";
+  WriteFile(qt / "QDialog", "");
+  WriteFile(qt / "qdialog.h", "");
+  layering::WidgetRule rule;
+  rule.places = *places;
+  layering::AddWidgetModule(rule, qt);
   const std::string file =
       "#include <QString>\n"               // Qt Core
       "#include <QDialog>\n"               // a widget class
