@@ -130,7 +130,7 @@ TEST(Layering, OnlyTheListedPlacesIncludeQtWidgets) {
   EXPECT_EQ(v[1].line, 3);
   EXPECT_EQ(v[2].line, 4);
   for (const char* allowed : {"prompts/widgets/x.cpp", "maintenance/widgets/plot.h",
-                              "shell/main_window.cpp", "tests/gui/main_window_test.cpp"})
+                              "shell/main_window.cpp", "tests/shell/main_window_test.cpp"})
     EXPECT_TRUE(layering::CheckWidgets(allowed, file, rule).empty()) << allowed;
   EXPECT_EQ(layering::CheckWidgets("shell/main_window_logic.h", file, rule).size(), 3u);
 }
