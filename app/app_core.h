@@ -65,7 +65,7 @@ class AppCore {
   void AddLog(const std::string& line);
   // "OK: <name> Command" / "NG: <name> Command"; written and returned.
   std::string LogResult(bool ok, const std::string& name);
-  // "Tag Type: " + the label of the tag type byte (link/tag_type.h).
+  // "Tag Type: " + the label of the tag type byte (codec/tag_type.h).
   void LogTagType(uint8_t typeByte);
   void LogTagType(TagType type) { LogTagType(static_cast<uint8_t>(type)); }
   // The lines of an ISO 11784 code (fdx::AnimalIdLines) in the display mode of the setting
