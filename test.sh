@@ -2,7 +2,8 @@
 # Installs what is missing (Debian 12, as root), builds and runs every test.
 #
 # Stages (all of them by default, as CI runs it):
-#   1. release build with debug info, every test (ctest), the Debian package built and checked
+#   1. every C++ file formatted (clang-format), release build with debug info, every test (ctest),
+#      the Debian package built and checked
 #   2. the whole test suite under AddressSanitizer + UndefinedBehaviorSanitizer
 #   3. the port, exchange and simulator tests under ThreadSanitizer
 #   4. every fuzz target for a short bounded time (clang + libFuzzer)
@@ -16,7 +17,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(cmake ninja-build g++ ccache mold qt6-base-dev qt6-tools-dev qt6-l10n-tools
   qt6-tools-dev-tools qt6-charts-dev
-  libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang libclang-rt-14-dev
+  libgl-dev xvfb xauth fonts-ipafont-gothic imagemagick clang clang-format libclang-rt-14-dev
   libgtest-dev libgmock-dev desktop-file-utils dpkg-dev file help2man lintian python3-jsonschema
   qt6-translations-l10n postgresql libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev iso-codes
   man-db zsh fish ser2net)
@@ -83,6 +84,7 @@ later_builds() {
 }
 
 stage "1. build and test"
+scripts/check-format.sh
 BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD" -j "$JOBS"

@@ -4,10 +4,11 @@
 
 #include <stdexcept>
 
+#include "codec/animal_id.h"
+#include "core/hex.h"
 #include "core/ini_file.h"
 #include "core/ui_text.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "prompts/prompts.h"
 
 AppCore::AppCore(LogPane& log, Prompts& prompts, std::string settingsPath)
@@ -112,6 +113,11 @@ void AppCore::ReportMessage(const std::string& text, const std::string& caption,
 
 void AppCore::LogTagType(uint8_t typeByte) {
   AddLog("Tag Type: " + TagTypeLabel(typeByte));
+}
+
+void AppCore::LogAnimalId(std::span<const uint8_t, 8> id) {
+  for (const std::string& line : fdx::AnimalIdLines(id, fdx::DisplayModeOf(Settings.fReadAnimalID)))
+    AddLog(line);
 }
 
 void AppCore::SetAnimalIdDisplay(bool on) {

@@ -8,16 +8,17 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <typeindex>
 
 #include "app/outcome.h"
+#include "codec/tag_type.h"
 #include "core/log_pane.h"
 #include "core/messages.h"
 #include "core/settings.h"
 #include "link/comm_module.h"
 #include "link/millisecond_timer.h"
-#include "link/tag_type.h"
 
 class Prompts;
 
@@ -64,9 +65,12 @@ class AppCore {
   void AddLog(const std::string& line);
   // "OK: <name> Command" / "NG: <name> Command"; written and returned.
   std::string LogResult(bool ok, const std::string& name);
-  // "Tag Type: " + the label of the tag type byte (link/tag_type.h).
+  // "Tag Type: " + the label of the tag type byte (codec/tag_type.h).
   void LogTagType(uint8_t typeByte);
   void LogTagType(TagType type) { LogTagType(static_cast<uint8_t>(type)); }
+  // The lines of an ISO 11784 code (fdx::AnimalIdLines) in the display mode of the setting
+  // fReadAnimalID.
+  void LogAnimalId(std::span<const uint8_t, 8> id);
   // "OK: " + text or "NG: " + text.
   void LogOkNg(bool ok, const std::string& text);
   // Result lines of the other forms, written exactly as given: "OK : Set Buzzer",

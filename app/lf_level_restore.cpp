@@ -65,7 +65,7 @@ bool RestoreAfterOpen(AppCore& app) {
                                  out);
   if (!ok) return false;
   Forget();
-  app.AddLog(Tr("TReaderCheckDlg", "中断したリーダーチェックの前のLF送信出力に戻しました: ") +
+  app.AddLog(Tr("ReaderCheckWindow", "中断したリーダーチェックの前のLF送信出力に戻しました: ") +
              std::to_string(pending->level));
   return true;
 }

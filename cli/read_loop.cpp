@@ -6,9 +6,8 @@
 #include "cli/output.h"
 #include "cli/tag_identity.h"
 #include "cli/verbs.h"
-#include "codec/animal_id.h"
+#include "codec/tag_type.h"
 #include "core/messages.h"
-#include "link/tag_type.h"
 
 namespace {
 
@@ -78,12 +77,12 @@ IdReporter::IdReporter(TTirisC1Dlg& comm, const IdReporterOptions& options)
     : comm_(comm), options_(options) {
   clock_.start();
   listening_ = comm_.Receiver().idFrame.Subscribe(
-      [this](const uint8_t* f, const std::string& kind, const std::string& id) {
-        return Show(f, kind, id);
+      [this](const uint8_t*, const std::string& kind, const std::string& id) {
+        return Show(comm_.Receiver().LastId(), kind, id);
       });
 }
 
-bool IdReporter::Show(const uint8_t* frame, const std::string& kindText,
+bool IdReporter::Show(const fdx::FrameId& id, const std::string& kindText,
                       const std::string& idText) {
   if (options_.dedupMs > 0) {
     const int64_t now = clock_.elapsed();
@@ -93,17 +92,13 @@ bool IdReporter::Show(const uint8_t* frame, const std::string& kindText,
     if (!fresh && now - it->second < options_.dedupMs) return false;
     it->second = now;
   }
-  const TagIdentity identity = IdentityOfFrame(frame, options_.japaneseNames);
+  const TagIdentity identity = IdentityOf(id, options_.japaneseNames);
   QJsonObject fields = IdentityJson(identity);
   fields.insert("tag_type", Q(identity.tagType));
   fields.insert("kind", Q(kindText));
   fields.insert("bytes", Q(identity.bytes));
-  if (identity.animal) {
-    // The display form of earlier schema versions, kept beside the numbers.
-    const auto code =
-        fdx::AnimalIdCode::Animal(identity.animal->country, identity.animal->national);
-    fields.insert("animal_code", Q(code.CountryText() + ", " + code.NationalText()));
-  }
+  if (id.Animal())  // the display form of earlier schema versions, kept beside the numbers
+    fields.insert("animal_code", Q(id.iso->CountryText() + ", " + id.iso->NationalText()));
   Output::Get().Event("id", std::move(fields));
   return !Output::Get().Json() || options_.linesInJson;
 }

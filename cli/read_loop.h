@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "cli/session.h"
+#include "codec/frame_id.h"
 
 // Command mode first, then continuous (or animal-ID) reading, as the "Read Loop Mode" button
 // does; the result line says how it went. False when the module did not take it.
@@ -37,7 +38,7 @@ class IdReporter {
   IdReporter& operator=(const IdReporter&) = delete;
 
  private:
-  bool Show(const uint8_t* frame, const std::string& kindText, const std::string& idText);
+  bool Show(const fdx::FrameId& id, const std::string& kindText, const std::string& idText);
   TTirisC1Dlg& comm_;
   IdReporterOptions options_;
   QElapsedTimer clock_;

@@ -1,51 +1,30 @@
 #include "cli/tag_identity.h"
 
-#include <algorithm>
-#include <array>
-
 #include "codec/animal_id.h"
 #include "codec/country_names.h"
-#include "link/hex.h"
-#include "link/tag_type.h"
+#include "codec/tag_type.h"
 
-namespace {
-
-// 'I' frames carry at most this many ID bytes; the codec reads eight (missing ones are zero).
-constexpr int kMaxIdBytes = 16;
-
-}  // namespace
-
-TagIdentity IdentityOfFrame(const uint8_t* f, bool japaneseNames) {
+TagIdentity IdentityOf(const fdx::FrameId& frameId, bool japaneseNames) {
   TagIdentity id;
-  const int count = std::clamp(static_cast<int>(f[3]) - 1, 0, kMaxIdBytes);
-  const std::string kindText = f[3] >= 1 ? hex::Byte(f[4]) : std::string("00");
-  id.tagType = TallyTagLabel(kindText);
-  for (int k = count - 1; k >= 0; --k)
-    id.bytes += (id.bytes.empty() ? "" : " ") + hex::Byte(f[5 + k]);
-  std::array<uint8_t, 8> eight{};
-  std::copy_n(f + 5, std::min(count, 8), eight.begin());
+  id.tagType = TallyTagLabel(frameId.KindText());
+  id.bytes = frameId.HexText();
+  if (!id.bytes.empty()) id.bytes.pop_back();  // the blank after the last byte
   id.kind = "id";
-  const auto type = f[3] >= 1 ? TagTypeOf(f[4]) : std::nullopt;
-  if (type == TagType::Em) {
-    std::array<uint8_t, 5> five{};
-    std::copy_n(eight.begin(), five.size(), five.begin());
-    const fdx::EmId em = fdx::EmId::FromBytes(five);
+  if (frameId.em) {
     id.kind = "em";
-    id.em = TagIdentity::Em{em.versionCustomerId, em.serialNumber};
-  } else if (type == TagType::FdxB || type == TagType::ReadOnly) {
-    const fdx::AnimalIdCode code = fdx::AnimalIdCode::FromBytes(eight);
-    if (code.animal) {
-      id.kind = "animal";
-      id.animal = TagIdentity::Animal{
-          code.countryCode,     fdx::CountryName(code.countryCode, japaneseNames),
-          code.nationalId,      code.retagCounter,
-          code.userInformation, code.reserved,
-          code.rudiBit != 0,    code.dataBlockFlag != 0};
-    } else if (type == TagType::FdxB) {
-      // A read-only HDX tag without the animal flag carries no code of the standard.
-      id.kind = "industrial";
-      id.industrial = fdx::NonAnimalNumber(fdx::FromIdBytes(eight));
-    }
+    id.em = TagIdentity::Em{frameId.em->versionCustomerId, frameId.em->serialNumber};
+  } else if (frameId.Animal()) {
+    const fdx::AnimalIdCode& code = *frameId.iso;
+    id.kind = "animal";
+    id.animal =
+        TagIdentity::Animal{code.countryCode,     fdx::CountryName(code.countryCode, japaneseNames),
+                            code.nationalId,      code.retagCounter,
+                            code.userInformation, code.reserved,
+                            code.rudiBit != 0,    code.dataBlockFlag != 0};
+  } else if (frameId.iso) {
+    // An FDX-B code without the animal flag (a read-only HDX tag without it carries no code).
+    id.kind = "industrial";
+    id.industrial = fdx::NonAnimalNumber(frameId.value);
   }
   return id;
 }

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "codec/frame_id.h"
+
 struct TagIdentity {
   std::string tagType;  // as in the tally: "FDX-B", "EM", "RO", ...
   std::string kind;     // "animal", "industrial", "em" or "id" (no code of its own)
@@ -32,9 +34,9 @@ struct TagIdentity {
   std::optional<Em> em;  // kind "em"
 };
 
-// The identity of an 'I' frame (offset 4 the kind byte, the ID bytes from 5, least significant
-// first); country names in Japanese when asked.
-TagIdentity IdentityOfFrame(const uint8_t* frame, bool japaneseNames);
+// The identity of the ID an 'I' frame reported (the receiver's decode); country names in Japanese
+// when asked.
+TagIdentity IdentityOf(const fdx::FrameId& id, bool japaneseNames);
 
 // The fields of the identity for a JSON event (numbers as numbers).
 QJsonObject IdentityJson(const TagIdentity& id);

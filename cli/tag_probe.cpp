@@ -1,8 +1,8 @@
 #include "cli/tag_probe.h"
 
 #include "cli/session.h"
+#include "core/hex.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 
 namespace {
 

@@ -33,8 +33,8 @@ int RunRead(const CommonOptions& o, std::vector<std::string>& args) {
   TTirisC1Dlg& comm = s.Comm();
   std::optional<TagIdentity> tag;
   Subscription listening = comm.Receiver().idFrame.Subscribe(
-      [&](const uint8_t* f, const std::string&, const std::string&) {
-        if (!tag) tag = IdentityOfFrame(f, o.lang == "ja");
+      [&](const uint8_t*, const std::string&, const std::string&) {
+        if (!tag) tag = IdentityOf(comm.Receiver().LastId(), o.lang == "ja");
         return false;  // no lines: the identity is printed once, below
       });
   // The switch of mode and its frames are no part of what read prints.

@@ -1,8 +1,7 @@
 #include "codec/id_display.h"
 
-#include "app/app_core.h"
+#include "core/hex.h"
 #include "core/messages.h"
-#include "link/hex.h"
 
 namespace fdx {
 
@@ -41,11 +40,6 @@ std::string FecavaIdLine(std::span<const uint8_t, 5> characters) {
     hex::AppendByte(text, FecavaValue(characters[i]));
   }
   return text;
-}
-
-void LogAnimalId(AppCore& app, std::span<const uint8_t, 8> id) {
-  for (const std::string& line : AnimalIdLines(id, DisplayModeOf(app.Settings.fReadAnimalID)))
-    app.AddLog(line);
 }
 
 }  // namespace fdx

@@ -1,6 +1,6 @@
 #pragma once
-// The text forms in which the tool writes IDs to the log pane and to dialog status lines, and
-// LogAnimalId, which writes an ISO 11784 code in the display mode of the setting fReadAnimalID.
+// The text forms in which the tool writes IDs to the log pane and to dialog status lines (an ISO
+// 11784 code's lines are AnimalIdLines', which AppCore::LogAnimalId writes).
 // Hexadecimal is always two upper-case digits per byte.
 #include <cstdint>
 #include <span>
@@ -8,8 +8,6 @@
 #include <vector>
 
 #include "codec/animal_id.h"
-
-class AppCore;
 
 namespace fdx {
 
@@ -21,8 +19,5 @@ std::vector<std::string> EmIdLines(std::span<const uint8_t, 5> e);
 std::string BdeIdLine(std::span<const uint8_t, 8> id);
 // "ID: " + v1 .. v5 (bit 7 of each character stripped) in hexadecimal, separated by blanks.
 std::string FecavaIdLine(std::span<const uint8_t, 5> characters);
-
-// Writes the lines of AnimalIdLines in the display mode of app.Settings.fReadAnimalID.
-void LogAnimalId(AppCore& app, std::span<const uint8_t, 8> id);
 
 }  // namespace fdx

@@ -110,7 +110,7 @@ void FdxIdRead::IDRead2Click() {
     return;
   }
   app_.LogTagType(out[kTagType]);
-  LogAnimalId(app_, IdAt<kFdxBytes>(out));
+  app_.LogAnimalId(IdAt<kFdxBytes>(out));
 }
 
 void FdxIdRead::IDRead3Click() {

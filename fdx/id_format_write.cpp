@@ -2,10 +2,10 @@
 
 #include "codec/animal_id.h"
 #include "codec/sic7888_layout.h"
+#include "codec/tag_type.h"
+#include "core/hex.h"
 #include "fdx/sic7888_format_config.h"
 #include "link/comm_module.h"
-#include "link/hex.h"
-#include "link/tag_type.h"
 
 namespace fdx {
 

@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "link/hex.h"
+#include "core/hex.h"
 
 namespace fdx {
 

@@ -2,8 +2,8 @@
 // The data lines of the FDX handlers show "every response byte after the echoed code".
 #include <string>
 
+#include "core/hex.h"
 #include "link/comm_module.h"
-#include "link/hex.h"
 
 namespace fdx {
 

@@ -6,12 +6,12 @@
 #include "app/app_core.h"
 #include "app/handler_registry.h"
 #include "codec/sic7888_layout.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
 #include "fdx/block_write_dialog.h"
 #include "fdx/response_bytes.h"
 #include "hdx/id_write_dialog.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
 using namespace fdx;

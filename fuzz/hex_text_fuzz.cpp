@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "link/hex.h"
+#include "core/hex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

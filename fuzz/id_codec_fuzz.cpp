@@ -24,14 +24,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::memcpy(five, id, 5);
   (void)fdx::EncodeFecava(std::span<const uint8_t, 5>(five, 5));
 
-  // An FDX-B 'I' frame of the same bytes: the decoration shows the codec's fields.
+  // An FDX-B 'I' frame of the same bytes through the receiver: its "ID: " line shows the codec's
+  // fields.
   std::vector<uint8_t> payload{0x06};
   payload.insert(payload.end(), id, id + 8);
   const auto f = frame::BuildResponseFrame(frame::TypeId, payload);
-  const std::string text = ResponseReceiver::IdText(f.data(), true);
+  std::string line;
+  ResponseReceiver rx;
+  rx.animalIdDisplay = [] { return true; };
+  rx.log = [&](const std::string& l) { line = l; };
+  rx.Feed(f.data(), f.size());
   const std::string expect = "[" + code.CountryText() + ", " + code.NationalText() + "]";
-  if (text.size() < expect.size() ||
-      text.compare(text.size() - expect.size(), expect.size(), expect) != 0)
+  if (line.size() < expect.size() ||
+      line.compare(line.size() - expect.size(), expect.size(), expect) != 0)
     std::abort();
   return 0;
 }

@@ -6,10 +6,10 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
 #include "hdx/wr_data_dlgs.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
 namespace {

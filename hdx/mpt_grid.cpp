@@ -3,8 +3,8 @@
 #include <vector>
 
 #include "core/csv.h"
+#include "core/hex.h"
 #include "hdx/ti_lines.h"
-#include "link/hex.h"
 
 namespace {
 

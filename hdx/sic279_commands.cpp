@@ -5,9 +5,9 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/hex.h"
 #include "hdx/id_write_dialog.h"
 #include "hdx/wr_data_dlgs.h"
-#include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include "codec/animal_id.h"
 #include "codec/id_display.h"
 #include "codec/sic7888_layout.h"
+#include "codec/tag_type.h"
+#include "core/hex.h"
 #include "core/messages.h"
 #include "hdx/ti_lines.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
-#include "link/tag_type.h"
 
 namespace {
 
@@ -446,10 +446,10 @@ void TagMemoryReader::IdentifyFdx() {
         data_.EdUID = hex::Number(fdx::NonAnimalNumber(value), 16);
         data_.EdChip = "FDX-B, NonAnimal_ID Format";
       }
-      fdx::LogAnimalId(app_, id);
+      app_.LogAnimalId(id);
     } else {
       data_.EdUID = fdx::FormatPaddedDecimal(18, fdx::NonAnimalNumber(value));
-      fdx::LogAnimalId(app_, id);
+      app_.LogAnimalId(id);
       data_.EdChip = "Unknown";
     }
   }

@@ -4,11 +4,11 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
 #include "hdx/ti_lines.h"
 #include "hdx/write_data2_dlg.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "prompts/prompt_dialogs.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "hdx/ti_lines.h"
 
+#include "core/hex.h"
 #include "core/messages.h"
-#include "link/hex.h"
 
 std::string TiDataLine(const Response& out, int first) {
   std::string line = LoadMessage(Msg::dataMsg);

@@ -5,10 +5,14 @@
 
 #include <vector>
 
+#include "core/hex.h"
+#include "core/ini_file.h"
 #include "core/log_pane.h"
 #include "core/messages.h"
+#include "core/settings_file.h"
+#include "core/ui_text.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
+#include "link/frame.h"
 #include "link/link_factory.h"
 #include "link/port_registry.h"
 
@@ -23,8 +27,9 @@ TTirisC1Dlg::TTirisC1Dlg(std::string settingsPath, LogPane* log, QObject* parent
   rx.log = [this](const std::string& line) { CommLog(line); };
   rx.fault = [this](LinkFault fault, const std::string& line) { Fault(fault, line); };
   rx.animalIdDisplay = [this] { return AnimalIdDisplay; };
-  tallying_ = rx.tally.Subscribe(
-      [this](const std::string& kind, const std::string& id) { tally_.TallyId(kind, id); });
+  tallying_ = rx.tally.Subscribe([this](const std::string&, const std::string& id) {
+    tally_.TallyId(Receiver().LastId(), id);
+  });
   LoadLinkSettings();
   tally_ = TagTally(settings_.extras.MAX_REC_NO);
   tally_.ClearTally();

@@ -2,25 +2,10 @@
 
 #include <algorithm>
 
+#include "core/hex.h"
 #include "core/messages.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "link/millisecond_timer.h"
-#include "link/tag_type.h"
-
-namespace {
-
-std::string ZeroPad(uint64_t v, size_t digits) {
-  std::string s = std::to_string(v);
-  if (s.size() < digits) s.insert(0, digits - s.size(), '0');
-  return s;
-}
-
-std::string CountryNational(unsigned country, uint64_t national) {
-  return "[" + ZeroPad(country, 3) + ", " + ZeroPad(national, 12) + "]";
-}
-
-}  // namespace
 
 int32_t ResponseReceiver::Pending() const {
   if (head_ > tail_) return head_ - tail_;
@@ -221,8 +206,9 @@ void ResponseReceiver::DispatchFrame() {
       ++counts_.idFrames;
       state_ = ResponseState::IdReceived;
       const bool decorate = animalIdDisplay && animalIdDisplay();
-      std::string kindText = frame_[3] >= 1 ? hex::Byte(frame_[4]) : std::string("00");
-      std::string idText = IdText(frame_, decorate);
+      lastId_ = fdx::FrameId::Decode(std::span<const uint8_t>(frame_ + 4, frame_[3]));
+      std::string kindText = lastId_.KindText();
+      std::string idText = lastId_.Text(decorate);
       tally.Notify(kindText, idText);
       // Every listener hears the frame; one that says false leaves its lines out.
       bool logLines = true;
@@ -238,41 +224,4 @@ void ResponseReceiver::DispatchFrame() {
       LogFault(LinkFault::BadFormat, LoadMessage(Msg::ResponseFormatErrorMsg));
       return;
   }
-}
-
-std::string ResponseReceiver::IdText(const uint8_t* f, bool decorate) {
-  const int len = f[3];
-  std::string text;
-  // ID bytes are offsets 5 .. 3+LEN, least significant first; shown most significant first.
-  for (int off = 3 + len; off >= 5; --off) {
-    hex::AppendByte(text, f[off]);
-    text.push_back(' ');
-  }
-  if (!decorate || len < 1) return text;
-  // The decoration reads fixed offsets; bytes past the frame's ID count as zero so that a short
-  // frame never reads stale buffer contents.
-  auto at = [&](int off) -> uint64_t { return off <= 3 + len ? f[off] : 0; };
-  switch (static_cast<TagType>(f[4])) {
-    case TagType::Em: {
-      const uint64_t v = at(6) << 24 | at(7) << 16 | at(8) << 8 | at(9);
-      text += "[" + ZeroPad(v, 10) + "]";
-      break;
-    }
-    case TagType::FdxB: {
-      const uint64_t national =
-          at(5) | at(6) << 8 | at(7) << 16 | at(8) << 24 | (at(9) & 0x3F) << 32;
-      const unsigned country = static_cast<unsigned>((at(10) << 2) | (at(9) >> 6)) & 0x3FF;
-      text += CountryNational(country, national);
-      break;
-    }
-    case TagType::ReadOnly: {
-      uint64_t v = 0;
-      for (int k = 0; k < 8; ++k) v |= at(5 + k) << (8 * k);
-      if (v >> 63) text += CountryNational((v >> 38) & 0x3FF, v & ((uint64_t{1} << 38) - 1));
-      break;
-    }
-    default:
-      break;
-  }
-  return text;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "codec/frame_id.h"
 #include "link/link_fault.h"
 #include "link/listeners.h"
 
@@ -88,8 +89,9 @@ class ResponseReceiver {
   };
   const Counts& Counted() const { return counts_; }
 
-  // Decodes the data of an 'I' frame (frame offsets 4 .. 3+LEN) into "80 00 62 ... [392, ...]".
-  static std::string IdText(const uint8_t* frame, bool decorate);
+  // The ID of the last ID frame, decoded once: what the tally and the idFrame listeners read
+  // (the frame's kindText and idText are its KindText() and Text()).
+  const fdx::FrameId& LastId() const { return lastId_; }
 
  private:
   void ParseReceived();
@@ -118,4 +120,5 @@ class ResponseReceiver {
   bool rxEventFree_ = true;
   bool parserFree_ = true;
   Counts counts_;
+  fdx::FrameId lastId_;
 };

@@ -1,6 +1,6 @@
 #include "link/tag_tally.h"
 
-#include "link/tag_type.h"
+#include "codec/tag_type.h"
 
 void TagTally::TallyId(const std::string& kindText, const std::string& idText) {
   for (int k = 0; k < count_; ++k) {
@@ -30,6 +30,12 @@ void TagTally::TallyId(const std::string& kindText, const std::string& idText) {
     if (count_ >= kInitialRows) grid_->SetRowCount(count_ + 1);
     grid_->Repaint();
   }
+}
+
+void TagTally::TallyId(const fdx::FrameId& id, const std::string& idText) {
+  const int before = count_;
+  TallyId(id.KindText(), idText);
+  if (count_ > before && grid_) grid_->ShowId(count_, id);
 }
 
 void TagTally::ClearTally() {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/frame_id.h"
+
 class TallyGrid {
  public:
   virtual ~TallyGrid() = default;
@@ -12,6 +14,8 @@ class TallyGrid {
   virtual void SetRowCount(int rows) = 0;
   virtual void SetCell(int col, int row, const std::string& text) = 0;
   virtual void Repaint() = 0;
+  // A new row's ID, decoded (a grid may show it readably beside the tally's columns).
+  virtual void ShowId(int /*row*/, const fdx::FrameId& /*id*/) {}
 };
 
 struct TallyEntry {
@@ -31,6 +35,8 @@ class TagTally {
   void SetGrid(TallyGrid* grid) { grid_ = grid; }
 
   void TallyId(const std::string& kindText, const std::string& idText);
+  // The same for a decoded ID frame (kindText is id.KindText()); a new row gets the ID too.
+  void TallyId(const fdx::FrameId& id, const std::string& idText);
   void ClearTally();
 
   int Capacity() const { return capacity_; }

@@ -84,8 +84,8 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
   }
   p.setPen(Qt::black);
   text(QRectF(area.left(), area.bottom() + 24, area.width(), 20), Qt::AlignCenter,
-       Q(Tr("TReaderCheckDlg", "LF送信出力")));
-  QString title = Q(Tr("TReaderCheckDlg", "読み取り率とp95応答時間"));
+       Q(Tr("ReaderCheckWindow", "LF送信出力")));
+  QString title = Q(Tr("ReaderCheckWindow", "読み取り率とp95応答時間"));
   if (result.family) title += QString(" (") + CheckFamilyName(*result.family) + ")";
   text(QRectF(area.left(), 10, area.width(), 24), Qt::AlignCenter, title);
 
@@ -96,7 +96,7 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
     const double tx = x(*result.threshold);
     p.drawLine(QPointF(tx, area.top()), QPointF(tx, area.bottom()));
     text(QRectF(tx + 4, area.top() + 4, 160, 18), Qt::AlignLeft | Qt::AlignVCenter,
-         Q(Tr("TReaderCheckDlg", "しきい値: ")) + QString::number(*result.threshold));
+         Q(Tr("ReaderCheckWindow", "しきい値: ")) + QString::number(*result.threshold));
   }
 
   // The two series, each a line through its points.
@@ -121,12 +121,12 @@ QImage RenderCheckPlot(const CheckResult& result, QSize size) {
   p.drawLine(legend, legend + QPointF(24, 0));
   p.setPen(Qt::black);
   text(QRectF(legend.x() + 30, legend.y() - 9, 200, 18), Qt::AlignLeft | Qt::AlignVCenter,
-       Q(Tr("TReaderCheckDlg", "読み取り率")));
+       Q(Tr("ReaderCheckWindow", "読み取り率")));
   p.setPen(QPen(kLatencyColor, 3));
   p.drawLine(legend + QPointF(0, 20), legend + QPointF(24, 20));
   p.setPen(Qt::black);
   text(QRectF(legend.x() + 30, legend.y() + 11, 200, 18), Qt::AlignLeft | Qt::AlignVCenter,
-       Q(Tr("TReaderCheckDlg", "p95応答時間")));
+       Q(Tr("ReaderCheckWindow", "p95応答時間")));
   p.end();
   return image;
 }

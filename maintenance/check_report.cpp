@@ -11,7 +11,7 @@
 
 namespace {
 
-const char* const kCtx = "TReaderCheckDlg";
+const char* const kCtx = "ReaderCheckWindow";
 
 std::string OrDash(const std::optional<int>& v) {
   return v ? std::to_string(*v) : std::string("-");

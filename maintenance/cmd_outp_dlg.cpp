@@ -1,8 +1,8 @@
 #include "maintenance/cmd_outp_dlg.h"
 
+#include "core/hex.h"
 #include "core/ui_text.h"
 #include "link/frame.h"
-#include "link/hex.h"
 
 PromptForm MakeCmdOutpDlg(const std::string& lastSent) {
   PromptForm form;

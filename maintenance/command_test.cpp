@@ -7,8 +7,8 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
-#include "link/hex.h"
 #include "link/millisecond_timer.h"
 #include "maintenance/cmd_outp_dlg.h"
 #include "maintenance/form_memo_log_pane.h"

@@ -7,9 +7,9 @@
 
 #include "app/app_core.h"
 #include "app/lf_level_restore.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "maintenance/module_words.h"
 #include "prompts/prompts.h"
 
@@ -27,7 +27,7 @@ constexpr int64_t kTagAwayNoteMs = 1000;
 constexpr int kCommandModeTries = 3;
 constexpr uint32_t kModeWaitMs = 2000;
 
-const char* const kCtx = "TReaderCheckDlg";
+const char* const kCtx = "ReaderCheckWindow";
 
 // The NACK codes of a refused command (as opposed to a tag that did not answer).
 bool ProtocolNack(uint8_t code) {

@@ -5,9 +5,9 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/hex.h"
 #include "core/ui_text.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "maintenance/action_mode_dlg.h"
 #include "maintenance/led_set_dlg.h"
 #include "maintenance/module_words.h"

@@ -18,6 +18,6 @@ mkdir -p "$OUT"
 for lang in ja en; do
   # The platform plugin of the display, whatever the caller's environment says.
   env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x900x24" \
-    "$BUILD/tests/gui/screenshot_tour" --lang "$lang" --out "$OUT"
+    "$BUILD/tests/shell/screenshot_tour" --lang "$lang" --out "$OUT"
 done
 echo "Pictures in $OUT/"

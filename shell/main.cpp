@@ -10,7 +10,7 @@
 
 #include "core/language.h"
 #include "hdx/widgets/hdx_renderers.h"
-#include "maintenance/widgets/reader_check_dialog.h"
+#include "maintenance/widgets/reader_check_window.h"
 #include "prompts/scripted_prompts.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
                             exe);
 
   RegisterHdxDialogRenderers();
-  RegisterReaderCheckDialogRenderer();
+  RegisterReaderCheckWindow();
   MainWindowOptions options;
   options.makePrompts = [](QWidget* window) { return std::make_unique<WidgetPrompts>(window); };
   // For benchmarks of the start-up: QZH900TOOL_AUTOSTART=1 answers every dialog at once with what

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "link/hex.h"
+#include "core/hex.h"
 #include "link/port_registry.h"
 
 namespace sim {

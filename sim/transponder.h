@@ -26,7 +26,7 @@
 #include <string>
 #include <vector>
 
-#include "link/tag_type.h"
+#include "codec/tag_type.h"
 #include "sim/sim_time.h"
 #include "sim/tag_memory.h"
 

@@ -3,7 +3,7 @@
 <TS version="2.1" language="en" sourcelanguage="ja">
 <!-- The reader check: its log lines, the dialog, the report and the plot. -->
 <context>
-    <name>TReaderCheckDlg</name>
+    <name>ReaderCheckWindow</name>
     <message>
         <source>CTを戻せません</source>
         <translation>The tuning value could not be set back</translation>

@@ -39,7 +39,7 @@
     </message>
 </context>
 <context>
-    <name>TReaderCheckDlg</name>
+    <name>ReaderCheckWindow</name>
     <message>
         <source>タグをアンテナから離してください</source>
         <translation>Take the tag away from the antenna</translation>

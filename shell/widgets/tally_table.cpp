@@ -34,11 +34,9 @@ void TallyTable::Fit(int col, const QString& text) {
   if (need > grid_->columnWidth(col)) grid_->setColumnWidth(col, need);
 }
 
-void TallyTable::Decode(int row) {
+void TallyTable::ShowId(int row, const fdx::FrameId& id) {
   if (row <= 0) return;
-  const std::string decoded = DecodedIdText(Cell(2, row).toStdString(), Cell(3, row).toStdString(),
-                                            MessageLanguage() == Language::Japanese);
-  SetCell(kDecodedColumn, row, decoded);
+  SetCell(kDecodedColumn, row, DecodedIdText(id, MessageLanguage() == Language::Japanese));
 }
 
 int TallyTable::RowCount() const {
@@ -70,7 +68,8 @@ void TallyTable::SetCell(int col, int row, const std::string& text) {
     Put(col, row, t);
     Fit(col, t);
   }
-  if (col == 2 || col == 3) Decode(row);
+  // A row's ID cell written anew: its old decoded ID goes (ShowId brings the new one).
+  if (col == 3 && row > 0) SetCell(kDecodedColumn, row, "");
 }
 
 void TallyTable::Put(int col, int row, const QString& text) {

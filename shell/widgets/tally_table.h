@@ -23,13 +23,12 @@ class TallyTable : public TallyGrid {
   void SetRowCount(int rows) override;
   void SetCell(int col, int row, const std::string& text) override;
   void Repaint() override;
+  void ShowId(int row, const fdx::FrameId& id) override;
 
   QString Cell(int col, int row) const;
 
  private:
   void Put(int col, int row, const QString& text);
-  // The decoded ID of a row from its tag type and ID cells.
-  void Decode(int row);
   // Widens a column to show the text whole (columns never narrow while the program runs).
   void Fit(int col, const QString& text);
   QTableWidget* grid_;

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/hex.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/air_codes.h"
 

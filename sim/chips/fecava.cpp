@@ -1,6 +1,6 @@
 #include "sim/chips/fecava.h"
 
-#include "link/hex.h"
+#include "core/hex.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/air_codes.h"
 

@@ -1,7 +1,7 @@
 #include "sim/chips/hdx_plus.h"
 
+#include "core/hex.h"
 #include "link/command_codes.h"
-#include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace sim {

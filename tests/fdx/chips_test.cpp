@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "codec/animal_id.h"
-#include "link/hex.h"
+#include "core/hex.h"
 #include "sim/chip_registry.h"
 #include "sim/chips/air_codes.h"
 #include "sim/chips/em4305.h"

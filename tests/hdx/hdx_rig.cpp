@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "core/hex.h"
 #include "hdx/register.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "sim/chip_registry.h"
 
 namespace hdx_test {

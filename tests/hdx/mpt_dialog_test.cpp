@@ -13,7 +13,7 @@
 #include "hdx/mpt_editor.h"
 #include "hdx/widgets/group_check_box_widget.h"
 #include "hdx/widgets/hdx_renderers.h"
-#include "hdx/widgets/mpt_dialog.h"
+#include "hdx/widgets/mpt_editor_window.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/hdx/hdx_rig.h"
@@ -33,7 +33,7 @@ class MptWindow : public ::testing::Test {
 TEST_F(MptWindow, GridShowsTheFormWithBlueCharactersAndFiltersTyping) {
   TMPTDataWriteDlg editor(*rig.app);
   editor.ScanSBtClick();
-  TMptDataWriteDialog dialog(editor.Form(), nullptr);
+  MptEditorWindow dialog(editor.Form(), nullptr);
   dialog.Build();
   QTableWidget* grid = dialog.Grid();
   EXPECT_EQ(grid->objectName(), "StringGrid_Hanyou");
@@ -82,7 +82,7 @@ TEST_F(MptWindow, TheWindowStaysOpenWhileItScans) {
   QTimer poll;
   poll.setInterval(10);
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<TMptDataWriteDialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<MptEditorWindow*>(QApplication::activeModalWidget());
     if (!dialog) return;
     if (!scanned) {
       scanned = true;
@@ -107,7 +107,7 @@ TEST(MptWindowSaveLog, QuotesCommasAndFormulaCellsBecomeCsvText) {
   rig.Tag<sim::TiHdxTag>()->SetPage(1, {0x22, 0x2C, 0x3D, 0x2B, 0x2D, 0x40, 0x41, 0x27});
   TMPTDataWriteDlg editor(*rig.app);
   editor.ScanSBtClick();
-  TMptDataWriteDialog dialog(editor.Form(), nullptr);
+  MptEditorWindow dialog(editor.Form(), nullptr);
   dialog.Build();
   // Through HEX back to ASCII: every byte 0x21-0x7E shows as its character.
   dialog.findChild<QPushButton*>("HEXSBt")->click();

@@ -12,7 +12,7 @@
 
 #include "hdx/disp_tag_data_dlg.h"
 #include "hdx/widgets/hdx_renderers.h"
-#include "hdx/widgets/tag_viewer_dialog.h"
+#include "hdx/widgets/tag_viewer_window.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "tests/hdx/hdx_rig.h"
 
@@ -39,7 +39,7 @@ TEST(ViewerWindow, MenuBarInsteadOfButtonsAndCtrlClickOnTheIdLabel) {
   QTimer poll;
   poll.setInterval(10);
   QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<TDispTagDataDialog*>(QApplication::activeModalWidget());
+    auto* dialog = qobject_cast<TagViewerWindow*>(QApplication::activeModalWidget());
     if (!dialog) return;
     auto* bar = dialog->findChild<QMenuBar*>();
     auto* id = dialog->findChild<QLabel*>("Label3");

@@ -1,5 +1,7 @@
 #include "tests/layering/layering.h"
 
+#include <fnmatch.h>
+
 #include <algorithm>
 #include <fstream>
 #include <regex>
@@ -11,6 +13,8 @@ namespace {
 
 constexpr const char* kBegin = "<!-- layers:begin -->";
 constexpr const char* kEnd = "<!-- layers:end -->";
+constexpr const char* kWidgetsBegin = "<!-- widgets:begin -->";
+constexpr const char* kWidgetsEnd = "<!-- widgets:end -->";
 
 std::string TopFolder(const std::string& path) {
   const size_t slash = path.find('/');
@@ -29,21 +33,47 @@ std::string ReadText(const std::filesystem::path& p) {
   return s.str();
 }
 
+// The lines between two markers, without the code fence around them; nullopt when a marker is
+// missing.
+std::optional<std::vector<std::string>> MarkedLines(const std::string& text, const char* begin,
+                                                    const char* end) {
+  const size_t from = text.find(begin);
+  const size_t to = from == std::string::npos ? from : text.find(end, from);
+  if (to == std::string::npos) return std::nullopt;
+  const size_t start = from + std::string(begin).size();
+  std::istringstream block(text.substr(start, to - start));
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(block, line);) {
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.compare(first, 3, "```") != 0) lines.push_back(line);
+  }
+  return lines;
+}
+
+// The line numbers and headers of the includes that `form` matches (the header its first group).
+std::vector<std::pair<int, std::string>> Includes(const std::string& text, const std::regex& form) {
+  std::vector<std::pair<int, std::string>> found;
+  std::istringstream lines(text);
+  int number = 0;
+  for (std::string line; std::getline(lines, line);) {
+    ++number;
+    std::smatch m;
+    if (std::regex_search(line, m, form)) found.emplace_back(number, m[1]);
+  }
+  return found;
+}
+
 }  // namespace
 
 std::optional<Layers> ParseLayers(const std::string& text, std::string* error) {
-  const size_t begin = text.find(kBegin);
-  const size_t end = begin == std::string::npos ? begin : text.find(kEnd, begin);
-  if (end == std::string::npos) {
+  const auto lines = MarkedLines(text, kBegin, kEnd);
+  if (!lines) {
     *error = std::string("no layer list between ") + kBegin + " and " + kEnd;
     return std::nullopt;
   }
   Layers layers;
-  std::istringstream lines(
-      text.substr(begin + std::string(kBegin).size(), end - begin - std::string(kBegin).size()));
   int rank = 0;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.rfind("```", 0) == 0) continue;  // the code fence around the list
+  for (const std::string& line : *lines) {
     std::istringstream words(line);
     bool any = false;
     for (std::string folder; words >> folder;) {
@@ -69,13 +99,7 @@ std::vector<Violation> CheckFile(const std::string& file, const std::string& tex
   const std::string own = TopFolder(file);
   const auto ownRank = layers.rankOf.find(own);
   if (ownRank == layers.rankOf.end()) return {{file, 0, "its folder " + own + " is in no layer"}};
-  std::istringstream lines(text);
-  int number = 0;
-  for (std::string line; std::getline(lines, line);) {
-    ++number;
-    std::smatch m;
-    if (!std::regex_search(line, m, kInclude)) continue;
-    const std::string header = m[1];
+  for (const auto& [number, header] : Includes(text, kInclude)) {
     const std::string folder = TopFolder(header);
     if (folder.empty() || folder == own) continue;
     const auto rank = layers.rankOf.find(folder);
@@ -96,7 +120,49 @@ std::vector<Violation> CheckFile(const std::string& file, const std::string& tex
   return found;
 }
 
-std::vector<Violation> CheckTree(const std::filesystem::path& root, const Layers& layers) {
+std::optional<std::vector<std::string>> ParseWidgetPlaces(const std::string& text,
+                                                          std::string* error) {
+  const auto lines = MarkedLines(text, kWidgetsBegin, kWidgetsEnd);
+  std::vector<std::string> places;
+  if (lines)
+    for (const std::string& line : *lines) {
+      std::istringstream words(line);
+      for (std::string place; words >> place;) places.push_back(place);
+    }
+  if (places.empty()) {
+    *error = std::string("no places for widgets between ") + kWidgetsBegin + " and " + kWidgetsEnd;
+    return std::nullopt;
+  }
+  return places;
+}
+
+void AddWidgetModule(WidgetRule& rule, const std::filesystem::path& moduleDir) {
+  rule.modules.insert(moduleDir.filename().string());
+  for (const auto& e : std::filesystem::directory_iterator(moduleDir))
+    if (e.is_regular_file()) rule.headers.insert(e.path().filename().string());
+}
+
+std::vector<Violation> CheckWidgets(const std::string& file, const std::string& text,
+                                    const WidgetRule& rule) {
+  for (const std::string& place : rule.places)
+    if (fnmatch(place.c_str(), file.c_str(), 0) == 0) return {};
+  static const std::regex kSystemInclude(R"re(^\s*#\s*include\s*<([^>]+)>)re");
+  std::vector<Violation> found;
+  for (const auto& [number, header] : Includes(text, kSystemInclude)) {
+    const size_t slash = header.find('/');
+    const bool widget = slash == std::string::npos
+                            ? rule.modules.count(header) || rule.headers.count(header)
+                            : rule.modules.count(header.substr(0, slash)) > 0;
+    if (widget)
+      found.push_back({file, number,
+                       "includes <" + header +
+                           "> of Qt Widgets outside the places README.md lists for widgets"});
+  }
+  return found;
+}
+
+std::vector<Violation> CheckTree(const std::filesystem::path& root, const Layers& layers,
+                                 const WidgetRule* widgets) {
   namespace fs = std::filesystem;
   std::vector<Violation> found;
   std::vector<fs::path> tops;
@@ -119,7 +185,10 @@ std::vector<Violation> CheckTree(const std::filesystem::path& root, const Layers
     std::sort(files.begin(), files.end());
     for (const fs::path& f : files) {
       const std::string relative = fs::relative(f, root).generic_string();
-      for (Violation& v : CheckFile(relative, ReadText(f), layers)) found.push_back(std::move(v));
+      const std::string text = ReadText(f);
+      for (Violation& v : CheckFile(relative, text, layers)) found.push_back(std::move(v));
+      if (widgets)
+        for (Violation& v : CheckWidgets(relative, text, *widgets)) found.push_back(std::move(v));
     }
   }
   return found;

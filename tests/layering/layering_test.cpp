@@ -99,4 +99,40 @@ TEST(Layering, TheTreeIsCheckedFileByFileWithoutBuildTrees) {
   EXPECT_EQ(v[1].what, "holds C++ files but is in no layer");
 }
 
+TEST(Layering, OnlyTheListedPlacesIncludeQtWidgets) {
+  std::string error;
+  const auto places = layering::ParseWidgetPlaces(
+      "text\n  <!-- widgets:begin -->\n  ```text\n  */widgets/*\n  shell/main_window.* tests/*\n"
+      "  ```\n  <!-- widgets:end -->\n",
+      &error);
+  ASSERT_TRUE(places) << error;
+  EXPECT_EQ(*places, (std::vector<std::string>{"*/widgets/*", "shell/main_window.*", "tests/*"}));
+  EXPECT_FALSE(layering::ParseWidgetPlaces(kReadme, &error));
+
+  TempConfig tmp;
+  const std::filesystem::path qt = std::filesystem::path(tmp.Dir()) / "QtWidgets";
+  WriteFile(qt / "QDialog", "");
+  WriteFile(qt / "qdialog.h", "");
+  layering::WidgetRule rule;
+  rule.places = *places;
+  layering::AddWidgetModule(rule, qt);
+  const std::string file =
+      "#include <QString>\n"               // Qt Core
+      "#include <QDialog>\n"               // a widget class
+      "# include <QtWidgets/QLabel>\n"     // any header of the module's folder
+      "#include <QtWidgets>\n"             // the whole module
+      "#include \"prompts/prompts.h\"\n";  // no Qt header at all
+  const auto v = layering::CheckWidgets("link/port_selection.cpp", file, rule);
+  ASSERT_EQ(v.size(), 3u) << Lines(v);
+  EXPECT_EQ(v[0].line, 2);
+  EXPECT_EQ(v[0].what,
+            "includes <QDialog> of Qt Widgets outside the places README.md lists for widgets");
+  EXPECT_EQ(v[1].line, 3);
+  EXPECT_EQ(v[2].line, 4);
+  for (const char* allowed : {"prompts/widgets/x.cpp", "maintenance/widgets/plot.h",
+                              "shell/main_window.cpp", "tests/shell/main_window_test.cpp"})
+    EXPECT_TRUE(layering::CheckWidgets(allowed, file, rule).empty()) << allowed;
+  EXPECT_EQ(layering::CheckWidgets("shell/main_window_logic.h", file, rule).size(), 3u);
+}
+
 }  // namespace

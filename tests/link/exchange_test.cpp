@@ -8,10 +8,10 @@
 #include <chrono>
 #include <thread>
 
+#include "core/hex.h"
 #include "core/log_pane.h"
 #include "link/com_port.h"
 #include "link/comm_module.h"
-#include "link/hex.h"
 #include "sim/simulator.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/wait.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "core/hex.h"
 #include "link/frame.h"
-#include "link/hex.h"
 
 namespace {
 std::string Hex(const std::vector<uint8_t>& v) {

@@ -13,10 +13,10 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/hex.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "prompts/scripted_prompts.h"
 #include "tests/support/temp_config.h"
 

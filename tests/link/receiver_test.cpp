@@ -280,6 +280,7 @@ TEST(Receiver, TheIdFrameHookSeesTalliedFramesAndMayLeaveTheLineOut) {
   const Subscription hook =
       h.rx.idFrame.Subscribe([&](const uint8_t* f, const std::string& kind, const std::string& id) {
         seen.push_back(kind + "|" + id + "|" + std::to_string(f[3]));
+        EXPECT_EQ(h.rx.LastId().KindText() + h.rx.LastId().Text(false), kind + id);  // one decode
         talliedWhenSeen = h.tallied.size();
         return show;
       });

@@ -7,7 +7,7 @@
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
-#include "link/hex.h"
+#include "core/hex.h"
 #include "link/port_registry.h"
 #include "link/port_selection.h"
 #include "prompts/scripted_prompts.h"

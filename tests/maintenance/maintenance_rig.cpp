@@ -8,8 +8,8 @@
 
 #include <stdexcept>
 
+#include "core/hex.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "maintenance/register.h"
 #include "tests/support/wait.h"
 

@@ -15,23 +15,23 @@
 
 #include "app/app_core.h"
 #include "core/log_pane.h"
-#include "maintenance/reader_check_dlg.h"
-#include "maintenance/widgets/reader_check_dialog.h"
+#include "maintenance/reader_check_model.h"
+#include "maintenance/widgets/reader_check_window.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "sim/simulator.h"
 #include "tests/support/handler_rig.h"
 #include "tests/support/temp_config.h"
 
 // The reader check window while it is open.
-TReaderCheckDialog* OpenDialogNow() {
-  return qobject_cast<TReaderCheckDialog*>(QApplication::activeModalWidget());
+ReaderCheckWindow* OpenDialogNow() {
+  return qobject_cast<ReaderCheckWindow*>(QApplication::activeModalWidget());
 }
 
 namespace {
 
 constexpr int kStartLevel = 33;
 
-TReaderCheckDialog* OpenDialog() {
+ReaderCheckWindow* OpenDialog() {
   return OpenDialogNow();
 }
 
@@ -41,14 +41,14 @@ class WatchingPrompts : public WidgetPrompts {
   WatchingPrompts() : WidgetPrompts(nullptr) {}
   void Refresh(PromptForm& form) override {
     WidgetPrompts::Refresh(form);
-    if (TReaderCheckDialog* d = ::OpenDialogNow(); d && onRefresh) onRefresh(*d);
+    if (ReaderCheckWindow* d = ::OpenDialogNow(); d && onRefresh) onRefresh(*d);
   }
-  std::function<void(TReaderCheckDialog&)> onRefresh;
+  std::function<void(ReaderCheckWindow&)> onRefresh;
 };
 
-class ReaderCheckWindow : public ::testing::Test {
+class ReaderCheckWindowTest : public ::testing::Test {
  protected:
-  ReaderCheckWindow() {
+  ReaderCheckWindowTest() {
     sim::SimulatorOptions o;
     o.wireTime = false;
     sim = std::make_unique<sim::Simulator>(o, std::make_shared<sim::Field>(std::vector<sim::TagPtr>{
@@ -63,9 +63,9 @@ class ReaderCheckWindow : public ::testing::Test {
     comm->SetBaudRate(TBaudRate::br57600);
     comm->OpenNamedPort(sim->DevicePath());
     app->SetComm(std::move(comm));
-    RegisterReaderCheckDialogRenderer();
+    RegisterReaderCheckWindow();
   }
-  ~ReaderCheckWindow() override {
+  ~ReaderCheckWindowTest() override {
     app.reset();
     sim->Stop();
   }
@@ -78,17 +78,17 @@ class ReaderCheckWindow : public ::testing::Test {
   // Opens the window, sets its link box, presses Start, and once the check has ended (Start is
   // offered again after it was not) hands the dialog to atEnd and closes it. False when the check
   // never ended.
-  bool RunInWindow(bool link, const std::function<void(TReaderCheckDialog&)>& atEnd) {
+  bool RunInWindow(bool link, const std::function<void(ReaderCheckWindow&)>& atEnd) {
     bool started = false, ran = false, ended = false;
     const auto watch = prompts.onRefresh;
-    prompts.onRefresh = [&](TReaderCheckDialog& d) {
+    prompts.onRefresh = [&](ReaderCheckWindow& d) {
       ran = ran || !d.findChild<QPushButton*>("BtStart")->isEnabled();
       if (watch) watch(d);
     };
     QTimer poll;
     poll.setInterval(5);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-      TReaderCheckDialog* d = OpenDialog();
+      ReaderCheckWindow* d = OpenDialog();
       if (!d) return;
       auto* start = d->findChild<QPushButton*>("BtStart");
       if (!started) {
@@ -102,7 +102,7 @@ class ReaderCheckWindow : public ::testing::Test {
       }
     });
     poll.start();
-    MnReaderCheckClick(*app);
+    ShowReaderCheck(*app);
     prompts.onRefresh = watch;
     return ended;
   }
@@ -114,14 +114,14 @@ class ReaderCheckWindow : public ::testing::Test {
   std::unique_ptr<AppCore> app;
 };
 
-TEST_F(ReaderCheckWindow, ThePlotFillsLevelByLevelAndMarksTheThreshold) {
+TEST_F(ReaderCheckWindowTest, ThePlotFillsLevelByLevelAndMarksTheThreshold) {
   std::vector<int> pointsSeen;  // rate points after every refresh of the running check
-  prompts.onRefresh = [&](TReaderCheckDialog& d) {
+  prompts.onRefresh = [&](ReaderCheckWindow& d) {
     pointsSeen.push_back(static_cast<int>(d.RateSeries()->count()));
   };
   int rows = 0, thresholdX = -1, thresholdPoints = 0;
-  ASSERT_TRUE(RunInWindow(false, [&](TReaderCheckDialog& d) {
-    rows = static_cast<int>(d.Form().Field(TReaderCheckDlg::kGrid).cells.size()) - 1;
+  ASSERT_TRUE(RunInWindow(false, [&](ReaderCheckWindow& d) {
+    rows = static_cast<int>(d.Form().Field(ReaderCheckModel::kGrid).cells.size()) - 1;
     thresholdPoints = static_cast<int>(d.ThresholdSeries()->count());
     if (thresholdPoints > 0) thresholdX = static_cast<int>(d.ThresholdSeries()->at(0).x());
     EXPECT_EQ(d.LatencySeries()->count(), d.RateSeries()->count());
@@ -140,10 +140,10 @@ TEST_F(ReaderCheckWindow, ThePlotFillsLevelByLevelAndMarksTheThreshold) {
   EXPECT_EQ(Level(), kStartLevel);
 }
 
-TEST_F(ReaderCheckWindow, CancelStopsTheSweepAndGivesTheLevelBack) {
+TEST_F(ReaderCheckWindowTest, CancelStopsTheSweepAndGivesTheLevelBack) {
   // Cancel is pressed as soon as the first level shows: the check is in the middle of the sweep.
   bool cancelled = false;
-  prompts.onRefresh = [&](TReaderCheckDialog& d) {
+  prompts.onRefresh = [&](ReaderCheckWindow& d) {
     if (cancelled || d.RateSeries()->count() < 1) return;
     EXPECT_TRUE(d.findChild<QPushButton*>("BtCancel")->isEnabled());
     d.findChild<QPushButton*>("BtCancel")->click();
@@ -151,9 +151,9 @@ TEST_F(ReaderCheckWindow, CancelStopsTheSweepAndGivesTheLevelBack) {
   };
   int pointsAtEnd = -1;
   std::string status;
-  ASSERT_TRUE(RunInWindow(true, [&](TReaderCheckDialog& d) {
+  ASSERT_TRUE(RunInWindow(true, [&](ReaderCheckWindow& d) {
     pointsAtEnd = static_cast<int>(d.RateSeries()->count());
-    status = d.Form().Field(TReaderCheckDlg::kStatus).text;
+    status = d.Form().Field(ReaderCheckModel::kStatus).text;
   }));
   EXPECT_TRUE(cancelled);
   EXPECT_EQ(pointsAtEnd, 1);  // the level in progress is not shown
@@ -161,7 +161,7 @@ TEST_F(ReaderCheckWindow, CancelStopsTheSweepAndGivesTheLevelBack) {
   EXPECT_NE(status.find("中止"), std::string::npos) << status;
 }
 
-TEST_F(ReaderCheckWindow, TheTagAwayWaitSaysWhatItWaitsForWithACountdownAndCancel) {
+TEST_F(ReaderCheckWindowTest, TheTagAwayWaitSaysWhatItWaitsForWithACountdownAndCancel) {
   // The instruction to take the tag away is answered with Enter, which goes on; the tag stays.
   QTimer answer;
   answer.setInterval(5);
@@ -171,15 +171,15 @@ TEST_F(ReaderCheckWindow, TheTagAwayWaitSaysWhatItWaitsForWithACountdownAndCance
   });
   answer.start();
   QString shown;
-  prompts.onRefresh = [&](TReaderCheckDialog& d) {
-    const QString text = d.findChild<QLabel*>(TReaderCheckDlg::kStatus)->text();
+  prompts.onRefresh = [&](ReaderCheckWindow& d) {
+    const QString text = d.findChild<QLabel*>(ReaderCheckModel::kStatus)->text();
     if (!shown.isEmpty() || !text.startsWith("タグをアンテナから離してください")) return;
     shown = text;
     d.findChild<QPushButton*>("BtCancel")->click();
   };
   std::string status;
-  ASSERT_TRUE(RunInWindow(true, [&](TReaderCheckDialog& d) {
-    status = d.Form().Field(TReaderCheckDlg::kStatus).text;
+  ASSERT_TRUE(RunInWindow(true, [&](ReaderCheckWindow& d) {
+    status = d.Form().Field(ReaderCheckModel::kStatus).text;
   }));
   EXPECT_TRUE(shown.startsWith("タグをアンテナから離してください (残り ")) << shown.toStdString();
   EXPECT_TRUE(shown.endsWith(" 秒、キャンセルで中止)")) << shown.toStdString();

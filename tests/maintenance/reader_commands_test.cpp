@@ -2,8 +2,8 @@
 // simulated module (or a canned line where the module would have to misbehave).
 #include <gtest/gtest.h>
 
+#include "core/hex.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "tests/maintenance/maintenance_rig.h"
 #include "tests/support/wait.h"
 

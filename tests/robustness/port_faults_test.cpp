@@ -14,10 +14,10 @@
 #include <random>
 #include <thread>
 
+#include "core/hex.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "sim/simulator.h"
 #include "tests/robustness/rig.h"
 #include "tests/support/temp_config.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "link/hex.h"
+#include "core/hex.h"
 
 namespace sim_test {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/hex.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "sim/module.h"
 
 namespace sim_test {

@@ -4,8 +4,8 @@
 // and what each reader level leaves out.
 #include <gtest/gtest.h>
 
+#include "core/hex.h"
 #include "hdx/disp_tag_data_dlg.h"
-#include "link/hex.h"
 #include "sim/chips/em4305.h"
 #include "sim/chips/sic7888.h"
 #include "tests/viewer/viewer_rig.h"

@@ -4,8 +4,8 @@
 // fixed tag types, and answers shorter than their layout.
 #include <gtest/gtest.h>
 
+#include "core/hex.h"
 #include "hdx/disp_tag_data_dlg.h"
-#include "link/hex.h"
 #include "sim/chips/sic279.h"
 #include "sim/chips/ti_hdx.h"
 #include "tests/viewer/viewer_rig.h"

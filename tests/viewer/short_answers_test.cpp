@@ -6,10 +6,10 @@
 #include <sstream>
 
 #include "app/app_core.h"
+#include "core/hex.h"
 #include "core/log_pane.h"
 #include "hdx/tag_viewer.h"
 #include "link/frame.h"
-#include "link/hex.h"
 #include "link/memory_link.h"
 #include "prompts/scripted_prompts.h"
 #include "tests/support/temp_config.h"

@@ -1,4 +1,4 @@
-#include "maintenance/reader_check_dlg.h"
+#include "maintenance/reader_check_model.h"
 
 #include <QDateTime>
 #include <algorithm>
@@ -11,12 +11,12 @@
 #include "prompts/prompts.h"
 
 namespace {
-const char* const kCtx = "TReaderCheckDlg";
+const char* const kCtx = "ReaderCheckWindow";
 
 }  // namespace
 
-TReaderCheckDlg::TReaderCheckDlg(AppCore& app) : app_(app) {
-  form_.dialog = "TReaderCheckDlg";
+ReaderCheckModel::ReaderCheckModel(AppCore& app) : app_(app) {
+  form_.dialog = "ReaderCheckWindow";
   form_.caption = Tr(kCtx, "リーダーチェック");
   NumberSpec reads;
   reads.Min = 1;
@@ -41,19 +41,19 @@ TReaderCheckDlg::TReaderCheckDlg(AppCore& app) : app_(app) {
   Sync();
 }
 
-void TReaderCheckDlg::Sync() {
+void ReaderCheckModel::Sync() {
   form_.Action(kStart).enabled = !running_;
   form_.Action(kCancel).enabled = running_;
   form_.Action(kSave).enabled = !running_ && result_.has_value();
   for (const char* f : {kReads, kLink, kNoTag}) form_.Field(f).readOnly = running_;
 }
 
-void TReaderCheckDlg::Refresh() {
+void ReaderCheckModel::Refresh() {
   Sync();
   app_.Prompt().Refresh(form_);
 }
 
-void TReaderCheckDlg::ShowLevels() {
+void ReaderCheckModel::ShowLevels() {
   PromptField& grid = form_.Field(kGrid);
   grid.cells.resize(1);
   std::vector<LevelResult> rows = live_;
@@ -67,7 +67,7 @@ void TReaderCheckDlg::ShowLevels() {
   form_.Field(kThreshold).text = threshold ? std::to_string(*threshold) : "";
 }
 
-void TReaderCheckDlg::Run() {
+void ReaderCheckModel::Run() {
   for (;;) {
     const std::string action = app_.Prompt().Interact(form_);
     const PromptAction* a = form_.FindAction(action);
@@ -82,7 +82,7 @@ void TReaderCheckDlg::Run() {
   }
 }
 
-void TReaderCheckDlg::Start() {
+void ReaderCheckModel::Start() {
   CheckSettings s;
   s.reads = static_cast<int>(form_.Field(kReads).Int());
   s.link = form_.Field(kLink).checked;
@@ -142,7 +142,7 @@ void TReaderCheckDlg::Start() {
   Refresh();
 }
 
-void TReaderCheckDlg::Save() {
+void ReaderCheckModel::Save() {
   if (!result_) return;
   const auto chosen = app_.Prompt().SaveFileName(kCheckReportName, "Markdown|*.md");
   if (!chosen) return;
@@ -154,6 +154,6 @@ void TReaderCheckDlg::Save() {
   Refresh();
 }
 
-void MnReaderCheckClick(AppCore& app) {
-  TReaderCheckDlg(app).Run();
+void ShowReaderCheck(AppCore& app) {
+  ReaderCheckModel(app).Run();
 }

@@ -1,10 +1,10 @@
 #pragma once
-// The "Reader check..." window (MnReaderCheckClick), as a form: the reads per level, whether to
+// The "Reader check..." window (ShowReaderCheck), as a form: the reads per level, whether to
 // count link and noise and whether the field is empty, a table of the levels measured, the
 // threshold, a progress text ("done/total") and a status line; "Start", "Cancel" (stops a running
 // check: the start level is still set back), "Save..." (the report and its plot) and "Close".
 // It stays open while the check runs and refreshes after every level; the window draws the
-// table as a live plot (maintenance/widgets/reader_check_dialog.h).
+// table as a live plot (maintenance/widgets/reader_check_window.h).
 #include <optional>
 #include <string>
 
@@ -13,9 +13,9 @@
 
 class AppCore;
 
-class TReaderCheckDlg {
+class ReaderCheckModel {
  public:
-  explicit TReaderCheckDlg(AppCore& app);
+  explicit ReaderCheckModel(AppCore& app);
   // Interacts until the window is closed.
   void Run();
   PromptForm& Form() { return form_; }
@@ -48,4 +48,4 @@ class TReaderCheckDlg {
   bool closeAfter_ = false;
 };
 
-void MnReaderCheckClick(AppCore& app);
+void ShowReaderCheck(AppCore& app);

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "codec/animal_id.h"
+#include "codec/frame_id.h"
 #include "codec/id_display.h"
 #include "link/frame.h"
 #include "link/receiver.h"
@@ -162,6 +163,31 @@ TEST(DisplayForms, EmIdFecavaAndByteDump) {
   const std::array<uint8_t, 5> characters{0x81, 0x02, 0xFF, 0x04, 0x7F};
   EXPECT_EQ(FecavaIdLine(characters), "ID: 01 02 7F 04 7F");
   EXPECT_EQ(IdByteDump(kDefaultId), "Data: 80 00 F9 E0 F2 0E A7 01 ");
+}
+
+TEST(FrameIdDecode, EachKindGetsItsCodeFromTheFirstEightBytes) {
+  auto decode = [](std::vector<uint8_t> data) { return FrameId::Decode(data); };
+  // FDX-B without the animal flag still has its code (the runner's "industrial" number).
+  const FrameId industrial = decode({0x06, 1, 2, 3, 4, 5, 6, 7, 0x00});
+  ASSERT_TRUE(industrial.iso);
+  EXPECT_FALSE(industrial.Animal());
+  EXPECT_EQ(NonAnimalNumber(industrial.value), 0x0007060504030201u);
+  // A read-only ID is a code only with the animal flag.
+  EXPECT_FALSE(decode({0x01, 1, 2, 3, 4, 5, 6, 7, 0x00}).iso);
+  const FrameId ro = decode({0x01, 0x01, 0xA7, 0x0E, 0xF2, 0xE0, 0xF9, 0x00, 0x80});
+  ASSERT_TRUE(ro.Animal());
+  EXPECT_EQ(ro.iso->countryCode, 999u);
+  EXPECT_EQ(ro.iso->nationalId, 141500000001u);
+  const FrameId em = decode({0x05, 0x01, 0x02, 0x03, 0x04, 0x05});
+  ASSERT_TRUE(em.em);
+  EXPECT_FALSE(em.iso);
+  EXPECT_EQ(em.em->versionCustomerId, 1);
+  EXPECT_EQ(em.em->serialNumber, 0x02030405u);
+  // No data at all: kind "00" and nothing to show; a ninth byte is shown but not decoded.
+  EXPECT_EQ(decode({}).KindText(), "00");
+  EXPECT_EQ(decode({}).Text(true), "");
+  EXPECT_EQ(decode({0x06, 0x14, 0x1A, 0x99, 0xBE, 0x1C, 0x62, 0x00, 0x80, 0xAB}).Text(true),
+            "AB 80 00 62 1C BE 99 1A 14 [392, 123456789012]");
 }
 
 // --- The receiver's decoration and the codec agree on every field ---

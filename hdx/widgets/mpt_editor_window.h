@@ -15,10 +15,10 @@ class QPushButton;
 class QTableWidget;
 class TGroupCheckBoxWidget;
 
-class TMptDataWriteDialog : public PromptDialog {
+class MptEditorWindow : public PromptDialog {
   Q_OBJECT
  public:
-  TMptDataWriteDialog(PromptForm& form, QWidget* parent);
+  MptEditorWindow(PromptForm& form, QWidget* parent);
 
   void Build() override;
   void SyncFromForm() override;

@@ -1,5 +1,5 @@
 // The tag type table: every byte the module reports, through each of its three labels.
-#include "link/tag_type.h"
+#include "codec/tag_type.h"
 
 #include <gtest/gtest.h>
 

@@ -22,7 +22,7 @@
 #include "core/ini_file.h"
 #include "core/language.h"
 #include "link/port_registry.h"
-#include "maintenance/widgets/reader_check_dialog.h"
+#include "maintenance/widgets/reader_check_window.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
 #include "sim/scenario.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  RegisterReaderCheckDialogRenderer();
+  RegisterReaderCheckWindow();
   MainWindowOptions options;
   options.makePrompts = [](QWidget* w) { return std::make_unique<WidgetPrompts>(w); };
   options.exePath = exe;
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
         }
         break;
       case 7:  // "Reader check...": the power sweep without the link count
-        if (QWidget* d = VisibleTopLevel("TReaderCheckDlg")) {
+        if (QWidget* d = VisibleTopLevel("ReaderCheckWindow")) {
           step = 8;
           d->resize(760, 720);
           d->findChild<QCheckBox*>("CBLink")->setChecked(false);
@@ -176,7 +176,7 @@ int main(int argc, char** argv) {
         }
         break;
       case 8:  // the check is done when Start is offered again
-        if (QWidget* d = VisibleTopLevel("TReaderCheckDlg")) {
+        if (QWidget* d = VisibleTopLevel("ReaderCheckWindow")) {
           auto* start = d->findChild<QAbstractButton*>("BtStart");
           if (start && start->isEnabled()) {
             step = 9;
@@ -186,7 +186,7 @@ int main(int argc, char** argv) {
         }
         break;
       case 9:
-        if (!form.App().Busy() && !VisibleTopLevel("TReaderCheckDlg")) {
+        if (!form.App().Busy() && !VisibleTopLevel("ReaderCheckWindow")) {
           step = 10;
           QApplication::exit(0);
         }

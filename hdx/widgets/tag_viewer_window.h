@@ -9,10 +9,10 @@
 class QAction;
 class QMenu;
 
-class TDispTagDataDialog : public PromptDialog {
+class TagViewerWindow : public PromptDialog {
   Q_OBJECT
  public:
-  TDispTagDataDialog(PromptForm& form, QWidget* parent);
+  TagViewerWindow(PromptForm& form, QWidget* parent);
 
   void Build() override;
   void SyncFromForm() override;

@@ -34,7 +34,7 @@
 #include "shell/main_window.h"
 #include "sim/scenario.h"
 #include "sim/simulator.h"
-#include "tests/gui/gui_rig.h"
+#include "tests/shell/gui_rig.h"
 #include "tests/support/handler_rig.h"
 #include "tests/support/temp_config.h"
 #include "tests/support/wait.h"

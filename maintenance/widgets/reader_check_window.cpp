@@ -1,4 +1,4 @@
-#include "maintenance/widgets/reader_check_dialog.h"
+#include "maintenance/widgets/reader_check_window.h"
 
 #include <QBoxLayout>
 #include <QChart>
@@ -12,14 +12,14 @@
 #include <cmath>
 
 #include "core/ui_text.h"
-#include "maintenance/reader_check_dlg.h"
+#include "maintenance/reader_check_model.h"
 #include "prompts/widgets/qt_text.h"
 #include "prompts/widgets/widget_prompts.h"
 
 namespace {
 
 constexpr int kMaxLevel = 50;
-using D = TReaderCheckDlg;
+using D = ReaderCheckModel;
 
 // The number in a table cell ("85 %" gives 85); nullopt for anything else.
 std::optional<double> CellNumber(const std::string& text) {
@@ -34,10 +34,10 @@ std::optional<double> CellNumber(const std::string& text) {
 
 }  // namespace
 
-TReaderCheckDialog::TReaderCheckDialog(PromptForm& form, QWidget* parent)
+ReaderCheckWindow::ReaderCheckWindow(PromptForm& form, QWidget* parent)
     : PromptDialog(form, parent) {}
 
-void TReaderCheckDialog::Build() {
+void ReaderCheckWindow::Build() {
   PromptForm& form = Form();
   setObjectName(ToQString(form.dialog));
   auto* main = new QVBoxLayout(this);
@@ -53,15 +53,15 @@ void TReaderCheckDialog::Build() {
   main->addLayout(settings);
 
   chart_ = new QChart;
-  chart_->setTitle(ToQString(Tr("TReaderCheckDlg", "読み取り率とp95応答時間")));
+  chart_->setTitle(ToQString(Tr("ReaderCheckWindow", "読み取り率とp95応答時間")));
   rate_ = new QLineSeries;
-  rate_->setName(ToQString(Tr("TReaderCheckDlg", "読み取り率")));
+  rate_->setName(ToQString(Tr("ReaderCheckWindow", "読み取り率")));
   rate_->setPointsVisible(true);
   latency_ = new QLineSeries;
-  latency_->setName(ToQString(Tr("TReaderCheckDlg", "p95応答時間")));
+  latency_->setName(ToQString(Tr("ReaderCheckWindow", "p95応答時間")));
   latency_->setPointsVisible(true);
   threshold_ = new QLineSeries;
-  threshold_->setName(ToQString(Tr("TReaderCheckDlg", "しきい値")));
+  threshold_->setName(ToQString(Tr("ReaderCheckWindow", "しきい値")));
   QPen dashed(QColor(0xD6, 0x27, 0x28), 2, Qt::DashLine);
   threshold_->setPen(dashed);
   for (QLineSeries* s : {rate_, latency_, threshold_}) chart_->addSeries(s);
@@ -69,7 +69,7 @@ void TReaderCheckDialog::Build() {
   levelAxis->setRange(0, kMaxLevel);
   levelAxis->setLabelFormat("%d");
   levelAxis->setTickCount(6);
-  levelAxis->setTitleText(ToQString(Tr("TReaderCheckDlg", "LF送信出力")));
+  levelAxis->setTitleText(ToQString(Tr("ReaderCheckWindow", "LF送信出力")));
   auto* rateAxis = new QValueAxis;
   rateAxis->setRange(0, 100);
   rateAxis->setLabelFormat("%d %%");
@@ -114,7 +114,7 @@ void TReaderCheckDialog::Build() {
   SyncFromForm();
 }
 
-void TReaderCheckDialog::SyncFromForm() {
+void ReaderCheckWindow::SyncFromForm() {
   PromptDialog::SyncFromForm();
   if (!chart_) return;
   UpdatePlot();
@@ -126,7 +126,7 @@ void TReaderCheckDialog::SyncFromForm() {
   progress_->setValue(done ? static_cast<int>(*done) : 0);
 }
 
-void TReaderCheckDialog::UpdatePlot() {
+void ReaderCheckWindow::UpdatePlot() {
   QList<QPointF> rate, latency;
   double maxMs = 0;
   const auto& cells = Form().Field(D::kGrid).cells;
@@ -153,8 +153,8 @@ void TReaderCheckDialog::UpdatePlot() {
     threshold_->clear();
 }
 
-void RegisterReaderCheckDialogRenderer() {
-  RegisterDialogRenderer("TReaderCheckDlg", [](PromptForm& form, QWidget* parent) {
-    return std::unique_ptr<PromptDialog>(new TReaderCheckDialog(form, parent));
+void RegisterReaderCheckWindow() {
+  RegisterDialogRenderer("ReaderCheckWindow", [](PromptForm& form, QWidget* parent) {
+    return std::unique_ptr<PromptDialog>(new ReaderCheckWindow(form, parent));
   });
 }

@@ -1,4 +1,4 @@
-#include "link/tag_type.h"
+#include "codec/tag_type.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The reader check's window: the settings row, the live plot (Qt Charts: read rate and p95
 // round-trip time against the LF level, the threshold as a vertical line), the table of levels, a
-// progress bar, the status line and the buttons. It renders TReaderCheckDlg's form; the plot is
+// progress bar, the status line and the buttons. It renders ReaderCheckModel's form; the plot is
 // redrawn from the form's table whenever the handler refreshes it.
 #include "prompts/widgets/prompt_dialog.h"
 
@@ -11,10 +11,10 @@ class QProgressBar;
 class QScatterSeries;
 class QValueAxis;
 
-class TReaderCheckDialog : public PromptDialog {
+class ReaderCheckWindow : public PromptDialog {
   Q_OBJECT
  public:
-  TReaderCheckDialog(PromptForm& form, QWidget* parent);
+  ReaderCheckWindow(PromptForm& form, QWidget* parent);
 
   void Build() override;
   void SyncFromForm() override;
@@ -36,4 +36,4 @@ class TReaderCheckDialog : public PromptDialog {
 };
 
 // Registers it with the window's prompts (WidgetPrompts); the program calls it once.
-void RegisterReaderCheckDialogRenderer();
+void RegisterReaderCheckWindow();

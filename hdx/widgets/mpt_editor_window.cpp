@@ -1,4 +1,4 @@
-#include "hdx/widgets/mpt_dialog.h"
+#include "hdx/widgets/mpt_editor_window.h"
 
 #include <QBoxLayout>
 #include <QButtonGroup>
@@ -74,15 +74,14 @@ class CornerTable : public QTableWidget {
 
 }  // namespace
 
-TMptDataWriteDialog::TMptDataWriteDialog(PromptForm& form, QWidget* parent)
-    : PromptDialog(form, parent) {}
+MptEditorWindow::MptEditorWindow(PromptForm& form, QWidget* parent) : PromptDialog(form, parent) {}
 
-QPushButton* TMptDataWriteDialog::Button(const std::string& name) const {
+QPushButton* MptEditorWindow::Button(const std::string& name) const {
   auto it = buttons_.find(name);
   return it == buttons_.end() ? nullptr : it->second;
 }
 
-QPushButton* TMptDataWriteDialog::AddButton(const std::string& action, QWidget* parent) {
+QPushButton* MptEditorWindow::AddButton(const std::string& action, QWidget* parent) {
   auto* b = new QPushButton(parent);
   b->setObjectName(ToQString(action));
   b->setAutoDefault(false);
@@ -91,11 +90,11 @@ QPushButton* TMptDataWriteDialog::AddButton(const std::string& action, QWidget* 
   return b;
 }
 
-bool TMptDataWriteDialog::HexDisplay() const {
-  return const_cast<TMptDataWriteDialog*>(this)->Form().Field(kDisplay).index == 1;
+bool MptEditorWindow::HexDisplay() const {
+  return const_cast<MptEditorWindow*>(this)->Form().Field(kDisplay).index == 1;
 }
 
-void TMptDataWriteDialog::Build() {
+void MptEditorWindow::Build() {
   setObjectName(ToQString(Form().dialog));
   auto* main = new QVBoxLayout(this);
   auto* menu = new QMenuBar(this);
@@ -171,7 +170,7 @@ void TMptDataWriteDialog::Build() {
   SyncFromForm();
 }
 
-void TMptDataWriteDialog::GridEdited(int row, int column) {
+void MptEditorWindow::GridEdited(int row, int column) {
   if (syncing_) return;
   PromptField& f = Form().Field(kGrid);
   const auto r = static_cast<size_t>(row + 1), c = static_cast<size_t>(column + 1);
@@ -180,7 +179,7 @@ void TMptDataWriteDialog::GridEdited(int row, int column) {
   FieldEdited(kGrid);
 }
 
-void TMptDataWriteDialog::SyncFromForm() {
+void MptEditorWindow::SyncFromForm() {
   const bool was = syncing_;
   syncing_ = true;
   PromptForm& form = Form();

@@ -1,4 +1,4 @@
-#include "hdx/widgets/tag_viewer_dialog.h"
+#include "hdx/widgets/tag_viewer_window.h"
 
 #include <QBoxLayout>
 #include <QGridLayout>
@@ -19,10 +19,9 @@ constexpr std::pair<const char*, const char*> kPanel[] = {
 
 }  // namespace
 
-TDispTagDataDialog::TDispTagDataDialog(PromptForm& form, QWidget* parent)
-    : PromptDialog(form, parent) {}
+TagViewerWindow::TagViewerWindow(PromptForm& form, QWidget* parent) : PromptDialog(form, parent) {}
 
-QAction* TDispTagDataDialog::AddMenuItem(QMenu* menu, const std::string& action) {
+QAction* TagViewerWindow::AddMenuItem(QMenu* menu, const std::string& action) {
   QAction* item = menu->addAction(ToQString(Form().Action(action).caption));
   item->setObjectName(ToQString(action));
   connect(item, &QAction::triggered, this, [this, action] { Press(action); });
@@ -30,7 +29,7 @@ QAction* TDispTagDataDialog::AddMenuItem(QMenu* menu, const std::string& action)
   return item;
 }
 
-void TDispTagDataDialog::Build() {
+void TagViewerWindow::Build() {
   PromptForm& form = Form();
   setObjectName(ToQString(form.dialog));
   auto* main = new QVBoxLayout(this);
@@ -72,7 +71,7 @@ void TDispTagDataDialog::Build() {
   SyncFromForm();
 }
 
-bool TDispTagDataDialog::eventFilter(QObject* watched, QEvent* event) {
+bool TagViewerWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == idLabel_ && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
     const PromptAction* click = Form().FindAction("Label3");
@@ -82,7 +81,7 @@ bool TDispTagDataDialog::eventFilter(QObject* watched, QEvent* event) {
   return PromptDialog::eventFilter(watched, event);
 }
 
-void TDispTagDataDialog::SyncFromForm() {
+void TagViewerWindow::SyncFromForm() {
   PromptDialog::SyncFromForm();
   for (auto& [name, item] : items_) {
     const PromptAction& a = Form().Action(name);

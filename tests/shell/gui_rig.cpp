@@ -1,4 +1,4 @@
-#include "tests/gui/gui_rig.h"
+#include "tests/shell/gui_rig.h"
 
 #include <fcntl.h>
 #include <poll.h>
