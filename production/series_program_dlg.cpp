@@ -170,7 +170,7 @@ void TSeriesProgramDlg::Refresh() {
 }
 
 void TSeriesProgramDlg::Changed(const std::string& field) {
-  if (field == kKind && form_.Field(kKind).index == kOpen) ListOpenSeries();
+  if (field == kKind && form_.Field(kKind).index == kOpen) TestConnection();
   if (field == kLedger) ledger_.reset();
   Sync();
 }
@@ -201,51 +201,42 @@ std::optional<ledger::Target> TSeriesProgramDlg::TargetOfForm() {
   return target;
 }
 
-bool TSeriesProgramDlg::OpenLedger() {
-  if (ledger_) return true;
+std::unique_ptr<ledger::Ledger> TSeriesProgramDlg::OpenTarget(ledger::Access access) {
   const auto target = TargetOfForm();
-  if (!target) return false;
+  if (!target) return nullptr;
   try {
-    ledger_ = std::make_unique<ledger::Ledger>(*target, ledger::Access::Station);
-    return true;
+    return std::make_unique<ledger::Ledger>(*target, access);
   } catch (const ledger::DatabaseError& e) {
     form_.Field(kSetupStatus).text = Tr(kCtx, "台帳: ") + e.what();
-    return false;
+    return nullptr;
   }
 }
 
 void TSeriesProgramDlg::TestConnection() {
-  ledger_.reset();
-  if (!OpenLedger()) return;
+  const auto l = OpenTarget(ledger::Access::Look);
+  if (!l) return;
   try {
-    const size_t count = ledger_->Progress().size();
+    const size_t count = l->Progress().size();
     form_.Field(kSetupStatus).text =
-        Replaced(Tr(kCtx, "接続しました: %1"), ledger_->Where().Display()) + " (" +
+        Replaced(Tr(kCtx, "接続しました: %1"), l->Where().Display()) + " (" +
         Replaced(Tr(kCtx, "シリーズ %1 件"), std::to_string(count)) + ")";
+    ListOpenSeries(*l);
   } catch (const ledger::DatabaseError& e) {
-    ledger_.reset();
     form_.Field(kSetupStatus).text = Tr(kCtx, "台帳: ") + e.what();
   }
-  ListOpenSeries();
 }
 
-void TSeriesProgramDlg::ListOpenSeries() {
+void TSeriesProgramDlg::ListOpenSeries(ledger::Ledger& l) {
   PromptField& list = form_.Field(kOpenSeries);
   list.items.clear();
   openIds_.clear();
-  if (!OpenLedger()) return;
-  try {
-    for (const ledger::SeriesProgress& p : ledger_->Progress())
-      if (p.codesLeft || p.claimed || p.failed) {
-        list.items.push_back(SeriesProgressText(p));
-        openIds_.push_back(p.series.id);
-      }
-  } catch (const ledger::DatabaseError& e) {
-    ledger_.reset();
-    form_.Field(kSetupStatus).text = Tr(kCtx, "台帳: ") + e.what();
-  }
+  for (const ledger::SeriesProgress& p : l.Progress())
+    if (p.codesLeft || p.claimed || p.failed) {
+      list.items.push_back(SeriesProgressText(p));
+      openIds_.push_back(p.series.id);
+    }
   list.index = list.items.empty() ? -1 : 0;
-  if (list.items.empty() && ledger_)
+  if (list.items.empty())
     form_.Field(kSetupStatus).text = Tr(kCtx, "台帳に続きのシリーズがありません");
 }
 
@@ -293,7 +284,8 @@ void TSeriesProgramDlg::Start() {
     status.text = Tr(kCtx, "ポートが開いていません");
     return;
   }
-  if (!OpenLedger()) return;
+  if (!ledger_) ledger_ = OpenTarget(ledger::Access::Station);
+  if (!ledger_) return;
   std::optional<series::ResultsFile> results;
   std::string error;
   if (!request.csv.empty()) {
@@ -531,16 +523,17 @@ void TSeriesProgramDlg::Release() {
 }
 
 void TSeriesProgramDlg::Export() {
-  if (!series_ || !OpenLedger()) return;
-  const auto chosen =
-      app_.Prompt().SaveFileName("series-" + std::to_string(series_->id) + ".csv", "CSV|*.csv");
+  if (!series_) return;
+  const auto chosen = app_.Prompt().SaveFileName(
+      "series-" + std::to_string(series_->id) + ".csv", "CSV|*.csv");
   if (!chosen) return;
   std::string text = std::string(series::ResultsFile::kHeader) + "\n";
   try {
-    for (const ledger::TagRecord& r : ledger_->Records(series_->id))
+    const auto l = OpenTarget(ledger::Access::Look);
+    if (!l) return;
+    for (const ledger::TagRecord& r : l->Records(series_->id))
       text += series::ResultsFile::Line(RowOf(r)) + "\n";
   } catch (const ledger::DatabaseError& e) {
-    ledger_.reset();
     form_.Field(kSummary).text = Tr(kCtx, "台帳: ") + e.what();
     Refresh();
     return;

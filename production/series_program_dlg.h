@@ -90,10 +90,12 @@ class TSeriesProgramDlg {
   void Refresh();
   void Changed(const std::string& field);
   std::optional<ledger::Target> TargetOfForm();
-  // Opens the ledger of the form (the reason into the set-up status when it cannot).
-  bool OpenLedger();
+  // The ledger of the form, to be looked at or for the station's run; nullptr with the reason in
+  // the set-up status.
+  std::unique_ptr<ledger::Ledger> OpenTarget(ledger::Access access);
+  // Looks at the ledger: its series, and the open ones into the set-up's list.
   void TestConnection();
-  void ListOpenSeries();
+  void ListOpenSeries(ledger::Ledger& l);
   void Start();
   void Running(const ledger::Series& series, const ledger::Station& station,
                series::ResultsFile* results);

@@ -78,6 +78,7 @@ struct Station {
     comm->CommX1().SetBaudRate(TBaudRate::br57600);
     comm->OpenNamedPort(sim->DevicePath());
     app->SetComm(std::move(comm));
+    RegisterSeriesProgramDialogRenderer();
     dlg = std::make_unique<TSeriesProgramDlg>(*app, fdx::IdChip::Sic7888);
     // Plays the operator: a tag of the tray onto the reader when the window waits for one, the
     // tag away when it asks.
