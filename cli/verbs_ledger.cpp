@@ -8,10 +8,10 @@
 
 #include "cli/ledger_access.h"
 #include "cli/output.h"
-#include "cli/series.h"
-#include "cli/tag_probe.h"
 #include "cli/verbs.h"
 #include "core/csv.h"
+#include "production/orphan_release.h"
+#include "production/series.h"
 
 namespace {
 
@@ -198,30 +198,23 @@ ledger::CodeRecord CodeToChange(ledger::Ledger& l, const LedgerArgs& a) {
 // Releases the code after the tag in the field was read: it must be the tag the station had in
 // hand (its UID) and must not carry the code.
 int Release(const CommonOptions& o, ledger::Ledger& l, const ledger::CodeRecord& c) {
-  const auto chip = series::ChipOfName(c.chip);
-  if (!chip) throw UsageError("the ledger names no known chip for this code (\"" + c.chip + "\")");
+  if (!series::ChipOfName(c.chip))
+    throw UsageError("the ledger names no known chip for this code (\"" + c.chip + "\")");
   const std::string text = series::CodeText(c.code);
   Session s(o);
   s.OpenPort();
   s.Identify();
-  auto refuse = [&](const std::string& why) {
-    Output::Get().Note("ledger: " + text + " not released: " + why, "progress");
-    return EndRun(s, 1);
-  };
-  const auto tag = ProbeTag(s, *chip, true);
-  if (!tag)
-    return refuse("no " + c.chip + " tag in the field; put the tag " + StationText(c.station) +
-                  " had in hand on the reader");
-  if (!c.uid.empty() && tag->uid != c.uid)
-    return refuse("the tag in the field (UID " + tag->uid + ") is not the one " +
-                  StationText(c.station) + " had in hand (UID " + c.uid + ")");
-  if (tag->code == c.code) return refuse("the tag in the field carries it");
-  if (!l.Release(c.code, c.state))
-    throw UsageError(text + " changed in the ledger meanwhile; look again");
-  Output::Get().Note("ledger: " + text + " released: the tag in the field (UID " + tag->uid +
-                         ") sends " + (tag->code ? series::CodeText(*tag->code) : "nothing") +
-                         "; the next claim of series " + std::to_string(c.seriesId) + " takes it",
-                     "progress");
+  const production::ReleaseOutcome r = production::ReleaseOrphan(s.App(), l, c);
+  switch (r.kind) {
+    case production::ReleaseOutcome::Kind::Changed:
+      throw UsageError(r.text);
+    case production::ReleaseOutcome::Kind::Refused:
+      Output::Get().Note("ledger: " + text + " not released: " + r.text, "progress");
+      return EndRun(s, 1);
+    case production::ReleaseOutcome::Kind::Released:
+      break;
+  }
+  Output::Get().Note("ledger: " + text + " released: " + r.text, "progress");
   return EndRun(s, 0);
 }
 

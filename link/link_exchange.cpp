@@ -7,10 +7,10 @@
 #include <optional>
 #include <vector>
 
+#include "core/hex.h"
 #include "core/messages.h"
 #include "core/ui_text.h"
 #include "link/frame.h"
-#include "core/hex.h"
 #include "link/listeners.h"
 #include "link/millisecond_timer.h"
 

@@ -110,6 +110,9 @@ struct PromptForm {
   std::deque<PromptAction> actions;
   // Where the dialog opens: centred on the screen, or on the main window.
   bool centerOnMainWindow = false;
+  // An interactive dialog that leaves the main window usable beside it (its handler still holds
+  // the module: other handlers are refused meanwhile).
+  bool modeless = false;
   // Tab pages (in order, by name: "TabSheet1"), their tab texts (parallel to `pages`; a missing
   // text shows the name) and the pages whose tabs are hidden.
   std::vector<std::string> pages;

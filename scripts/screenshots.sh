@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Pictures of the main window (Japanese and English), the open-port dialog, the tag table, the
-# port scan's progress dialog and the reader check with its plot, taken against the simulator on
+# port scan's progress dialog, the reader check with its plot and the production window, taken against the simulator on
 # a virtual display, into docs/screenshots/. Installs the display server and the Japanese font when they are missing
 # (Debian 12, as root).
 set -euo pipefail
@@ -11,7 +11,7 @@ scripts/install-missing.sh "${PACKAGES[@]}"
 
 BUILD=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$BUILD" --target screenshot_tour
+cmake --build "$BUILD" --target screenshot_tour production_tour
 
 OUT=docs/screenshots
 mkdir -p "$OUT"
@@ -19,5 +19,7 @@ for lang in ja en; do
   # The platform plugin of the display, whatever the caller's environment says.
   env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x900x24" \
     "$BUILD/tests/shell/screenshot_tour" --lang "$lang" --out "$OUT"
+  env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x900x24" \
+    "$BUILD/tests/production/production_tour" --lang "$lang" --out "$OUT"
 done
 echo "Pictures in $OUT/"

@@ -3,9 +3,11 @@
 #include "fdx/register.h"
 #include "hdx/register.h"
 #include "maintenance/register.h"
+#include "production/series_program_dlg.h"
 
 void RegisterAllHandlers(HandlerRegistry& registry) {
   RegisterMaintenanceHandlers(registry);
   RegisterHdxHandlers(registry);
   RegisterFdxHandlers(registry);
+  RegisterSeriesProgramming(registry);
 }

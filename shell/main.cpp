@@ -11,6 +11,7 @@
 #include "core/language.h"
 #include "hdx/widgets/hdx_renderers.h"
 #include "maintenance/widgets/reader_check_window.h"
+#include "production/widgets/series_program_dialog.h"
 #include "prompts/scripted_prompts.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
 
   RegisterHdxDialogRenderers();
   RegisterReaderCheckWindow();
+  RegisterSeriesProgramDialogRenderer();
   MainWindowOptions options;
   options.makePrompts = [](QWidget* window) { return std::make_unique<WidgetPrompts>(window); };
   // For benchmarks of the start-up: QZH900TOOL_AUTOSTART=1 answers every dialog at once with what

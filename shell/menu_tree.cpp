@@ -53,6 +53,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "WRITESINGLEBLOCK1", .parent = "ISO142231", .caption = "WRITE SINGLE BLOCK", .hidden = true},
     {.name = "LOCKBLOCK1", .parent = "ISO142231", .caption = "LOCK BLOCK", .hidden = true},
     {.name = "AnimalIDWrite2", .parent = "ISO142231", .caption = "Animal ID Write..."},
+    {.name = "MnSeriesProgramHDX", .parent = "MnHDXTag", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "連番書込み..."), .translate = true},
 
     {.name = "FDX1", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "FDXタグ"), .translate = true, .kind = MenuKind::Menu, .mnemonic = 'X'},
     {.name = "IDRead1", .parent = "FDX1", .caption = "IDRead(FDX)"},
@@ -86,6 +87,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "LFONOFF1", .parent = "EM43051", .caption = "LF_ONOFF", .kind = MenuKind::Menu},
     {.name = "ON1", .parent = "LFONOFF1", .caption = "ON"},
     {.name = "OFF1", .parent = "LFONOFF1", .caption = "OFF"},
+    {.name = "MnSeriesProgramFDX", .parent = "FDX1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "連番書込み..."), .translate = true},
 
     {.name = "MnAnimalID", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "動物ID"), .translate = true, .kind = MenuKind::Menu, .mnemonic = 'A'},
     {.name = "IDRead2", .parent = "MnAnimalID", .caption = "IDRead"},
@@ -93,6 +95,7 @@ const std::vector<MenuItemDef> kTable = {
     {.name = "AnimalIDWrite1", .parent = "IDWrite2", .caption = "SIC279..."},
     {.name = "AnimalIDWrite3", .parent = "IDWrite2", .caption = "SIC7888..."},
     {.name = "EM43052", .parent = "IDWrite2", .caption = "EM4305"},
+    {.name = "MnSeriesProgramAnimal", .parent = "MnAnimalID", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "連番書込み..."), .translate = true},
 
     {.name = "MnCmd3", .parent = "MainMenu1", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "コマンド"), .translate = true, .kind = MenuKind::Menu, .mnemonic = 'C'},
     {.name = "MnSetMode", .parent = "MnCmd3", .caption = QT_TRANSLATE_NOOP("TTirisAppForm", "モードの選択"), .translate = true, .kind = MenuKind::Menu},

@@ -243,7 +243,7 @@ std::string WidgetPrompts::Interact(PromptForm& form) {
             ShowClosingNotice(open->dialog.get());
           }
         });
-    open->dialog->setWindowModality(Qt::ApplicationModal);
+    open->dialog->setWindowModality(form.modeless ? Qt::NonModal : Qt::ApplicationModal);
     open->dialog->show();
   }
   Open& open = it->second;

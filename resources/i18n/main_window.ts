@@ -57,6 +57,10 @@
         <translation>Reader check...</translation>
     </message>
     <message>
+        <source>連番書込み...</source>
+        <translation>Series programming...</translation>
+    </message>
+    <message>
         <source>設定</source>
         <translation>Configuration</translation>
     </message>

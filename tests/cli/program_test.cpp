@@ -14,28 +14,13 @@
 #include "sim/chips/sic7888.h"
 #include "tests/cli/cli_rig.h"
 #include "tests/support/wait.h"
+#include "tests/support/weak_sic7888.h"
 
 using namespace cli_test;
 using Lines = std::vector<std::string>;
 using namespace std::chrono_literals;
 
 namespace {
-
-// A SIC7888 whose memory takes the ID write badly: it acknowledges the write but then sends a
-// code 1000 higher, so the read back differs from the code written.
-class WeakSic7888 : public sim::Sic7888Tag {
- public:
-  using Sic7888Tag::Sic7888Tag;
-  std::optional<sim::TagReply> Handle(const sim::TagCommand& cmd,
-                                      const sim::AirContext& ctx) override {
-    auto reply = Sic7888Tag::Handle(cmd, ctx);
-    if (cmd.code == 0x86 && reply && reply->ack && cmd.params.size() == 9) {
-      const uint64_t code = fdx::FromIdBytes(std::span<const uint8_t, 8>(cmd.params.data() + 1, 8));
-      ProgramFdxb(code + 1000);
-    }
-    return reply;
-  }
-};
 
 std::string Uid(uint32_t uid) {
   char text[16];

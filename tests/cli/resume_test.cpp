@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "cli/series.h"
 #include "core/csv.h"
+#include "production/series.h"
 #include "sim/chips/sic7888.h"
 #include "tests/cli/cli_rig.h"
 #include "tests/support/test_ledger.h"

@@ -3,8 +3,8 @@
 
 #include <filesystem>
 
-#include "cli/series.h"
 #include "codec/animal_id.h"
+#include "production/series.h"
 #include "tests/support/temp_config.h"
 
 using namespace series;

@@ -50,6 +50,7 @@
 #include "link/memory_link.h"
 #include "link/port_registry.h"
 #include "link/port_selection.h"
+#include "production/widgets/series_program_dialog.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "shell/main_window.h"
 #include "shell/menu_tree.h"
@@ -140,6 +141,12 @@ class Gallery {
       if (!top->isVisible() && top->property("galleryTaken").toBool())
         top->setProperty("galleryTaken", false);
     QWidget* w = QApplication::activeModalWidget();
+    // A window that leaves the main window usable beside it is no modal one.
+    if (!w)
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (qobject_cast<PromptDialog*>(top) && top->isVisible() &&
+            !top->property("galleryTaken").toBool())
+          w = top;
     if (!w || !w->isVisible() || w->property("galleryTaken").toBool()) return;
     w->setProperty("galleryTaken", true);
     Take(w, DialogName(w));
@@ -392,6 +399,7 @@ int main(int argc, char** argv) {
     ini.Save();
   }
   RegisterHdxDialogRenderers();
+  RegisterSeriesProgramDialogRenderer();
 
   WidgetPrompts* prompts = nullptr;
   MainWindowOptions options;

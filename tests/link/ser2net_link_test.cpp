@@ -4,10 +4,10 @@
 // end's port; and ser2net stopped in the middle of an exchange.
 #include <gtest/gtest.h>
 
+#include "core/hex.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
-#include "core/hex.h"
 #include "link/port_registry.h"
 #include "link/port_selection.h"
 #include "prompts/scripted_prompts.h"

@@ -1,6 +1,6 @@
-#include "cli/tag_probe.h"
+#include "production/tag_probe.h"
 
-#include "cli/session.h"
+#include "app/app_core.h"
 #include "core/hex.h"
 #include "link/command_codes.h"
 
@@ -11,14 +11,38 @@ std::string Trimmed(std::string s) {
   return s;
 }
 
+// While it lives, the module's lines go nowhere and the outcome neither keeps nor reports what
+// happens: a run that polls for a minute has no results of its polls.
+class Quiet {
+ public:
+  explicit Quiet(AppCore& app)
+      : app_(app),
+        pane_(app.Link().CurrentLogPane()),
+        onEvent_(std::move(app.Outcome().OnEvent)),
+        mark_(app.Outcome().Events().size()) {
+    app_.Outcome().OnEvent = nullptr;
+    app_.Link().SetLogPane(nullptr);
+  }
+  ~Quiet() {
+    app_.Outcome().Truncate(mark_);
+    app_.Outcome().OnEvent = std::move(onEvent_);
+    if (app_.Comm()) app_.Comm()->SetLogPane(pane_);
+  }
+  Quiet(const Quiet&) = delete;
+  Quiet& operator=(const Quiet&) = delete;
+
+ private:
+  AppCore& app_;
+  LogPane* pane_;
+  std::function<void(const OutcomeEvent&)> onEvent_;
+  size_t mark_;
+};
+
 }  // namespace
 
-std::optional<TagInField> ProbeTag(Session& s, fdx::IdChip chip, bool withCode) {
-  TTirisC1Dlg& comm = s.Comm();
-  const StdoutLogPane::Sink sink = s.Log().CurrentSink();
-  s.Log().SetSink(StdoutLogPane::Sink::None);
-  // A probe is no part of the outcome: a run that polls for a minute has no results of it.
-  const size_t mark = s.Outcome().Events().size();
+std::optional<TagInField> ProbeTag(AppCore& app, fdx::IdChip chip, bool withCode) {
+  TTirisC1Dlg& comm = app.Link();
+  const Quiet quiet(app);
   std::optional<TagInField> tag;
   Response out{};
   auto bytesAfterEcho = [&] {
@@ -45,7 +69,5 @@ std::optional<TagInField> ProbeTag(Session& s, fdx::IdChip chip, bool withCode) 
       break;
   }
   if (tag && withCode && chip != fdx::IdChip::HdxPlus) tag->code = fdx::ReadIdCode(comm, chip);
-  s.Outcome().Truncate(mark);
-  s.Log().SetSink(sink);
   return tag;
 }

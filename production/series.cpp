@@ -1,4 +1,4 @@
-#include "cli/series.h"
+#include "production/series.h"
 
 #include <cstring>
 #include <ctime>

@@ -2,7 +2,7 @@
 // Series programming without the module: the codes of a series, their text forms, and the results
 // file, the operator's record of the run (one row per tag, written and flushed as soon as the tag
 // is done). The code ledger (ledger/) is the authority on which codes were verified; the loop that
-// talks to the module is in verbs_program.cpp.
+// talks to the module is production/series_run.h.
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -83,6 +83,8 @@ class ResultsFile {
   // crash (it carries no result) taken out; its text goes to *dropped. False with the reason.
   bool Begin(std::string* error, std::string* dropped = nullptr);
   const std::vector<Row>& Rows() const { return rows_; }
+  // The file as Open was given it.
+  const std::string& Path() const { return path_; }
   // Appends one row and flushes it to the disk; false with the reason (the row is then not in
   // the file).
   bool Append(const Row& row, std::string* error);

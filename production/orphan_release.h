@@ -1,0 +1,26 @@
+#pragma once
+// Giving an orphan back (a code a station claimed and never recorded, or a failed code it keeps):
+// only after the tag that station had in hand was read on this reader and does not carry the
+// code, so that a code on a tag is never handed out twice. The runner's `ledger release` and the
+// production window's Release button both do it.
+#include <string>
+
+#include "ledger/ledger.h"
+
+class AppCore;
+
+namespace production {
+
+struct ReleaseOutcome {
+  enum class Kind {
+    Released,  // text: what the tag sends and who takes the code next
+    Refused,   // text: why (no tag, another tag, the tag carries the code, unknown chip)
+    Changed,   // the code changed in the ledger meanwhile: look again
+  };
+  Kind kind = Kind::Refused;
+  std::string text;
+};
+
+ReleaseOutcome ReleaseOrphan(AppCore& app, ledger::Ledger& l, const ledger::CodeRecord& c);
+
+}  // namespace production

@@ -1,0 +1,284 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<!-- Series programming: the production window. -->
+<context>
+    <name>TSeriesProgramDlg</name>
+    <message>
+        <source> 解放しました: </source>
+        <translation> released: </translation>
+    </message>
+    <message>
+        <source> 解放しません: </source>
+        <translation> not released: </translation>
+    </message>
+    <message>
+        <source>%1 を解放しますか? そのステーションが持っていたタグをリーダーに置いてください。</source>
+        <translation>Release %1? Put the tag that station had in hand on the reader first.</translation>
+    </message>
+    <message>
+        <source>12桁まで、例: 081500000001</source>
+        <translation>Up to 12 digits, e.g. 081500000001</translation>
+    </message>
+    <message>
+        <source>CSVに書き出す...</source>
+        <translation>Export to CSV...</translation>
+    </message>
+    <message>
+        <source>NGのため停止しました</source>
+        <translation>Stopped after an NG</translation>
+    </message>
+    <message>
+        <source>NGのとき</source>
+        <translation>On NG</translation>
+    </message>
+    <message>
+        <source>OK/NGを音で知らせる</source>
+        <translation>Sound for OK/NG</translation>
+    </message>
+    <message>
+        <source>このステーション: OK %1</source>
+        <translation>This station: OK %1</translation>
+    </message>
+    <message>
+        <source>コード</source>
+        <translation>Code</translation>
+    </message>
+    <message>
+        <source>シリーズ</source>
+        <translation>Series</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 件</source>
+        <translation>%1 series</translation>
+    </message>
+    <message>
+        <source>シリーズの最後まで書きました</source>
+        <translation>The series is complete</translation>
+    </message>
+    <message>
+        <source>シリーズ全体: OK %1</source>
+        <translation>Whole series: OK %1</translation>
+    </message>
+    <message>
+        <source>ステップ</source>
+        <translation>Step</translation>
+    </message>
+    <message>
+        <source>ステーション</source>
+        <translation>Station</translation>
+    </message>
+    <message>
+        <source>ステーション名</source>
+        <translation>Station name</translation>
+    </message>
+    <message>
+        <source>タグを取ってください</source>
+        <translation>Remove the tag</translation>
+    </message>
+    <message>
+        <source>タグを置いてください</source>
+        <translation>Place a tag</translation>
+    </message>
+    <message>
+        <source>チップ</source>
+        <translation>Chip</translation>
+    </message>
+    <message>
+        <source>ポートが失われたため停止しました</source>
+        <translation>Stopped: the port was lost</translation>
+    </message>
+    <message>
+        <source>ポートが開いていません</source>
+        <translation>The port is not open</translation>
+    </message>
+    <message>
+        <source>リーダーにタグがあります。このタグで停止しますか?</source>
+        <translation>A tag is on the reader. Stop after this tag?</translation>
+    </message>
+    <message>
+        <source>一時停止 (Space)</source>
+        <translation>Pause (Space)</translation>
+    </message>
+    <message>
+        <source>一時停止中</source>
+        <translation>Paused</translation>
+    </message>
+    <message>
+        <source>予定数 (0: 上限なし)</source>
+        <translation>Planned count (0: open)</translation>
+    </message>
+    <message>
+        <source>停止 (Esc)</source>
+        <translation>Stop (Esc)</translation>
+    </message>
+    <message>
+        <source>停止しました</source>
+        <translation>Stopped</translation>
+    </message>
+    <message>
+        <source>停止する</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>再開 (Space)</source>
+        <translation>Resume (Space)</translation>
+    </message>
+    <message>
+        <source>台帳</source>
+        <translation>Ledger</translation>
+    </message>
+    <message>
+        <source>台帳: </source>
+        <translation>Ledger: </translation>
+    </message>
+    <message>
+        <source>台帳が使えなくなったため停止しました: </source>
+        <translation>Stopped: the ledger failed: </translation>
+    </message>
+    <message>
+        <source>台帳に続きのシリーズがありません</source>
+        <translation>The ledger holds no open series</translation>
+    </message>
+    <message>
+        <source>台帳のシリーズ</source>
+        <translation>Series of the ledger</translation>
+    </message>
+    <message>
+        <source>台帳のシリーズを選んでください</source>
+        <translation>Pick a series of the ledger</translation>
+    </message>
+    <message>
+        <source>台帳の続きのシリーズ</source>
+        <translation>Open series of the ledger</translation>
+    </message>
+    <message>
+        <source>国</source>
+        <translation>Country</translation>
+    </message>
+    <message>
+        <source>接続しました: %1</source>
+        <translation>Connected: %1</translation>
+    </message>
+    <message>
+        <source>接続テスト</source>
+        <translation>Test connection</translation>
+    </message>
+    <message>
+        <source>新しい動物IDシリーズ</source>
+        <translation>New animal ID series</translation>
+    </message>
+    <message>
+        <source>新しい産業用IDシリーズ</source>
+        <translation>New industrial ID series</translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>書いたコード</source>
+        <translation>Code written</translation>
+    </message>
+    <message>
+        <source>書き出しました: %1</source>
+        <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>書込み</source>
+        <translation>Running</translation>
+    </message>
+    <message>
+        <source>書込み中</source>
+        <translation>Writing</translation>
+    </message>
+    <message>
+        <source>書込み中 %1</source>
+        <translation>in hand %1</translation>
+    </message>
+    <message>
+        <source>最初の国別ID</source>
+        <translation>First national ID</translation>
+    </message>
+    <message>
+        <source>最初の国別IDを数字で入れてください</source>
+        <translation>Enter the first national ID in digits</translation>
+    </message>
+    <message>
+        <source>最初の産業用番号</source>
+        <translation>First industrial number</translation>
+    </message>
+    <message>
+        <source>最初の産業用番号を数字で入れてください</source>
+        <translation>Enter the first industrial number in digits</translation>
+    </message>
+    <message>
+        <source>次のタグで同じコードを書く</source>
+        <translation>Write the same code on the next tag</translation>
+    </message>
+    <message>
+        <source>止まったステーションの孤立コード</source>
+        <translation>Orphans of stopped stations</translation>
+    </message>
+    <message>
+        <source>残り %1</source>
+        <translation>left %1</translation>
+    </message>
+    <message>
+        <source>準備</source>
+        <translation>Set-up</translation>
+    </message>
+    <message>
+        <source>状態</source>
+        <translation>State</translation>
+    </message>
+    <message>
+        <source>確認中</source>
+        <translation>Verifying</translation>
+    </message>
+    <message>
+        <source>空: このユーザーのSQLite台帳; または postgresql://user@host/db</source>
+        <translation>Empty: this user's SQLite ledger; or postgresql://user@host/db</translation>
+    </message>
+    <message>
+        <source>空: ポートの固定名</source>
+        <translation>Empty: the port's stable name</translation>
+    </message>
+    <message>
+        <source>結果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>結果ファイル (CSV)</source>
+        <translation>Results file (CSV)</translation>
+    </message>
+    <message>
+        <source>結果ファイルに書けないため停止しました: </source>
+        <translation>Stopped: the results file cannot be written: </translation>
+    </message>
+    <message>
+        <source>解放</source>
+        <translation>Release</translation>
+    </message>
+    <message>
+        <source>解放...</source>
+        <translation>Release...</translation>
+    </message>
+    <message>
+        <source>読み返し</source>
+        <translation>Read back</translation>
+    </message>
+    <message>
+        <source>連番書込み</source>
+        <translation>Series programming</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+</context>
+</TS>
