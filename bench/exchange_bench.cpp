@@ -9,18 +9,16 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
+#include "bench/echo_pty.h"
 #include "bench/measure.h"
 #include "core/log_pane.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
 #include "link/memory_link.h"
-#include "sim/pty_link.h"
 #include "sim/simulator.h"
 
 namespace {
@@ -37,23 +35,13 @@ Stats Percentiles(const std::vector<double>& us) {
 
 // Host writes an 8-byte command to the slave, an echo thread answers 8 bytes from the master.
 Stats BarePty(int rounds) {
-  sim::PtyLink pty;
+  EchoPty echo;
   std::string error;
-  if (!pty.Open(57600, &error)) {
+  if (!echo.Start(57600, &error)) {
     std::fprintf(stderr, "pty: %s\n", error.c_str());
     std::exit(1);
   }
-  const int host = ::open(pty.SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  std::atomic<bool> stop{false};
-  std::thread echo([&] {
-    uint8_t buf[64];
-    while (!stop) {
-      pollfd p{pty.MasterFd(), POLLIN, 0};
-      if (::poll(&p, 1, 100) <= 0) continue;
-      const ssize_t n = pty.Read(buf, sizeof buf);
-      if (n > 0) pty.Write(buf, static_cast<size_t>(n));
-    }
-  });
+  const int host = ::open(echo.Path().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   const uint8_t cmd[8] = {0x02, 0x00, 0x4D, 0x01, 0x90, 0x03, 0xE3, 0x0D};
   std::vector<double> us;
   for (int i = 0; i < rounds; ++i) {
@@ -69,8 +57,6 @@ Stats BarePty(int rounds) {
     }
     us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
   }
-  stop = true;
-  echo.join();
   ::close(host);
   return Percentiles(us);
 }
