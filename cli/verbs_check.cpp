@@ -223,13 +223,11 @@ int RunCheck(const CommonOptions& o, std::vector<std::string>& args) {
                               {"p50_ms", m.p50Ms},
                               {"p95_ms", m.p95Ms}});
   };
-  hooks.awaitingTagAway = [&](uint32_t msLeft) {
-    char line[120];
-    std::snprintf(line, sizeof line,
-                  "check: take the tag out of the field (waiting %.0f s more; --no-link leaves "
-                  "this step out)",
-                  msLeft / 1000.0);
-    out.Note(line, "progress");
+  hooks.waiting = [&](CheckWait wait, const std::string&, int secondsLeft) {
+    if (wait != CheckWait::kTagAway || secondsLeft <= 0) return;
+    out.Note("check: take the tag out of the field (waiting " + std::to_string(secondsLeft) +
+                 " s more; --no-link leaves this step out)",
+             "progress");
   };
   hooks.tuneDone = [&](const TuneStep& t) {
     out.Event("check_tune", {{"ct", t.ct}, {"threshold", IntOrNull(t.threshold)}});

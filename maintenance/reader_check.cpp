@@ -23,7 +23,6 @@ constexpr int kCtValues = 32;
 constexpr int kAbsentReads = 3;  // misses in a row that make the field empty
 constexpr uint32_t kAbsentPollMs = 200;
 // How often the wait for the tag to leave says how long it still waits.
-constexpr int64_t kTagAwayNoteMs = 1000;
 constexpr int kCommandModeTries = 3;
 constexpr uint32_t kModeWaitMs = 2000;
 
@@ -307,25 +306,26 @@ class Check {
   // Tells the hook what the check waits for while `limitMs` runs out; once a second at most.
   class Countdown {
    public:
-    Countdown(const CheckHooks& hooks, std::string what, uint32_t limitMs)
-        : hooks_(hooks), what_(std::move(what)), limitMs_(limitMs) {
+    Countdown(const CheckHooks& hooks, CheckWait wait, std::string what, uint32_t limitMs)
+        : hooks_(hooks), wait_(wait), what_(std::move(what)), limitMs_(limitMs) {
       clock_.start();
       Tick();
     }
     ~Countdown() {
-      if (hooks_.waiting) hooks_.waiting("", 0);
+      if (hooks_.waiting) hooks_.waiting(CheckWait::kNone, "", 0);
     }
     void Tick() {
       const qint64 left = std::max<qint64>(0, static_cast<qint64>(limitMs_) - clock_.elapsed());
       const int seconds = static_cast<int>((left + 999) / 1000);
       if (seconds == shown_ || !hooks_.waiting) return;
       shown_ = seconds;
-      hooks_.waiting(what_, seconds);
+      hooks_.waiting(wait_, what_, seconds);
     }
     qint64 Elapsed() const { return clock_.elapsed(); }
 
    private:
     const CheckHooks& hooks_;
+    CheckWait wait_;
     std::string what_;
     uint32_t limitMs_;
     QElapsedTimer clock_;
@@ -333,19 +333,15 @@ class Check {
   };
 
   bool WaitForEmptyField() {
-    Countdown countdown(hooks_, Tr(kCtx, "タグをアンテナから離してください"), s_.tagAwayMs);
+    Countdown countdown(hooks_, CheckWait::kTagAway, Tr(kCtx, "タグをアンテナから離してください"),
+                        s_.tagAwayMs);
     int misses = 0;
-    int64_t toldAt = -kTagAwayNoteMs;
     while (misses < kAbsentReads) {
       countdown.Tick();
       if (Stopping()) return false;
       const int64_t elapsed = countdown.Elapsed();
       if (elapsed > static_cast<qint64>(s_.tagAwayMs))
         return Fail(Tr(kCtx, "タグがフィールドから離れません"));
-      if (hooks_.awaitingTagAway && elapsed - toldAt >= kTagAwayNoteMs) {
-        hooks_.awaitingTagAway(static_cast<uint32_t>(s_.tagAwayMs - elapsed));
-        toldAt = elapsed;
-      }
       const auto ok = Read(*r_.family);
       if (!ok) return false;
       misses = *ok ? 0 : misses + 1;
@@ -382,8 +378,8 @@ class Check {
     if (!ModeSet(4) || !ModeSet(2)) return;
     qint64 listened = 0;
     {
-      Countdown countdown(hooks_, Tr(kCtx, "空のフィールドで読み取りループを聞いています"),
-                          s_.listenMs);
+      Countdown countdown(hooks_, CheckWait::kEmptyField,
+                          Tr(kCtx, "空のフィールドで読み取りループを聞いています"), s_.listenMs);
       while (!Stopping() && countdown.Elapsed() < static_cast<qint64>(s_.listenMs) &&
              !comm_.PortLost()) {
         app_.Sleep(static_cast<uint32_t>(

@@ -96,18 +96,20 @@ struct CheckResult {
   bool Ok() const { return failure.empty() && !cancelled && levelRestored; }
 };
 
+// The waits a check may make a person sit through.
+enum class CheckWait { kNone, kTagAway, kEmptyField };
+
 struct CheckHooks {
   // A step of the check: its phase ("sweep", "tune", "link"), steps done and expected.
   std::function<void(const std::string& phase, int done, int total)> progress;
   std::function<void(const LevelResult&)> levelDone;
   std::function<void(const TuneStep&)> tuneDone;
-  // While the check waits for the tag to leave the field: the time left, about once a second.
-  std::function<void(uint32_t msLeft)> awaitingTagAway;
   // Asked between exchanges: true ends the check (the level is still set back).
   std::function<bool()> stop;
-  // A wait of more than a moment: what it waits for and the whole seconds left, when it begins
-  // and whenever that number changes; ("", 0) when it is over. `stop` ends it too.
-  std::function<void(const std::string& what, int secondsLeft)> waiting;
+  // A wait of more than a moment: which wait, what it waits for (in the window's language) and
+  // the whole seconds left, when it begins and whenever that number changes; (kNone, "", 0) when
+  // it is over. `stop` ends it too.
+  std::function<void(CheckWait wait, const std::string& what, int secondsLeft)> waiting;
 };
 
 // The coarse levels by default: 50, 45, ..., 5.

@@ -108,7 +108,7 @@ void ReaderCheckModel::Start() {
     Refresh();
   };
   // A wait says what it waits for, with the seconds left; Cancel stays live meanwhile.
-  hooks.waiting = [&](const std::string& what, int secondsLeft) {
+  hooks.waiting = [&](CheckWait, const std::string& what, int secondsLeft) {
     std::string text = Tr(kCtx, "測定中...");
     if (!what.empty()) {
       text = Tr(kCtx, "%1 (残り %2 秒、キャンセルで中止)");
