@@ -30,6 +30,7 @@ struct NetRig {
 TEST(CliNetwork, IdentifyThroughSer2netByUrlAndAsARegisteredComName) {
   NetRig net;
   for (const std::string& url : {net.ser2net.Rfc2217Url(), net.ser2net.RawUrl()}) {
+    ASSERT_TRUE(net.ser2net.AwaitDeviceClosed());
     const Result r = RunCli({"identify", "--port", url});
     EXPECT_EQ(r.status, 0) << r.err;
     const auto lines = r.Lines();
@@ -38,6 +39,7 @@ TEST(CliNetwork, IdentifyThroughSer2netByUrlAndAsARegisteredComName) {
     EXPECT_EQ(lines[2], "OK: Open " + url);
   }
   ASSERT_TRUE(port_registry::Register(12, net.ser2net.Rfc2217Url()));
+  ASSERT_TRUE(net.ser2net.AwaitDeviceClosed());
   const Result r = RunCli({"identify", "--port", "COM12"});
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.Lines().back(), "OK: Open COM12");

@@ -7,11 +7,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "tests/support/wait.h"
 
@@ -32,17 +34,39 @@ uint16_t FreeTcpPort() {
   return port;
 }
 
-bool Listening(uint16_t port) {
-  // Lines "sl local_address rem_address st ...": 0100007F:PORT (hex), state 0A is LISTEN.
+namespace {
+
+// The targets of a process's open descriptors ("socket:[123]", "/dev/pts/4", ...).
+std::vector<std::string> OpenFiles(pid_t pid) {
+  std::vector<std::string> files;
+  std::error_code ec;
+  const std::string dir = "/proc/" + std::to_string(pid) + "/fd";
+  for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+    std::error_code linkError;
+    const auto target = std::filesystem::read_symlink(entry.path(), linkError);
+    if (!linkError) files.push_back(target.string());
+  }
+  return files;
+}
+
+}  // namespace
+
+bool Listening(uint16_t port, pid_t owner) {
+  // Lines "sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode ...":
+  // 0100007F:PORT (hex), state 0A is LISTEN.
   char local[32];
   std::snprintf(local, sizeof local, "0100007F:%04X", port);
   std::ifstream in("/proc/net/tcp");
   std::string line;
   while (std::getline(in, line)) {
     std::istringstream fields(line);
-    std::string sl, addr, remote, state;
-    fields >> sl >> addr >> remote >> state;
-    if (addr == local && state == "0A") return true;
+    std::string sl, addr, remote, state, queues, timer, retransmits, uid, timeout, inode;
+    fields >> sl >> addr >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >>
+        inode;
+    if (addr != local || state != "0A") continue;
+    if (owner <= 0) return true;
+    const std::vector<std::string> files = OpenFiles(owner);
+    return std::find(files.begin(), files.end(), "socket:[" + inode + "]") != files.end();
   }
   return false;
 }
@@ -59,6 +83,7 @@ bool Ser2net::Start(const std::string& device, int baud, std::string* error) {
     return false;
   }
   dir_ = tmpl;
+  device_ = device;
   telnetPort_ = FreeTcpPort();
   rawPort_ = FreeTcpPort();
   while (rawPort_ == telnetPort_) rawPort_ = FreeTcpPort();
@@ -104,7 +129,7 @@ bool Ser2net::Launch(std::string* error) {
   const bool up = PumpUntil([&] {
     int status = 0;
     if (::waitpid(pid_, &status, WNOHANG) == pid_) exited = true;
-    return exited || (Listening(telnetPort_) && Listening(rawPort_));
+    return exited || (Listening(telnetPort_, pid_) && Listening(rawPort_, pid_));
   });
   if (up && !exited) return true;
   if (exited) pid_ = -1;
@@ -122,6 +147,17 @@ void Ser2net::Stop() {
   int status = 0;
   ::waitpid(pid_, &status, 0);
   pid_ = -1;
+}
+
+bool Ser2net::AwaitDeviceClosed() const {
+  if (pid_ <= 0) return true;
+  std::error_code ec;
+  std::string device = std::filesystem::canonical(device_, ec).string();
+  if (ec) device = device_;
+  return PumpUntil([&] {
+    const std::vector<std::string> files = OpenFiles(pid_);
+    return std::find(files.begin(), files.end(), device) == files.end();
+  });
 }
 
 bool Ser2net::Restart(std::string* error) {

@@ -25,6 +25,10 @@ class Ser2net {
   // Starts it again with the same configuration and ports.
   bool Restart(std::string* error);
   bool Running() const { return pid_ > 0; }
+  // Waits until ser2net has closed the device after its last client left (within the tests'
+  // patience). A connection to the other accepter finds the device busy and is dropped until
+  // then, so a test that switches accepters waits for this first.
+  bool AwaitDeviceClosed() const;
 
   std::string Rfc2217Url() const { return "rfc2217://127.0.0.1:" + std::to_string(telnetPort_); }
   std::string RawUrl() const { return "socket://127.0.0.1:" + std::to_string(rawPort_); }
@@ -33,6 +37,7 @@ class Ser2net {
   bool Launch(std::string* error);
   std::string dir_;
   std::string config_;
+  std::string device_;
   uint16_t telnetPort_ = 0;
   uint16_t rawPort_ = 0;
   pid_t pid_ = -1;
@@ -40,7 +45,9 @@ class Ser2net {
 
 // A TCP port on 127.0.0.1 that nothing listens on at this moment.
 uint16_t FreeTcpPort();
-// Whether something listens on 127.0.0.1:port (from /proc/net/tcp, without connecting).
-bool Listening(uint16_t port);
+// Whether something listens on 127.0.0.1:port (from /proc/net/tcp, without connecting); with
+// `owner`, only a listening socket that process holds counts (a free port taken by another test's
+// server between the choice and the bind is not ours).
+bool Listening(uint16_t port, pid_t owner = -1);
 
 }  // namespace test_support
