@@ -63,6 +63,8 @@ class ByteLink {
   // serial port to its device, a network link to the far end's port. Returns an empty string
   // when they apply, else the reason they cannot (a raw TCP link has no line to set).
   virtual std::string ApplyLineSettings(const LineSettings& settings) = 0;
+  // Whether ApplyLineSettings reaches a line at all; a raw TCP link's speed is the server's.
+  virtual bool CarriesLineSettings() const { return true; }
 
   // Asserts (or clears) the modem control lines RTS and DTR where the link has them; a link
   // without them (memory, network, a pseudo-terminal) quietly does nothing.

@@ -265,6 +265,14 @@ bool PortSelection::OpenChoice(const PortChoice& c) {
   return OpenPort(PortNameToNumber(c.port));
 }
 
+namespace {
+// Whether the open link sets its own speed (a raw TCP port's speed is set at the server).
+bool CarriesLine(const TTirisC1Dlg& comm) {
+  const ByteLink* link = comm.CurrentLink();
+  return !link || link->CarriesLineSettings();
+}
+}  // namespace
+
 bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int parityIndex) {
   std::unique_ptr<ProgressDialog> progress = prompts_.CreateProgress();
   progress->SetCancelVisible(false);
@@ -280,6 +288,9 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
                                                 : TParityBits::prEven;
   bool found = false;
   int foundPort = 0;
+  // The speeds are asked of the ports scanned, not of the one open now (a raw TCP port would
+  // refuse them as a line fault).
+  comm_.ClosePort();
   for (const std::string& name : portNames) {
     TTirisC1Dlg::ProcessPendingEvents();
     const int n = PortNameToNumber(name);
@@ -291,10 +302,11 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
                          port_speeds::kTexts[i]);
       line.parity = parity;
       comm_.SetLine(line);
-      if (OpenPort(n)) {
-        TTirisC1Dlg::PumpFor(50);
-        found = comm_.ProbeReader();
-      }
+      if (!OpenPort(n)) continue;
+      TTirisC1Dlg::PumpFor(50);
+      found = comm_.ProbeReader();
+      // A raw TCP port answers (or not) at the server's speed whatever is asked: one probe.
+      if (!CarriesLine(comm_)) break;
     }
     if (found) {
       foundPort = n;
@@ -304,7 +316,9 @@ bool PortSelection::ScanPorts(const std::vector<std::string>& portNames, int par
   if (found) {
     comm_.CommLog(LoadMessage(Msg::FindTirisRWMsg));
     comm_.CommLog(LoadMessage(Msg::PORTMsg) + std::to_string(foundPort));
-    comm_.CommLog(LoadMessage(Msg::SpeedMsg) + std::to_string(BaudRateValue(comm_.Line().baud)));
+    comm_.CommLog(LoadMessage(Msg::SpeedMsg) +
+                  (CarriesLine(comm_) ? std::to_string(BaudRateValue(comm_.Line().baud))
+                                      : Tr("TOpenCom1Dlg", "サーバーで設定された速度")));
   } else {
     comm_.CommLog(LoadMessage(Msg::NotFindTirisRWMsg));
   }

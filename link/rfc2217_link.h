@@ -20,6 +20,7 @@ class Rfc2217Link : public TcpLink {
   // Sends the settings to the far end's port when the link is open (and waits for the server to
   // confirm the speed); empty when they apply, else why not.
   std::string ApplyLineSettings(const LineSettings& settings) override;
+  bool CarriesLineSettings() const override { return true; }
   // The server's latest modem-state notification (CTS, DSR, RI, CD and their changes), kept for
   // the curious: a serial port of this tool raises no event for the modem lines either.
   uint8_t ModemState() const { return modemState_; }

@@ -43,6 +43,7 @@ class TcpLink : public QObject, public ByteLink {
   size_t InputCount() const override;
   // Keeps the settings; over raw TCP they cannot reach the far end's port, which says so.
   std::string ApplyLineSettings(const LineSettings& settings) override;
+  bool CarriesLineSettings() const override { return false; }
 
   const std::string& Url() const { return url_; }
   const LineSettings& Line() const { return line_; }

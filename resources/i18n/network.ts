@@ -7,6 +7,10 @@
         <source>ネットワークポートの追加...</source>
         <translation>Add network port...</translation>
     </message>
+    <message>
+        <source>サーバーで設定された速度</source>
+        <translation>the speed set at the server</translation>
+    </message>
 </context>
 <context>
     <name>TAddNetPortDlg</name>

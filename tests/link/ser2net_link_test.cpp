@@ -6,6 +6,8 @@
 
 #include "core/hex.h"
 #include "core/log_pane.h"
+#include "core/messages.h"
+#include "core/ui_text.h"
 #include "link/comm_module.h"
 #include "link/frame.h"
 #include "link/port_registry.h"
@@ -116,6 +118,24 @@ TEST_P(Ser2netLink, StoppingTheServerMidExchangeEndsTheWaitAsAVanishedPort) {
   EXPECT_TRUE(comm_->ProbeReader());
 }
 
+// A raw TCP port answers at the server's speed whatever the scan asks: one probe, and the log
+// names no speed it cannot know.
+class Ser2netRawTcp : public Ser2netLink {};
+
+TEST_P(Ser2netRawTcp, TheScanProbesARawPortOnceAndNamesNoSpeed) {
+  ASSERT_TRUE(port_registry::Register(78, url_));
+  comm_->RefreshPorts();
+  ScriptedPrompts prompts;
+  PortSelection selection(*comm_, prompts);
+  const uint64_t before = sim_->Counters().module.commands;
+  ASSERT_TRUE(selection.ScanPorts({"COM78"}, 0));
+  EXPECT_EQ(sim_->Counters().module.commands, before + 1);
+  EXPECT_EQ(LastLine(),
+            LoadMessage(Msg::SpeedMsg) + Tr("TOpenCom1Dlg", "サーバーで設定された速度"));
+  EXPECT_FALSE(Logged(url_ + ": a raw TCP port carries bytes only; its speed and format are set "
+                             "at the server (rfc2217:// carries them)"));
+}
+
 // A raw TCP port cannot carry speed changes (network_link_test has its refusal).
 class Ser2netRfc2217 : public Ser2netLink {};
 
@@ -172,6 +192,8 @@ TEST_P(Ser2netRfc2217, TheOpenPortDialogAddsANetworkPortThatThenOpens) {
 
 INSTANTIATE_TEST_SUITE_P(Accepters, Ser2netLink, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "Rfc2217" : "RawTcp"; });
+INSTANTIATE_TEST_SUITE_P(Accepter, Ser2netRawTcp, ::testing::Values(false),
+                         [](const auto&) { return "RawTcp"; });
 INSTANTIATE_TEST_SUITE_P(Accepter, Ser2netRfc2217, ::testing::Values(true),
                          [](const auto&) { return "Rfc2217"; });
 
