@@ -14,6 +14,7 @@
 #include "production/link_wait.h"
 #include "production/orphan_release.h"
 #include "production/series_choice.h"
+#include "production/series_window_text.h"
 #include "production/station.h"
 #include "prompts/prompts.h"
 
@@ -159,8 +160,9 @@ void TSeriesProgramDlg::Sync() {
   form_.Action(kPause).enabled = running_;
   form_.Action(kPause).caption = paused_ ? Tr(kCtx, "再開 (Space)") : Tr(kCtx, "一時停止 (Space)");
   form_.Action(kStop).enabled = running_;
-  const PromptField& orphans = form_.Field(kOrphans);
-  form_.Action(kRelease).enabled = !running_ && orphans.cells.size() > 1;
+  const int orphan = form_.Field(kOrphans).index;
+  form_.Action(kRelease).enabled =
+      !running_ && orphan >= 0 && static_cast<size_t>(orphan) < orphans_.size();
   form_.Action(kExport).enabled = !running_ && series_.has_value();
 }
 
@@ -311,12 +313,15 @@ void TSeriesProgramDlg::Start() {
     }
     production::CheckStationFree(*ledger_, station);
     std::string dropped;
-    if (results && !results->Begin(&error, &dropped)) throw production::Refusal(error);
+    if (results && !results->Begin(&error, &dropped)) {
+      status.text = error;
+      return;
+    }
     picked =
         production::PickSeries(request, *ledger_, station, results ? &*results : nullptr, fs, true);
     ledger_->Enter(station, picked.id, production::PortName(app_));
   } catch (const production::Refusal& e) {
-    status.text = e.what();
+    status.text = SeriesRefusalText(e);
     return;
   } catch (const ledger::DatabaseError& e) {
     ledger_.reset();
@@ -369,10 +374,16 @@ void TSeriesProgramDlg::Running(const ledger::Series& series, const ledger::Stat
   events.ledgerFailed = [&](const std::string& why) {
     form_.Field(kRunStatus).text = Tr(kCtx, "台帳が使えなくなったため停止しました: ") + why;
   };
-  events.note = [&](const std::string& text) {
-    if (text.rfind("cannot write the results file", 0) == 0)
-      form_.Field(kRunStatus).text = Tr(kCtx, "結果ファイルに書けないため停止しました: ") + text;
+  // The notes the page has no other place for, under the series and the station.
+  const std::string header = form_.Field(kRunStatus).text;
+  auto noted = [&](const production::RunNote& note) {
+    const std::string text = RunNoteText(note);
+    if (text.empty()) return;
+    form_.Field(kRunStatus).text = header + "\n" + text;
+    Refresh();
   };
+  events.note = noted;
+  events.progress = [&](int, const production::RunNote& note) { noted(note); };
   events.tagDone = [&](const production::TagDone& t) {
     ++(t.row.ok ? verified_ : failed_);
     PromptField& result = form_.Field(kResult);
@@ -471,6 +482,7 @@ void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
                      ", NG " + std::to_string(failed_);
   PromptField& orphans = form_.Field(kOrphans);
   orphans.cells.resize(1);
+  orphans.index = -1;  // the operator picks the orphan to release
   orphans_.clear();
   if (ledger_ && series_) {
     try {
@@ -494,8 +506,9 @@ void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
 }
 
 void TSeriesProgramDlg::Release() {
-  if (orphans_.empty() || !ledger_) return;
-  const ledger::CodeRecord c = orphans_.front();
+  const int orphan = form_.Field(kOrphans).index;
+  if (orphan < 0 || static_cast<size_t>(orphan) >= orphans_.size() || !ledger_) return;
+  const ledger::CodeRecord c = orphans_[static_cast<size_t>(orphan)];
   const std::string code = series::CodeText(c.code);
   if (!app_.Prompt().Confirm(
           Replaced(

@@ -11,8 +11,9 @@
 //   to the planned count and the last rows. Pause holds the run before the next tag; Stop (and
 //   closing the window) ends it once the tag in hand is finished and recorded, asking first when
 //   a tag is on the reader;
-// - afterwards: the series' summary, the orphans of stations that no longer run with Release
-//   (asked first; the tag must be on the reader) and the series' export to CSV.
+// - afterwards: the series' summary, the orphans of stations that no longer run with Release of
+//   the one selected (asked first, No by default; the tag must be on the reader) and the series'
+//   export to CSV.
 // It keeps the port while it is open (no other handler runs meanwhile); the window renders it with
 // its own look (production/widgets/series_program_dialog.h).
 #include <functional>

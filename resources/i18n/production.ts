@@ -253,10 +253,6 @@
         <translation>Results file (CSV)</translation>
     </message>
     <message>
-        <source>結果ファイルに書けないため停止しました: </source>
-        <translation>Stopped: the results file cannot be written: </translation>
-    </message>
-    <message>
         <source>解放</source>
         <translation>Release</translation>
     </message>
@@ -279,6 +275,86 @@
     <message>
         <source>開始</source>
         <translation>Start</translation>
+    </message>
+    <message>
+        <source>国 999 はテスト用トランスポンダのコードです。このウィンドウでは書き込めません</source>
+        <translation>Country 999 is the code of test transponders; this window does not write it</translation>
+    </message>
+    <message>
+        <source>国 %1 は ISO 3166-1 の国コードでも製造者コード (900-998) でもありません。このウィンドウでは書き込めません</source>
+        <translation>Country %1 is neither an ISO 3166-1 country code nor a manufacturer code (900-998); this window does not write it</translation>
+    </message>
+    <message>
+        <source>%2 から %3 おきの %1 個のコードは国別IDの上限 %4 を超えます。予定数を減らしてください</source>
+        <translation>%1 codes from %2 in steps of %3 pass the largest national ID, %4: plan fewer codes</translation>
+    </message>
+    <message>
+        <source>%2 から %3 おきの %1 個のコードは産業用番号の上限 %4 を超えます。予定数を減らしてください</source>
+        <translation>%1 codes from %2 in steps of %3 pass the largest industrial number, %4: plan fewer codes</translation>
+    </message>
+    <message>
+        <source>%1 には別の台帳のシリーズ %3 の %2 があります。1つの結果ファイルには1つのシリーズです。別の結果ファイルを入れてください</source>
+        <translation>%1 holds %2 of series %3 of another ledger. One results file, one series: enter another results file</translation>
+    </message>
+    <message>
+        <source>%1 にはシリーズ %2 の行があります。1つの結果ファイルには1つのシリーズです。別の結果ファイルを入れてください</source>
+        <translation>%1 holds rows of series %2. One results file, one series: enter another results file</translation>
+    </message>
+    <message>
+        <source>台帳にシリーズ %1 がありません。「接続テスト」で一覧を更新してください</source>
+        <translation>The ledger holds no series %1: refresh the list with "Test connection"</translation>
+    </message>
+    <message>
+        <source>シリーズは %1 で終わっています</source>
+        <translation>The series ends with %1</translation>
+    </message>
+    <message>
+        <source>%1 は書込み済みです (%4, シリーズ %5)。別の最初の番号を入れてください</source>
+        <translation>%1 was verified before (%4, series %5): enter another first number</translation>
+    </message>
+    <message>
+        <source>%1 は %3 でNGになり、次のタグのために保たれています (%4, シリーズ %5)。別の最初の番号を入れてください</source>
+        <translation>%1 failed at %3, which keeps it for its next tag (%4, series %5): enter another first number</translation>
+    </message>
+    <message>
+        <source>%1 は %3 が書込み中で、まだ記録されていません (%4, シリーズ %5)。別の最初の番号を入れてください</source>
+        <translation>%1 is claimed by %3 and not recorded (%4, series %5): enter another first number</translation>
+    </message>
+    <message>
+        <source>シリーズ %3 は台帳に予定数 %2 とは別の計画で入っています。加わるには「台帳の続きのシリーズ」で選んでください</source>
+        <translation>Series %3 is in the ledger with another plan than %2 codes: to join it, pick it under "Open series of the ledger"</translation>
+    </message>
+    <message>
+        <source>%1 は以前に書込み済みです (%2)。「台帳の続きのシリーズ」を選ぶか、別の最初の番号を入れてください</source>
+        <translation>%1 was verified before (%2): pick "Open series of the ledger" or enter another first number</translation>
+    </message>
+    <message>
+        <source>ステーション %1 はすでに動いています (pid %2, %3)。ステーションごとに別のステーション名を入れてください</source>
+        <translation>The station %1 runs already (pid %2, on %3): give each station its own station name</translation>
+    </message>
+    <message>
+        <source>%1 は台帳のシリーズ %2 のコードなので飛ばしました</source>
+        <translation>%1 is held by series %2 of the ledger: passed over</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 にはもうコードがありません</source>
+        <translation>Series %1 has no code left</translation>
+    </message>
+    <message>
+        <source>シリーズは %1 で終わりです</source>
+        <translation>The series ends with %1</translation>
+    </message>
+    <message>
+        <source>結果ファイルに書けないため停止しました: %1。このタグの行: %2</source>
+        <translation>Stopped: cannot write the results file (%1). This tag's row: %2</translation>
+    </message>
+    <message>
+        <source>タグ %1 は書込み済みの %2 を持っています。書き込みません</source>
+        <translation>Tag %1 already carries %2, verified before: not written</translation>
+    </message>
+    <message>
+        <source>タグ %1 は以前に %2 を書込み済みです。書き込みません</source>
+        <translation>Tag %1 was programmed and verified before (%2): not written</translation>
     </message>
 </context>
 </TS>

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "core/log_pane.h"
 #include "ledger/ledger.h"
 #include "production/series_program_dlg.h"
+#include "production/station.h"
 #include "production/widgets/series_program_dialog.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "sim/chips/sic7888.h"
@@ -42,8 +44,9 @@ using production::Step;
 class TestPrompts : public WidgetPrompts {
  public:
   TestPrompts() : WidgetPrompts(nullptr) {}
-  bool Confirm(const std::string& text, const std::string&, ConfirmButtons) override {
+  bool Confirm(const std::string& text, const std::string&, ConfirmButtons buttons) override {
     asked.push_back(text);
+    askedYesNo.push_back(buttons == ConfirmButtons::YesNo);  // the No default
     return true;
   }
   std::optional<std::string> SaveFileName(const std::string&, const std::string&) override {
@@ -54,6 +57,7 @@ class TestPrompts : public WidgetPrompts {
     if (onRefresh) onRefresh(form);
   }
   std::vector<std::string> asked;
+  std::vector<bool> askedYesNo;
   std::string saveAs;
   std::function<void(PromptForm&)> onRefresh;
 };
@@ -222,6 +226,10 @@ TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationAndItsRetry) {
   EXPECT_EQ(progress[0].codesLeft, 0u);
   EXPECT_TRUE(l.Unfinished().empty());
   EXPECT_NE(st.Text(D::kSummary).find("20 verified"), std::string::npos) << st.Text(D::kSummary);
+  // The engine's note of the series' end, in the window's language.
+  EXPECT_NE(st.Text(D::kRunStatus).find("シリーズは " + Code(119) + " で終わりです"),
+            std::string::npos)
+      << st.Text(D::kRunStatus);
 }
 
 TEST(ProductionWindow, TwoWindowsOnOneLedgerGiveDistinctContiguousCodes) {
@@ -355,4 +363,82 @@ TEST(ProductionWindow, SpacePausesAndEscWithATagInHandAsksAndFinishesTheTag) {
   ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
   EXPECT_TRUE(l.Unfinished().empty());
   EXPECT_EQ(st.Text(D::kState), "停止しました");
+}
+
+TEST(ProductionWindow, ReleaseGivesBackTheSelectedOrphanOnlyAfterAsking) {
+  TempConfig cfg;
+  const std::string uri = "sqlite:" + cfg.Path("led.sqlite");
+  {
+    // A series of three whose first two codes a station that no longer runs claimed.
+    ledger::Ledger l(*ledger::ParseTarget(uri, nullptr));
+    const auto choice = l.JoinOrCreate({series::CodeKind::Animal, 392, 100, 1, 3}, {}, true);
+    const ledger::Station dead{ThisHost(), "gone", int64_t{1} << 30};  // past any pid
+    for (int i = 0; i < 2; ++i)
+      l.ClaimNext({choice.series.id, dead, series::ChipName(fdx::IdChip::Sic7888), "", {}});
+  }
+  Station st(cfg);
+  st.tray.push_back(std::make_shared<sim::Sic7888Tag>(7));
+  bool enabledBefore = true, enabledAfter = false;
+  st.atEnd = [&](TSeriesProgramDialog& d) {
+    auto* release = d.findChild<QPushButton*>(D::kRelease);
+    enabledBefore = release->isEnabled();
+    d.findChild<QTableWidget*>(D::kOrphans)->setCurrentCell(1, 0);
+    enabledAfter = release->isEnabled();
+    st.field->Insert(std::make_shared<sim::Sic7888Tag>(8));  // the tag the dead station held
+    release->click();
+  };
+  st.Run([&](TSeriesProgramDialog& d) {
+    Station::Type(d, D::kLedger, uri);
+    Station::Type(d, D::kStation, "line1");
+    Station::Pick(d, D::kKind, D::kOpen);
+  });
+
+  EXPECT_FALSE(enabledBefore);  // nothing selected: nothing to release
+  EXPECT_TRUE(enabledAfter);
+  ASSERT_EQ(st.prompts.asked.size(), 1u);
+  EXPECT_NE(st.prompts.asked[0].find(Code(101)), std::string::npos) << st.prompts.asked[0];
+  EXPECT_TRUE(st.prompts.askedYesNo[0]);
+  ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
+  EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 100).Encode())->state,
+            ledger::CodeState::Claimed);
+  EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 101).Encode())->state,
+            ledger::CodeState::Released);
+  EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 102).Encode())->state,
+            ledger::CodeState::Verified);
+}
+
+TEST(ProductionWindow, AGuardsRefusalIsWordedByTheWindowBeforeAnythingIsWritten) {
+  TempConfig cfg;
+  const std::string uri = "sqlite:" + cfg.Path("led.sqlite");
+  {
+    ledger::Ledger l(*ledger::ParseTarget(uri, nullptr));
+    l.JoinOrCreate({series::CodeKind::Animal, 392, 100, 1, 3}, {}, true);
+  }
+  Station st(cfg);
+  st.tray.push_back(std::make_shared<sim::Sic7888Tag>(7));
+  // The same first code with another planned count: the runner says "leave --planned out".
+  QTimer poll;
+  poll.setInterval(5);
+  bool started = false;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    TSeriesProgramDialog* d = DialogOf(st.dlg->Form());
+    if (!d || !d->isVisible()) return;
+    if (!started) {
+      started = true;
+      NewAnimalSeries(*d, uri, cfg.Path("tray.csv"), "line1", 5);
+      d->findChild<QPushButton*>(D::kStart)->click();
+    } else if (!st.Text(D::kSetupStatus).empty()) {
+      poll.stop();
+      d->findChild<QPushButton*>(D::kClose)->click();
+    }
+  });
+  poll.start();
+  st.dlg->Run();
+
+  const std::string status = st.Text(D::kSetupStatus);
+  EXPECT_NE(status.find("台帳の続きのシリーズ"), std::string::npos) << status;
+  EXPECT_EQ(status.find("--"), std::string::npos) << status;
+  EXPECT_EQ(st.waits, 0);  // no run started
+  ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
+  EXPECT_FALSE(l.FindCode(fdx::AnimalIdCode::Animal(392, 100).Encode()));
 }

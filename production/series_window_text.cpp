@@ -1,0 +1,140 @@
+#include "production/series_window_text.h"
+
+#include <QtGlobal>
+
+#include "core/ui_text.h"
+
+namespace {
+
+const char* const kWordsCtx = "TSeriesProgramDlg";
+using production::RefusalReason;
+
+// The text with %1, %2, ... replaced by the refusal's values.
+std::string Filled(const char* source, const std::vector<std::string>& values) {
+  std::string text = Tr(kWordsCtx, source);
+  for (size_t i = values.size(); i-- > 0;) {
+    const std::string mark = "%" + std::to_string(i + 1);
+    for (size_t at; (at = text.find(mark)) != std::string::npos;)
+      text.replace(at, mark.size(), values[i]);
+  }
+  return text;
+}
+
+// "1, 2": the ids from values[from] on.
+std::string Ids(const std::vector<std::string>& v, size_t from) {
+  std::string text;
+  for (size_t i = from; i < v.size(); ++i) text += (text.empty() ? "" : ", ") + v[i];
+  return text;
+}
+
+const char* Source(RefusalReason reason, const std::vector<std::string>& v) {
+  auto is = [&v](size_t i, const char* text) { return i < v.size() && v[i] == text; };
+  switch (reason) {
+    case RefusalReason::TestCountry:
+      return QT_TRANSLATE_NOOP(
+          "TSeriesProgramDlg",
+          "国 999 はテスト用トランスポンダのコードです。このウィンドウでは書き込めません");
+    case RefusalReason::UnknownCountry:
+      return QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                               "国 %1 は ISO 3166-1 の国コードでも製造者コード (900-998) "
+                               "でもありません。このウィンドウでは書き込めません");
+    case RefusalReason::PastLargest:
+      return is(4, "animal")
+                 ? QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                     "%2 から %3 おきの %1 個のコードは国別IDの上限 %4 "
+                                     "を超えます。予定数を減らしてください")
+                 : QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                     "%2 から %3 おきの %1 個のコードは産業用番号の上限 %4 "
+                                     "を超えます。予定数を減らしてください");
+    case RefusalReason::ResumeForeignRows:
+    case RefusalReason::FileOfOtherLedger:
+      return QT_TRANSLATE_NOOP(
+          "TSeriesProgramDlg",
+          "%1 には別の台帳のシリーズ %3 の %2 "
+          "があります。1つの結果ファイルには1つのシリーズです。別の結果ファイルを入れてください");
+    case RefusalReason::ResumeManySeries:
+    case RefusalReason::ResumeOtherSeries:
+    case RefusalReason::FileOfOtherSeries:
+      return QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                               "%1 にはシリーズ %2 "
+                               "の行があります。1つの結果ファイルには1つのシリーズです。別の結果フ"
+                               "ァイルを入れてください");
+    case RefusalReason::ResumeNoSeries:
+      return QT_TRANSLATE_NOOP(
+          "TSeriesProgramDlg",
+          "台帳にシリーズ %1 がありません。「接続テスト」で一覧を更新してください");
+    case RefusalReason::ResumeSeriesEnds:
+      return QT_TRANSLATE_NOOP("TSeriesProgramDlg", "シリーズは %1 で終わっています");
+    case RefusalReason::ResumeNoClaim:
+      return QT_TRANSLATE_NOOP("TSeriesProgramDlg", "台帳のシリーズを選んでください");
+    case RefusalReason::Overlap:
+      return is(1, "verified")
+                 ? QT_TRANSLATE_NOOP(
+                       "TSeriesProgramDlg",
+                       "%1 は書込み済みです (%4, シリーズ %5)。別の最初の番号を入れてください")
+             : is(1, "failed")
+                 ? QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                     "%1 は %3 でNGになり、次のタグのために保たれています (%4, "
+                                     "シリーズ %5)。別の最初の番号を入れてください")
+                 : QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                     "%1 は %3 が書込み中で、まだ記録されていません (%4, シリーズ "
+                                     "%5)。別の最初の番号を入れてください");
+    case RefusalReason::PlanDiffers:
+      return QT_TRANSLATE_NOOP(
+          "TSeriesProgramDlg",
+          "シリーズ %3 は台帳に予定数 %2 "
+          "とは別の計画で入っています。加わるには「台帳の続きのシリーズ」で選んでください");
+    case RefusalReason::VerifiedBefore:
+      return QT_TRANSLATE_NOOP(
+          "TSeriesProgramDlg",
+          "%1 は以前に書込み済みです "
+          "(%2)。「台帳の続きのシリーズ」を選ぶか、別の最初の番号を入れてください");
+    case RefusalReason::StationRuns:
+      return QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                               "ステーション %1 はすでに動いています (pid %2, "
+                               "%3)。ステーションごとに別のステーション名を入れてください");
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string SeriesRefusalText(const production::Refusal& r) {
+  std::vector<std::string> values = r.values;
+  // The series of a results file's rows as one value, after the file.
+  if (r.reason == RefusalReason::ResumeManySeries) values = {r.values.at(0), Ids(r.values, 1)};
+  if (r.reason == RefusalReason::FileOfOtherSeries) values = {r.values.at(0), Ids(r.values, 3)};
+  return Filled(Source(r.reason, r.values), values);
+}
+
+std::string RunNoteText(const production::RunNote& note) {
+  using K = production::RunNote::Kind;
+  switch (note.kind) {
+    case K::PassedOver:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                      "%1 は台帳のシリーズ %2 のコードなので飛ばしました"),
+                    note.values);
+    case K::NoCodeLeft:
+      return Filled(
+          QT_TRANSLATE_NOOP("TSeriesProgramDlg", "シリーズ %1 にはもうコードがありません"),
+          note.values);
+    case K::SeriesEnds:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg", "シリーズは %1 で終わりです"),
+                    note.values);
+    case K::ResultsFile:
+      return Filled(
+          QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                            "結果ファイルに書けないため停止しました: %1。このタグの行: %2"),
+          note.values);
+    case K::CarriesCode:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                      "タグ %1 は書込み済みの %2 を持っています。書き込みません"),
+                    note.values);
+    case K::UidVerified:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                      "タグ %1 は以前に %2 を書込み済みです。書き込みません"),
+                    note.values);
+    default:
+      return "";
+  }
+}

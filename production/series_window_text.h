@@ -1,0 +1,13 @@
+#pragma once
+// The production window's words, in the window's language, for what the series engine reports as
+// reasons with values: the guards' refusals (naming the window's own controls where the runner
+// names its options) and the run's notes.
+#include <string>
+
+#include "production/series_choice.h"
+#include "production/series_run.h"
+
+std::string SeriesRefusalText(const production::Refusal& refusal);
+// A note of the run as the running page's status line shows it; "" for one the page shows
+// otherwise (the step, the result, the rows).
+std::string RunNoteText(const production::RunNote& note);
