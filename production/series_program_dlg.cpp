@@ -126,6 +126,7 @@ TSeriesProgramDlg::TSeriesProgramDlg(AppCore& app, fdx::IdChip chip) : app_(app)
   rows.columnWidths = {150, 170, 170, 60, 180};
 
   form_.AddPanel(kSummary, "").page = kSummaryPage;
+  form_.AddPanel(kSummaryStatus, "").page = kSummaryPage;
   PromptField& orphans = form_.AddTable(kOrphans, 1, 4);
   orphans.page = kSummaryPage;
   orphans.readOnly = true;
@@ -464,6 +465,8 @@ void TSeriesProgramDlg::AddRow(const series::Row& row) {
 }
 
 void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
+  totals_ = totals;
+  form_.Field(kSummaryStatus).text.clear();
   std::string why;
   if (totals.ledgerError)
     why = form_.Field(kRunStatus).text;
@@ -524,14 +527,13 @@ void TSeriesProgramDlg::Release() {
     ledger_.reset();
     r.text = e.what();
   }
-  form_.Field(kSummary).text =
+  // The summary and the orphans again, as the ledger now has them; the outcome beneath.
+  ShowSummary(totals_);
+  form_.Field(kSummaryStatus).text =
       code +
       (r.kind == production::ReleaseOutcome::Kind::Released ? Tr(kCtx, " 解放しました: ")
                                                             : Tr(kCtx, " 解放しません: ")) +
       r.text;
-  const std::string summary = form_.Field(kSummary).text;
-  ShowSummary({});
-  form_.Field(kSummary).text = summary;
   Refresh();
 }
 
@@ -543,16 +545,20 @@ void TSeriesProgramDlg::Export() {
   std::string text = std::string(series::ResultsFile::kHeader) + "\n";
   try {
     const auto l = OpenTarget(ledger::Access::Look);
-    if (!l) return;
+    if (!l) {
+      form_.Field(kSummaryStatus).text = form_.Field(kSetupStatus).text;
+      Refresh();
+      return;
+    }
     for (const ledger::TagRecord& r : l->Records(series_->id))
       text += series::ResultsFile::Line(RowOf(r)) + "\n";
   } catch (const ledger::DatabaseError& e) {
-    form_.Field(kSummary).text = Tr(kCtx, "台帳: ") + e.what();
+    form_.Field(kSummaryStatus).text = Tr(kCtx, "台帳: ") + e.what();
     Refresh();
     return;
   }
   const files::Error e = files::Replace(*chosen, text);
-  form_.Field(kSummary).text =
+  form_.Field(kSummaryStatus).text =
       e ? *chosen + ": " + e.Text() : Replaced(Tr(kCtx, "書き出しました: %1"), *chosen);
   Refresh();
 }

@@ -71,6 +71,7 @@ class TSeriesProgramDlg {
   // Afterwards.
   static constexpr const char* kSummary = "STSummary";
   static constexpr const char* kOrphans = "SGOrphans";
+  static constexpr const char* kSummaryStatus = "STSummaryStatus";  // what Release, Export did
   // Actions.
   static constexpr const char* kTest = "BtTest";
   static constexpr const char* kStart = "BtStart";
@@ -114,6 +115,7 @@ class TSeriesProgramDlg {
   std::vector<int64_t> openIds_;             // the series of the kOpenSeries list
   std::vector<ledger::CodeRecord> orphans_;  // the rows of kOrphans
   std::optional<ledger::Series> series_;     // the series worked (or last worked)
+  production::RunTotals totals_;             // how the last run ended
   production::Step step_ = production::Step::WaitingForTag;
   bool running_ = false;
   bool paused_ = false;

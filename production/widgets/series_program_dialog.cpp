@@ -107,6 +107,9 @@ QWidget* TSeriesProgramDialog::SummaryPage() {
   QWidget* orphans = CreateFieldWidget(Form().Field(D::kOrphans), page, &caption);
   if (caption) main->addWidget(caption);
   main->addWidget(orphans, 1);
+  QWidget* status = CreateFieldWidget(Form().Field(D::kSummaryStatus), page);
+  if (auto* label = qobject_cast<QLabel*>(status)) label->setWordWrap(true);
+  main->addWidget(status);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (const char* a : {D::kRelease, D::kExport})

@@ -22,6 +22,7 @@
 
 #include "app/app_core.h"
 #include "codec/animal_id.h"
+#include "core/files.h"
 #include "core/log_pane.h"
 #include "ledger/ledger.h"
 #include "production/series_program_dlg.h"
@@ -184,7 +185,13 @@ std::string Code(uint64_t national) {
 
 }  // namespace
 
-TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationAndItsRetry) {
+// The sizes of the files the file unit replaced (the export goes through it).
+std::vector<size_t> replaced;
+void NoteReplaced(size_t written, size_t total) {
+  if (written == total) replaced.push_back(total);
+}
+
+TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationItsRetryAndTheExport) {
   TempConfig cfg;
   Station st(cfg);
   for (uint32_t i = 1; i <= 21; ++i)
@@ -196,11 +203,30 @@ TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationAndItsRetry) {
     if (step == Step::WaitingForTag && st.waits > 1) results.push_back(st.Text(D::kResult));
   };
   const std::string csv = cfg.Path("tray.csv"), uri = "sqlite:" + cfg.Path("led.sqlite");
+  const std::string exported = cfg.Path("series.csv");
   st.atEnd = [&](TSeriesProgramDialog& d) {
     bar = {d.Progress()->value(), d.Progress()->maximum()};
     EXPECT_EQ(d.Sounded(), 21);
+    st.prompts.saveAs = exported;
+    files::SetWriteHookForTests(NoteReplaced);
+    d.findChild<QPushButton*>(D::kExport)->click();
   };
   st.Run([&](TSeriesProgramDialog& d) { NewAnimalSeries(d, uri, csv, "line1", 20); });
+  files::SetWriteHookForTests(nullptr);
+
+  // The export: the header and a row for every tag written, the failed one too, written whole
+  // through the file unit.
+  const std::string text = TempConfig::ReadFile(exported);
+  const auto lines = Lines(text);
+  ASSERT_EQ(lines.size(), 22u) << text;
+  EXPECT_EQ(lines[0], series::ResultsFile::kHeader);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.find(",OK,") != std::string::npos; }),
+            20);
+  EXPECT_NE(text.find(Code(104) + "," + Code(1104) + ",NG"), std::string::npos) << text;
+  EXPECT_EQ(replaced, std::vector<size_t>{text.size()});
+  EXPECT_NE(st.Text(D::kSummaryStatus).find(exported), std::string::npos)
+      << st.Text(D::kSummaryStatus);
 
   const auto rows = Lines(TempConfig::ReadFile(csv));
   ASSERT_EQ(rows.size(), 22u) << TempConfig::ReadFile(csv);
@@ -398,6 +424,10 @@ TEST(ProductionWindow, ReleaseGivesBackTheSelectedOrphanOnlyAfterAsking) {
   ASSERT_EQ(st.prompts.asked.size(), 1u);
   EXPECT_NE(st.prompts.asked[0].find(Code(101)), std::string::npos) << st.prompts.asked[0];
   EXPECT_TRUE(st.prompts.askedYesNo[0]);
+  EXPECT_NE(st.Text(D::kSummaryStatus).find(Code(101) + " 解放しました"), std::string::npos)
+      << st.Text(D::kSummaryStatus);
+  EXPECT_NE(st.Text(D::kSummary).find("シリーズの最後まで書きました"), std::string::npos)
+      << st.Text(D::kSummary);
   ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
   EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 100).Encode())->state,
             ledger::CodeState::Claimed);
