@@ -161,6 +161,9 @@ void TSeriesProgramDlg::Sync() {
   form_.Action(kPause).enabled = running_;
   form_.Action(kPause).caption = paused_ ? Tr(kCtx, "再開 (Space)") : Tr(kCtx, "一時停止 (Space)");
   form_.Action(kStop).enabled = running_;
+  // The orphans' table and Release only when there is one to release.
+  form_.Field(kOrphans).visible = !orphans_.empty();
+  form_.Action(kRelease).visible = !orphans_.empty();
   const int orphan = form_.Field(kOrphans).index;
   form_.Action(kRelease).enabled =
       !running_ && orphan >= 0 && static_cast<size_t>(orphan) < orphans_.size();
@@ -235,7 +238,7 @@ void TSeriesProgramDlg::ListOpenSeries(ledger::Ledger& l) {
   openIds_.clear();
   for (const ledger::SeriesProgress& p : l.Progress())
     if (p.codesLeft || p.claimed || p.failed) {
-      list.items.push_back(SeriesProgressText(p));
+      list.items.push_back(SeriesProgressWords(p));
       openIds_.push_back(p.series.id);
     }
   list.index = list.items.empty() ? -1 : 0;
@@ -349,7 +352,8 @@ void TSeriesProgramDlg::Running(const ledger::Series& series, const ledger::Stat
   form_.Field(kResult).text.clear();
   form_.Field(kResult).color = -1;
   form_.Field(kCode).text.clear();
-  form_.Field(kRunStatus).text = SeriesText(series) + ", " + StationText(station);
+  form_.Field(kRunStatus).text =
+      SeriesPlanText(series) + ", " + Replaced(Tr(kCtx, "ステーション %1"), StationText(station));
   form_.activePage = kRunPage;
   ShowCounts();
   Refresh();
@@ -434,13 +438,19 @@ bool TSeriesProgramDlg::TakePresses() {
   return stop_;
 }
 
+ledger::SeriesProgress TSeriesProgramDlg::ProgressNow() {
+  // The series as the ledger has it now: the codes handed out since the run began count too.
+  const auto now = ledger_->FindSeries(series_->id);
+  return ledger_->ProgressOf(now ? *now : *series_);
+}
+
 void TSeriesProgramDlg::ShowCounts() {
   form_.Field(kStationCounts).text =
       Replaced(Tr(kCtx, "このステーション: OK %1"), std::to_string(verified_)) + ", NG " +
       std::to_string(failed_);
   if (!ledger_ || !series_) return;
   try {
-    const ledger::SeriesProgress p = ledger_->ProgressOf(*series_);
+    const ledger::SeriesProgress p = ProgressNow();
     std::string text = Replaced(Tr(kCtx, "シリーズ全体: OK %1"), std::to_string(p.verified));
     text += ", " + Replaced(Tr(kCtx, "書込み中 %1"), std::to_string(p.claimed));
     text += ", " + Replaced(Tr(kCtx, "残り %1"), std::to_string(p.codesLeft));
@@ -489,14 +499,15 @@ void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
   orphans_.clear();
   if (ledger_ && series_) {
     try {
-      text += "\n" + SeriesProgressText(ledger_->ProgressOf(*series_));
+      text += "\n" + SeriesProgressWords(ProgressNow());
       for (const ledger::CodeRecord& c : ledger_->Unfinished())
         if (c.seriesId == series_->id && c.state == ledger::CodeState::Claimed &&
             !StationRuns(c.station)) {
           orphans_.push_back(c);
           orphans.cells.push_back(std::vector<std::string>{
-              series::CodeText(c.code), ledger::StateName(c.state), StationText(c.station), c.uid});
+              series::CodeText(c.code), Tr(kCtx, "未記録"), StationText(c.station), c.uid});
         }
+      if (orphans_.empty()) text += "\n" + Tr(kCtx, "止まったステーションの孤立コードはありません");
     } catch (const ledger::DatabaseError& e) {
       ledger_.reset();
       text += "\n" + Tr(kCtx, "台帳: ") + e.what();

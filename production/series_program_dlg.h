@@ -101,6 +101,8 @@ class TSeriesProgramDlg {
   void Start();
   void Running(const ledger::Series& series, const ledger::Station& station,
                series::ResultsFile* results);
+  // The progress of the series worked, from the ledger. Throws ledger::DatabaseError.
+  ledger::SeriesProgress ProgressNow();
   void ShowCounts();
   void AddRow(const series::Row& row);
   // Takes the presses queued while the engine works; true when the run is to stop.

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include "core/ui_text.h"
+#include "production/station.h"
 
 namespace {
 
@@ -137,4 +138,26 @@ std::string RunNoteText(const production::RunNote& note) {
     default:
       return "";
   }
+}
+
+std::string SeriesPlanText(const ledger::Series& s) {
+  const ledger::SeriesPlan& plan = s.plan;
+  const std::string planned = plan.planned
+                                  ? Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg", "予定 %1"),
+                                           {std::to_string(*plan.planned)})
+                                  : Tr(kWordsCtx, "予定なし");
+  return Filled(
+      plan.kind == ledger::CodeKind::Animal
+          ? QT_TRANSLATE_NOOP("TSeriesProgramDlg", "シリーズ %1 (動物ID %2 から, ステップ %3, %4)")
+          : QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                              "シリーズ %1 (産業用ID %2 から, ステップ %3, %4)"),
+      {std::to_string(s.id), SeriesCodeText(plan, plan.first), std::to_string(plan.increment),
+       planned});
+}
+
+std::string SeriesProgressWords(const ledger::SeriesProgress& p) {
+  return SeriesPlanText(p.series) + ": " +
+         Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg", "OK %1, 書込み中 %2, NG %3, 残り %4"),
+                {std::to_string(p.verified), std::to_string(p.claimed), std::to_string(p.failed),
+                 std::to_string(p.codesLeft)});
 }

@@ -356,5 +356,37 @@
         <source>タグ %1 は以前に %2 を書込み済みです。書き込みません</source>
         <translation>Tag %1 was programmed and verified before (%2): not written</translation>
     </message>
+    <message>
+        <source>予定 %1</source>
+        <translation>planned %1</translation>
+    </message>
+    <message>
+        <source>予定なし</source>
+        <translation>open</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 (動物ID %2 から, ステップ %3, %4)</source>
+        <translation>series %1 (animal codes from %2, step %3, %4)</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 (産業用ID %2 から, ステップ %3, %4)</source>
+        <translation>series %1 (industrial codes from %2, step %3, %4)</translation>
+    </message>
+    <message>
+        <source>OK %1, 書込み中 %2, NG %3, 残り %4</source>
+        <translation>OK %1, in hand %2, NG %3, left %4</translation>
+    </message>
+    <message>
+        <source>ステーション %1</source>
+        <translation>station %1</translation>
+    </message>
+    <message>
+        <source>未記録</source>
+        <translation>claimed, not recorded</translation>
+    </message>
+    <message>
+        <source>止まったステーションの孤立コードはありません</source>
+        <translation>No orphans of stations that stopped</translation>
+    </message>
 </context>
 </TS>

@@ -251,7 +251,8 @@ TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationItsRetryAndTheExport) 
   EXPECT_EQ(progress[0].verified, 20u);
   EXPECT_EQ(progress[0].codesLeft, 0u);
   EXPECT_TRUE(l.Unfinished().empty());
-  EXPECT_NE(st.Text(D::kSummary).find("20 verified"), std::string::npos) << st.Text(D::kSummary);
+  EXPECT_NE(st.Text(D::kSummary).find("OK 20, 書込み中 0, NG 0, 残り 0"), std::string::npos)
+      << st.Text(D::kSummary);
   // The engine's note of the series' end, in the window's language.
   EXPECT_NE(st.Text(D::kRunStatus).find("シリーズは " + Code(119) + " で終わりです"),
             std::string::npos)
