@@ -141,6 +141,10 @@ TSeriesProgramDlg::TSeriesProgramDlg(AppCore& app, fdx::IdChip chip) : app_(app)
   form_.AddAction(kExport, Tr(kCtx, "CSVに書き出す..."), ActionKind::Return);
   form_.AddAction(kClose, Tr(kCtx, "閉じる"), ActionKind::Cancel);
   form_.onChange = [this](PromptForm&, const std::string& field) { Changed(field); };
+  // Before the first run the other pages say where to begin.
+  form_.Field(kState).text = Tr(kCtx, "「準備」で開始を押してください");
+  form_.Field(kSummary).text = Tr(kCtx, "書込みの結果はここに出ます");
+  ShowCounts();
   Sync();
 }
 

@@ -181,7 +181,8 @@ void TSeriesProgramDialog::SyncFromForm() {
     summaryLayout_->setStretchFactor(summary_, form.Field(D::kOrphans).visible ? 0 : 1);
   // A status line shows its panel only when it has something to say (it keeps its room, so
   // that the page does not jump).
-  for (const char* f : {D::kSetupStatus, D::kSummaryStatus})
+  for (const char* f :
+       {D::kSetupStatus, D::kSummaryStatus, D::kCode, D::kSeriesCounts, D::kResult, D::kRunStatus})
     if (auto* label = findChild<QLabel*>(f)) {
       const bool empty = form.Field(f).text.empty();
       label->setFrameStyle(empty ? QFrame::NoFrame : QFrame::Panel | QFrame::Sunken);

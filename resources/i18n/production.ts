@@ -388,5 +388,13 @@
         <source>止まったステーションの孤立コードはありません</source>
         <translation>No orphans of stations that stopped</translation>
     </message>
+    <message>
+        <source>「準備」で開始を押してください</source>
+        <translation>Press Start on “Set-up”</translation>
+    </message>
+    <message>
+        <source>書込みの結果はここに出ます</source>
+        <translation>The results of the run appear here</translation>
+    </message>
 </context>
 </TS>
