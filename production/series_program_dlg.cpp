@@ -536,19 +536,17 @@ void TSeriesProgramDlg::Release() {
           Tr(kCtx, "解放"), ConfirmButtons::YesNo))
     return;
   production::ReleaseOutcome r;
+  std::string outcome;
   try {
     r = production::ReleaseOrphan(app_, *ledger_, c);
+    outcome = ReleaseText(code, r);
   } catch (const ledger::DatabaseError& e) {
     ledger_.reset();
-    r.text = e.what();
+    outcome = Tr(kCtx, "台帳: ") + e.what();
   }
   // The summary and the orphans again, as the ledger now has them; the outcome beneath.
   ShowSummary(totals_);
-  form_.Field(kSummaryStatus).text =
-      code +
-      (r.kind == production::ReleaseOutcome::Kind::Released ? Tr(kCtx, " 解放しました: ")
-                                                            : Tr(kCtx, " 解放しません: ")) +
-      r.text;
+  form_.Field(kSummaryStatus).text = outcome;
   Refresh();
 }
 

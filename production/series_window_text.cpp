@@ -161,3 +161,45 @@ std::string SeriesProgressWords(const ledger::SeriesProgress& p) {
                 {std::to_string(p.verified), std::to_string(p.claimed), std::to_string(p.failed),
                  std::to_string(p.codesLeft)});
 }
+
+std::string ReleaseText(const std::string& code, const production::ReleaseOutcome& r) {
+  using W = production::ReleaseOutcome::Why;
+  std::vector<std::string> v = r.values;
+  v.insert(v.begin(), code);  // %1 is the orphan's code
+  switch (r.why) {
+    case W::Released:
+      return Filled(v.at(2).empty()
+                        ? QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                            "%1 を解放しました。リーダーのタグ (UID %2) "
+                                            "は何も送りません。シリーズ %4 の次の書込みが使います")
+                        : QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                            "%1 を解放しました。リーダーのタグ (UID %2) は %3 "
+                                            "を送ります。シリーズ %4 の次の書込みが使います"),
+                    v);
+    case W::UnknownChip:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                      "%1 を解放しません: 台帳のチップ「%2」は知らないチップです"),
+                    v);
+    case W::NoTag:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                      "%1 を解放しません: %2 のタグがありません。%3 "
+                                      "が持っていたタグをリーダーに置いてください"),
+                    v);
+    case W::OtherTag:
+      return Filled(QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                                      "%1 を解放しません: リーダーのタグ (UID %2) は %3 "
+                                      "が持っていたタグ (UID %4) ではありません"),
+                    v);
+    case W::CarriesCode:
+      return Filled(
+          QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                            "%1 を解放しません: リーダーのタグがこのコードを持っています"),
+          v);
+    case W::Changed:
+      return Filled(
+          QT_TRANSLATE_NOOP("TSeriesProgramDlg",
+                            "%1 を解放しません: 台帳でその間に変わりました。もう一度見てください"),
+          v);
+  }
+  return "";
+}

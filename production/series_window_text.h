@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ledger/ledger.h"
+#include "production/orphan_release.h"
 #include "production/series_choice.h"
 #include "production/series_run.h"
 
@@ -17,3 +18,5 @@ std::string RunNoteText(const production::RunNote& note);
 std::string SeriesPlanText(const ledger::Series& series);
 // The same with its progress: "... : OK 2, 書込み中 1, NG 0, 残り 2".
 std::string SeriesProgressWords(const ledger::SeriesProgress& progress);
+// What Release did with an orphan: "392 000000000101 を解放しました: ...".
+std::string ReleaseText(const std::string& code, const production::ReleaseOutcome& outcome);

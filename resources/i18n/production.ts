@@ -5,14 +5,6 @@
 <context>
     <name>TSeriesProgramDlg</name>
     <message>
-        <source> 解放しました: </source>
-        <translation> released: </translation>
-    </message>
-    <message>
-        <source> 解放しません: </source>
-        <translation> not released: </translation>
-    </message>
-    <message>
         <source>%1 を解放しますか? そのステーションが持っていたタグをリーダーに置いてください。</source>
         <translation>Release %1? Put the tag that station had in hand on the reader first.</translation>
     </message>
@@ -395,6 +387,34 @@
     <message>
         <source>書込みの結果はここに出ます</source>
         <translation>The results of the run appear here</translation>
+    </message>
+    <message>
+        <source>%1 を解放しました。リーダーのタグ (UID %2) は何も送りません。シリーズ %4 の次の書込みが使います</source>
+        <translation>%1 released. The tag on the reader (UID %2) sends nothing; the next claim of series %4 takes the code</translation>
+    </message>
+    <message>
+        <source>%1 を解放しました。リーダーのタグ (UID %2) は %3 を送ります。シリーズ %4 の次の書込みが使います</source>
+        <translation>%1 released. The tag on the reader (UID %2) sends %3; the next claim of series %4 takes the code</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: 台帳のチップ「%2」は知らないチップです</source>
+        <translation>%1 not released: the ledger names no known chip (“%2”)</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: %2 のタグがありません。%3 が持っていたタグをリーダーに置いてください</source>
+        <translation>%1 not released: no %2 tag on the reader. Put the tag %3 had in hand on the reader</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: リーダーのタグ (UID %2) は %3 が持っていたタグ (UID %4) ではありません</source>
+        <translation>%1 not released: the tag on the reader (UID %2) is not the one %3 had in hand (UID %4)</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: リーダーのタグがこのコードを持っています</source>
+        <translation>%1 not released: the tag on the reader carries it</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: 台帳でその間に変わりました。もう一度見てください</source>
+        <translation>%1 not released: it changed in the ledger meanwhile; look again</translation>
     </message>
 </context>
 </TS>

@@ -425,7 +425,7 @@ TEST(ProductionWindow, ReleaseGivesBackTheSelectedOrphanOnlyAfterAsking) {
   ASSERT_EQ(st.prompts.asked.size(), 1u);
   EXPECT_NE(st.prompts.asked[0].find(Code(101)), std::string::npos) << st.prompts.asked[0];
   EXPECT_TRUE(st.prompts.askedYesNo[0]);
-  EXPECT_NE(st.Text(D::kSummaryStatus).find(Code(101) + " 解放しました"), std::string::npos)
+  EXPECT_NE(st.Text(D::kSummaryStatus).find(Code(101) + " を解放しました"), std::string::npos)
       << st.Text(D::kSummaryStatus);
   EXPECT_NE(st.Text(D::kSummary).find("シリーズの最後まで書きました"), std::string::npos)
       << st.Text(D::kSummary);
