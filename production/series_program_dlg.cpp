@@ -11,7 +11,6 @@
 #include "core/messages.h"
 #include "core/ui_text.h"
 #include "ledger/country_codes.h"
-#include "production/link_wait.h"
 #include "production/orphan_release.h"
 #include "production/series_choice.h"
 #include "production/series_window_text.h"

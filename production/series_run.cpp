@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "app/app_core.h"
-#include "production/link_wait.h"
+#include "link/event_pump.h"
 #include "production/station.h"
 #include "production/tag_probe.h"
 
@@ -81,7 +81,7 @@ bool Run::Poll(const std::function<bool()>& until, bool pausable) {
     if (Stopped()) return false;
     if (!(pausable && e_.paused && e_.paused()) && until()) return true;
     if (Stopped()) return false;
-    PumpFor(static_cast<uint32_t>(s_.pollMs), [this] { return Stopped(); });
+    PumpUntil([this] { return Stopped(); }, static_cast<uint32_t>(s_.pollMs));
   }
 }
 
