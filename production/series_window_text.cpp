@@ -11,14 +11,20 @@ const char* const kWordsCtx = "TSeriesProgramDlg";
 using production::RefusalReason;
 
 // The text with %1, %2, ... replaced by the refusal's values.
+// In one pass, so that a value holding "%2" (a file name) stays as it is.
 std::string Filled(const char* source, const std::vector<std::string>& values) {
-  std::string text = Tr(kWordsCtx, source);
-  for (size_t i = values.size(); i-- > 0;) {
-    const std::string mark = "%" + std::to_string(i + 1);
-    for (size_t at; (at = text.find(mark)) != std::string::npos;)
-      text.replace(at, mark.size(), values[i]);
+  const std::string text = Tr(kWordsCtx, source);
+  std::string out;
+  for (size_t at = 0; at < text.size(); ++at) {
+    const size_t n = at + 1 < text.size() ? static_cast<size_t>(text[at + 1] - '1') : values.size();
+    if (text[at] == '%' && n < 9 && n < values.size()) {
+      out += values[n];
+      ++at;
+    } else {
+      out += text[at];
+    }
   }
-  return text;
+  return out;
 }
 
 // "1, 2": the ids from values[from] on.

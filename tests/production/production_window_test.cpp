@@ -441,13 +441,20 @@ TEST(ProductionWindow, ReleaseGivesBackTheSelectedOrphanOnlyAfterAsking) {
 TEST(ProductionWindow, AGuardsRefusalIsWordedByTheWindowBeforeAnythingIsWritten) {
   TempConfig cfg;
   const std::string uri = "sqlite:" + cfg.Path("led.sqlite");
-  {
-    ledger::Ledger l(*ledger::ParseTarget(uri, nullptr));
-    l.JoinOrCreate({series::CodeKind::Animal, 392, 100, 1, 3}, {}, true);
-  }
+  // A results file of runs before the ledger that verified the run's first code; its name holds
+  // a "%1" that the wording must leave alone. The runner says "use --resume".
+  const std::string csv = cfg.Path("tray%1.csv");
+  series::Row row;
+  row.time = "2026-12-09 07:15:02";
+  row.port = "line1";
+  row.chip = "SIC7888";
+  row.written = row.readBack = Code(100);
+  row.ok = true;
+  row.uid = "78 88 00 01";
+  TempConfig::WriteFile(csv, std::string(series::ResultsFile::kHeader) + "\n" +
+                                 series::ResultsFile::Line(row) + "\n");
   Station st(cfg);
   st.tray.push_back(std::make_shared<sim::Sic7888Tag>(7));
-  // The same first code with another planned count: the runner says "leave --planned out".
   QTimer poll;
   poll.setInterval(5);
   bool started = false;
@@ -456,7 +463,7 @@ TEST(ProductionWindow, AGuardsRefusalIsWordedByTheWindowBeforeAnythingIsWritten)
     if (!d || !d->isVisible()) return;
     if (!started) {
       started = true;
-      NewAnimalSeries(*d, uri, cfg.Path("tray.csv"), "line1", 5);
+      NewAnimalSeries(*d, uri, csv, "line1", 5);
       d->findChild<QPushButton*>(D::kStart)->click();
     } else if (!st.Text(D::kSetupStatus).empty()) {
       poll.stop();
@@ -467,9 +474,11 @@ TEST(ProductionWindow, AGuardsRefusalIsWordedByTheWindowBeforeAnythingIsWritten)
   st.dlg->Run();
 
   const std::string status = st.Text(D::kSetupStatus);
-  EXPECT_NE(status.find("台帳の続きのシリーズ"), std::string::npos) << status;
+  EXPECT_EQ(status, Code(100) + " は以前に書込み済みです (" + csv +
+                        ")。「台帳の続きのシリーズ」を選ぶか、別の最初の番号を入れてください");
   EXPECT_EQ(status.find("--"), std::string::npos) << status;
   EXPECT_EQ(st.waits, 0);  // no run started
+  EXPECT_EQ(Lines(TempConfig::ReadFile(csv)).size(), 2u);
   ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
-  EXPECT_FALSE(l.FindCode(fdx::AnimalIdCode::Animal(392, 100).Encode()));
+  EXPECT_TRUE(l.Progress().empty());
 }
