@@ -81,10 +81,12 @@ double RunnerCycle(const std::string& dir) {
   settings.port = w.simulator->DevicePath();
   production::RunEvents events;
   // As the runner shows the events: a progress line each, written out.
-  events.progress = [&](int slot, const std::string& text) {
-    std::fprintf(out, "program: runner [%d/-] %s\n", slot, text.c_str());
+  events.progress = [&](int slot, const production::RunNote& note) {
+    std::fprintf(out, "program: runner [%d/-] %s\n", slot, note.text.c_str());
   };
-  events.note = [&](const std::string& text) { std::fprintf(out, "program: %s\n", text.c_str()); };
+  events.note = [&](const production::RunNote& note) {
+    std::fprintf(out, "program: %s\n", note.text.c_str());
+  };
   events.step = [&](production::Step step, const std::string&) {
     if (step == production::Step::Writing) writes.push_back(Clock::now());
   };

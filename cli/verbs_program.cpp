@@ -7,6 +7,7 @@
 #include "cli/interrupt.h"
 #include "cli/ledger_access.h"
 #include "cli/output.h"
+#include "cli/program_refusals.h"
 #include "cli/verbs.h"
 #include "production/series_choice.h"
 #include "production/series_run.h"
@@ -136,12 +137,14 @@ int RunSeriesShown(Session& s, const ProgramArgs& p, ledger::Ledger& l,
   settings.port = s.PortName();
   production::RunEvents events;
   const std::string n = p.count ? std::to_string(p.count) : "-";
-  events.progress = [&](int slot, const std::string& text) {
+  events.progress = [&](int slot, const production::RunNote& note) {
     Output::Get().Note(
-        "program: " + station.name + " [" + std::to_string(slot) + "/" + n + "] " + text,
+        "program: " + station.name + " [" + std::to_string(slot) + "/" + n + "] " + note.text,
         "progress");
   };
-  events.note = [](const std::string& text) { Output::Get().Note("program: " + text, "progress"); };
+  events.note = [](const production::RunNote& note) {
+    Output::Get().Note("program: " + note.text, "progress");
+  };
   events.ledgerFailed = [](const std::string& why) { Output::Get().Error("ledger " + why); };
   events.tagDone = [](const production::TagDone& t) { ReportRow(t.row, t.ledgerMs, t.tagMs); };
   events.stop = [&] { return s.StopRequested(); };
@@ -163,7 +166,7 @@ int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   try {
     if (p.FirstCode()) production::CheckCodePlan(p, production::PlanOf(p));
   } catch (const Refusal& e) {
-    throw UsageError(e.what());
+    throw UsageError(RefusalLine(e, nullptr));
   }
   const ledger::Target target = LedgerTarget(p.ledger);
   std::optional<series::ResultsFile> results;
@@ -197,7 +200,7 @@ int RunProgram(const CommonOptions& o, std::vector<std::string>& args) {
   } catch (const ledger::DatabaseError& e) {
     throw UsageError(std::string("ledger ") + e.what());
   } catch (const Refusal& e) {
-    throw UsageError(e.what());
+    throw UsageError(RefusalLine(e, led.get()));
   }
   int verdict = RunSeriesShown(s, p, *led, picked, station, results ? &*results : nullptr);
   if (results) results->Close();

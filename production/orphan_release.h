@@ -4,6 +4,7 @@
 // code, so that a code on a tag is never handed out twice. The runner's `ledger release` and the
 // production window's Release button both do it.
 #include <string>
+#include <vector>
 
 #include "ledger/ledger.h"
 
@@ -17,8 +18,19 @@ struct ReleaseOutcome {
     Refused,   // text: why (no tag, another tag, the tag carries the code, unknown chip)
     Changed,   // the code changed in the ledger meanwhile: look again
   };
+  // Why, with its values (in order), for a face that words it itself.
+  enum class Why {
+    Released,     // the tag's UID, the code it sends ("" for none), the series
+    UnknownChip,  // the chip the ledger names
+    NoTag,        // chip, the station
+    OtherTag,     // the tag's UID, the station, the UID that station read
+    CarriesCode,  // (none)
+    Changed,      // code
+  };
   Kind kind = Kind::Refused;
-  std::string text;
+  Why why = Why::NoTag;
+  std::vector<std::string> values;
+  std::string text;  // the runner's words
 };
 
 ReleaseOutcome ReleaseOrphan(AppCore& app, ledger::Ledger& l, const ledger::CodeRecord& c);

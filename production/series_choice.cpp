@@ -10,6 +10,15 @@ namespace production {
 
 using series::CodeKind;
 
+Refusal::Refusal(RefusalReason r, std::vector<std::string> v)
+    : std::runtime_error("refused (reason " + std::to_string(static_cast<int>(r)) + ")"),
+      reason(r),
+      values(std::move(v)) {}
+
+bool Refusal::Resumed() const {
+  return reason >= RefusalReason::ResumeForeignRows && reason <= RefusalReason::ResumeNoClaim;
+}
+
 // The plan of the first code given.
 ledger::SeriesPlan PlanOf(const SeriesRequest& p) {
   ledger::SeriesPlan plan;
@@ -33,30 +42,28 @@ void CheckCodePlan(const SeriesRequest& p, const ledger::SeriesPlan& plan) {
   const bool animal = plan.kind == CodeKind::Animal;
   const std::string country = fdx::FormatPaddedDecimal(3, plan.country);
   if (animal && plan.country == ledger::kTestCountry && !p.testCode)
-    throw Refusal("country 999 is the code of test transponders: give --test-code to write it");
+    throw Refusal(RefusalReason::TestCountry, {country});
   if (animal && plan.country != ledger::kTestCountry && !ledger::IsIso3166Numeric(plan.country) &&
       !ledger::IsManufacturerCode(plan.country) && !p.anyCountry)
-    throw Refusal("country " + country +
-                  " is neither an ISO 3166-1 country code nor a manufacturer code (900-998): "
-                  "give --any-country to write it");
+    throw Refusal(RefusalReason::UnknownCountry, {country});
   const uint64_t max = ledger::MaxNumber(plan.kind);
   if (plan.planned && ledger::CodeCount(plan) < *plan.planned)
-    throw Refusal("the series of " + std::to_string(*plan.planned) + " codes from " +
-                  series::CodeText(ledger::CodeOf(plan, plan.first)) + " in steps of " +
-                  std::to_string(plan.increment) + " passes the largest " +
-                  (animal ? "national ID, " : "industrial number, ") + std::to_string(max));
+    throw Refusal(
+        RefusalReason::PastLargest,
+        {std::to_string(*plan.planned), series::CodeText(ledger::CodeOf(plan, plan.first)),
+         std::to_string(plan.increment), std::to_string(max), animal ? "animal" : "industrial"});
 }
 
 namespace {
 
-std::string CodeHolder(const ledger::CodeRecord& c) {
+const char* HolderState(const ledger::CodeRecord& c) {
   switch (c.state) {
     case ledger::CodeState::Verified:
-      return "was verified before";
+      return "verified";
     case ledger::CodeState::Failed:
-      return "failed at " + StationText(c.station) + ", which keeps it for its next tag";
+      return "failed";
     default:
-      return "is claimed by " + StationText(c.station) + " and not recorded";
+      return "claimed";
   }
 }
 
@@ -82,52 +89,38 @@ FileSeries SeriesOfFile(const series::ResultsFile& results, ledger::Ledger& l) {
 
 namespace {
 
-std::string SeriesList(const std::set<int64_t>& ids) {
-  std::string text;
-  for (int64_t id : ids) text += (text.empty() ? "" : " and ") + std::to_string(id);
-  return "series " + text;
+// The values of a refusal followed by the series of the rows of a results file.
+std::vector<std::string> WithIds(std::vector<std::string> values, const std::set<int64_t>& ids) {
+  for (int64_t id : ids) values.push_back(std::to_string(id));
+  return values;
 }
 
 }  // namespace
 
-// The series a station may go on with, on one line: every series with codes left or in hand.
-std::string OpenSeriesText(ledger::Ledger& l) {
-  std::string list;
-  for (const ledger::SeriesProgress& p : l.Progress())
-    if (p.codesLeft || p.claimed || p.failed)
-      list += (list.empty() ? "" : ", ") + SeriesProgressText(p);
-  if (list.empty()) return "the ledger " + l.Where().Display() + " holds no open series";
-  return "open series of the ledger " + l.Where().Display() + ": " + list +
-         "; name one with --series N";
-}
-
 namespace {
 
-// --resume: the one series the operator means. With a results file, the series of its rows that
-// the ledger knows (a file of runs before the ledger: a new series after its last verified code);
-// else --series N, or the series of this station's last claim. Anything else is refused with the
-// open series; never a guess.
+// A resumed run: the one series the operator means. With a results file, the series of its rows
+// that the ledger knows (a file of runs before the ledger: a new series after its last verified
+// code); else --series N, or the series of this station's last claim. Anything else is refused with
+// the open series; never a guess.
 ledger::SeriesPlan ResumedPlan(const SeriesRequest& p, ledger::Ledger& l,
                                const ledger::Station& station, const series::ResultsFile* results,
                                const FileSeries& fs, std::optional<ledger::Series>& resumed) {
-  auto refuse = [&](const std::string& why) {
-    return Refusal("--resume: " + why + "; " + OpenSeriesText(l));
-  };
   if (fs.foreign)
-    throw refuse(p.csv + " holds " + fs.foreign->written + " of series " +
-                 std::to_string(fs.foreign->series) + ", which the ledger " + l.Where().Display() +
-                 " does not hold: its rows belong to another ledger");
-  if (fs.ids.size() > 1) throw refuse(p.csv + " holds rows of " + SeriesList(fs.ids));
+    throw Refusal(
+        RefusalReason::ResumeForeignRows,
+        {p.csv, fs.foreign->written, std::to_string(fs.foreign->series), l.Where().Display()});
+  if (fs.ids.size() > 1) throw Refusal(RefusalReason::ResumeManySeries, WithIds({p.csv}, fs.ids));
   std::optional<int64_t> id = p.series;
   if (!fs.ids.empty()) {
     if (p.series && *p.series != *fs.ids.begin())
-      throw refuse(p.csv + " holds rows of series " + std::to_string(*fs.ids.begin()) +
-                   ", --series names series " + std::to_string(*p.series));
+      throw Refusal(RefusalReason::ResumeOtherSeries,
+                    {p.csv, std::to_string(*fs.ids.begin()), std::to_string(*p.series)});
     id = *fs.ids.begin();
   }
   if (id) {
     resumed = l.FindSeries(*id);
-    if (!resumed) throw refuse("the ledger holds no series " + std::to_string(*id));
+    if (!resumed) throw Refusal(RefusalReason::ResumeNoSeries, {std::to_string(*id)});
     return resumed->plan;
   }
   std::optional<uint64_t> last;
@@ -139,14 +132,14 @@ ledger::SeriesPlan ResumedPlan(const SeriesRequest& p, ledger::Ledger& l,
     ledger::SeriesPlan plan{ledger::KindOf(*last), ledger::CountryOf(*last),
                             ledger::NumberOf(*last), p.increment, std::nullopt};
     if (!ledger::NumberAt(plan, 1))
-      throw Refusal("--resume: the series ends with " + series::CodeText(*last));
+      throw Refusal(RefusalReason::ResumeSeriesEnds, {series::CodeText(*last)});
     plan.first += p.increment;
     return plan;
   }
   resumed = l.LastSeriesOf(station);
   if (!resumed)
-    throw refuse("the ledger holds no claim of the station " + StationText(station) +
-                 (results ? " and " + p.csv + " names no series" : std::string()));
+    throw Refusal(RefusalReason::ResumeNoClaim,
+                  {StationText(station), results ? p.csv : std::string()});
   return resumed->plan;
 }
 
@@ -173,12 +166,14 @@ ledger::Series PickSeries(const SeriesRequest& p, ledger::Ledger& l, const ledge
       l.JoinOrCreate(plan, p.count ? std::optional<uint64_t>(p.count) : std::nullopt, create);
   switch (choice.kind) {
     case ledger::SeriesChoice::Kind::Overlap:
-      throw Refusal(series::CodeText(choice.overlap.code) + " " + CodeHolder(choice.overlap) +
-                    " (" + l.Where().Display() + ", series " +
-                    std::to_string(choice.overlap.seriesId) + "); plan another first code");
+      throw Refusal(RefusalReason::Overlap,
+                    {series::CodeText(choice.overlap.code), HolderState(choice.overlap),
+                     StationText(choice.overlap.station), l.Where().Display(),
+                     std::to_string(choice.overlap.seriesId)});
     case ledger::SeriesChoice::Kind::PlanDiffers:
-      throw Refusal(SeriesText(choice.series) + " is in the ledger with another plan than " +
-                    std::to_string(*plan.planned) + " codes; leave --planned out to join it");
+      throw Refusal(RefusalReason::PlanDiffers,
+                    {SeriesText(choice.series), std::to_string(*plan.planned),
+                     std::to_string(choice.series.id)});
     default:
       return choice.series;
   }
@@ -187,14 +182,14 @@ ledger::Series PickSeries(const SeriesRequest& p, ledger::Ledger& l, const ledge
 // One results file, one series: rows of the run's series go only into a file that holds no rows
 // of another series (of this ledger or another one).
 void CheckFileSeries(const SeriesRequest& p, const ledger::Series& s, const FileSeries& fs) {
-  const std::string run = s.id ? SeriesText(s) : "a new series";
+  const std::string run = s.id ? SeriesText(s) : "";
   if (fs.foreign)
-    throw Refusal(p.csv + " holds " + fs.foreign->written + " of series " +
-                  std::to_string(fs.foreign->series) + " of another ledger; this run works " + run +
-                  ": one results file, one series; give another --csv");
+    throw Refusal(RefusalReason::FileOfOtherLedger,
+                  {p.csv, fs.foreign->written, std::to_string(fs.foreign->series), run,
+                   std::to_string(s.id)});
   if (!fs.ids.empty() && (fs.ids.size() > 1 || *fs.ids.begin() != s.id))
-    throw Refusal(p.csv + " holds rows of " + SeriesList(fs.ids) + "; this run works " + run +
-                  ": one results file, one series; give another --csv");
+    throw Refusal(RefusalReason::FileOfOtherSeries,
+                  WithIds({p.csv, run, std::to_string(s.id)}, fs.ids));
 }
 
 // No code the run may write was verified in the results file before (a file of runs before the
@@ -211,8 +206,7 @@ void CheckResultsFile(const SeriesRequest& p, const ledger::Series& s,
     if (n < from || (n - from) % s.plan.increment != 0) continue;
     const uint64_t index = s.nextIndex + (n - from) / s.plan.increment;
     if (!ledger::NumberAt(s.plan, index) || (n - from) / s.plan.increment >= runCodes) continue;
-    throw Refusal(series::CodeText(code) + " was verified before (" + p.csv +
-                  "); use --resume or another first code");
+    throw Refusal(RefusalReason::VerifiedBefore, {series::CodeText(code), p.csv});
   }
 }
 
@@ -222,9 +216,8 @@ void CheckStationFree(ledger::Ledger& l, const ledger::Station& station) {
   for (const ledger::WorkingStation& w : l.Working())
     if (w.station.host == station.host && w.station.name == station.name &&
         w.station.pid != station.pid && StationRuns(w.station))
-      throw Refusal("the station " + StationText(station) + " runs already (pid " +
-                    std::to_string(w.station.pid) + ", on " + w.port +
-                    "); give each station its own --station");
+      throw Refusal(RefusalReason::StationRuns,
+                    {StationText(station), std::to_string(w.station.pid), w.port});
 }
 
 }  // namespace production

@@ -2,11 +2,13 @@
 // Which series a station works, and the guards before anything is written: the code plan (test
 // country, countries and manufacturers, the largest number), the one series a resumed run means,
 // one results file per series, no code of the run verified in the results file before, one run per
-// station. The runner and the production window ask the same questions; each refusal is one line.
+// station. The runner and the production window ask the same questions; each refusal is a reason
+// with its values.
 #include <optional>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "fdx/animal_id_write.h"
 #include "ledger/ledger.h"
@@ -14,10 +16,36 @@
 
 namespace production {
 
-// A guard refused the run: the reason, on one line.
+// Why a guard refused the run; each face words it in its own terms (the runner names its options,
+// the window its controls). The values each reason carries, in order:
+enum class RefusalReason {
+  TestCountry,        // country
+  UnknownCountry,     // country
+  PastLargest,        // planned count, first code, step, largest number, "animal" / "industrial"
+  ResumeForeignRows,  // results file, its code, that code's series, ledger
+  ResumeManySeries,   // results file, then the series of its rows
+  ResumeOtherSeries,  // results file, the series of its rows, the series named
+  ResumeNoSeries,     // the series named
+  ResumeSeriesEnds,   // the results file's last verified code
+  ResumeNoClaim,      // station, results file ("" without one)
+  Overlap,            // code, "verified" / "failed" / "claimed", its station, ledger, its series
+  PlanDiffers,        // the series (SeriesText), the planned count asked for, the series' id
+  FileOfOtherLedger,  // results file, its code, that code's series, the run's series (SeriesText
+                      // or ""), the run's series id ("0": a new one)
+  FileOfOtherSeries,  // results file, the run's series (SeriesText or ""), the run's series id,
+                      // then the series of its rows
+  VerifiedBefore,     // code, results file
+  StationRuns,        // station, pid, port
+};
+
+// A guard refused the run. what() only names the reason; the faces word it.
 class Refusal : public std::runtime_error {
  public:
-  using std::runtime_error::runtime_error;
+  Refusal(RefusalReason reason, std::vector<std::string> values);
+  RefusalReason reason;
+  std::vector<std::string> values;
+  // A reason of the resumed run, which the runner words with the series it could go on with.
+  bool Resumed() const;
 };
 
 // What the operator asked for: a first code (animal or industrial), or a resumed series.
@@ -49,9 +77,6 @@ struct FileSeries {
   std::optional<series::Row> foreign;  // the first row of another ledger
 };
 FileSeries SeriesOfFile(const series::ResultsFile& results, ledger::Ledger& l);
-
-// The series a station may go on with, on one line: every series with codes left or in hand.
-std::string OpenSeriesText(ledger::Ledger& l);
 
 // The series the run works: the one of the first code given (joined when the ledger holds it,
 // else planned; with create, made), or the one a resumed run goes on with. Throws Refusal.

@@ -11,9 +11,9 @@
 #include "core/messages.h"
 #include "core/ui_text.h"
 #include "ledger/country_codes.h"
-#include "production/link_wait.h"
 #include "production/orphan_release.h"
 #include "production/series_choice.h"
+#include "production/series_window_text.h"
 #include "production/station.h"
 #include "prompts/prompts.h"
 
@@ -125,6 +125,7 @@ TSeriesProgramDlg::TSeriesProgramDlg(AppCore& app, fdx::IdChip chip) : app_(app)
   rows.columnWidths = {150, 170, 170, 60, 180};
 
   form_.AddPanel(kSummary, "").page = kSummaryPage;
+  form_.AddPanel(kSummaryStatus, "").page = kSummaryPage;
   PromptField& orphans = form_.AddTable(kOrphans, 1, 4);
   orphans.page = kSummaryPage;
   orphans.readOnly = true;
@@ -139,6 +140,10 @@ TSeriesProgramDlg::TSeriesProgramDlg(AppCore& app, fdx::IdChip chip) : app_(app)
   form_.AddAction(kExport, Tr(kCtx, "CSVに書き出す..."), ActionKind::Return);
   form_.AddAction(kClose, Tr(kCtx, "閉じる"), ActionKind::Cancel);
   form_.onChange = [this](PromptForm&, const std::string& field) { Changed(field); };
+  // Before the first run the other pages say where to begin.
+  form_.Field(kState).text = Tr(kCtx, "「準備」で開始を押してください");
+  form_.Field(kSummary).text = Tr(kCtx, "書込みの結果はここに出ます");
+  ShowCounts();
   Sync();
 }
 
@@ -159,8 +164,12 @@ void TSeriesProgramDlg::Sync() {
   form_.Action(kPause).enabled = running_;
   form_.Action(kPause).caption = paused_ ? Tr(kCtx, "再開 (Space)") : Tr(kCtx, "一時停止 (Space)");
   form_.Action(kStop).enabled = running_;
-  const PromptField& orphans = form_.Field(kOrphans);
-  form_.Action(kRelease).enabled = !running_ && orphans.cells.size() > 1;
+  // The orphans' table and Release only when there is one to release.
+  form_.Field(kOrphans).visible = !orphans_.empty();
+  form_.Action(kRelease).visible = !orphans_.empty();
+  const int orphan = form_.Field(kOrphans).index;
+  form_.Action(kRelease).enabled =
+      !running_ && orphan >= 0 && static_cast<size_t>(orphan) < orphans_.size();
   form_.Action(kExport).enabled = !running_ && series_.has_value();
 }
 
@@ -232,7 +241,7 @@ void TSeriesProgramDlg::ListOpenSeries(ledger::Ledger& l) {
   openIds_.clear();
   for (const ledger::SeriesProgress& p : l.Progress())
     if (p.codesLeft || p.claimed || p.failed) {
-      list.items.push_back(SeriesProgressText(p));
+      list.items.push_back(SeriesProgressWords(p));
       openIds_.push_back(p.series.id);
     }
   list.index = list.items.empty() ? -1 : 0;
@@ -311,12 +320,15 @@ void TSeriesProgramDlg::Start() {
     }
     production::CheckStationFree(*ledger_, station);
     std::string dropped;
-    if (results && !results->Begin(&error, &dropped)) throw production::Refusal(error);
+    if (results && !results->Begin(&error, &dropped)) {
+      status.text = error;
+      return;
+    }
     picked =
         production::PickSeries(request, *ledger_, station, results ? &*results : nullptr, fs, true);
     ledger_->Enter(station, picked.id, production::PortName(app_));
   } catch (const production::Refusal& e) {
-    status.text = e.what();
+    status.text = SeriesRefusalText(e);
     return;
   } catch (const ledger::DatabaseError& e) {
     ledger_.reset();
@@ -343,7 +355,8 @@ void TSeriesProgramDlg::Running(const ledger::Series& series, const ledger::Stat
   form_.Field(kResult).text.clear();
   form_.Field(kResult).color = -1;
   form_.Field(kCode).text.clear();
-  form_.Field(kRunStatus).text = SeriesText(series) + ", " + StationText(station);
+  form_.Field(kRunStatus).text =
+      SeriesPlanText(series) + ", " + Replaced(Tr(kCtx, "ステーション %1"), StationText(station));
   form_.activePage = kRunPage;
   ShowCounts();
   Refresh();
@@ -369,10 +382,16 @@ void TSeriesProgramDlg::Running(const ledger::Series& series, const ledger::Stat
   events.ledgerFailed = [&](const std::string& why) {
     form_.Field(kRunStatus).text = Tr(kCtx, "台帳が使えなくなったため停止しました: ") + why;
   };
-  events.note = [&](const std::string& text) {
-    if (text.rfind("cannot write the results file", 0) == 0)
-      form_.Field(kRunStatus).text = Tr(kCtx, "結果ファイルに書けないため停止しました: ") + text;
+  // The notes the page has no other place for, under the series and the station.
+  const std::string header = form_.Field(kRunStatus).text;
+  auto noted = [&](const production::RunNote& note) {
+    const std::string text = RunNoteText(note);
+    if (text.empty()) return;
+    form_.Field(kRunStatus).text = header + "\n" + text;
+    Refresh();
   };
+  events.note = noted;
+  events.progress = [&](int, const production::RunNote& note) { noted(note); };
   events.tagDone = [&](const production::TagDone& t) {
     ++(t.row.ok ? verified_ : failed_);
     PromptField& result = form_.Field(kResult);
@@ -422,13 +441,19 @@ bool TSeriesProgramDlg::TakePresses() {
   return stop_;
 }
 
+ledger::SeriesProgress TSeriesProgramDlg::ProgressNow() {
+  // The series as the ledger has it now: the codes handed out since the run began count too.
+  const auto now = ledger_->FindSeries(series_->id);
+  return ledger_->ProgressOf(now ? *now : *series_);
+}
+
 void TSeriesProgramDlg::ShowCounts() {
   form_.Field(kStationCounts).text =
       Replaced(Tr(kCtx, "このステーション: OK %1"), std::to_string(verified_)) + ", NG " +
       std::to_string(failed_);
   if (!ledger_ || !series_) return;
   try {
-    const ledger::SeriesProgress p = ledger_->ProgressOf(*series_);
+    const ledger::SeriesProgress p = ProgressNow();
     std::string text = Replaced(Tr(kCtx, "シリーズ全体: OK %1"), std::to_string(p.verified));
     text += ", " + Replaced(Tr(kCtx, "書込み中 %1"), std::to_string(p.claimed));
     text += ", " + Replaced(Tr(kCtx, "残り %1"), std::to_string(p.codesLeft));
@@ -453,6 +478,8 @@ void TSeriesProgramDlg::AddRow(const series::Row& row) {
 }
 
 void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
+  totals_ = totals;
+  form_.Field(kSummaryStatus).text.clear();
   std::string why;
   if (totals.ledgerError)
     why = form_.Field(kRunStatus).text;
@@ -471,17 +498,19 @@ void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
                      ", NG " + std::to_string(failed_);
   PromptField& orphans = form_.Field(kOrphans);
   orphans.cells.resize(1);
+  orphans.index = -1;  // the operator picks the orphan to release
   orphans_.clear();
   if (ledger_ && series_) {
     try {
-      text += "\n" + SeriesProgressText(ledger_->ProgressOf(*series_));
+      text += "\n" + SeriesProgressWords(ProgressNow());
       for (const ledger::CodeRecord& c : ledger_->Unfinished())
         if (c.seriesId == series_->id && c.state == ledger::CodeState::Claimed &&
             !StationRuns(c.station)) {
           orphans_.push_back(c);
           orphans.cells.push_back(std::vector<std::string>{
-              series::CodeText(c.code), ledger::StateName(c.state), StationText(c.station), c.uid});
+              series::CodeText(c.code), Tr(kCtx, "未記録"), StationText(c.station), c.uid});
         }
+      if (orphans_.empty()) text += "\n" + Tr(kCtx, "止まったステーションの孤立コードはありません");
     } catch (const ledger::DatabaseError& e) {
       ledger_.reset();
       text += "\n" + Tr(kCtx, "台帳: ") + e.what();
@@ -494,8 +523,9 @@ void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
 }
 
 void TSeriesProgramDlg::Release() {
-  if (orphans_.empty() || !ledger_) return;
-  const ledger::CodeRecord c = orphans_.front();
+  const int orphan = form_.Field(kOrphans).index;
+  if (orphan < 0 || static_cast<size_t>(orphan) >= orphans_.size() || !ledger_) return;
+  const ledger::CodeRecord c = orphans_[static_cast<size_t>(orphan)];
   const std::string code = series::CodeText(c.code);
   if (!app_.Prompt().Confirm(
           Replaced(
@@ -505,20 +535,17 @@ void TSeriesProgramDlg::Release() {
           Tr(kCtx, "解放"), ConfirmButtons::YesNo))
     return;
   production::ReleaseOutcome r;
+  std::string outcome;
   try {
     r = production::ReleaseOrphan(app_, *ledger_, c);
+    outcome = ReleaseText(code, r);
   } catch (const ledger::DatabaseError& e) {
     ledger_.reset();
-    r.text = e.what();
+    outcome = Tr(kCtx, "台帳: ") + e.what();
   }
-  form_.Field(kSummary).text =
-      code +
-      (r.kind == production::ReleaseOutcome::Kind::Released ? Tr(kCtx, " 解放しました: ")
-                                                            : Tr(kCtx, " 解放しません: ")) +
-      r.text;
-  const std::string summary = form_.Field(kSummary).text;
-  ShowSummary({});
-  form_.Field(kSummary).text = summary;
+  // The summary and the orphans again, as the ledger now has them; the outcome beneath.
+  ShowSummary(totals_);
+  form_.Field(kSummaryStatus).text = outcome;
   Refresh();
 }
 
@@ -530,16 +557,20 @@ void TSeriesProgramDlg::Export() {
   std::string text = std::string(series::ResultsFile::kHeader) + "\n";
   try {
     const auto l = OpenTarget(ledger::Access::Look);
-    if (!l) return;
+    if (!l) {
+      form_.Field(kSummaryStatus).text = form_.Field(kSetupStatus).text;
+      Refresh();
+      return;
+    }
     for (const ledger::TagRecord& r : l->Records(series_->id))
       text += series::ResultsFile::Line(RowOf(r)) + "\n";
   } catch (const ledger::DatabaseError& e) {
-    form_.Field(kSummary).text = Tr(kCtx, "台帳: ") + e.what();
+    form_.Field(kSummaryStatus).text = Tr(kCtx, "台帳: ") + e.what();
     Refresh();
     return;
   }
   const files::Error e = files::Replace(*chosen, text);
-  form_.Field(kSummary).text =
+  form_.Field(kSummaryStatus).text =
       e ? *chosen + ": " + e.Text() : Replaced(Tr(kCtx, "書き出しました: %1"), *chosen);
   Refresh();
 }

@@ -11,8 +11,9 @@
 //   to the planned count and the last rows. Pause holds the run before the next tag; Stop (and
 //   closing the window) ends it once the tag in hand is finished and recorded, asking first when
 //   a tag is on the reader;
-// - afterwards: the series' summary, the orphans of stations that no longer run with Release
-//   (asked first; the tag must be on the reader) and the series' export to CSV.
+// - afterwards: the series' summary, the orphans of stations that no longer run with Release of
+//   the one selected (asked first, No by default; the tag must be on the reader) and the series'
+//   export to CSV.
 // It keeps the port while it is open (no other handler runs meanwhile); the window renders it with
 // its own look (production/widgets/series_program_dialog.h).
 #include <functional>
@@ -70,6 +71,7 @@ class TSeriesProgramDlg {
   // Afterwards.
   static constexpr const char* kSummary = "STSummary";
   static constexpr const char* kOrphans = "SGOrphans";
+  static constexpr const char* kSummaryStatus = "STSummaryStatus";  // what Release, Export did
   // Actions.
   static constexpr const char* kTest = "BtTest";
   static constexpr const char* kStart = "BtStart";
@@ -99,6 +101,8 @@ class TSeriesProgramDlg {
   void Start();
   void Running(const ledger::Series& series, const ledger::Station& station,
                series::ResultsFile* results);
+  // The progress of the series worked, from the ledger. Throws ledger::DatabaseError.
+  ledger::SeriesProgress ProgressNow();
   void ShowCounts();
   void AddRow(const series::Row& row);
   // Takes the presses queued while the engine works; true when the run is to stop.
@@ -113,6 +117,7 @@ class TSeriesProgramDlg {
   std::vector<int64_t> openIds_;             // the series of the kOpenSeries list
   std::vector<ledger::CodeRecord> orphans_;  // the rows of kOrphans
   std::optional<ledger::Series> series_;     // the series worked (or last worked)
+  production::RunTotals totals_;             // how the last run ended
   production::Step step_ = production::Step::WaitingForTag;
   bool running_ = false;
   bool paused_ = false;

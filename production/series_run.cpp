@@ -4,7 +4,7 @@
 #include <ctime>
 
 #include "app/app_core.h"
-#include "production/link_wait.h"
+#include "link/event_pump.h"
 #include "production/station.h"
 #include "production/tag_probe.h"
 
@@ -34,11 +34,11 @@ class Run {
   RunTotals Go();
 
  private:
-  void Progress(const std::string& text) {
-    if (e_.progress) e_.progress(slot_, text);
+  void Progress(RunNote::Kind kind, std::vector<std::string> values, const std::string& text) {
+    if (e_.progress) e_.progress(slot_, {kind, std::move(values), text});
   }
-  void Note(const std::string& text) {
-    if (e_.note) e_.note(text);
+  void Note(RunNote::Kind kind, std::vector<std::string> values, const std::string& text) {
+    if (e_.note) e_.note({kind, std::move(values), text});
   }
   void EnterStep(production::Step step, const std::string& code = "") {
     if (e_.step) e_.step(step, code);
@@ -81,7 +81,7 @@ bool Run::Poll(const std::function<bool()>& until, bool pausable) {
     if (Stopped()) return false;
     if (!(pausable && e_.paused && e_.paused()) && until()) return true;
     if (Stopped()) return false;
-    PumpFor(static_cast<uint32_t>(s_.pollMs), [this] { return Stopped(); });
+    PumpUntil([this] { return Stopped(); }, static_cast<uint32_t>(s_.pollMs));
   }
 }
 
@@ -103,19 +103,23 @@ bool Run::ClaimFor(const TagInField& tag, std::optional<ledger::Claim>& claim) {
   }
   claimMs_ = MsSince(start);
   for (const ledger::CodeRecord& held : c.skipped)
-    Note(series::CodeText(held.code) + " is held by series " + std::to_string(held.seriesId) +
-         " of the ledger: passed over");
+    Note(RunNote::Kind::PassedOver, {series::CodeText(held.code), std::to_string(held.seriesId)},
+         series::CodeText(held.code) + " is held by series " + std::to_string(held.seriesId) +
+             " of the ledger: passed over");
   switch (c.kind) {
     case ledger::Claim::Kind::TagCarriesVerified:
-      Progress("tag " + tag.uid + " already carries " + series::CodeText(c.other.code) +
-               ", verified before: not written");
+      Progress(RunNote::Kind::CarriesCode, {tag.uid, series::CodeText(c.other.code)},
+               "tag " + tag.uid + " already carries " + series::CodeText(c.other.code) +
+                   ", verified before: not written");
       return true;
     case ledger::Claim::Kind::TagUidVerified:
-      Progress("tag " + tag.uid + " was programmed and verified before (" +
-               series::CodeText(c.other.code) + "): not written");
+      Progress(RunNote::Kind::UidVerified, {tag.uid, series::CodeText(c.other.code)},
+               "tag " + tag.uid + " was programmed and verified before (" +
+                   series::CodeText(c.other.code) + "): not written");
       return true;
     case ledger::Claim::Kind::SeriesDone:
-      Note(SeriesText(series_) + " has no code left");
+      Note(RunNote::Kind::NoCodeLeft, {std::to_string(series_.id)},
+           SeriesText(series_) + " has no code left");
       t_.seriesEnded = true;
       return false;
     case ledger::Claim::Kind::Code:
@@ -128,7 +132,7 @@ bool Run::ClaimFor(const TagInField& tag, std::optional<ledger::Claim>& claim) {
 bool Run::Program(const TagInField& tag, const ledger::Claim& claim) {
   const uint64_t code = claim.code;
   const std::string text = series::CodeText(code);
-  Progress("tag " + tag.uid + ": writing " + text);
+  Progress(RunNote::Kind::Writing, {tag.uid, text}, "tag " + tag.uid + ": writing " + text);
   EnterStep(Step::Writing, text);
   const auto start = std::chrono::steady_clock::now();
   const std::string name =
@@ -168,8 +172,9 @@ bool Run::Program(const TagInField& tag, const ledger::Claim& claim) {
 
   std::string error;
   if (results_ && !results_->Append(row, &error)) {
-    Note("cannot write the results file (" + error + "); this tag's row is:\n" +
-         series::ResultsFile::Line(row));
+    Note(RunNote::Kind::ResultsFile, {error, series::ResultsFile::Line(row)},
+         "cannot write the results file (" + error + "); this tag's row is:\n" +
+             series::ResultsFile::Line(row));
     t_.fileError = true;
   }
   // The tag is counted as it is, also when its record or row could not be written.
@@ -177,17 +182,23 @@ bool Run::Program(const TagInField& tag, const ledger::Claim& claim) {
   if (e_.tagDone) e_.tagDone(done);
   if (t_.ledgerError || t_.fileError) return false;
   if (ok) {
-    Progress("OK: " + text + " verified");
+    Progress(RunNote::Kind::Verified, {text}, "OK: " + text + " verified");
     if (!CountReached() && !claim.more) {
-      Note("the series ends with " + LastCodeText());
+      Note(RunNote::Kind::SeriesEnds, {LastCodeText()}, "the series ends with " + LastCodeText());
       t_.seriesEnded = true;
     }
   } else {
-    Progress(std::string("NG: ") +
-             (!written ? "the write failed"
-              : back   ? "read back " + series::CodeText(*back)
-                       : "nothing read back") +
-             "; " + text + " stays the next code");
+    const RunNote::Kind kind = !written ? RunNote::Kind::WriteFailed
+                               : back   ? RunNote::Kind::ReadBackOther
+                                        : RunNote::Kind::NothingBack;
+    std::vector<std::string> values{text};
+    if (written && back) values.push_back(series::CodeText(*back));
+    Progress(kind, values,
+             std::string("NG: ") +
+                 (!written ? "the write failed"
+                  : back   ? "read back " + series::CodeText(*back)
+                           : "nothing read back") +
+                 "; " + text + " stays the next code");
   }
   return true;
 }
@@ -202,16 +213,17 @@ RunTotals Run::Go() {
     LedgerFailed(e.what());
     return t_;
   }
-  Note(station_.name + ": " + series::ChipName(s_.chip) + ", " +
-       (series_.plan.kind == CodeKind::Animal ? "animal" : "industrial") + " codes from " + next +
-       ", step " + std::to_string(series_.plan.increment) + ", " +
-       (s_.count ? std::to_string(s_.count) + (s_.count == 1 ? " tag" : " tags")
-                 : std::string("until interrupted")) +
-       ", " + progress + " of the ledger " + ledger_.Where().Display() + ", station " +
-       StationText(station_) + (results_ ? ", results in " + results_->Path() : std::string()));
+  Note(RunNote::Kind::Start, {},
+       station_.name + ": " + series::ChipName(s_.chip) + ", " +
+           (series_.plan.kind == CodeKind::Animal ? "animal" : "industrial") + " codes from " +
+           next + ", step " + std::to_string(series_.plan.increment) + ", " +
+           (s_.count ? std::to_string(s_.count) + (s_.count == 1 ? " tag" : " tags")
+                     : std::string("until interrupted")) +
+           ", " + progress + " of the ledger " + ledger_.Where().Display() + ", station " +
+           StationText(station_) + (results_ ? ", results in " + results_->Path() : std::string()));
   while (!Stopped() && !CountReached()) {
     slot_ = t_.verified + 1;
-    Progress("waiting for a tag");
+    Progress(RunNote::Kind::Waiting, {}, "waiting for a tag");
     EnterStep(Step::WaitingForTag);
     std::optional<TagInField> tag;
     if (!Poll([&] { return (tag = ProbeTag(app_, s_.chip, false)).has_value(); }, true)) break;
@@ -230,7 +242,7 @@ RunTotals Run::Go() {
         if (auto now = ProbeTag(app_, s_.chip, false)) tag->code = now->code;
     }
     if (Stopped() || CountReached()) break;
-    Progress("remove the tag");
+    Progress(RunNote::Kind::Remove, {}, "remove the tag");
     EnterStep(Step::RemoveTag);
     if (!Poll(
             [&] {

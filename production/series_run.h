@@ -14,6 +14,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "fdx/animal_id_write.h"
 #include "ledger/ledger.h"
@@ -42,13 +43,38 @@ struct TagDone {
   double tagMs = 0;      // the write and the read back
 };
 
+// A line of the run: what happened (with its values, in order), and the runner's words for it.
+struct RunNote {
+  enum class Kind {
+    // About the run.
+    Start,        // (none)
+    PassedOver,   // code, the series that holds it
+    NoCodeLeft,   // the series' id
+    SeriesEnds,   // the series' last code
+    ResultsFile,  // the file's error, the row of the tag in hand
+    // About the tag in hand.
+    Waiting,        // (none)
+    Writing,        // UID, code
+    CarriesCode,    // UID, the verified code it carries: not written
+    UidVerified,    // UID, the code verified on it before: not written
+    Verified,       // code
+    WriteFailed,    // code
+    ReadBackOther,  // code, the code read back
+    NothingBack,    // code
+    Remove,         // (none)
+  };
+  Kind kind = Kind::Start;
+  std::vector<std::string> values;
+  std::string text;
+};
+
 struct RunEvents {
   // The tag in hand goes to a new step; code: the code's text while writing and verifying.
   std::function<void(Step step, const std::string& code)> step;
   // A line about the tag in hand, with its number in the run (1 for the first).
-  std::function<void(int slot, const std::string& text)> progress;
+  std::function<void(int slot, const RunNote& note)> progress;
   // A line about the run: its start, codes passed over, the series' end, a results file failure.
-  std::function<void(const std::string& text)> note;
+  std::function<void(const RunNote& note)> note;
   // The ledger failed and the run ends: the reason (with the row of a tag left unrecorded).
   std::function<void(const std::string& why)> ledgerFailed;
   std::function<void(const TagDone& tag)> tagDone;

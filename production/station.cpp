@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "app/app_core.h"
+
 std::string StablePortName(const std::string& port) {
   struct stat device {};
   if (::stat(port.c_str(), &device) != 0 || !S_ISCHR(device.st_mode)) return port;
@@ -75,3 +77,15 @@ series::Row RowOf(const ledger::TagRecord& r) {
   row.series = r.seriesId;
   return row;
 }
+
+namespace production {
+
+bool PortLost(AppCore& app) {
+  return !app.Comm() || app.Comm()->PortLost();
+}
+
+std::string PortName(AppCore& app) {
+  return app.Comm() ? app.Comm()->PortName() : std::string();
+}
+
+}  // namespace production

@@ -7,6 +7,17 @@
 #include "ledger/ledger.h"
 #include "production/series.h"
 
+class AppCore;
+
+namespace production {
+
+// The module's port was open and has vanished since (no module: true).
+bool PortLost(AppCore& app);
+// The module's port as the user named it ("COM9", a device path); "" without a module.
+std::string PortName(AppCore& app);
+
+}  // namespace production
+
 // The name of a port that stays when its adapter is plugged in again: the link of
 // /dev/serial/by-id that leads to the same device, else the port as it was given.
 std::string StablePortName(const std::string& port);

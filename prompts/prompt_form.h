@@ -66,7 +66,7 @@ struct PromptField {
   // List: a further text per item that the list shows beside it (a port's device); the item
   // itself stays what is chosen and answered.
   std::vector<std::string> itemDetails;
-  int index = -1;                                       // Choice, Radio
+  int index = -1;  // Choice, Radio; read-only Table: the selected row after the fixed rows
   ChoiceStyle choiceStyle = ChoiceStyle::DropDownList;  // Choice
   int columns = 1;                                      // Radio
   bool checked = false;                                 // Check

@@ -3,11 +3,13 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
@@ -25,6 +27,12 @@ void Enlarge(QWidget* w, double factor, bool bold) {
   font.setPointSizeF(font.pointSizeF() * factor);
   font.setBold(bold);
   w->setFont(font);
+}
+
+// A grid's last column reaches its right edge.
+void StretchLastColumn(QWidget* w) {
+  if (auto* table = qobject_cast<QTableWidget*>(w))
+    table->horizontalHeader()->setStretchLastSection(true);
 }
 
 const char* const kSetupFields[] = {
@@ -88,7 +96,9 @@ QWidget* TSeriesProgramDialog::RunPage() {
   progress_ = new QProgressBar(page);
   progress_->setObjectName("ProgressBar1");
   main->addWidget(progress_);
-  main->addWidget(CreateFieldWidget(Form().Field(D::kRows), page), 1);
+  QWidget* rows = CreateFieldWidget(Form().Field(D::kRows), page);
+  StretchLastColumn(rows);
+  main->addWidget(rows, 1);
   QWidget* status = CreateFieldWidget(Form().Field(D::kRunStatus), page);
   if (auto* label = qobject_cast<QLabel*>(status)) label->setWordWrap(true);
   main->addWidget(status);
@@ -103,10 +113,16 @@ QWidget* TSeriesProgramDialog::SummaryPage() {
   if (auto* label = qobject_cast<QLabel*>(summary)) label->setWordWrap(true);
   Enlarge(summary, 1.2, false);
   main->addWidget(summary);
+  summary_ = summary;
+  summaryLayout_ = main;
   QLabel* caption = nullptr;
   QWidget* orphans = CreateFieldWidget(Form().Field(D::kOrphans), page, &caption);
   if (caption) main->addWidget(caption);
+  StretchLastColumn(orphans);
   main->addWidget(orphans, 1);
+  QWidget* status = CreateFieldWidget(Form().Field(D::kSummaryStatus), page);
+  if (auto* label = qobject_cast<QLabel*>(status)) label->setWordWrap(true);
+  main->addWidget(status);
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   for (const char* a : {D::kRelease, D::kExport})
@@ -160,6 +176,18 @@ void TSeriesProgramDialog::SyncFromForm() {
     progress_->setRange(0, total);
     progress_->setValue(std::min(total, std::atoi(p.c_str())));
   }
+  // Without orphans to list the summary takes the page.
+  if (summaryLayout_)
+    summaryLayout_->setStretchFactor(summary_, form.Field(D::kOrphans).visible ? 0 : 1);
+  // A status line shows its panel only when it has something to say (it keeps its room, so
+  // that the page does not jump).
+  for (const char* f :
+       {D::kSetupStatus, D::kSummaryStatus, D::kCode, D::kSeriesCounts, D::kResult, D::kRunStatus})
+    if (auto* label = findChild<QLabel*>(f)) {
+      const bool empty = form.Field(f).text.empty();
+      label->setFrameStyle(empty ? QFrame::NoFrame : QFrame::Panel | QFrame::Sunken);
+      label->setAutoFillBackground(!empty);
+    }
   const std::string& counts = form.Field(D::kStationCounts).text;
   if (counts != lastCounts_) {
     const bool result = !lastCounts_.empty() && !form.Field(D::kResult).text.empty();

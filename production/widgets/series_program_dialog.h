@@ -7,6 +7,7 @@
 // stops while a series runs (Esc closes the window otherwise).
 #include "prompts/widgets/prompt_dialog.h"
 
+class QBoxLayout;
 class QLabel;
 class QProgressBar;
 class QTabWidget;
@@ -38,6 +39,8 @@ class TSeriesProgramDialog : public PromptDialog {
 
   QTabWidget* tabs_ = nullptr;
   QProgressBar* progress_ = nullptr;
+  QWidget* summary_ = nullptr;  // the summary, which takes the page when no orphan is listed
+  QBoxLayout* summaryLayout_ = nullptr;
   std::string lastCounts_;  // the station's counts last shown: a change is a new result
   int sounded_ = 0;
 };

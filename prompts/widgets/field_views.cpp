@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -300,6 +301,18 @@ class TableView : public FieldView {
                        fl.cells[r][c] = item->text().toStdString();
                        host.FieldEdited(name);
                      });
+    // A read-only grid is a list to pick rows from: its selected row is the field's index (the
+    // current cell alone, which focus sets, picks nothing).
+    QTableWidget* table = table_;
+    QObject::connect(table, &QTableWidget::itemSelectionChanged, table, [table, &host, name] {
+      if (host.Syncing()) return;
+      PromptField& fl = host.FormField(name);
+      const QModelIndexList rows = table->selectionModel()->selectedRows();
+      const int row = rows.isEmpty() ? -1 : rows.first().row();
+      if (!fl.readOnly || fl.index == row) return;
+      fl.index = row;
+      host.FieldEdited(name);
+    });
     return table_;
   }
   void Sync(const PromptField& f) override;
@@ -341,6 +354,17 @@ void TableView::Sync(const PromptField& f) {
       }
       if (item->text() != text) item->setText(text);
       item->setForeground(color >= 0 ? QBrush(Rgb(color)) : QBrush());
+    }
+  }
+  if (f.readOnly) {
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    const QModelIndexList selected = table->selectionModel()->selectedRows();
+    const int row = selected.isEmpty() ? -1 : selected.first().row();
+    if (f.index >= 0 && f.index < rows) {
+      if (row != f.index) table->selectRow(f.index);
+    } else if (row >= 0) {
+      table->clearSelection();
     }
   }
   // Columns without a width given fit their contents.

@@ -5,14 +5,6 @@
 <context>
     <name>TSeriesProgramDlg</name>
     <message>
-        <source> 解放しました: </source>
-        <translation> released: </translation>
-    </message>
-    <message>
-        <source> 解放しません: </source>
-        <translation> not released: </translation>
-    </message>
-    <message>
         <source>%1 を解放しますか? そのステーションが持っていたタグをリーダーに置いてください。</source>
         <translation>Release %1? Put the tag that station had in hand on the reader first.</translation>
     </message>
@@ -253,10 +245,6 @@
         <translation>Results file (CSV)</translation>
     </message>
     <message>
-        <source>結果ファイルに書けないため停止しました: </source>
-        <translation>Stopped: the results file cannot be written: </translation>
-    </message>
-    <message>
         <source>解放</source>
         <translation>Release</translation>
     </message>
@@ -279,6 +267,154 @@
     <message>
         <source>開始</source>
         <translation>Start</translation>
+    </message>
+    <message>
+        <source>国 999 はテスト用トランスポンダのコードです。このウィンドウでは書き込めません</source>
+        <translation>Country 999 is the code of test transponders; this window does not write it</translation>
+    </message>
+    <message>
+        <source>国 %1 は ISO 3166-1 の国コードでも製造者コード (900-998) でもありません。このウィンドウでは書き込めません</source>
+        <translation>Country %1 is neither an ISO 3166-1 country code nor a manufacturer code (900-998); this window does not write it</translation>
+    </message>
+    <message>
+        <source>%2 から %3 おきの %1 個のコードは国別IDの上限 %4 を超えます。予定数を減らしてください</source>
+        <translation>%1 codes from %2 in steps of %3 pass the largest national ID, %4: plan fewer codes</translation>
+    </message>
+    <message>
+        <source>%2 から %3 おきの %1 個のコードは産業用番号の上限 %4 を超えます。予定数を減らしてください</source>
+        <translation>%1 codes from %2 in steps of %3 pass the largest industrial number, %4: plan fewer codes</translation>
+    </message>
+    <message>
+        <source>%1 には別の台帳のシリーズ %3 の %2 があります。1つの結果ファイルには1つのシリーズです。別の結果ファイルを入れてください</source>
+        <translation>%1 holds %2 of series %3 of another ledger. One results file, one series: enter another results file</translation>
+    </message>
+    <message>
+        <source>%1 にはシリーズ %2 の行があります。1つの結果ファイルには1つのシリーズです。別の結果ファイルを入れてください</source>
+        <translation>%1 holds rows of series %2. One results file, one series: enter another results file</translation>
+    </message>
+    <message>
+        <source>台帳にシリーズ %1 がありません。「接続テスト」で一覧を更新してください</source>
+        <translation>The ledger holds no series %1: refresh the list with "Test connection"</translation>
+    </message>
+    <message>
+        <source>シリーズは %1 で終わっています</source>
+        <translation>The series ends with %1</translation>
+    </message>
+    <message>
+        <source>%1 は書込み済みです (%4, シリーズ %5)。別の最初の番号を入れてください</source>
+        <translation>%1 was verified before (%4, series %5): enter another first number</translation>
+    </message>
+    <message>
+        <source>%1 は %3 でNGになり、次のタグのために保たれています (%4, シリーズ %5)。別の最初の番号を入れてください</source>
+        <translation>%1 failed at %3, which keeps it for its next tag (%4, series %5): enter another first number</translation>
+    </message>
+    <message>
+        <source>%1 は %3 が書込み中で、まだ記録されていません (%4, シリーズ %5)。別の最初の番号を入れてください</source>
+        <translation>%1 is claimed by %3 and not recorded (%4, series %5): enter another first number</translation>
+    </message>
+    <message>
+        <source>シリーズ %3 は台帳に予定数 %2 とは別の計画で入っています。加わるには「台帳の続きのシリーズ」で選んでください</source>
+        <translation>Series %3 is in the ledger with another plan than %2 codes: to join it, pick it under "Open series of the ledger"</translation>
+    </message>
+    <message>
+        <source>%1 は以前に書込み済みです (%2)。「台帳の続きのシリーズ」を選ぶか、別の最初の番号を入れてください</source>
+        <translation>%1 was verified before (%2): pick "Open series of the ledger" or enter another first number</translation>
+    </message>
+    <message>
+        <source>ステーション %1 はすでに動いています (pid %2, %3)。ステーションごとに別のステーション名を入れてください</source>
+        <translation>The station %1 runs already (pid %2, on %3): give each station its own station name</translation>
+    </message>
+    <message>
+        <source>%1 は台帳のシリーズ %2 のコードなので飛ばしました</source>
+        <translation>%1 is held by series %2 of the ledger: passed over</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 にはもうコードがありません</source>
+        <translation>Series %1 has no code left</translation>
+    </message>
+    <message>
+        <source>シリーズは %1 で終わりです</source>
+        <translation>The series ends with %1</translation>
+    </message>
+    <message>
+        <source>結果ファイルに書けないため停止しました: %1。このタグの行: %2</source>
+        <translation>Stopped: cannot write the results file (%1). This tag's row: %2</translation>
+    </message>
+    <message>
+        <source>タグ %1 は書込み済みの %2 を持っています。書き込みません</source>
+        <translation>Tag %1 already carries %2, verified before: not written</translation>
+    </message>
+    <message>
+        <source>タグ %1 は以前に %2 を書込み済みです。書き込みません</source>
+        <translation>Tag %1 was programmed and verified before (%2): not written</translation>
+    </message>
+    <message>
+        <source>予定 %1</source>
+        <translation>planned %1</translation>
+    </message>
+    <message>
+        <source>予定なし</source>
+        <translation>open</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 (動物ID %2 から, ステップ %3, %4)</source>
+        <translation>series %1 (animal codes from %2, step %3, %4)</translation>
+    </message>
+    <message>
+        <source>シリーズ %1 (産業用ID %2 から, ステップ %3, %4)</source>
+        <translation>series %1 (industrial codes from %2, step %3, %4)</translation>
+    </message>
+    <message>
+        <source>OK %1, 書込み中 %2, NG %3, 残り %4</source>
+        <translation>OK %1, in hand %2, NG %3, left %4</translation>
+    </message>
+    <message>
+        <source>ステーション %1</source>
+        <translation>station %1</translation>
+    </message>
+    <message>
+        <source>未記録</source>
+        <translation>claimed, not recorded</translation>
+    </message>
+    <message>
+        <source>止まったステーションの孤立コードはありません</source>
+        <translation>No orphans of stations that stopped</translation>
+    </message>
+    <message>
+        <source>「準備」で開始を押してください</source>
+        <translation>Press Start on “Set-up”</translation>
+    </message>
+    <message>
+        <source>書込みの結果はここに出ます</source>
+        <translation>The results of the run appear here</translation>
+    </message>
+    <message>
+        <source>%1 を解放しました。リーダーのタグ (UID %2) は何も送りません。シリーズ %4 の次の書込みが使います</source>
+        <translation>%1 released. The tag on the reader (UID %2) sends nothing; the next claim of series %4 takes the code</translation>
+    </message>
+    <message>
+        <source>%1 を解放しました。リーダーのタグ (UID %2) は %3 を送ります。シリーズ %4 の次の書込みが使います</source>
+        <translation>%1 released. The tag on the reader (UID %2) sends %3; the next claim of series %4 takes the code</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: 台帳のチップ「%2」は知らないチップです</source>
+        <translation>%1 not released: the ledger names no known chip (“%2”)</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: %2 のタグがありません。%3 が持っていたタグをリーダーに置いてください</source>
+        <translation>%1 not released: no %2 tag on the reader. Put the tag %3 had in hand on the reader</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: リーダーのタグ (UID %2) は %3 が持っていたタグ (UID %4) ではありません</source>
+        <translation>%1 not released: the tag on the reader (UID %2) is not the one %3 had in hand (UID %4)</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: リーダーのタグがこのコードを持っています</source>
+        <translation>%1 not released: the tag on the reader carries it</translation>
+    </message>
+    <message>
+        <source>%1 を解放しません: 台帳でその間に変わりました。もう一度見てください</source>
+        <translation>%1 not released: it changed in the ledger meanwhile; look again</translation>
     </message>
 </context>
 </TS>

@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
   RegisterSeriesProgramDialogRenderer();
 
   std::deque<sim::TagPtr> tray;
-  for (uint32_t i = 1; i <= 5; ++i)
+  // Five planned codes: six tags, the third's code going to the fourth.
+  for (uint32_t i = 1; i <= 6; ++i)
     tray.push_back(i == 3 ? std::make_shared<WeakSic7888>(0x78880000u + i)
                           : std::make_shared<sim::Sic7888Tag>(0x78880000u + i));
   TSeriesProgramDlg dlg(core, fdx::IdChip::Sic7888);

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
@@ -21,9 +22,11 @@
 
 #include "app/app_core.h"
 #include "codec/animal_id.h"
+#include "core/files.h"
 #include "core/log_pane.h"
 #include "ledger/ledger.h"
 #include "production/series_program_dlg.h"
+#include "production/station.h"
 #include "production/widgets/series_program_dialog.h"
 #include "prompts/widgets/widget_prompts.h"
 #include "sim/chips/sic7888.h"
@@ -42,8 +45,9 @@ using production::Step;
 class TestPrompts : public WidgetPrompts {
  public:
   TestPrompts() : WidgetPrompts(nullptr) {}
-  bool Confirm(const std::string& text, const std::string&, ConfirmButtons) override {
+  bool Confirm(const std::string& text, const std::string&, ConfirmButtons buttons) override {
     asked.push_back(text);
+    askedYesNo.push_back(buttons == ConfirmButtons::YesNo);  // the No default
     return true;
   }
   std::optional<std::string> SaveFileName(const std::string&, const std::string&) override {
@@ -54,6 +58,7 @@ class TestPrompts : public WidgetPrompts {
     if (onRefresh) onRefresh(form);
   }
   std::vector<std::string> asked;
+  std::vector<bool> askedYesNo;
   std::string saveAs;
   std::function<void(PromptForm&)> onRefresh;
 };
@@ -180,7 +185,13 @@ std::string Code(uint64_t national) {
 
 }  // namespace
 
-TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationAndItsRetry) {
+// The sizes of the files the file unit replaced (the export goes through it).
+std::vector<size_t> replaced;
+void NoteReplaced(size_t written, size_t total) {
+  if (written == total) replaced.push_back(total);
+}
+
+TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationItsRetryAndTheExport) {
   TempConfig cfg;
   Station st(cfg);
   for (uint32_t i = 1; i <= 21; ++i)
@@ -192,11 +203,30 @@ TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationAndItsRetry) {
     if (step == Step::WaitingForTag && st.waits > 1) results.push_back(st.Text(D::kResult));
   };
   const std::string csv = cfg.Path("tray.csv"), uri = "sqlite:" + cfg.Path("led.sqlite");
+  const std::string exported = cfg.Path("series.csv");
   st.atEnd = [&](TSeriesProgramDialog& d) {
     bar = {d.Progress()->value(), d.Progress()->maximum()};
     EXPECT_EQ(d.Sounded(), 21);
+    st.prompts.saveAs = exported;
+    files::SetWriteHookForTests(NoteReplaced);
+    d.findChild<QPushButton*>(D::kExport)->click();
   };
   st.Run([&](TSeriesProgramDialog& d) { NewAnimalSeries(d, uri, csv, "line1", 20); });
+  files::SetWriteHookForTests(nullptr);
+
+  // The export: the header and a row for every tag written, the failed one too, written whole
+  // through the file unit.
+  const std::string text = TempConfig::ReadFile(exported);
+  const auto lines = Lines(text);
+  ASSERT_EQ(lines.size(), 22u) << text;
+  EXPECT_EQ(lines[0], series::ResultsFile::kHeader);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& l) { return l.find(",OK,") != std::string::npos; }),
+            20);
+  EXPECT_NE(text.find(Code(104) + "," + Code(1104) + ",NG"), std::string::npos) << text;
+  EXPECT_EQ(replaced, std::vector<size_t>{text.size()});
+  EXPECT_NE(st.Text(D::kSummaryStatus).find(exported), std::string::npos)
+      << st.Text(D::kSummaryStatus);
 
   const auto rows = Lines(TempConfig::ReadFile(csv));
   ASSERT_EQ(rows.size(), 22u) << TempConfig::ReadFile(csv);
@@ -221,7 +251,12 @@ TEST(ProductionWindow, TwentyTagsWithOneFailedVerificationAndItsRetry) {
   EXPECT_EQ(progress[0].verified, 20u);
   EXPECT_EQ(progress[0].codesLeft, 0u);
   EXPECT_TRUE(l.Unfinished().empty());
-  EXPECT_NE(st.Text(D::kSummary).find("20 verified"), std::string::npos) << st.Text(D::kSummary);
+  EXPECT_NE(st.Text(D::kSummary).find("OK 20, 書込み中 0, NG 0, 残り 0"), std::string::npos)
+      << st.Text(D::kSummary);
+  // The engine's note of the series' end, in the window's language.
+  EXPECT_NE(st.Text(D::kRunStatus).find("シリーズは " + Code(119) + " で終わりです"),
+            std::string::npos)
+      << st.Text(D::kRunStatus);
 }
 
 TEST(ProductionWindow, TwoWindowsOnOneLedgerGiveDistinctContiguousCodes) {
@@ -355,4 +390,95 @@ TEST(ProductionWindow, SpacePausesAndEscWithATagInHandAsksAndFinishesTheTag) {
   ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
   EXPECT_TRUE(l.Unfinished().empty());
   EXPECT_EQ(st.Text(D::kState), "停止しました");
+}
+
+TEST(ProductionWindow, ReleaseGivesBackTheSelectedOrphanOnlyAfterAsking) {
+  TempConfig cfg;
+  const std::string uri = "sqlite:" + cfg.Path("led.sqlite");
+  {
+    // A series of three whose first two codes a station that no longer runs claimed.
+    ledger::Ledger l(*ledger::ParseTarget(uri, nullptr));
+    const auto choice = l.JoinOrCreate({series::CodeKind::Animal, 392, 100, 1, 3}, {}, true);
+    const ledger::Station dead{ThisHost(), "gone", int64_t{1} << 30};  // past any pid
+    for (int i = 0; i < 2; ++i)
+      l.ClaimNext({choice.series.id, dead, series::ChipName(fdx::IdChip::Sic7888), "", {}});
+  }
+  Station st(cfg);
+  st.tray.push_back(std::make_shared<sim::Sic7888Tag>(7));
+  bool enabledBefore = true, enabledAfter = false;
+  st.atEnd = [&](TSeriesProgramDialog& d) {
+    auto* release = d.findChild<QPushButton*>(D::kRelease);
+    enabledBefore = release->isEnabled();
+    d.findChild<QTableWidget*>(D::kOrphans)->setCurrentCell(1, 0);
+    enabledAfter = release->isEnabled();
+    st.field->Insert(std::make_shared<sim::Sic7888Tag>(8));  // the tag the dead station held
+    release->click();
+  };
+  st.Run([&](TSeriesProgramDialog& d) {
+    Station::Type(d, D::kLedger, uri);
+    Station::Type(d, D::kStation, "line1");
+    Station::Pick(d, D::kKind, D::kOpen);
+  });
+
+  EXPECT_FALSE(enabledBefore);  // nothing selected: nothing to release
+  EXPECT_TRUE(enabledAfter);
+  ASSERT_EQ(st.prompts.asked.size(), 1u);
+  EXPECT_NE(st.prompts.asked[0].find(Code(101)), std::string::npos) << st.prompts.asked[0];
+  EXPECT_TRUE(st.prompts.askedYesNo[0]);
+  EXPECT_NE(st.Text(D::kSummaryStatus).find(Code(101) + " を解放しました"), std::string::npos)
+      << st.Text(D::kSummaryStatus);
+  EXPECT_NE(st.Text(D::kSummary).find("シリーズの最後まで書きました"), std::string::npos)
+      << st.Text(D::kSummary);
+  ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
+  EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 100).Encode())->state,
+            ledger::CodeState::Claimed);
+  EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 101).Encode())->state,
+            ledger::CodeState::Released);
+  EXPECT_EQ(l.FindCode(fdx::AnimalIdCode::Animal(392, 102).Encode())->state,
+            ledger::CodeState::Verified);
+}
+
+TEST(ProductionWindow, AGuardsRefusalIsWordedByTheWindowBeforeAnythingIsWritten) {
+  TempConfig cfg;
+  const std::string uri = "sqlite:" + cfg.Path("led.sqlite");
+  // A results file of runs before the ledger that verified the run's first code; its name holds
+  // a "%1" that the wording must leave alone. The runner says "use --resume".
+  const std::string csv = cfg.Path("tray%1.csv");
+  series::Row row;
+  row.time = "2026-12-09 07:15:02";
+  row.port = "line1";
+  row.chip = "SIC7888";
+  row.written = row.readBack = Code(100);
+  row.ok = true;
+  row.uid = "78 88 00 01";
+  TempConfig::WriteFile(csv, std::string(series::ResultsFile::kHeader) + "\n" +
+                                 series::ResultsFile::Line(row) + "\n");
+  Station st(cfg);
+  st.tray.push_back(std::make_shared<sim::Sic7888Tag>(7));
+  QTimer poll;
+  poll.setInterval(5);
+  bool started = false;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    TSeriesProgramDialog* d = DialogOf(st.dlg->Form());
+    if (!d || !d->isVisible()) return;
+    if (!started) {
+      started = true;
+      NewAnimalSeries(*d, uri, csv, "line1", 5);
+      d->findChild<QPushButton*>(D::kStart)->click();
+    } else if (!st.Text(D::kSetupStatus).empty()) {
+      poll.stop();
+      d->findChild<QPushButton*>(D::kClose)->click();
+    }
+  });
+  poll.start();
+  st.dlg->Run();
+
+  const std::string status = st.Text(D::kSetupStatus);
+  EXPECT_EQ(status, Code(100) + " は以前に書込み済みです (" + csv +
+                        ")。「台帳の続きのシリーズ」を選ぶか、別の最初の番号を入れてください");
+  EXPECT_EQ(status.find("--"), std::string::npos) << status;
+  EXPECT_EQ(st.waits, 0);  // no run started
+  EXPECT_EQ(Lines(TempConfig::ReadFile(csv)).size(), 2u);
+  ledger::Ledger l(*ledger::ParseTarget(uri, nullptr), ledger::Access::Look);
+  EXPECT_TRUE(l.Progress().empty());
 }
