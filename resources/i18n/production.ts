@@ -358,11 +358,11 @@
     </message>
     <message>
         <source>シリーズ %1 (動物ID %2 から, ステップ %3, %4)</source>
-        <translation>series %1 (animal codes from %2, step %3, %4)</translation>
+        <translation>Series %1 (animal codes from %2, step %3, %4)</translation>
     </message>
     <message>
         <source>シリーズ %1 (産業用ID %2 から, ステップ %3, %4)</source>
-        <translation>series %1 (industrial codes from %2, step %3, %4)</translation>
+        <translation>Series %1 (industrial codes from %2, step %3, %4)</translation>
     </message>
     <message>
         <source>OK %1, 書込み中 %2, NG %3, 残り %4</source>
