@@ -425,8 +425,9 @@ int main(int argc, char** argv) {
   // The start-up: the open-port dialog (its port does not answer).
   gallery.SetItem("FormShow");
   form.show();
-  PumpUntil([&] { return form.App().Comm() && !form.App().Busy() && form.LogLines().size() > 0; },
-            30000);
+  // Done once the dialog has been taken and cancelled (which, as the first dialog, closes the
+  // window and its module: the handlers below make the module again) and the handler returned.
+  PumpUntil([&] { return !gallery.shots.empty() && !form.App().Busy(); }, 30000);
   gallery.SetItem("TTirisAppForm");
   gallery.Take(&form, "TTirisAppForm");
 
