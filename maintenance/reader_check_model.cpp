@@ -6,6 +6,7 @@
 
 #include "app/app_core.h"
 #include "app/handler_registry.h"
+#include "core/text_args.h"
 #include "core/ui_text.h"
 #include "maintenance/check_report.h"
 #include "prompts/prompts.h"
@@ -111,9 +112,8 @@ void ReaderCheckModel::Start() {
   hooks.waiting = [&](CheckWait, const std::string& what, int secondsLeft) {
     std::string text = Tr(kCtx, "測定中...");
     if (!what.empty()) {
-      text = Tr(kCtx, "%1 (残り %2 秒、キャンセルで中止)");
-      text.replace(text.find("%1"), 2, what);
-      text.replace(text.find("%2"), 2, std::to_string(secondsLeft));
+      text = WithArgs(Tr(kCtx, "%1 (残り %2 秒、キャンセルで中止)"),
+                      {what, std::to_string(secondsLeft)});
     }
     form_.Field(kStatus).text = text;
     Refresh();

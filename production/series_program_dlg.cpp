@@ -9,6 +9,7 @@
 #include "codec/country_names.h"
 #include "core/files.h"
 #include "core/messages.h"
+#include "core/text_args.h"
 #include "core/ui_text.h"
 #include "ledger/country_codes.h"
 #include "production/orphan_release.h"
@@ -33,12 +34,6 @@ const std::vector<fdx::IdChip> kChips = {fdx::IdChip::Sic7888, fdx::IdChip::Sic2
 std::vector<unsigned> Countries() {
   return std::vector<unsigned>(ledger::kIso3166Numeric,
                                ledger::kIso3166Numeric + ledger::kIso3166Count);
-}
-
-std::string Replaced(std::string text, const std::string& value) {
-  const size_t at = text.find("%1");
-  if (at != std::string::npos) text.replace(at, 2, value);
-  return text;
 }
 
 // A whole number of the text ("" and anything else: nullopt).
@@ -227,8 +222,8 @@ void TSeriesProgramDlg::TestConnection() {
   try {
     const size_t count = l->Progress().size();
     form_.Field(kSetupStatus).text =
-        Replaced(Tr(kCtx, "接続しました: %1"), l->Where().Display()) + " (" +
-        Replaced(Tr(kCtx, "シリーズ %1 件"), std::to_string(count)) + ")";
+        WithArgs(Tr(kCtx, "接続しました: %1"), {l->Where().Display()}) + " (" +
+        WithArgs(Tr(kCtx, "シリーズ %1 件"), {std::to_string(count)}) + ")";
     ListOpenSeries(*l);
   } catch (const ledger::DatabaseError& e) {
     form_.Field(kSetupStatus).text = Tr(kCtx, "台帳: ") + e.what();
@@ -356,7 +351,7 @@ void TSeriesProgramDlg::Running(const ledger::Series& series, const ledger::Stat
   form_.Field(kResult).color = -1;
   form_.Field(kCode).text.clear();
   form_.Field(kRunStatus).text =
-      SeriesPlanText(series) + ", " + Replaced(Tr(kCtx, "ステーション %1"), StationText(station));
+      SeriesPlanText(series) + ", " + WithArgs(Tr(kCtx, "ステーション %1"), {StationText(station)});
   form_.activePage = kRunPage;
   ShowCounts();
   Refresh();
@@ -449,14 +444,14 @@ ledger::SeriesProgress TSeriesProgramDlg::ProgressNow() {
 
 void TSeriesProgramDlg::ShowCounts() {
   form_.Field(kStationCounts).text =
-      Replaced(Tr(kCtx, "このステーション: OK %1"), std::to_string(verified_)) + ", NG " +
+      WithArgs(Tr(kCtx, "このステーション: OK %1"), {std::to_string(verified_)}) + ", NG " +
       std::to_string(failed_);
   if (!ledger_ || !series_) return;
   try {
     const ledger::SeriesProgress p = ProgressNow();
-    std::string text = Replaced(Tr(kCtx, "シリーズ全体: OK %1"), std::to_string(p.verified));
-    text += ", " + Replaced(Tr(kCtx, "書込み中 %1"), std::to_string(p.claimed));
-    text += ", " + Replaced(Tr(kCtx, "残り %1"), std::to_string(p.codesLeft));
+    std::string text = WithArgs(Tr(kCtx, "シリーズ全体: OK %1"), {std::to_string(p.verified)});
+    text += ", " + WithArgs(Tr(kCtx, "書込み中 %1"), {std::to_string(p.claimed)});
+    text += ", " + WithArgs(Tr(kCtx, "残り %1"), {std::to_string(p.codesLeft)});
     form_.Field(kSeriesCounts).text = text;
     const auto& planned = series_->plan.planned;
     form_.Field(kProgress).text =
@@ -494,7 +489,7 @@ void TSeriesProgramDlg::ShowSummary(const production::RunTotals& totals) {
   else
     why = Tr(kCtx, "停止しました");
   std::string text = why + "\n" +
-                     Replaced(Tr(kCtx, "このステーション: OK %1"), std::to_string(verified_)) +
+                     WithArgs(Tr(kCtx, "このステーション: OK %1"), {std::to_string(verified_)}) +
                      ", NG " + std::to_string(failed_);
   PromptField& orphans = form_.Field(kOrphans);
   orphans.cells.resize(1);
@@ -528,10 +523,10 @@ void TSeriesProgramDlg::Release() {
   const ledger::CodeRecord c = orphans_[static_cast<size_t>(orphan)];
   const std::string code = series::CodeText(c.code);
   if (!app_.Prompt().Confirm(
-          Replaced(
+          WithArgs(
               Tr(kCtx,
                  "%1 を解放しますか? そのステーションが持っていたタグをリーダーに置いてください。"),
-              code),
+              {code}),
           Tr(kCtx, "解放"), ConfirmButtons::YesNo))
     return;
   production::ReleaseOutcome r;
@@ -571,7 +566,7 @@ void TSeriesProgramDlg::Export() {
   }
   const files::Error e = files::Replace(*chosen, text);
   form_.Field(kSummaryStatus).text =
-      e ? *chosen + ": " + e.Text() : Replaced(Tr(kCtx, "書き出しました: %1"), *chosen);
+      e ? *chosen + ": " + e.Text() : WithArgs(Tr(kCtx, "書き出しました: %1"), {*chosen});
   Refresh();
 }
 

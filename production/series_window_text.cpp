@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include "core/text_args.h"
 #include "core/ui_text.h"
 #include "production/station.h"
 
@@ -10,21 +11,9 @@ namespace {
 const char* const kWordsCtx = "TSeriesProgramDlg";
 using production::RefusalReason;
 
-// The text with %1, %2, ... replaced by the refusal's values.
-// In one pass, so that a value holding "%2" (a file name) stays as it is.
+// The window's text of `source` with its marks filled from the values.
 std::string Filled(const char* source, const std::vector<std::string>& values) {
-  const std::string text = Tr(kWordsCtx, source);
-  std::string out;
-  for (size_t at = 0; at < text.size(); ++at) {
-    const size_t n = at + 1 < text.size() ? static_cast<size_t>(text[at + 1] - '1') : values.size();
-    if (text[at] == '%' && n < 9 && n < values.size()) {
-      out += values[n];
-      ++at;
-    } else {
-      out += text[at];
-    }
-  }
-  return out;
+  return WithArgs(Tr(kWordsCtx, source), values);
 }
 
 // "1, 2": the ids from values[from] on.

@@ -5,6 +5,7 @@
 #include "core/file_error_text.h"
 #include "core/language.h"
 #include "core/messages.h"
+#include "core/text_args.h"
 #include "core/ui_text.h"
 #include "link/comm_module.h"
 #include "link/port_selection.h"
@@ -95,10 +96,10 @@ ConnectionFacts ShellHandlers::Connection() const {
 }
 
 void ShellHandlers::PortLost(const std::string& port) {
-  std::string text = Tr("TTirisAppForm",
-                        "%1 との接続が切れました（デバイスが切断されました）。「COM "
-                        "Port...」でポートを開き直してください");
-  if (const size_t at = text.find("%1"); at != std::string::npos) text.replace(at, 2, port);
+  const std::string text = WithArgs(Tr("TTirisAppForm",
+                                       "%1 との接続が切れました（デバイスが切断されました）。「COM "
+                                       "Port...」でポートを開き直してください"),
+                                    {port});
   app_.AddLog(text);
   // Read-loop mode ends with the port; the tally keeps what it counted.
   if (menus_.Checked("TB_TEST2")) SetModeButtons(menus_, false, false);
