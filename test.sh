@@ -57,10 +57,13 @@ background() {
   BUILD_PIDS[$1]=$!
   set +m
 }
-# finish NAME: waits for a background build; shows its output and fails when it failed.
+# finish NAME: waits for a background build; shows its output and fails when it failed. Once the
+# run waits for it, the build is given back normal priority (only root may do that), so that on a
+# busy machine it does not crawl behind the other users' work.
 finish() {
   local pid=${BUILD_PIDS[$1]}
   unset "BUILD_PIDS[$1]"
+  renice -n 0 -g "$pid" >/dev/null 2>&1 || true
   if ! wait "$pid"; then
     echo "the $1 build failed:"
     tail -n 80 "$LOGS/$1.log"
